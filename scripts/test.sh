@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# The one test command: installs the dependencies, builds everything warning-free
+# (warnings are errors), runs every test, then builds the Qt-free core and its
+# tests again with AddressSanitizer and UndefinedBehaviorSanitizer and runs them.
+#
+#   scripts/test.sh            both builds, all tests
+#   scripts/test.sh --quick    the normal build only
+set -euo pipefail
+cd "$(dirname "$0")/.."
+top=$(pwd)
+
+quick=0
+for arg in "$@"; do
+  case "$arg" in
+    --quick) quick=1 ;;
+    -h|--help) sed -n '2,8p' "$0"; exit 0 ;;
+    *) echo "test.sh: unknown option $arg" >&2; exit 2 ;;
+  esac
+done
+
+scripts/install-deps.sh
+
+jobs=$(nproc 2>/dev/null || echo 2)
+export QT_QPA_PLATFORM=offscreen
+export KELVANE_TIME_SCALE=${KELVANE_TIME_SCALE:-0.05}
+
+echo "== normal build"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVANE_WERROR=ON
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+if [ "$quick" -eq 1 ]; then exit 0; fi
+
+echo "== sanitizer build (core)"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKELVANE_WERROR=ON \
+  -DKELVANE_SANITIZE=ON -DKELVANE_GUI=OFF
+cmake --build build-asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-asan --output-on-failure -j "$jobs" -L core
+echo "== all tests passed"

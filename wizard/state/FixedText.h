@@ -1,0 +1,57 @@
+// A zero-terminated text in a fixed field of N bytes (terminator included), as
+// the router-side records hold them. Assigning a longer text cuts it to N-1
+// bytes; nothing ever writes past the field.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace kelvane {
+
+template <std::size_t N>
+class FixedText {
+  static_assert(N >= 1, "a fixed text needs room for its terminator");
+
+ public:
+  static constexpr std::size_t kCapacity = N;      // bytes, terminator included
+  static constexpr std::size_t kMaxLength = N - 1;  // characters
+
+  FixedText() = default;
+  FixedText(std::string_view text) { Assign(text); }  // NOLINT: implicit by design
+  FixedText& operator=(std::string_view text) {
+    Assign(text);
+    return *this;
+  }
+
+  // Stores `text` cut to the field width; answers false when it was cut.
+  bool Assign(std::string_view text) {
+    // Texts end at their first zero byte, as they would in the fixed field.
+    const std::size_t zero = text.find('\0');
+    if (zero != std::string_view::npos) text = text.substr(0, zero);
+    const std::size_t n = std::min(text.size(), kMaxLength);
+    std::memset(bytes_, 0, N);
+    std::memcpy(bytes_, text.data(), n);
+    return n == text.size();
+  }
+
+  void Clear() { std::memset(bytes_, 0, N); }
+
+  const char* c_str() const { return bytes_; }
+  std::string_view view() const { return std::string_view(bytes_, size()); }
+  std::string str() const { return std::string(view()); }
+  std::size_t size() const { return std::strlen(bytes_); }
+  bool empty() const { return bytes_[0] == '\0'; }
+
+  operator std::string_view() const { return view(); }  // NOLINT: implicit by design
+
+  friend bool operator==(const FixedText& a, std::string_view b) { return a.view() == b; }
+  friend bool operator==(const FixedText& a, const FixedText& b) { return a.view() == b.view(); }
+
+ private:
+  char bytes_[N] = {};
+};
+
+}  // namespace kelvane
