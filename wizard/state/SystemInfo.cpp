@@ -1,0 +1,14 @@
+#include "wizard/state/SystemInfo.h"
+
+#include "wizard/state/WizardState.h"
+
+namespace kelvane {
+
+std::uint16_t GetOsVersionCode() { return 0; }
+
+bool CollectSystemInfo() {
+  WizardState::Instance().osVersionCode = GetOsVersionCode();
+  return WizardState::Instance().osVersionCode != 0;
+}
+
+}  // namespace kelvane
