@@ -37,9 +37,11 @@ bool HttpGetAuthDiscard(const std::string& url, const std::string& user, const s
 
 // Splits "[http://]host[:port][/path]" into dotted host, port (default 80) and
 // path (default "/"). A ":" counts as the port separator only inside the host
-// part. Host names are resolved to their first IPv4 address. False when the
-// name does not resolve, the host is empty, the port is not a number up to
-// 65535, or the URL is longer than kHttpMaxUrlLength or holds CR, LF or NUL.
+// part; it is read up to the first non-digit (no digits give 0). Host names
+// are resolved to their first IPv4 address; a host that starts with a digit is
+// used unchanged. False when the name does not resolve, the host is empty, the
+// port exceeds 65535, or the URL is longer than kHttpMaxUrlLength or holds CR,
+// LF or NUL.
 bool ParseHttpUrl(const std::string& url, std::string& host, std::uint16_t& port, std::string& path);
 
 // Standard Base64 (RFC 4648, with "=" padding, no line breaks) of the bytes.

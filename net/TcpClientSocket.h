@@ -50,8 +50,8 @@ class TcpClientSocket {
   // went out. Never raises SIGPIPE.
   bool Send(std::string_view data);
 
-  // Reads into `destination`, which is cleared first and then always holds the
-  // whole response so far (at most kReceiveBufferSize bytes). Each wait for the
+  // Reads the response; when anything arrived `destination` holds all of it
+  // (at most kReceiveBufferSize bytes), otherwise it is untouched. Each wait for the
   // next chunk lasts at most `seconds` + `microseconds`; the whole receive at
   // most kWholeReceiveFactor times that. Ends when the peer closes or resets,
   // falls silent for one wait, the cap is reached, `stopAfterFirstChunk` is set

@@ -1,0 +1,140 @@
+#include "net/DiscoveryProbe.h"
+
+#include <cerrno>
+#include <cstdio>
+
+#include "net/UdpSocket.h"
+
+namespace kelvane {
+namespace {
+
+constexpr char kMagicWord[] = "Qorvex";
+constexpr std::size_t kMagicOffset = 108;
+constexpr std::uint32_t kPresenceTransaction = 0x02930293;
+
+void PutU32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
+  bytes[at] = static_cast<std::uint8_t>(value >> 24);
+  bytes[at + 1] = static_cast<std::uint8_t>(value >> 16);
+  bytes[at + 2] = static_cast<std::uint8_t>(value >> 8);
+  bytes[at + 3] = static_cast<std::uint8_t>(value);
+}
+
+ProbeError BindError(int error) {
+  if (error == EACCES || error == EPERM) return ProbeError::kNoPrivilege;
+  if (error == EADDRINUSE) return ProbeError::kPortInUse;
+  return ProbeError::kSocketError;
+}
+
+void Report(ProbeError* out, ProbeError value) {
+  if (out != nullptr) *out = value;
+}
+
+}  // namespace
+
+const char* ProbeErrorText(ProbeError error) {
+  switch (error) {
+    case ProbeError::kNone:
+      return "answered";
+    case ProbeError::kNoAnswer:
+      return "no answer within 2 seconds";
+    case ProbeError::kNoPrivilege:
+      return "binding UDP port 68 needs the cap_net_bind_service capability (granted at installation) or root";
+    case ProbeError::kPortInUse:
+      return "the UDP client port is in use by another program";
+    case ProbeError::kSocketError:
+      return "the UDP socket could not be opened";
+    case ProbeError::kSendFailed:
+      return "the probe could not be sent";
+  }
+  return "unknown";
+}
+
+std::vector<std::uint8_t> BuildDiscoveryDatagram() {
+  std::vector<std::uint8_t> bytes(kDiscoveryDatagramSize, 0);
+  bytes[0] = 0xC0;  // not a BOOTREQUEST: this op value marks the probe
+  bytes[1] = 1;     // Ethernet
+  bytes[2] = 1;
+  for (std::size_t i = 0; i + 1 < sizeof kMagicWord; ++i)
+    bytes[kMagicOffset + i] = static_cast<std::uint8_t>(kMagicWord[i]);
+  return bytes;
+}
+
+std::vector<std::uint8_t> BuildDhcpPresenceDatagram() {
+  std::vector<std::uint8_t> bytes(kDhcpPresenceDatagramSize, 0);
+  bytes[0] = 1;  // BOOTREQUEST
+  bytes[1] = 1;  // Ethernet
+  bytes[2] = 6;  // hardware address length
+  PutU32(bytes, 4, kPresenceTransaction);
+  PutU32(bytes, 236, kPresenceTransaction);  // where the magic cookie would be
+  bytes[240] = 53;                           // DHCP message type
+  bytes[241] = 1;
+  bytes[242] = 1;  // DHCPDISCOVER
+  bytes[243] = 255;
+  return bytes;
+}
+
+bool DiscoveryProbe(std::uint32_t& address, const std::string& destination, std::uint16_t remotePort,
+                    std::uint16_t localPort, ProbeError* error) {
+  address = 0;
+  UdpSocket socket;
+  socket.SetAddress(destination);
+  socket.SetRemotePort(remotePort);
+  socket.SetLocalPort(localPort);
+  const std::vector<std::uint8_t> datagram = BuildDiscoveryDatagram();
+  if (!socket.OpenBoundReceiver()) {
+    Report(error, BindError(socket.LastError()));
+    return false;
+  }
+  if (!socket.SetPayload(datagram.data(), datagram.size()) || !socket.SendPayload(1)) {
+    Report(error, ProbeError::kSendFailed);
+    return false;
+  }
+  // Whatever reaches the port first is the answer: its content is not looked at.
+  if (!socket.ReceiveDatagram(kProbeWaitMs / 1000, (kProbeWaitMs % 1000) * 1000L)) {
+    Report(error, ProbeError::kNoAnswer);
+    return false;
+  }
+  address = socket.SenderAddress();
+  Report(error, ProbeError::kNone);
+  return true;
+}
+
+bool FindRouterByBroadcast(std::uint32_t& address, std::string& addressText, const std::string& destination,
+                           std::uint16_t remotePort, std::uint16_t localPort, ProbeError* error) {
+  address = 0;
+  addressText.clear();
+  if (!DiscoveryProbe(address, destination, remotePort, localPort, error)) return false;
+  const auto* b = reinterpret_cast<const unsigned char*>(&address);
+  char text[16];
+  std::snprintf(text, sizeof text, "%d.%d.%d.%d", b[0], b[1], b[2], b[3]);
+  addressText = text;
+  return true;
+}
+
+bool DetectDhcpServer(bool& answered, const std::string& destination, std::uint16_t remotePort,
+                      std::uint16_t localPort, ProbeError* error) {
+  answered = false;
+  UdpSocket receiver;
+  receiver.SetLocalPort(localPort);
+  if (!receiver.OpenBoundReceiver()) {
+    Report(error, BindError(receiver.LastError()));
+    return false;
+  }
+  UdpSocket sender;
+  sender.SetAddress(destination);
+  sender.SetRemotePort(remotePort);
+  if (!sender.OpenSender()) {
+    Report(error, ProbeError::kSocketError);
+    return false;
+  }
+  const std::vector<std::uint8_t> datagram = BuildDhcpPresenceDatagram();
+  if (!sender.SetPayload(datagram.data(), datagram.size()) || !sender.SendPayload(1)) {
+    Report(error, ProbeError::kSendFailed);
+    return false;
+  }
+  answered = receiver.ReceiveDatagram(kProbeWaitMs / 1000, (kProbeWaitMs % 1000) * 1000L);
+  Report(error, answered ? ProbeError::kNone : ProbeError::kNoAnswer);
+  return true;
+}
+
+}  // namespace kelvane

@@ -1,0 +1,17 @@
+// Waiting for a socket in slices, so that the wait hook keeps the window alive.
+#pragma once
+
+#include <cstdint>
+
+namespace kelvane {
+
+// Waits until `fd` reports one of `events` (poll flags) or the steady clock
+// (SteadyMs) reaches `deadlineMs`, in slices of at most kWaitSliceMs with
+// CallWaitHook() between them. Answers the reported flags, 0 on time-out and
+// -1 when poll itself failed.
+int WaitForSocket(int fd, short events, std::uint64_t deadlineMs);
+
+// SteadyMs() + `ms`, with non-positive values meaning "now".
+std::uint64_t DeadlineAfterMs(long long ms);
+
+}  // namespace kelvane

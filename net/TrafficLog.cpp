@@ -1,0 +1,139 @@
+#include "net/TrafficLog.h"
+
+#include <mutex>
+#include <ostream>
+
+#include "net/TextScan.h"
+
+namespace kelvane {
+namespace {
+
+constexpr char kRedacted[] = "<redacted>";
+
+struct LogTarget {
+  std::mutex mutex;
+  std::ostream* stream = nullptr;
+  TrafficLogSink sink;
+};
+
+LogTarget& Target() {
+  static LogTarget target;
+  return target;
+}
+
+bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+// Query parameters that carry a password of the form login or of the
+// password change: their values are as secret as Basic credentials.
+bool IsSecretParameter(std::string_view name) {
+  return name == "PS" || name == "PA" || name == "Pa" || name == "P1" || ContainsNoCase(name, "pass") ||
+         ContainsNoCase(name, "pwd");
+}
+
+void RedactAuthorization(std::string& text) {
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t at = FindNoCase(std::string_view(text).substr(from), "Authorization:");
+    if (at == std::string_view::npos) return;
+    const std::size_t valueAt = from + at + 14;
+    std::size_t end = valueAt;
+    while (end < text.size() && !IsLineEnd(text[end])) ++end;
+    text.replace(valueAt, end - valueAt, std::string(" ") + kRedacted);
+    from = valueAt + 1 + sizeof(kRedacted) - 1;
+  }
+}
+
+void RedactUserInfo(std::string& text) {
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t scheme = text.find("://", from);
+    if (scheme == std::string::npos) return;
+    const std::size_t hostAt = scheme + 3;
+    std::size_t end = hostAt;
+    while (end < text.size() && text[end] != '/' && text[end] != ' ' && !IsLineEnd(text[end])) ++end;
+    const std::size_t atSign = text.rfind('@', end);
+    if (atSign != std::string::npos && atSign >= hostAt && atSign < end) {
+      text.replace(hostAt, atSign - hostAt, kRedacted);
+      end = hostAt + sizeof(kRedacted) - 1 + (end - atSign);
+    }
+    from = end;
+  }
+}
+
+void RedactQuerySecrets(std::string& text) {
+  std::size_t at = 0;
+  while ((at = text.find_first_of("?&", at)) != std::string::npos) {
+    const std::size_t nameAt = at + 1;
+    const std::size_t equals = text.find('=', nameAt);
+    if (equals == std::string::npos) return;
+    std::size_t valueEnd = equals + 1;
+    while (valueEnd < text.size() && text[valueEnd] != '&' && text[valueEnd] != ' ' && !IsLineEnd(text[valueEnd]))
+      ++valueEnd;
+    const std::string_view name(text.data() + nameAt, equals - nameAt);
+    if (name.find_first_of("&? ") == std::string_view::npos && IsSecretParameter(name)) {
+      text.replace(equals + 1, valueEnd - equals - 1, kRedacted);
+      valueEnd = equals + 1 + sizeof(kRedacted) - 1;
+    }
+    at = valueEnd;
+  }
+}
+
+// Router answers can hold anything; keep the log one readable line.
+std::string Printable(std::string_view line) {
+  std::string out;
+  out.reserve(line.size());
+  for (const char c : line) {
+    const auto u = static_cast<unsigned char>(c);
+    out.push_back(u < 0x20 || u == 0x7F ? '.' : c);
+  }
+  return out;
+}
+
+}  // namespace
+
+void SetTrafficLog(std::ostream* stream) {
+  LogTarget& target = Target();
+  std::lock_guard<std::mutex> lock(target.mutex);
+  target.sink = nullptr;
+  target.stream = stream;
+}
+
+void SetTrafficLogSink(TrafficLogSink sink) {
+  LogTarget& target = Target();
+  std::lock_guard<std::mutex> lock(target.mutex);
+  target.stream = nullptr;
+  target.sink = std::move(sink);
+}
+
+bool TrafficLogEnabled() {
+  LogTarget& target = Target();
+  std::lock_guard<std::mutex> lock(target.mutex);
+  return target.stream != nullptr || static_cast<bool>(target.sink);
+}
+
+std::string RedactCredentials(std::string_view text) {
+  std::string out(text);
+  RedactAuthorization(out);
+  RedactUserInfo(out);
+  RedactQuerySecrets(out);
+  return out;
+}
+
+void LogTraffic(std::string_view line) {
+  LogTarget& target = Target();
+  TrafficLogSink sink;
+  {
+    std::lock_guard<std::mutex> lock(target.mutex);
+    if (target.stream == nullptr && !target.sink) return;
+    if (target.stream != nullptr) {
+      *target.stream << Printable(RedactCredentials(line)) << '\n';
+      target.stream->flush();
+      return;
+    }
+    sink = target.sink;
+  }
+  // Called outside the lock, so a sink may itself log or switch the log off.
+  sink(Printable(RedactCredentials(line)));
+}
+
+}  // namespace kelvane
