@@ -1,0 +1,137 @@
+// The base of every wizard page of both sheets. A page is a widget built from
+// its dialog template: every control of the template becomes a child carrying
+// its numeric control ID (Control(id)). On top of that the base gives the
+// activation protocol's virtual steps, an Enter key that does nothing, and the
+// helpers all pages use: marking a wrong field, masking a password field,
+// measuring and moving controls in DPI-scaled units, page caption and header
+// texts, and waiting while the window stays alive.
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include "wizard/DialogTemplate.h"
+#include "wizard/PumpWait.h"
+
+namespace kelvane {
+
+class SheetOps;
+
+class CPspEx : public QWidget {
+  Q_OBJECT
+
+ public:
+  // `templateId` names the dialog template the page is built from (0: an empty
+  // page of the default size). The controls are created by Create().
+  explicit CPspEx(int templateId = 0, QWidget* parent = nullptr);
+  ~CPspEx() override;
+
+  int TemplateId() const { return templateId_; }
+
+  // Builds the controls from the template once, then runs OnInitDialog().
+  // Sheets call it before a page is shown for the first time; calling it again
+  // does nothing. Answers OnInitDialog's result (true when already created).
+  bool Create();
+  bool IsCreated() const { return created_; }
+
+  // The control with the template's control ID, or null.
+  QWidget* Control(int id) const;
+  template <class T>
+  T* ControlAs(int id) const {
+    return qobject_cast<T*>(Control(id));
+  }
+
+  // The sheet this page belongs to: the nearest ancestor that implements
+  // SheetOps (refreshed by FindSheet(), which OnSetActive implementations call
+  // first), or the one set with AttachSheet().
+  SheetOps* Sheet() const;
+  SheetOps* FindSheet();
+  void AttachSheet(SheetOps* sheet) { sheet_ = sheet; }
+
+  // ---- the page family's virtual steps, called by the sheet ----
+  // Runs once after the controls exist. Base: both scale factors back to 1.0.
+  virtual bool OnInitDialog();
+  // Enter: does nothing (neither advances nor closes the sheet).
+  virtual void OnOK() {}
+  // Base: page placement, then a repaint. Pages override it with the activation
+  // protocol and call the base last.
+  virtual bool OnSetActive();
+  virtual bool OnKillActive() { return true; }
+  // True allows the cancel.
+  virtual bool OnQueryCancel() { return true; }
+  // -1 stays (or the page already activated its target), 0 lets the sheet move
+  // to the previous / next page in its order.
+  virtual int OnWizardBack() { return 0; }
+  virtual int OnWizardNext() { return 0; }
+  // True lets the sheet close.
+  virtual bool OnWizardFinish() { return true; }
+
+  // ---- helpers ----
+  // Label text black when ok, red (255,0,0) when not; repainted at once.
+  static void MarkField(QWidget* label, bool ok);
+  // "*" for every character when on, clear text when off; a null control or a
+  // control that is no line edit is left alone.
+  static void SetPasswordMask(QWidget* edit, bool on);
+
+  // Device pixels per logical inch ÷ 96, horizontally and vertically; stores
+  // both and answers the horizontal one.
+  float ComputeDpiScale();
+  float ScaleX() const { return scaleX_; }
+  float ScaleY() const { return scaleY_; }
+
+  // Control geometry in page client coordinates and pixels. Every conversion
+  // from the scale factors truncates toward zero. A null control gives 0 or is
+  // ignored.
+  static QPoint GetControlPos(const QWidget* control);  // x = left, y = top
+  static int GetControlWidth(const QWidget* control);
+  static int GetControlHeight(const QWidget* control);
+  void SetControlWidth(QWidget* control, int width);    // width × horizontal scale
+  void SetControlHeight(QWidget* control, int height);  // height × horizontal scale
+  void MoveControlScaled(QWidget* control, int top, int left);
+  // Recomputes the scale, then multiplies all four edges by the horizontal one.
+  void ScaleControlRect(QWidget* control);
+
+  // Caption and wizard header texts; a null QString is ignored.
+  void SetPageCaption(const QString& text);
+  void SetHeaderTitle(const QString& text);
+  void SetHeaderSubTitle(const QString& text);
+  QString PageCaption() const { return caption_; }
+  bool HasOwnCaption() const { return hasCaption_; }
+  QString HeaderTitle() const { return headerTitle_; }
+  QString HeaderSubTitle() const { return headerSubTitle_; }
+  // An exterior page (the welcome page) has no wizard header.
+  void SetHeaderHidden(bool hidden) { headerHidden_ = hidden; }
+  bool IsHeaderHidden() const { return headerHidden_; }
+
+  // Template geometry: size in pixels and the base units used for it.
+  QSize TemplateSizePx() const { return templateSizePx_; }
+  QSize BaseUnits() const { return baseUnits_; }
+  // Where the base OnSetActive puts the page inside the sheet's page area:
+  // (0, 1) and the template size plus (2, 29), as the wizard frame expects.
+  QRect PagePlacement() const;
+  QSize sizeHint() const override;
+
+ protected:
+  // Pixels per logical inch of the device the page is shown on (x, y).
+  // Tests override it to stand in for other screens.
+  virtual QSizeF LogicalDpi() const;
+
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  int templateId_ = 0;
+  bool created_ = false;
+  float scaleX_ = 1.0f;
+  float scaleY_ = 1.0f;
+  QSize templateSizePx_;
+  QSize baseUnits_;
+  SheetOps* sheet_ = nullptr;
+  QString caption_;
+  bool hasCaption_ = false;
+  QString headerTitle_;
+  QString headerSubTitle_;
+  bool headerHidden_ = false;
+};
+
+}  // namespace kelvane
