@@ -1,0 +1,561 @@
+// The HTTP client and its TCP socket against small misbehaving servers on
+// 127.0.0.1: each server is a thread with a listening socket on an ephemeral
+// port that answers every connection with one scripted behaviour.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "net/HttpClient.h"
+#include "net/TcpClientSocket.h"
+#include "net/TrafficLog.h"
+#include "net/Wait.h"
+
+namespace kelvane {
+namespace {
+
+using namespace std::string_literals;
+
+class FakeServer;
+using Behaviour = std::function<void(FakeServer& server, int fd)>;
+
+class FakeServer {
+ public:
+  explicit FakeServer(Behaviour behaviour) : behaviour_(std::move(behaviour)) {
+    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int on = 1;
+    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = 0;
+    if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener_, 16) != 0)
+      ADD_FAILURE() << "cannot listen on 127.0.0.1";
+    socklen_t length = sizeof address;
+    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] { Run(); });
+  }
+
+  ~FakeServer() {
+    stopping_ = true;
+    thread_.join();
+    ::close(listener_);
+  }
+
+  std::uint16_t Port() const { return port_; }
+  std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
+  bool Stopping() const { return stopping_; }
+
+  std::vector<std::string> Requests() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return requests_;
+  }
+  int Connections() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return static_cast<int>(requests_.size());
+  }
+
+  // Behaviour helpers.
+  static bool SendAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+      const ssize_t n = ::send(fd, data.data(), data.size(), MSG_NOSIGNAL);
+      if (n <= 0) return false;
+      data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+  }
+  // Holds the connection until the client closes it or the test ends.
+  void HoldOpen(int fd) {
+    while (!stopping_) {
+      pollfd entry{fd, POLLIN, 0};
+      if (::poll(&entry, 1, 20) > 0) {
+        char scratch[256];
+        if (::recv(fd, scratch, sizeof scratch, 0) <= 0) return;
+      }
+    }
+  }
+  void Pause(int ms) {
+    for (int waited = 0; waited < ms && !stopping_; waited += 10)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+
+ private:
+  void Run() {
+    while (!stopping_) {
+      pollfd entry{listener_, POLLIN, 0};
+      if (::poll(&entry, 1, 20) <= 0) continue;
+      const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+      if (fd < 0) continue;
+      const std::string request = ReadRequest(fd);
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        requests_.push_back(request);
+      }
+      behaviour_(*this, fd);
+      ::close(fd);
+    }
+  }
+
+  std::string ReadRequest(int fd) {
+    std::string request;
+    for (int slices = 0; slices < 100 && request.find("\r\n\r\n") == std::string::npos && !stopping_; ++slices) {
+      pollfd entry{fd, POLLIN, 0};
+      if (::poll(&entry, 1, 20) <= 0) continue;
+      char chunk[4096];
+      const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
+      if (n <= 0) break;
+      request.append(chunk, static_cast<std::size_t>(n));
+    }
+    return request;
+  }
+
+  Behaviour behaviour_;
+  int listener_ = -1;
+  std::uint16_t port_ = 0;
+  std::atomic<bool> stopping_{false};
+  std::thread thread_;
+  std::mutex mutex_;
+  std::vector<std::string> requests_;
+};
+
+Behaviour Answer(std::string response) {
+  return [response](FakeServer&, int fd) { FakeServer::SendAll(fd, response); };
+}
+
+Behaviour AnswerAndStayOpen(std::string response) {
+  return [response](FakeServer& server, int fd) {
+    FakeServer::SendAll(fd, response);
+    server.HoldOpen(fd);
+  };
+}
+
+Behaviour Silent() {
+  return [](FakeServer& server, int fd) { server.HoldOpen(fd); };
+}
+
+// Sends one byte every 300 ms for as long as the client listens.
+Behaviour Drip(std::string response) {
+  return [response](FakeServer& server, int fd) {
+    for (std::size_t i = 0; !server.Stopping(); ++i) {
+      if (!FakeServer::SendAll(fd, std::string_view(&response[i % response.size()], 1))) return;
+      server.Pause(300);
+    }
+  };
+}
+
+// Sends a part of the answer, then resets the connection.
+Behaviour ResetAfter(std::string part) {
+  return [part](FakeServer& server, int fd) {
+    FakeServer::SendAll(fd, part);
+    server.Pause(50);
+    linger hard{1, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+  };
+}
+
+std::uint16_t UnusedPort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  socklen_t length = sizeof address;
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  ::close(fd);  // nobody listens there now: connecting is refused
+  return ntohs(address.sin_port);
+}
+
+std::uint64_t Elapsed(std::uint64_t since) { return SteadyMs() - since; }
+
+const std::string kOk = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<html>SSID=LMQ-5812<BR></html>";
+
+// ---------------------------------------------------------------------------
+// Request bytes
+
+TEST(HttpRequestBytes, AreExactlyTheRequestLineAndHeaders) {
+  struct {
+    bool withCredentials;
+    const char* user;
+    const char* password;
+    const char* path;
+    std::string expected;
+  } cases[] = {
+      {false, "", "", "/zero.htm?rf=0004", "GET /zero.htm?rf=0004 HTTP/1.0\r\nConnection:Close\r\n\r\n"},
+      {true, "admin", "kwzpo", "/sysinfo.htm",
+       "GET /sysinfo.htm HTTP/1.0\r\nAuthorization: Basic YWRtaW46a3d6cG8=\r\nConnection:Close\r\n\r\n"},
+      {true, "kwzpo", "", "/", "GET / HTTP/1.0\r\nAuthorization: Basic a3d6cG86\r\nConnection:Close\r\n\r\n"},
+      // A ":" in the query stays in the path and the request reaches the right port.
+      {false, "", "", "/cgi-bin/logi?rc=@&PS=a:b&rd=menu",
+       "GET /cgi-bin/logi?rc=@&PS=a:b&rd=menu HTTP/1.0\r\nConnection:Close\r\n\r\n"},
+  };
+  for (const auto& c : cases) {
+    FakeServer server(Answer(kOk));
+    std::string response;
+    const bool ok = c.withCredentials ? HttpGetAuth(server.Url(c.path), c.user, c.password, response, 2)
+                                      : HttpGet(server.Url(c.path), response, 2);
+    EXPECT_TRUE(ok) << c.path;
+    EXPECT_EQ(response, kOk);
+    ASSERT_EQ(server.Connections(), 1) << c.path;
+    EXPECT_EQ(server.Requests()[0], c.expected);
+  }
+}
+
+TEST(HttpRequestBytes, LongCommandsGoOutWholeAndOverlongOnesAreRefused) {
+  FakeServer server(Answer(kOk));
+  const std::string value(3000, 'k');
+  std::string response;
+  ASSERT_TRUE(HttpGetAuth(server.Url("/cgi-bin/wlap?rc=@&key=" + value), "u", "p", response, 2));
+  ASSERT_EQ(server.Connections(), 1);
+  EXPECT_EQ(server.Requests()[0], "GET /cgi-bin/wlap?rc=@&key=" + value +
+                                      " HTTP/1.0\r\nAuthorization: Basic dTpw\r\nConnection:Close\r\n\r\n");
+
+  response = "stale";
+  EXPECT_FALSE(HttpGet(server.Url("/cgi-bin/wlap?key=" + std::string(kHttpMaxUrlLength, 'k')), response, 2));
+  EXPECT_FALSE(HttpGetAuth(server.Url("/x"), std::string(kHttpMaxCredentialsLength, 'u'), "p", response, 2));
+  EXPECT_EQ(response, "");
+  EXPECT_EQ(server.Connections(), 1);  // nothing cut and sent
+}
+
+// ---------------------------------------------------------------------------
+// What the answer decides
+
+TEST(HttpAnswers, StatusAndLoginMarkerDecideTheResult) {
+  struct {
+    const char* name;
+    std::string answer;
+    bool plain;
+    bool authenticated;
+  } cases[] = {
+      {"ok", kOk, true, true},
+      {"login refused", "HTTP/1.0 200 OK\r\n\r\n<script>var s=\";login=false;\";</script>", true, false},
+      {"marker compared with case", "HTTP/1.0 200 OK\r\n\r\n;LOGIN=FALSE;", true, true},
+      {"302 not followed", "HTTP/1.0 302 Found\r\nLocation: http://127.0.0.1:1/\r\n\r\n", false, false},
+      {"401", "HTTP/1.0 401 Unauthorized\r\nWWW-Authenticate: Basic realm=\"LMQ\"\r\n\r\n", false, false},
+      {"404 with a length of 200", "HTTP/1.0 404 Not Found\r\nContent-Length: 200\r\n\r\n" + std::string(200, 'x'),
+       true, true},
+      {"404", "HTTP/1.0 404 Not Found\r\n\r\n", false, false},
+      {"301 without Location", "HTTP/1.0 301 Moved\r\nContent-Length: 0\r\n\r\n", false, false},
+      {"no status line", "<html>200 OK</html>", false, false},
+      {"binary", "\0\x01\xFF\xFEHTTP 200\0\0"s, false, false},
+      {"closed without a byte", "", false, false},
+      {"lower-case start", "http/1.0 200 ok\r\n\r\n", true, true},
+  };
+  for (const auto& c : cases) {
+    FakeServer server(Answer(c.answer));
+    std::string response;
+    EXPECT_EQ(HttpGet(server.Url("/zero.htm"), response, 2), c.plain) << c.name;
+    EXPECT_EQ(response, c.answer) << c.name;
+    EXPECT_EQ(HttpGetAuth(server.Url("/zero.htm"), "kwzpo", "", response, 2), c.authenticated) << c.name;
+    EXPECT_EQ(HttpGetAuthDiscard(server.Url("/zero.htm"), "kwzpo", "", 2), c.authenticated) << c.name;
+    EXPECT_EQ(server.Connections(), 3) << c.name;  // 302 and 301 without Location are not followed
+  }
+}
+
+TEST(HttpAnswers, OversizedAnswersAreCutAtTheCap) {
+  const std::string header = "HTTP/1.0 200 OK\r\n";
+  struct {
+    const char* name;
+    std::string answer;
+  } cases[] = {
+      {"long body", header + "\r\n" + std::string(100000, 'b')},
+      {"long body with its length", header + "Content-Length: 100000\r\n\r\n" + std::string(100000, 'b')},
+      {"endless headers", header + std::string(90000, 'h')},
+      {"exactly the cap", header + "\r\n" + std::string(kHttpResponseCap - header.size() - 2, 'c')},
+  };
+  for (const auto& c : cases) {
+    FakeServer server(Answer(c.answer));
+    std::string response;
+    const std::uint64_t start = SteadyMs();
+    EXPECT_TRUE(HttpGet(server.Url("/big.htm"), response, 2)) << c.name;
+    EXPECT_LT(Elapsed(start), 1500u) << c.name;
+    ASSERT_EQ(response.size(), kHttpResponseCap) << c.name;
+    EXPECT_EQ(response, c.answer.substr(0, kHttpResponseCap)) << c.name;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Redirects
+
+TEST(HttpRedirect, OneMovedAnswerIsFollowedWithTheSameCredentials) {
+  FakeServer target(Answer("HTTP/1.0 200 OK\r\n\r\nprim page"));
+  // Two blanks, a dotted host, a port and a path.
+  FakeServer mover(Answer("HTTP/1.0 301 Moved Permanently\r\nLocation:  127.0.0.1:" + std::to_string(target.Port()) +
+                          "/prim.htm\r\n\r\n"));
+  std::string response;
+  ASSERT_TRUE(HttpGetAuth(mover.Url("/"), "admin", "pw", response, 2));
+  EXPECT_EQ(response, "HTTP/1.0 200 OK\r\n\r\nprim page");  // the second answer alone
+  ASSERT_EQ(target.Connections(), 1);
+  EXPECT_EQ(target.Requests()[0], "GET /prim.htm HTTP/1.0\r\nAuthorization: Basic YWRtaW46cHc=\r\nConnection:Close\r\n\r\n");
+}
+
+TEST(HttpRedirect, ASecondMoveIsNotFollowed) {
+  FakeServer last(Answer(kOk));
+  FakeServer second(Answer("HTTP/1.0 301 Moved\r\nLocation: " + last.Url("/") + "\r\n\r\n"));
+  FakeServer first(Answer("HTTP/1.0 301 Moved\r\nLocation: " + second.Url("/") + "\r\n\r\n"));
+  std::string response;
+  EXPECT_FALSE(HttpGet(first.Url("/"), response, 2));
+  EXPECT_EQ(first.Connections(), 1);
+  EXPECT_EQ(second.Connections(), 1);
+  EXPECT_EQ(last.Connections(), 0);
+}
+
+TEST(HttpRedirect, ALoopEndsAfterOneFollow) {
+  std::uint16_t port = 0;
+  FakeServer loop([&port](FakeServer&, int fd) {
+    FakeServer::SendAll(fd, "HTTP/1.0 301 Moved\r\nLocation: http://127.0.0.1:" + std::to_string(port) + "/\r\n\r\n");
+  });
+  port = loop.Port();
+  std::string response;
+  const std::uint64_t start = SteadyMs();
+  EXPECT_FALSE(HttpGetAuth(loop.Url("/"), "u", "p", response, 2));
+  EXPECT_LT(Elapsed(start), 1000u);
+  EXPECT_EQ(loop.Connections(), 2);
+}
+
+// ---------------------------------------------------------------------------
+// Peers that close late, never, slowly or violently
+
+TEST(HttpTiming, AnAnswerWithItsLengthEndsWithoutWaitingForTheClose) {
+  const std::string answers[] = {
+      "HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhello",
+      "HTTP/1.0 200 OK\r\ncontent-length:0\r\n\r\n",
+      "HTTP/1.0 301 Moved\r\nContent-Length: 0\r\n\r\n",  // no Location: fails at once
+  };
+  for (const auto& answer : answers) {
+    FakeServer server(AnswerAndStayOpen(answer));
+    std::string response;
+    const std::uint64_t start = SteadyMs();
+    EXPECT_EQ(HttpGet(server.Url("/"), response, 5), answer.find(" 200") != std::string::npos);
+    EXPECT_LT(Elapsed(start), 500u) << answer;
+    EXPECT_EQ(response, answer);
+  }
+}
+
+TEST(HttpTiming, ABodyArrivingInPiecesIsWaitedFor) {
+  FakeServer server([](FakeServer& s, int fd) {
+    FakeServer::SendAll(fd, "HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n01234");
+    s.Pause(200);
+    FakeServer::SendAll(fd, "56789");
+    s.HoldOpen(fd);
+  });
+  std::string response;
+  const std::uint64_t start = SteadyMs();
+  EXPECT_TRUE(HttpGet(server.Url("/"), response, 5));
+  EXPECT_EQ(response, "HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n0123456789");
+  EXPECT_LT(Elapsed(start), 800u);
+}
+
+TEST(HttpTiming, WithoutALengthAnOpenConnectionCostsOneTimeOut) {
+  FakeServer server(AnswerAndStayOpen(kOk));
+  std::string response;
+  const std::uint64_t start = SteadyMs();
+  EXPECT_TRUE(HttpGet(server.Url("/"), response, 1));
+  const std::uint64_t elapsed = Elapsed(start);
+  EXPECT_GE(elapsed, 950u);
+  EXPECT_LT(elapsed, 1800u);
+  EXPECT_EQ(response, kOk);
+}
+
+TEST(HttpTiming, ASilentPeerFailsAfterOneTimeOutAndTheWindowStaysAlive) {
+  FakeServer server(Silent());
+  int hookCalls = 0;
+  const WaitHook previous = SetWaitHook([&hookCalls] { ++hookCalls; });
+  std::string response = "stale";
+  const std::uint64_t start = SteadyMs();
+  EXPECT_FALSE(HttpGet(server.Url("/"), response, 1));
+  const std::uint64_t elapsed = Elapsed(start);
+  SetWaitHook(previous);
+  EXPECT_GE(elapsed, 950u);
+  EXPECT_LT(elapsed, 1800u);
+  EXPECT_EQ(response, "");
+  // Slices of at most 50 ms: about twenty calls in one second.
+  EXPECT_GE(hookCalls, 15);
+}
+
+TEST(HttpTiming, ATricklingPeerIsCutOffAtThreeTimeOuts) {
+  FakeServer server(Drip(kOk));
+  std::string response;
+  const std::uint64_t start = SteadyMs();
+  HttpGet(server.Url("/"), response, 1);
+  const std::uint64_t elapsed = Elapsed(start);
+  EXPECT_GE(elapsed, 2900u);
+  EXPECT_LT(elapsed, 4000u);
+  EXPECT_GE(response.size(), 5u);
+  EXPECT_LE(response.size(), 14u);
+  EXPECT_EQ(response, kOk.substr(0, response.size()));
+}
+
+TEST(HttpTiming, AResetMidBodyEndsAtOnce) {
+  FakeServer server(ResetAfter("HTTP/1.0 200 OK\r\nContent-Length: 1000\r\n\r\npartial"));
+  std::string response;
+  const std::uint64_t start = SteadyMs();
+  const bool ok = HttpGet(server.Url("/"), response, 3);
+  EXPECT_LT(Elapsed(start), 1000u);
+  // The part that arrived before the reset may or may not have been read.
+  if (ok) {
+    EXPECT_EQ(response.rfind("HTTP/1.0 200 OK", 0), 0u);
+  }
+  EXPECT_LE(response.size(), 60u);
+}
+
+TEST(HttpTiming, ARefusedConnectionFailsAtOnce) {
+  std::string response = "stale";
+  const std::uint64_t start = SteadyMs();
+  EXPECT_FALSE(HttpGet("http://127.0.0.1:" + std::to_string(UnusedPort()) + "/", response, 5));
+  EXPECT_LT(Elapsed(start), 500u);
+  EXPECT_EQ(response, "");
+}
+
+// ---------------------------------------------------------------------------
+// The socket itself
+
+TEST(TcpClientSocketTest, ReceiveTakesExactlyWhatArrivedBeforeTheClose) {
+  const std::string hundred(100, 'z');
+  FakeServer server(Answer(hundred));
+  TcpClientSocket socket;
+  EXPECT_EQ(socket.SetAddress("127.0.0.1"), htonl(INADDR_LOOPBACK));
+  socket.SetRemotePort(server.Port());
+  ASSERT_TRUE(socket.Connect(1000));
+  ASSERT_TRUE(socket.Send("GET / HTTP/1.0\r\n\r\n"));
+  std::string destination;
+  const std::uint64_t start = SteadyMs();
+  EXPECT_TRUE(socket.Receive(2, 0, destination, false));
+  EXPECT_LT(Elapsed(start), 500u);
+  EXPECT_EQ(destination, hundred);
+  EXPECT_EQ(socket.ReceivedTotal(), 100);
+  EXPECT_EQ(socket.Close(), 0);
+  EXPECT_EQ(socket.Close(), -1);
+}
+
+TEST(TcpClientSocketTest, SilenceLeavesTheDestinationUntouched) {
+  FakeServer server(Silent());
+  TcpClientSocket socket;
+  socket.SetAddress("127.0.0.1");
+  socket.SetRemotePort(server.Port());
+  ASSERT_TRUE(socket.Connect(1000));
+  ASSERT_TRUE(socket.Send("GET / HTTP/1.0\r\n\r\n"));
+  std::string destination = "keep";
+  const std::uint64_t start = SteadyMs();
+  EXPECT_FALSE(socket.Receive(0, 300000, destination, false));
+  const std::uint64_t elapsed = Elapsed(start);
+  EXPECT_GE(elapsed, 290u);
+  EXPECT_LT(elapsed, 800u);
+  EXPECT_EQ(destination, "keep");
+}
+
+TEST(TcpClientSocketTest, StopAfterFirstChunkDoesNotWaitForMore) {
+  FakeServer server([](FakeServer& s, int fd) {
+    FakeServer::SendAll(fd, "abc");
+    s.Pause(1000);
+    FakeServer::SendAll(fd, "def");
+  });
+  TcpClientSocket socket;
+  socket.SetAddress("127.0.0.1");
+  socket.SetRemotePort(server.Port());
+  ASSERT_TRUE(socket.Connect(1000));
+  ASSERT_TRUE(socket.Send("x\r\n\r\n"));
+  std::string destination;
+  const std::uint64_t start = SteadyMs();
+  EXPECT_TRUE(socket.Receive(3, 0, destination, true));
+  EXPECT_LT(Elapsed(start), 500u);
+  EXPECT_EQ(destination, "abc");
+}
+
+TEST(TcpClientSocketTest, FreshObjectsAndBadAddressesHoldNoConnection) {
+  TcpClientSocket fresh;
+  EXPECT_EQ(fresh.Close(), -1);
+  EXPECT_EQ(fresh.Close(), -1);
+  std::string destination = "keep";
+  EXPECT_FALSE(fresh.Send("x"));
+  EXPECT_FALSE(fresh.Receive(0, 1000, destination, false));
+  EXPECT_EQ(destination, "keep");
+
+  const char* bad[] = {"999.1.1.1", "127.0.0.1abc", "", "127.0.0.1.1", "localhost"};
+  for (const char* address : bad) {
+    TcpClientSocket socket;
+    EXPECT_EQ(socket.SetAddress(address), INADDR_NONE) << address;
+    socket.SetRemotePort(80);
+    EXPECT_FALSE(socket.Connect(200)) << address;
+    EXPECT_EQ(socket.Close(), 0) << address;  // the handle was kept for Close
+  }
+}
+
+TEST(TcpClientSocketTest, ConnectIsBoundedByItsTimeOut) {
+  // A listener that never accepts and has a full queue drops new handshakes,
+  // so a connect to it would otherwise hang for the system's minutes.
+  const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(listener, 0), 0);
+  socklen_t length = sizeof address;
+  ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+
+  std::vector<int> fillers;
+  bool full = false;
+  for (int i = 0; i < 16 && !full; ++i) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    fillers.push_back(fd);
+    ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    pollfd entry{fd, POLLOUT, 0};
+    full = ::poll(&entry, 1, 200) == 0;
+  }
+  if (full) {
+    TcpClientSocket socket;
+    socket.SetAddress("127.0.0.1");
+    socket.SetRemotePort(ntohs(address.sin_port));
+    int hookCalls = 0;
+    const WaitHook previous = SetWaitHook([&hookCalls] { ++hookCalls; });
+    const std::uint64_t start = SteadyMs();
+    EXPECT_FALSE(socket.Connect(400));
+    const std::uint64_t elapsed = Elapsed(start);
+    SetWaitHook(previous);
+    EXPECT_GE(elapsed, 390u);
+    EXPECT_LT(elapsed, 1000u);
+    EXPECT_GE(hookCalls, 5);
+  }
+  for (const int fd : fillers) ::close(fd);
+  ::close(listener);
+  if (!full) GTEST_SKIP() << "the loopback listen queue never filled up";
+}
+
+// ---------------------------------------------------------------------------
+// The traffic log
+
+TEST(HttpTrafficLog, LogsRequestAndStatusLinesButNoCredentials) {
+  FakeServer server(Answer(kOk));
+  std::vector<std::string> lines;
+  SetTrafficLogSink([&lines](const std::string& line) { lines.push_back(line); });
+  std::string response;
+  EXPECT_TRUE(HttpGetAuth(server.Url("/cgi-bin/logi?rc=@&PS=s3cret&rd=menu"), "admin", "s3cret", response, 2));
+  SetTrafficLogSink(nullptr);
+
+  bool sawRequest = false;
+  bool sawStatus = false;
+  for (const auto& line : lines) {
+    sawRequest = sawRequest || line.find("GET /cgi-bin/logi?rc=@&PS=<redacted>&rd=menu HTTP/1.0") != std::string::npos;
+    sawStatus = sawStatus || line.find("HTTP/1.0 200 OK") != std::string::npos;
+    EXPECT_EQ(line.find("s3cret"), std::string::npos) << line;
+    EXPECT_EQ(line.find(Base64Encode("admin:s3cret")), std::string::npos) << line;
+    EXPECT_EQ(line.find('\r'), std::string::npos) << line;
+  }
+  EXPECT_TRUE(sawRequest);
+  EXPECT_TRUE(sawStatus);
+}
+
+}  // namespace
+}  // namespace kelvane
