@@ -1,0 +1,488 @@
+#include "tools/routersim/RouterSim.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <limits>
+
+namespace kelvane::routersim {
+namespace {
+
+constexpr std::size_t kMaxRequestHead = 16384;
+constexpr int kHeadTimeoutMs = 5000;
+constexpr int kSliceMs = 20;
+constexpr std::uint64_t kNeverBack = std::numeric_limits<std::uint64_t>::max();
+
+std::string StatusLine(int code) {
+  switch (code) {
+    case 200: return "HTTP/1.0 200 OK";
+    case 401: return "HTTP/1.0 401 Unauthorized";
+    case 404: return "HTTP/1.0 404 Not Found";
+    case 500: return "HTTP/1.0 500 Internal Server Error";
+    default: return "HTTP/1.0 " + std::to_string(code) + " Error";
+  }
+}
+
+// No Content-Length: the router closes the connection after each answer, and
+// a length such as 200 would look like a status to a searching client.
+std::string Response(int code, const std::string& body, const std::string& extraHeaders = "") {
+  return StatusLine(code) + "\r\nServer: LMQ-5812\r\nContent-Type: text/html\r\nPragma: no-cache\r\n" +
+         extraHeaders + "\r\n" + body;
+}
+
+bool ParseIpv4(const std::string& text, in_addr& out) { return inet_pton(AF_INET, text.c_str(), &out) == 1; }
+
+std::string EndpointText(const sockaddr_in& a) {
+  char buf[INET_ADDRSTRLEN] = {};
+  inet_ntop(AF_INET, &a.sin_addr, buf, sizeof buf);
+  return std::string(buf) + ":" + std::to_string(ntohs(a.sin_port));
+}
+
+void ResetClose(int fd) {
+  linger lg{1, 0};
+  setsockopt(fd, SOL_SOCKET, SO_LINGER, &lg, sizeof lg);
+  close(fd);
+}
+
+}  // namespace
+
+std::uint64_t SimNowMs() {
+  return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                        std::chrono::steady_clock::now().time_since_epoch())
+                                        .count());
+}
+
+RouterSim::RouterSim(RouterSimOptions options) : options_(std::move(options)) {
+  state_.RestartWanLink(SimNowMs());
+}
+
+RouterSim::~RouterSim() { Stop(); }
+
+bool RouterSim::Start(std::string* error) {
+  auto fail = [&](const std::string& why) {
+    if (error) *error = why + ": " + std::strerror(errno);
+    if (listenFd_ >= 0) close(listenFd_);
+    if (udpFd_ >= 0) close(udpFd_);
+    listenFd_ = udpFd_ = -1;
+    return false;
+  };
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  if (!ParseIpv4(options_.bindAddress, addr.sin_addr)) {
+    errno = EINVAL;
+    return fail("bad bind address " + options_.bindAddress);
+  }
+  listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (listenFd_ < 0) return fail("socket");
+  int one = 1;
+  setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+  addr.sin_port = htons(options_.httpPort);
+  if (bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0)
+    return fail("cannot bind HTTP port " + std::to_string(options_.httpPort));
+  if (listen(listenFd_, 16) != 0) return fail("listen");
+  socklen_t len = sizeof addr;
+  getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len);
+  httpPort_ = ntohs(addr.sin_port);
+
+  if (options_.udpEnabled) {
+    sockaddr_in u{};
+    u.sin_family = AF_INET;
+    const std::string bindText = options_.udpBindAddress.empty() ? options_.bindAddress : options_.udpBindAddress;
+    if (!ParseIpv4(bindText, u.sin_addr)) {
+      errno = EINVAL;
+      return fail("bad UDP bind address " + bindText);
+    }
+    u.sin_port = htons(options_.udpPort);
+    udpFd_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (udpFd_ < 0) return fail("socket");
+    setsockopt(udpFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    setsockopt(udpFd_, SOL_SOCKET, SO_BROADCAST, &one, sizeof one);
+    if (bind(udpFd_, reinterpret_cast<sockaddr*>(&u), sizeof u) != 0)
+      return fail("cannot bind UDP port " + std::to_string(options_.udpPort));
+    len = sizeof u;
+    getsockname(udpFd_, reinterpret_cast<sockaddr*>(&u), &len);
+    udpPort_ = ntohs(u.sin_port);
+  }
+
+  stopping_ = false;
+  acceptThread_ = std::thread([this] { AcceptLoop(); });
+  if (udpFd_ >= 0) udpThread_ = std::thread([this] { UdpLoop(); });
+  return true;
+}
+
+void RouterSim::Stop() {
+  stopping_ = true;
+  if (acceptThread_.joinable()) acceptThread_.join();
+  if (udpThread_.joinable()) udpThread_.join();
+  std::list<Connection> rest;
+  {
+    std::lock_guard<std::mutex> lock(connectionsMutex_);
+    rest.swap(connections_);
+  }
+  for (Connection& c : rest) {
+    if (c.thread.joinable()) c.thread.join();
+  }
+  if (listenFd_ >= 0) close(listenFd_);
+  if (udpFd_ >= 0) close(udpFd_);
+  listenFd_ = udpFd_ = -1;
+}
+
+std::string RouterSim::Address() const { return options_.bindAddress + ":" + std::to_string(httpPort_); }
+
+RouterSimState RouterSim::StateCopy() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return state_;
+}
+
+std::vector<std::string> RouterSim::RequestLog() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return requestLog_;
+}
+
+std::vector<std::string> RouterSim::RequestHeads() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return requestHeads_;
+}
+
+std::vector<std::string> RouterSim::DatagramLog() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return datagramLog_;
+}
+
+void RouterSim::ClearLog() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  requestLog_.clear();
+  requestHeads_.clear();
+  datagramLog_.clear();
+}
+
+bool RouterSim::WaitForRequests(std::size_t count, int ms) const {
+  const std::uint64_t end = SimNowMs() + static_cast<std::uint64_t>(ms);
+  while (true) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (requestLog_.size() >= count) return true;
+    }
+    if (SimNowMs() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(kSliceMs));
+  }
+}
+
+void RouterSim::SetLogSink(std::function<void(const std::string&)> sink) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  sink_ = std::move(sink);
+}
+
+void RouterSim::SetFaults(const RouterSimFaults& faults) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  options_.faults = faults;
+}
+
+void RouterSim::SetLayout(PageLayout layout) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  options_.layout = layout;
+}
+
+void RouterSim::SetRestartMs(int ms) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  options_.restartMs = ms;
+}
+
+void RouterSim::NotePublicHostPinged() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  state_.publicHostPinged = true;
+  if (sink_) sink_("PING public host");
+}
+
+bool RouterSim::OffAir() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return restartPending_ && SimNowMs() < offAirUntil_;
+}
+
+void RouterSim::Log(const std::string& line) {
+  // Caller holds the lock.
+  if (sink_) sink_(line);
+}
+
+void RouterSim::SleepUnlessStopped(int ms) const {
+  const std::uint64_t end = SimNowMs() + static_cast<std::uint64_t>(ms < 0 ? 0 : ms);
+  while (!stopping_ && SimNowMs() < end) std::this_thread::sleep_for(std::chrono::milliseconds(kSliceMs));
+}
+
+bool RouterSim::WaitPeerClose(int fd) const {
+  char scratch[512];
+  while (!stopping_) {
+    pollfd p{fd, POLLIN, 0};
+    const int r = poll(&p, 1, kSliceMs);
+    if (r < 0 && errno != EINTR) return true;
+    if (r > 0) {
+      const ssize_t n = recv(fd, scratch, sizeof scratch, 0);
+      if (n <= 0) return true;
+    }
+  }
+  return false;
+}
+
+bool RouterSim::SendAll(int fd, const std::string& data, const RouterSimFaults& faults) {
+  const std::size_t piece = faults.dripBytes > 0 ? static_cast<std::size_t>(faults.dripBytes) : data.size();
+  std::size_t sent = 0;
+  while (sent < data.size() && !stopping_) {
+    const std::size_t n = std::min(piece, data.size() - sent);
+    const ssize_t r = send(fd, data.data() + sent, n, MSG_NOSIGNAL);
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    sent += static_cast<std::size_t>(r);
+    if (faults.dripBytes > 0 && sent < data.size()) SleepUnlessStopped(faults.dripPauseMs);
+  }
+  return sent == data.size();
+}
+
+void RouterSim::AcceptLoop() {
+  while (!stopping_) {
+    pollfd p{listenFd_, POLLIN, 0};
+    const int r = poll(&p, 1, kSliceMs);
+    // Join the connections that have finished, so a long-running program does
+    // not gather threads.
+    {
+      std::lock_guard<std::mutex> lock(connectionsMutex_);
+      for (auto it = connections_.begin(); it != connections_.end();) {
+        if (it->done->load()) {
+          it->thread.join();
+          it = connections_.erase(it);
+        } else {
+          ++it;
+        }
+      }
+    }
+    if (r <= 0) continue;
+    const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) continue;
+    bool offAir;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      const std::uint64_t now = SimNowMs();
+      CatchUpRestart(now);
+      offAir = restartPending_ && now < offAirUntil_;
+    }
+    if (offAir) {
+      // Restarting: nobody is there to answer.
+      ResetClose(fd);
+      continue;
+    }
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    std::lock_guard<std::mutex> lock(connectionsMutex_);
+    connections_.push_back(Connection{std::thread([this, fd, done] {
+                                        ServeConnection(fd);
+                                        done->store(true);
+                                      }),
+                                      done});
+  }
+}
+
+void RouterSim::ServeConnection(int fd) {
+  std::string head;
+  const std::uint64_t deadline = SimNowMs() + kHeadTimeoutMs;
+  char buf[2048];
+  while (!stopping_ && head.find("\r\n\r\n") == std::string::npos && head.size() < kMaxRequestHead) {
+    if (SimNowMs() >= deadline) break;
+    pollfd p{fd, POLLIN, 0};
+    const int r = poll(&p, 1, kSliceMs);
+    if (r < 0 && errno != EINTR) break;
+    if (r <= 0) continue;
+    const ssize_t n = recv(fd, buf, sizeof buf, 0);
+    if (n <= 0) break;
+    head.append(buf, static_cast<std::size_t>(n));
+  }
+  const std::size_t end = head.find("\r\n\r\n");
+  if (end != std::string::npos) head.resize(end);
+
+  SimHttpRequest request;
+  const bool parsed = ParseSimHttpRequest(head, request);
+  RouterSimFaults faults;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!head.empty()) {
+      requestLog_.push_back(request.requestLine);
+      requestHeads_.push_back(head);
+      Log(request.requestLine);
+    }
+    faults = options_.faults;
+  }
+  if (head.empty() || stopping_) {
+    close(fd);
+    return;
+  }
+  const bool faulty = FaultApplies(faults, request.requestLine);
+  if (!faulty) faults = RouterSimFaults{};
+  if (faults.answerDelayMs > 0) SleepUnlessStopped(faults.answerDelayMs);
+  if (faults.silent) {
+    WaitPeerClose(fd);
+    close(fd);
+    return;
+  }
+
+  bool restart = false;
+  std::string response;
+  if (!parsed || request.method != "GET") {
+    response = Response(400, "<HTML>Bad request</HTML>\n");
+  } else {
+    response = Respond(request, restart);
+  }
+  if (faults.wrongStatus > 0) {
+    const std::size_t lineEnd = response.find("\r\n");
+    response = StatusLine(faults.wrongStatus) + response.substr(lineEnd);
+  }
+  SendAll(fd, response, faults);
+  if (restart) BeginRestart();
+  if (faults.keepOpen) {
+    WaitPeerClose(fd);
+  } else {
+    shutdown(fd, SHUT_WR);
+  }
+  close(fd);
+}
+
+bool RouterSim::FaultApplies(const RouterSimFaults& faults, const std::string& requestLine) const {
+  return faults.match.empty() || requestLine.find(faults.match) != std::string::npos;
+}
+
+void RouterSim::BeginRestart() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  restartPending_ = true;
+  offAirUntil_ = options_.faults.restartNeverReturns
+                     ? kNeverBack
+                     : SimNowMs() + static_cast<std::uint64_t>(options_.restartMs < 0 ? 0 : options_.restartMs);
+  Log("RESTART");
+}
+
+void RouterSim::CatchUpRestart(std::uint64_t nowMs) {
+  if (restartPending_ && nowMs >= offAirUntil_) {
+    restartPending_ = false;
+    state_.CompleteRestart(nowMs);
+    Log("BACK ON THE AIR at " + state_.lanAddress);
+  }
+}
+
+std::string RouterSim::Respond(const SimHttpRequest& request, bool& restart) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const std::uint64_t now = SimNowMs();
+  CatchUpRestart(now);
+  RouterSimState& s = state_;
+  PageContext context{s, options_.layout, now, false};
+  const std::string& path = request.path;
+
+  if (path == "_sim/pinged") {
+    s.publicHostPinged = true;
+    return Response(200, "pinged\n");
+  }
+  if (s.flavour == LoginFlavour::kBasic &&
+      !(request.hasAuthorization && request.authUser == s.loginWord)) {
+    return Response(401, "<HTML><BODY>401 Unauthorized</BODY></HTML>\n",
+                    "WWW-Authenticate: Basic realm=\"LMQ-5812\"\r\n");
+  }
+  if (path.empty() || path == "index.htm") {
+    if (s.flavour == LoginFlavour::kOpen) return Response(200, RenderFrontPage(context, true));
+    if (s.flavour == LoginFlavour::kBasic) return Response(200, RenderFrontPage(context, false));
+    context.loginFalse = !s.formLoggedIn;
+    return Response(200, RenderLoginForm(context));
+  }
+  if (path == "cgi-bin/logi") {
+    CommandOutcome out = s.ApplyLogin(request);
+    if (s.flavour != LoginFlavour::kForm) return Response(200, RenderFrontPage(context, false));
+    context.loginFalse = !s.formLoggedIn;
+    if (!out.accepted) return Response(200, RenderAlert(out.alert, context));
+    return Response(200, RenderAfterCommand(out.nextPage, context));
+  }
+  if (s.flavour == LoginFlavour::kForm && !s.formLoggedIn) {
+    context.loginFalse = true;
+    return Response(200, RenderLoginForm(context));
+  }
+
+  if (path.rfind("cgi-bin/", 0) == 0) {
+    const std::string command = path.substr(8);
+    CommandOutcome out;
+    if (command == "prim") out = s.ApplyPrim(request, now);
+    else if (command == "want") out = s.ApplyWant(request, now);
+    else if (command == "wlap") out = s.ApplyWlap(request);
+    else if (command == "dhcp") out = s.ApplyDhcp(request);
+    else if (command == "cmac") out = s.ApplyCmac(request, now);
+    else if (command == "pass") out = s.ApplyPass(request);
+    else if (command == "rset") out = s.ApplyReset();
+    else if (command == "rebo") {
+      out.restart = true;
+      out.nextPage = "rebo";
+    } else {
+      return Response(404, "<HTML>404 Not Found</HTML>\n");
+    }
+    restart = out.restart;
+    if (out.passwordRefused) return Response(200, RenderPasswordRefused(context));
+    if (!out.accepted) return Response(200, RenderAlert(out.alert, context));
+    return Response(200, RenderAfterCommand(out.nextPage, context));
+  }
+
+  std::string body;
+  if (!RenderPage(path, request.FieldOr("rf", ""), context, body)) {
+    return Response(404, "<HTML>404 Not Found</HTML>\n");
+  }
+  return Response(200, body);
+}
+
+void RouterSim::UdpLoop() {
+  std::uint8_t buf[2048];
+  while (!stopping_) {
+    pollfd p{udpFd_, POLLIN, 0};
+    const int r = poll(&p, 1, kSliceMs);
+    if (r <= 0) continue;
+    sockaddr_in from{};
+    socklen_t fromLen = sizeof from;
+    const ssize_t n = recvfrom(udpFd_, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &fromLen);
+    if (n < 0) continue;
+    const std::size_t size = static_cast<std::size_t>(n);
+    const bool discovery = size >= 114 && buf[0] == 192 && std::memcmp(buf + 108, "Qorvex", 6) == 0;
+    const bool dhcp = size >= 243 && buf[0] == 1 &&
+                      ((buf[236] == 0x02 && buf[237] == 0x93 && buf[238] == 0x02 && buf[239] == 0x93) ||
+                       (buf[236] == 0x63 && buf[237] == 0x82 && buf[238] == 0x53 && buf[239] == 0x63));
+    std::string lan;
+    bool offAir;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      const std::uint64_t now = SimNowMs();
+      CatchUpRestart(now);
+      offAir = restartPending_ && now < offAirUntil_;
+      lan = state_.lanAddress;
+      const std::string line = "UDP " + std::to_string(size) + " bytes from " + EndpointText(from) +
+                               (discovery ? " discovery" : dhcp ? " dhcp" : " other") +
+                               (offAir ? " (off the air)" : "");
+      datagramLog_.push_back(line);
+      Log(line);
+    }
+    if (offAir || (!discovery && !(dhcp && options_.answerDhcp))) continue;
+
+    // The reply: a BOOTP-shaped answer naming the router. The wizard only
+    // uses its source address.
+    std::vector<std::uint8_t> reply(discovery ? 548 : 300, 0);
+    reply[0] = discovery ? 193 : 2;
+    reply[1] = 1;
+    reply[2] = 6;
+    std::memcpy(reply.data() + 4, buf + 4, 4);  // transaction id
+    in_addr lanAddr{};
+    if (ParseIpv4(lan, lanAddr)) std::memcpy(reply.data() + 20, &lanAddr, 4);
+    if (discovery) std::memcpy(reply.data() + 108, "LMQ-5812", 8);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(options_.replyPort);
+    if (!ParseIpv4(options_.replyAddress, to.sin_addr)) continue;
+    sendto(udpFd_, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+  }
+}
+
+}  // namespace kelvane::routersim

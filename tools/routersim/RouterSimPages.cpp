@@ -1,0 +1,305 @@
+#include "tools/routersim/RouterSimPages.h"
+
+namespace kelvane::routersim {
+namespace {
+
+bool Classic(const PageContext& c) { return c.layout == PageLayout::kClassic; }
+
+// The script line that tells the form-login state. Pages of open and Basic
+// routers carry none.
+std::string LoginScript(const PageContext& c) {
+  if (c.state.flavour != LoginFlavour::kForm) return "";
+  std::string s = c.loginFalse ? "var ver=25;login=false;" : "var ver=25;login=true;";
+  return Classic(c) ? "<SCRIPT>" + s + "</SCRIPT>\n" : "<script>" + s + "</script>\n";
+}
+
+std::string Head(const std::string& title, const PageContext& c) {
+  if (Classic(c)) {
+    return "<HTML><HEAD><TITLE>" + title + "</TITLE>\n" + LoginScript(c) + "</HEAD>\n<BODY>\n";
+  }
+  return "<html><head><meta http-equiv=\"Pragma\" content=\"no-cache\"><title>" + title +
+         "</title></head>\n<body class=lmq>\n" + LoginScript(c);
+}
+
+std::string Tail(const PageContext& c) { return Classic(c) ? "</BODY></HTML>\n" : "</body></html>\n"; }
+
+std::string Br(const PageContext& c) { return Classic(c) ? "<BR>\n" : "<br>"; }
+
+// "Wt" as the status page reports it: the provider logins show as dynamic IP,
+// their own form tells them apart.
+std::string ReportedType(const std::string& wt) {
+  if (wt == kWtBigPond || wt == kWtTelia) return kWtDynamic;
+  return wt;
+}
+
+std::string SecurityText(const std::string& code) {
+  if (code == "0") return "NONE";
+  if (code == "1") return "WEP";
+  if (code == "2" || code == "3") return "WPA-PSK";
+  if (code == "4" || code == "8") return "WPA2-PSK";
+  if (code == "5") return "WPA-PSK / WPA2-PSK";
+  return "?";
+}
+
+std::string WanStatusPage(const PageContext& c) {
+  const RouterSimState& s = c.state;
+  // The status record: a link that is down shows ",0000"; a link that is up
+  // shows no ",0" at all, which also tells that detection has finished.
+  std::string page;
+  if (Classic(c)) {
+    page = "<!-- WAN " + s.DetectionCode() + " -->\n" + Head("WAN Status", c);
+    page += std::string("WAN Status=") + (s.WanLink() ? "1,1001" : "0,0000") + Br(c);
+    page += std::string("WAN Type=") + ReportedType(s.wanType) + Br(c);
+  } else {
+    page = Head("wan", c) + "<!--det" + s.DetectionCode() + " scan-->\n";
+    page += "<script>var wst=\"" + std::string(s.WanLink() ? "2,1F01" : "2,0000") + "\";</script>\n";
+    page += "<p>link: " + std::string(s.WanLink() ? "up" : "down") + "</p>\n";
+  }
+  return page + Tail(c);
+}
+
+std::string WirelessStatusPage(const PageContext& c) {
+  const RouterSimState& s = c.state;
+  const std::string escapedPsk = ScriptEscape(s.psk);
+  std::string page = Head(Classic(c) ? "Wireless Status" : "wlan", c);
+  if (Classic(c)) {
+    page += "<SCRIPT>var CSKM0='" + s.securityCode + "';var CSKM1='0';</SCRIPT>\n";
+    page += "SSID=" + s.ssid + Br(c);
+    page += "Channel=" + s.channel + Br(c);
+    page += "Security=" + SecurityText(s.securityCode) + Br(c);
+    page += "Key=" + s.wepKey + Br(c);
+    page += "Prechare Key=" + escapedPsk + Br(c);
+  } else {
+    page += "<table>\n<tr><td>channel=" + s.channel + "<br></td></tr>\n";
+    page += "<tr><td>ssid=" + s.ssid + "<br></td></tr>\n";
+    page += "<tr><td>key=" + s.wepKey + "<br></td></tr>\n";
+    page += "<tr><td>prechare key=" + escapedPsk + "<br></td></tr>\n</table>\n";
+    page += "<script>var CSKM1='0', CSKM0='" + s.securityCode + "';</script>\n";
+  }
+  return page + Tail(c);
+}
+
+std::string WanAddressPage(const PageContext& c) {
+  const RouterSimState& s = c.state;
+  const std::string gateway = s.WanGateway(c.nowMs);
+  const std::string dns = s.WanDns(c.nowMs);
+  const bool up = s.WanUp(c.nowMs);
+  std::string page = Head(Classic(c) ? "WAN Address" : "wan ip", c);
+  if (Classic(c)) {
+    page += std::string("WAN IP=") + (up ? "10.64.12.34" : "0.0.0.0") + Br(c);
+    page += "Gateway=" + gateway + Br(c);
+    page += "Domain Name Server=" + dns + Br(c);
+  } else {
+    page += "<table><tr><td>domain name server=" + dns + "<br></td></tr>\n";
+    page += "<tr><td>gateway=" + gateway + "<br></td></tr></table>\n";
+  }
+  return page + Tail(c);
+}
+
+std::string WanTypePage(const PageContext& c) {
+  std::string page = Head(Classic(c) ? "WAN Type" : "type", c);
+  const std::string code = ReportedType(c.state.wanType);
+  page += Classic(c) ? "Wt=" + code + Br(c) : "type:" + code + Br(c);
+  return page + Tail(c);
+}
+
+std::string GeneralStatusPage(const PageContext& c) {
+  const RouterSimState& s = c.state;
+  std::string page = Head(Classic(c) ? "Status" : "status", c);
+  page += "Model=LMQ-5812" + Br(c);
+  page += "LAN IP=" + s.lanAddress + Br(c);
+  page += "WAN MAC=" + s.wanMac + Br(c);
+  page += std::string("WAN=") + (s.WanUp(c.nowMs) ? "connected" : "not connected") + Br(c);
+  return page + Tail(c);
+}
+
+std::string SysInfoPage(const PageContext& c) {
+  const RouterSimState& s = c.state;
+  std::string page = Head(Classic(c) ? "System Information" : "sysinfo", c);
+  if (Classic(c)) {
+    page += "<!-- A-String D=" + s.region + ";C=" + s.channelMask + ";V=2.50; -->\n";
+    page += "Model=LMQ-5812" + Br(c) + "Firmware=2.50" + Br(c);
+  } else {
+    page += "<p>fw 2.50</p><script>/* A-String */ var C=" + s.channelMask + ";D=" + s.region +
+            ";</script>\n";
+  }
+  return page + Tail(c);
+}
+
+// One text field of the form. `quoted` picks VALUE="x" or VALUE=x (followed by
+// a blank); the compact layout writes names in lower case and sometimes puts
+// VALUE before NAME (only where the wizard looks back for it).
+std::string Field(const PageContext& c, const std::string& name, const std::string& value, bool quoted,
+                  const std::string& extra = "SIZE=20") {
+  const std::string v = quoted ? "\"" + HtmlEscape(value) + "\"" : HtmlEscape(value);
+  if (Classic(c)) return "<INPUT NAME=" + name + " VALUE=" + v + " " + extra + ">\n";
+  std::string lower;
+  for (char ch : name) lower.push_back(static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch));
+  std::string lowerExtra;
+  for (char ch : extra) lowerExtra.push_back(static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch));
+  return "<input " + lowerExtra + " name=" + lower + " value=" + v + " >\n";
+}
+
+std::string Boxes(const PageContext& c, const WanForm& f, bool pppoe) {
+  auto mark = [&](bool on) { return std::string(on ? (Classic(c) ? "'CHECKED'" : "checked") : (Classic(c) ? "''" : "")); };
+  if (Classic(c)) {
+    std::string s = "<SCRIPT>var boxes=[ DF00=" + mark(f.df00) + ", DF01=" + mark(f.df01) + ",";
+    if (pppoe) s += " DF08=" + mark(f.df08) + ", DF09=" + mark(f.df09) + " ,";
+    return s + " 0 ];</SCRIPT>\n";
+  }
+  std::string s = "<!-- boxes: DF00=" + mark(f.df00) + ", DF01=" + mark(f.df01) + ",";
+  if (pppoe) s += "DF08=" + mark(f.df08) + ", DF09=" + mark(f.df09) + " ,";
+  return s + " end -->\n";
+}
+
+std::string PrimPage(const PageContext& c) {
+  const RouterSimState& s = c.state;
+  auto it = s.forms.find(s.formType);
+  const WanForm empty;
+  const WanForm& f = it == s.forms.end() ? empty : it->second;
+  const std::string& t = s.formType;
+  std::string page = Head(Classic(c) ? "Primary Setup" : "prim", c);
+  page += Classic(c) ? "<FORM NAME=prim ACTION=/cgi-bin/prim>\n" : "<form action=/cgi-bin/prim name=prim>\n";
+  page += Classic(c) ? "<INPUT TYPE=HIDDEN NAME=Wt VALUE=" + t + ">\n" : "<input type=hidden name=wt value=" + t + ">\n";
+  page += Field(c, "LI", s.lanAddress, true, "SIZE=15");
+  if (t != kWtStatic) page += Boxes(c, f, t == kWtPppoe);
+  if (t == kWtDynamic) {
+    if (Classic(c)) {
+      page += "<INPUT NAME=En VALUE=\"" + s.wanMac + "\" SIZE=17><INPUT TYPE=BUTTON VALUE=Clone>\n";
+    } else {
+      page += "<input value=\"" + s.wanMac + "\" name=en maxlength=17><input type=button value=clone>\n";
+    }
+  } else if (t == kWtStatic) {
+    page += Field(c, "WI", f.Value("WI"), false, "SIZE=15");
+    page += Field(c, "WN", f.Value("WN"), false, "SIZE=15");
+    page += Field(c, "WG", f.Value("WG"), false, "SIZE=15");
+    page += Field(c, "ID00", f.Value("ID00"), true, "SIZE=15");
+    page += Field(c, "ID01", f.Value("ID01"), true, "SIZE=15");
+  } else if (t == kWtPppoe) {
+    page += Field(c, "IU0", f.Value("IU0"), true, "SIZE=32");
+    page += Field(c, "IW0", "", true, "TYPE=PASSWORD SIZE=32");
+    page += Field(c, "IT0", f.Value("IT0"), true, "SIZE=32");
+    page += Field(c, "ID00", f.Value("ID00"), true, "SIZE=15");
+    page += Field(c, "ID01", f.Value("ID01"), true, "SIZE=15");
+    page += Classic(c) ? "<INPUT NAME=IM0 VALUE=\"" + f.Value("IM0") + "\" SIZE=4>\n"
+                       : "<input name=im0 value=" + f.Value("IM0") + " maxlength=4>\n";
+  } else if (t == kWtPptp || t == kWtL2tp) {
+    page += Field(c, "WI", f.Value("WI"), false, "SIZE=15");
+    page += Field(c, "WN", f.Value("WN"), false, "SIZE=15");
+    page += Field(c, "WG", f.Value("WG"), true, "SIZE=15");
+    const std::string server = ScriptEscape(f.Value("DI0"));
+    if (Classic(c)) {
+      page += "<INPUT NAME=DI0 SIZE=32>\n<SCRIPT>document.prim.DI0.value=unescape(\"" + server + "\");</SCRIPT>\n";
+    } else {
+      page += "<input name=di0 maxlength=64><script>f.di0.value = unescape(\"" + server + "\");</script>\n";
+    }
+    page += Field(c, "IU0", f.Value("IU0"), true, "SIZE=32");
+    page += Field(c, "IW0", "", true, "TYPE=PASSWORD SIZE=32");
+    page += Classic(c) ? "<INPUT NAME=IM0 VALUE=\"" + f.Value("IM0") + "\" SIZE=4>\n"
+                       : "<input name=im0 value=" + f.Value("IM0") + " maxlength=4>\n";
+  } else if (t == kWtBigPond) {
+    page += Field(c, "IU0", f.Value("IU0"), true, "SIZE=32");
+    page += Field(c, "IW0", "", true, "TYPE=PASSWORD SIZE=32");
+    page += Field(c, "IT0", f.Value("IT0"), true, "SIZE=17");
+  } else if (t == kWtTelia) {
+    page += Field(c, "IU0", f.Value("IU0"), true, "SIZE=32");
+    page += Field(c, "IW0", "", true, "TYPE=PASSWORD SIZE=32");
+  }
+  page += Classic(c) ? "</FORM>\n" : "</form>\n";
+  return page + Tail(c);
+}
+
+std::string DhcpPage(const PageContext& c) {
+  std::string page = Head(Classic(c) ? "DHCP Server" : "dhcp", c);
+  if (Classic(c)) {
+    page += "<FORM ACTION=/cgi-bin/dhcp>\n<INPUT NAME=HD VALUE=\"" + HtmlEscape(c.state.domainName) +
+            "\" SIZE=31>\n</FORM>\n";
+  } else {
+    page += "<form action=/cgi-bin/dhcp><input name=hd maxlength=31 value=\"" +
+            HtmlEscape(c.state.domainName) + "\"></form>\n";
+  }
+  return page + Tail(c);
+}
+
+}  // namespace
+
+std::string HtmlEscape(const std::string& text) {
+  std::string out;
+  for (char ch : text) {
+    if (ch == '"') out += "&quot;";
+    else if (ch == '<') out += "&lt;";
+    else if (ch == '>') out += "&gt;";
+    else out.push_back(ch);
+  }
+  return out;
+}
+
+bool RenderPage(const std::string& name, const std::string& rf, const PageContext& context,
+                std::string& body) {
+  if (name == "zero.htm") {
+    if (rf == "0004") body = WanStatusPage(context);
+    else if (rf == "0010") body = WirelessStatusPage(context);
+    else if (rf == "0020") body = WanAddressPage(context);
+    else if (rf == "0008") body = WanTypePage(context);
+    else body = GeneralStatusPage(context);
+    return true;
+  }
+  if (name == "sysinfo.htm") {
+    body = SysInfoPage(context);
+    return true;
+  }
+  if (name == "prim.htm") {
+    body = PrimPage(context);
+    return true;
+  }
+  if (name == "dhcp.htm") {
+    body = DhcpPage(context);
+    return true;
+  }
+  return false;
+}
+
+std::string RenderFrontPage(const PageContext& context, bool openMarker) {
+  std::string page = Head("LMQ-5812", context);
+  if (openMarker) page += Classic(context) ? "<!--CAS:8003 -->\n" : "<!--CAS:8003 open-->\n";
+  page += Classic(context) ? "<A HREF=zero.htm>Status</A> <A HREF=prim.htm>Setup</A>\n"
+                           : "<a href=zero.htm>status</a> | <a href=prim.htm>setup</a>\n";
+  return page + Tail(context);
+}
+
+std::string RenderLoginForm(const PageContext& context) {
+  std::string page = Head("LMQ-5812 Login", context);
+  page += Classic(context)
+              ? "<FORM ACTION=/cgi-bin/logi><INPUT TYPE=HIDDEN NAME=rc VALUE=@>"
+                "<INPUT TYPE=PASSWORD NAME=PS SIZE=32><INPUT TYPE=HIDDEN NAME=rd VALUE=menu>"
+                "<INPUT TYPE=SUBMIT VALUE=Login></FORM>\n"
+              : "<form action=/cgi-bin/logi><input type=hidden name=rc value=@>"
+                "<input type=password name=PS><input type=hidden name=rd value=menu></form>\n";
+  return page + Tail(context);
+}
+
+std::string RenderAfterCommand(const std::string& next, const PageContext& context) {
+  std::string body;
+  if (next == "prim" && RenderPage("prim.htm", "", context, body)) return body;
+  if ((next == "zero" || next == "status") && RenderPage("zero.htm", "", context, body)) return body;
+  if (next == "menu") return RenderFrontPage(context, false);
+  std::string page = Head("LMQ-5812", context);
+  page += "Settings saved." + Br(context);
+  return page + Tail(context);
+}
+
+std::string RenderAlert(const std::string& message, const PageContext& context) {
+  std::string page = Head("LMQ-5812", context);
+  page += Classic(context) ? "<SCRIPT>alert(\"" + message + "\");</SCRIPT>\n"
+                           : "<script>alert('" + message + "');</script>\n";
+  return page + Tail(context);
+}
+
+std::string RenderPasswordRefused(const PageContext& context) {
+  std::string page = Head("LMQ-5812", context);
+  page += Classic(context) ? "<SCRIPT>alert(\"Password change failed\");history.go(-1);</SCRIPT>\n"
+                           : "<script>History.Go(-1);</script>\n";
+  return page + Tail(context);
+}
+
+}  // namespace kelvane::routersim
