@@ -1,0 +1,50 @@
+// Login to the router and its credentials. The router comes in three
+// flavours: an open management page (marked "--CAS:8003"), HTTP Basic
+// credentials ("WWW-Authenticate"), and a form login through cgi-bin/logi.
+// The address and credentials live in WizardState; every later request is
+// built on them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "wizard/state/WizardState.h"
+
+namespace kelvane {
+
+// Store the user name / password, cut to the 32-character fields.
+void SetLoginUser(std::string_view text, WizardState& state = WizardState::Instance());
+void SetLoginPassword(std::string_view text, WizardState& state = WizardState::Instance());
+
+// Stores a login word the user typed by the credential convention: for a
+// Basic router the word is the user name and the password is empty;
+// otherwise it is the password and the user name stays.
+void StoreLoginWord(std::string_view word, WizardState& state = WizardState::Instance());
+
+// HttpGetAuth with a 10-second time-out.
+bool RouterGetPage(const std::string& url, const std::string& user, const std::string& password,
+                   std::string& response);
+
+// True when the router can be used now: it is open, or it accepted the Basic
+// credentials. `basicFlag` is 1 when Basic credentials were accepted at the
+// HTTP level (even if the page then reported an error).
+bool ProbeLoginMethod(const std::string& routerAddress, const std::string& user, const std::string& password,
+                      std::uint8_t& basicFlag);
+
+// Logs in by whatever the router asks for: nothing (open), Basic credentials,
+// or the form login with `password`.
+bool LoginToRouter(const std::string& routerAddress, const std::string& user, const std::string& password);
+
+// Changes the router's login word; false when the router refuses it
+// ("history.go(-1)") or the request fails. The caller stores the new word.
+bool ChangeRouterPassword(const std::string& currentPassword, const std::string& newPassword,
+                          WizardState& state = WizardState::Instance());
+
+// Marker texts of the router's pages.
+inline constexpr const char* kOpenRouterMarker = "--CAS:8003";
+inline constexpr const char* kLoginFalseMarker = ";login=false;";
+inline constexpr const char* kAlertMarker = "alert(";
+inline constexpr const char* kGoBackMarker = "history.go(-1)";
+
+}  // namespace kelvane

@@ -1,0 +1,91 @@
+#include "router/WirelessLanCommands.h"
+
+#include "net/TextScan.h"
+#include "router/Fields.h"
+#include "router/RouterRequest.h"
+
+namespace kelvane {
+
+std::string WirelessSettingsUrl(std::string_view ssid, std::string_view key, WizardState& state,
+                                int& timeoutSeconds) {
+  WirelessSettings& w = state.WirelessSettings;
+  const std::string escapedSsid = UrlEncode(ssid);
+  const std::string escapedKey = UrlEncode(key);
+  std::string url = RouterUrl(state, "/cgi-bin/wlap?RC=@&rf=1000&Xf=1&KM0=x&ZW0=o&rd=wpa");
+  if (w.channel == "Auto") w.channel = "0";
+  url += "&ZN=" + escapedSsid;
+  url += "&ZC=" + UrlEncode(w.channel.view());
+  timeoutSeconds = kRouterTimeoutSeconds;
+  switch (w.securityMode) {
+    case kSecurityNone:
+      url += "&CS=0";
+      break;
+    case kSecurityWep: {
+      const bool key64 = key.size() == 5 || key.size() == 10;
+      url += "&CS=1";
+      if (key64) {
+        url += w.keyIsText ? "&ZS=129&KM%23=000F" : "&ZS=1&KM%23=000F";
+      } else {
+        url += w.keyIsText ? "&ZS=130&KM%23=000F" : "&ZS=2&KM%23=000F";
+      }
+      url += "&ZO0=" + escapedKey;
+      break;
+    }
+    case kSecurityWpaPsk:
+    case kSecurityWpa2Psk:
+    case kSecurityWpaMixed:
+    case kSecurityWpaMixedAlt:
+      url += "&KM%23=00FF&KM4=o";
+      url += w.securityMode == kSecurityWpaPsk ? "&CS=3" : w.securityMode == kSecurityWpa2Psk ? "&CS=4" : "&CS=5";
+      url += w.keyIsText ? "&KM5=x" : "&KM5=o";
+      url += "&PK=" + escapedKey;
+      timeoutSeconds = kRouterWpaTimeoutSeconds;
+      break;
+    default:
+      break;
+  }
+  return url;
+}
+
+bool SetWirelessSettings(std::string_view ssid, std::string_view key, WizardState& state) {
+  int timeout = kRouterTimeoutSeconds;
+  const std::string url = WirelessSettingsUrl(ssid, key, state, timeout);
+  return RouterSendCommand(state, url, timeout);
+}
+
+bool SetLanAddress(const std::string& address, const WizardState& state) {
+  std::string page;
+  if (!RouterReadPage(state, "/prim.htm", page)) return false;
+  bool df00Found = false, df01Found = false;
+  const bool df00 = BoxChecked(page, " DF00=", df00Found);
+  const bool df01 = BoxChecked(page, " DF01=", df01Found);
+  // A valid address is unchanged by escaping; an unchecked one cannot add fields.
+  std::string url = RouterUrl(state, "/cgi-bin/prim?rc=@&rd=zero&LI=" + UrlEncode(address) + "&ai=0");
+  if (df00Found) {
+    url += "&DF00=";
+    url += BoxValue(df00);
+    url += "&DF01=";
+    url += BoxValue(df01);
+  }
+  return RouterSendCommand(state, url);
+}
+
+bool SetLanDomainName(const std::string& name, const WizardState& state) {
+  const std::string escaped = UrlEncode(name);
+  std::string page;
+  // The page is not used; the read is what the router's own form does first.
+  if (!RouterReadPage(state, "/prim.htm", page)) return false;
+  return RouterSendCommand(state, RouterUrl(state, "/cgi-bin/dhcp?rc=@&rd=zero&HD=" + escaped + "&ai=0"));
+}
+
+bool RefreshWanStatus(const WizardState& state) {
+  return RouterSendCommand(state, RouterUrl(state, "/cgi-bin/want?rc=&rf=&UB=0001&rd=status"));
+}
+
+bool RebootRouter(const WizardState& state) { return RouterSendCommand(state, RouterUrl(state, "/cgi-bin/rebo?")); }
+
+bool ResetRouterToDefaults(const WizardState& state) {
+  return RouterSendCommand(state, RouterUrl(state, "/cgi-bin/rset?rc=@&rd=_toolbox"));
+}
+
+}  // namespace kelvane
