@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <set>
+#include <map>
 
 #include "net/SocketWait.h"
 #include "net/TrafficLog.h"
@@ -139,15 +139,27 @@ bool UdpSocket::SendBroadcastOnEachInterface() {
   remote.sin_port = htons(remotePort_);
   remote.sin_addr.s_addr = htonl(INADDR_BROADCAST);
 
-  std::set<unsigned> done;
+  // Every interface appears once per address family; an adapter still waiting
+  // for DHCP has no IPv4 address but must be probed all the same.
+  struct Way {
+    unsigned flags = 0;
+    in_addr source{};
+  };
+  std::map<std::string, Way> ways;
+  for (ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
+    if (entry->ifa_name == nullptr) continue;
+    Way& way = ways[entry->ifa_name];
+    way.flags |= entry->ifa_flags;
+    if (entry->ifa_addr != nullptr && entry->ifa_addr->sa_family == AF_INET && way.source.s_addr == 0)
+      way.source = reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr;
+  }
+
   int sentCount = 0;
   int error = ENETUNREACH;
-  for (ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
-    if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET) continue;
-    const unsigned flags = entry->ifa_flags;
-    if ((flags & IFF_UP) == 0 || (flags & IFF_BROADCAST) == 0 || (flags & IFF_LOOPBACK) != 0) continue;
-    const unsigned index = ::if_nametoindex(entry->ifa_name);
-    if (index == 0 || !done.insert(index).second) continue;
+  for (const auto& [name, way] : ways) {
+    if ((way.flags & IFF_UP) == 0 || (way.flags & IFF_BROADCAST) == 0 || (way.flags & IFF_LOOPBACK) != 0) continue;
+    const unsigned index = ::if_nametoindex(name.c_str());
+    if (index == 0) continue;
 
     alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
     iovec data{};
@@ -166,12 +178,12 @@ bool UdpSocket::SendBroadcastOnEachInterface() {
     header->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
     in_pktinfo info{};
     info.ipi_ifindex = static_cast<int>(index);
-    info.ipi_spec_dst = reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr;
+    info.ipi_spec_dst = way.source;
     std::memcpy(CMSG_DATA(header), &info, sizeof info);
 
     if (::sendmsg(socket_, &message, 0) >= 0) {
       ++sentCount;
-      LogDatagram("sent", payloadLength_, remote.sin_addr.s_addr, remotePort_, entry->ifa_name);
+      LogDatagram("sent", payloadLength_, remote.sin_addr.s_addr, remotePort_, name.c_str());
     } else {
       error = errno;
     }
