@@ -49,6 +49,11 @@ class CDlgMessage : public QDialog {
   Q_OBJECT
 
  public:
+  // Template IDs of the parts; the prompt uses its own template.
+  struct Ids {
+    int templateId, icon, message, button1, button2, button3;
+  };
+
   // Default English button texts of the button set.
   CDlgMessage(const QString& caption, const QString& message, unsigned style = kMbIconInformation,
               QWidget* parent = nullptr);
@@ -67,10 +72,6 @@ class CDlgMessage : public QDialog {
   const MessageStyle& Style() const { return style_; }
 
  protected:
-  // Template IDs of the parts; the prompt uses its own template.
-  struct Ids {
-    int templateId, icon, message, button1, button2, button3;
-  };
   CDlgMessage(const Ids& ids, const QString& caption, const QString& message, unsigned style,
               const QString& text1, const QString& text2, const QString& text3, bool useDefaults,
               QWidget* parent);
@@ -80,6 +81,8 @@ class CDlgMessage : public QDialog {
   virtual int ButtonShift(int /*index*/) const { return 0; }
   virtual int ButtonExtraWidth(int /*index*/) const { return 0; }
   virtual void OnButton(int index);
+  // Where the focus starts before the default-button steps.
+  virtual QWidget* InitialFocus() const;
   void showEvent(QShowEvent* event) override;
 
   Ids ids_;

@@ -31,8 +31,8 @@ class CDlgPrompt : public CDlgMessage {
   int ButtonShift(int index) const override { return shifts_[index]; }
   int ButtonExtraWidth(int index) const override { return extraWidths_[index]; }
   void OnButton(int index) override;
+  QWidget* InitialFocus() const override;
   void keyPressEvent(QKeyEvent* event) override;
-  void showEvent(QShowEvent* event) override;
 
  private:
   void TakeEntry();

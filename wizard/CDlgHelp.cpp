@@ -1,0 +1,90 @@
+#include "wizard/CDlgHelp.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QStyle>
+
+#include "wizard/CHTRichEditCtrl.h"
+#include "wizard/DialogTemplate.h"
+#include "wizard/Resources.h"
+#include "wizard/state/WizardState.h"
+
+namespace kelvane {
+
+namespace {
+constexpr int kHelpTemplate = 4022;
+constexpr int kBodyId = 10000;
+constexpr int kOkId = 6063;
+}  // namespace
+
+CDlgHelp::CDlgHelp(QWidget* parent) : QDialog(parent) {
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                 Qt::WindowMinMaxButtonsHint);
+  setModal(false);
+  setSizeGripEnabled(true);
+  setWindowIcon(LoadIconResource(kIconApplication));
+  DialogTemplate tpl;
+  if (LoadDialogTemplate(kHelpTemplate, tpl)) {
+    BuildTemplateControls(this, tpl);
+    setWindowTitle(tpl.caption);
+  }
+
+  body_ = new CHTRichEditCtrl(this);
+  body_->setObjectName(ControlObjectName(kBodyId));
+  body_->setProperty("controlId", kBodyId);
+  body_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+  body_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  body_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  body_->setLineWrapMode(QTextEdit::WidgetWidth);
+  body_->document()->setDocumentMargin(3);
+  body_->SetDefaultFont(DialogFont());
+  body_->SetAutoScroll(false);
+
+  // The body's first size, at 96 pixels per inch; Qt scales logical pixels
+  // on denser screens itself.
+  const int osCode = WizardState::Instance().osVersionCode;
+  const int bodyHeight = (osCode == 502 || osCode == 6006) ? 225 : 206;
+  body_->setGeometry(1, 1, 372 - 1, bodyHeight - 1);
+  resize(body_->geometry().right() + 2, bodyHeight + 1);
+
+  if (auto* ok = qobject_cast<QPushButton*>(Control(kOkId))) connect(ok, &QPushButton::clicked, this, &CDlgHelp::HideHelp);
+  // Centred on the screen the first time it shows.
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect area = screen->availableGeometry();
+    move(area.center() - rect().center());
+  }
+}
+
+CDlgHelp::~CDlgHelp() = default;
+
+QWidget* CDlgHelp::Control(int id) const { return FindControl(this, id); }
+
+void CDlgHelp::SetTitle(const QString& title) { setWindowTitle(title); }
+
+void CDlgHelp::SetBody(const QString& text) {
+  body_->Clear();
+  body_->AppendText(text);
+  body_->moveCursor(QTextCursor::Start);
+  body_->ensureCursorVisible();
+}
+
+void CDlgHelp::SetButtonText(const QString& text) {
+  if (auto* ok = qobject_cast<QPushButton*>(Control(kOkId))) ok->setText(text);
+}
+
+void CDlgHelp::ShowHelp() {
+  show();
+  raise();
+  activateWindow();
+}
+
+void CDlgHelp::HideHelp() { hide(); }
+
+void CDlgHelp::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  if (body_) body_->setGeometry(1, 1, width() - 1 - 1, height() - 1 - 1);
+}
+
+}  // namespace kelvane

@@ -1,0 +1,509 @@
+#include "wizard/CImageButton.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QMenu>
+#include <QEnterEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+#include <QTextDocument>
+
+#include "wizard/Resources.h"
+
+namespace kelvane {
+
+namespace {
+
+constexpr int kImageMarginX = 3;
+constexpr int kImageMarginTop = 6;
+constexpr int kTextBand = 30;
+constexpr int kLeftTextIndent = 8;
+
+// A 3-D rectangle one pixel wide: top-left in `topLeft`, bottom-right in `bottomRight`.
+void Draw3dRect(QPainter& p, const QRect& r, QColor topLeft, QColor bottomRight) {
+  p.setPen(topLeft);
+  p.drawLine(r.left(), r.top(), r.right() - 1, r.top());
+  p.drawLine(r.left(), r.top(), r.left(), r.bottom() - 1);
+  p.setPen(bottomRight);
+  p.drawLine(r.right(), r.top(), r.right(), r.bottom());
+  p.drawLine(r.left(), r.bottom(), r.right(), r.bottom());
+}
+
+QPixmap WithTransparentColour(const QPixmap& source, QColor colour) {
+  if (source.isNull() || !colour.isValid()) return source;
+  QImage image = source.toImage().convertToFormat(QImage::Format_ARGB32);
+  const QRgb key = colour.rgb() & 0xFFFFFF;
+  for (int y = 0; y < image.height(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < image.width(); ++x)
+      if (qAlpha(line[x]) == 255 && (line[x] & 0xFFFFFF) == key) line[x] = qRgba(0, 0, 0, 0);
+  }
+  QPixmap result = QPixmap::fromImage(image);
+  result.setDevicePixelRatio(source.devicePixelRatio());
+  return result;
+}
+
+}  // namespace
+
+CImageButton::CImageButton(QWidget* parent) : QPushButton(parent) {
+  setAutoDefault(false);
+  setAttribute(Qt::WA_Hover, false);
+  setMouseTracking(true);
+  SetDefaultColors(false);
+  captionFonts_[0] = font();
+  captionFonts_[0].setPixelSize(12);
+  captionFonts_[0].setBold(true);
+  captionFonts_[1] = captionFonts_[0];
+  captionFonts_[1].setPixelSize(16);
+  connect(this, &QAbstractButton::toggled, this, [this](bool on) {
+    if (checkBoxMode_) checkState_ = on ? 1 : 0;
+  });
+}
+
+CImageButton::~CImageButton() = default;
+
+void CImageButton::Refresh(bool repaint) {
+  updateGeometry();
+  if (repaint) update();
+}
+
+int CImageButton::SetIcon(const QIcon& in, const QIcon& out, QSize size, bool repaint) {
+  icons_[0] = in;
+  icons_[1] = out;
+  bitmaps_[0] = QPixmap();
+  bitmaps_[1] = QPixmap();
+  if (size.isEmpty() && !in.isNull()) {
+    const QList<QSize> sizes = in.availableSizes();
+    size = sizes.isEmpty() ? QSize(32, 32) : sizes.last();
+  }
+  iconSize_ = in.isNull() ? QSize() : size;
+  Refresh(repaint);
+  return kOk;
+}
+
+int CImageButton::SetIcon(int iconIdIn, int iconIdOut, QSize size, bool repaint) {
+  if (size.isEmpty()) {
+    size = ResourceSize(iconIdIn);
+    if (size.isEmpty()) size = QSize(32, 32);
+  }
+  QIcon in = iconIdIn ? LoadIconResource(iconIdIn) : QIcon();
+  if (iconIdIn && in.isNull()) return kInvalidResource;
+  QIcon out = iconIdOut ? LoadIconResource(iconIdOut) : QIcon();
+  return SetIcon(in, out, size, repaint);
+}
+
+int CImageButton::SetBitmaps(const QPixmap& in, QColor transparentIn, const QPixmap& out, QColor transparentOut,
+                             bool repaint) {
+  icons_[0] = QIcon();
+  icons_[1] = QIcon();
+  bitmaps_[0] = WithTransparentColour(in, transparentIn);
+  bitmaps_[1] = WithTransparentColour(out, transparentOut);
+  bitmapSize_ = in.isNull() ? QSize() : (in.deviceIndependentSize().toSize());
+  Refresh(repaint);
+  return kOk;
+}
+
+int CImageButton::SetBitmaps(int bitmapIdIn, QColor transparentIn, int bitmapIdOut, QColor transparentOut,
+                             bool repaint) {
+  const QPixmap in = bitmapIdIn ? LoadBitmapResource(bitmapIdIn) : QPixmap();
+  if (bitmapIdIn && in.isNull()) return kInvalidResource;
+  const QPixmap out = bitmapIdOut ? LoadBitmapResource(bitmapIdOut) : QPixmap();
+  return SetBitmaps(in, transparentIn, out, transparentOut, repaint);
+}
+
+int CImageButton::SetColor(int index, QColor colour, bool repaint) {
+  if (index < 0 || index >= kMaxColors) return kInvalidIndex;
+  colors_[index] = colour;
+  Refresh(repaint);
+  return kOk;
+}
+
+QColor CImageButton::GetColor(int index) const {
+  if (index < 0 || index >= kMaxColors) return QColor();
+  return colors_[index];
+}
+
+int CImageButton::SetDefaultColors(bool repaint) {
+  const QPalette pal = QApplication::palette(this);
+  for (int i = 0; i < kMaxColors; ++i)
+    colors_[i] = (i % 2 == 0) ? pal.color(QPalette::Button) : pal.color(QPalette::ButtonText);
+  Refresh(repaint);
+  return kOk;
+}
+
+int CImageButton::SetFlat(bool flat, bool repaint) {
+  flat_ = flat;
+  if (!flat_) hovered_ = false;
+  Refresh(repaint);
+  return kOk;
+}
+
+int CImageButton::SetDrawBorder(bool drawBorder, bool repaint) {
+  drawBorder_ = drawBorder;
+  Refresh(repaint);
+  return kOk;
+}
+
+int CImageButton::SetFlatFocus(bool flatFocus, bool repaint) {
+  flatFocus_ = flatFocus;
+  Refresh(repaint);
+  return kOk;
+}
+
+int CImageButton::SetAlign(int align, bool repaint) {
+  if (align < kAlignHoriz || align > kAlignTextBottom) return kInvalidAlign;
+  align_ = align;
+  Refresh(repaint);
+  return kOk;
+}
+
+int CImageButton::SetPressedStyle(int style, bool repaint) {
+  if (style != kPressedLeftRight && style != kPressedTopBottom && style != kPressedNone)
+    return kInvalidPressedStyle;
+  pressedStyle_ = style;
+  Refresh(repaint);
+  return kOk;
+}
+
+QPoint CImageButton::PressedOffset() const {
+  switch (pressedStyle_) {
+    case kPressedTopBottom: return QPoint(0, 2);
+    case kPressedNone: return QPoint(0, 0);
+    default: return QPoint(1, 1);
+  }
+}
+
+int CImageButton::SetCheckBox(bool checkBoxMode, bool repaint) {
+  checkBoxMode_ = checkBoxMode;
+  setCheckable(checkBoxMode);
+  if (checkBoxMode) setChecked(checkState_ != 0);
+  Refresh(repaint);
+  return kOk;
+}
+
+void CImageButton::SetCheck(int state) {
+  checkState_ = (state == 1 || state == 2) ? state : 0;
+  if (checkBoxMode_) {
+    const QSignalBlocker block(this);
+    setChecked(checkState_ != 0);
+  }
+  update();
+}
+
+void CImageButton::nextCheckState() {
+  QPushButton::nextCheckState();
+  checkState_ = isChecked() ? 1 : 0;
+}
+
+int CImageButton::SetInert(bool inert, bool repaint) {
+  inert_ = inert;
+  if (inert_) {
+    hovered_ = false;
+    setFocusPolicy(Qt::NoFocus);
+    if (hasFocus()) clearFocus();
+  } else {
+    setFocusPolicy(Qt::StrongFocus);
+  }
+  Refresh(repaint);
+  return kOk;
+}
+
+int CImageButton::SetBtnCursor(int cursorId, bool repaint) {
+  cursorId_ = cursorId;
+  if (cursorId == 0) unsetCursor();
+  else setCursor(LoadCursorResource(cursorId));
+  Refresh(repaint);
+  return kOk;
+}
+
+int CImageButton::SetTransparent(bool transparent, bool repaint) {
+  transparent_ = transparent;
+  setAttribute(Qt::WA_NoSystemBackground, transparent);
+  Refresh(repaint);
+  return kOk;
+}
+
+int CImageButton::SetLeftText(bool leftText, bool repaint) {
+  leftText_ = leftText;
+  Refresh(repaint);
+  return kOk;
+}
+
+int CImageButton::SetCenteredText(bool centred, bool repaint) {
+  centredText_ = centred;
+  Refresh(repaint);
+  return kOk;
+}
+
+void CImageButton::SetTooltipText(const QString& text, bool activate) {
+  tooltipText_ = text;
+  // Escaped into a paragraph: shown as typed, and wrapped like every tooltip.
+  setToolTip(activate && !text.isEmpty() ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : QString());
+  setAccessibleDescription(text);
+}
+
+QFont CImageButton::CaptionFont(int which) const { return captionFonts_[which == 1 ? 1 : 0]; }
+
+bool CImageButton::IsPressedForDrawing() const {
+  if (checkBoxMode_) return isDown() || checkState_ != 0;
+  return isDown() || (menu() != nullptr && menu()->isVisible());
+}
+
+int CImageButton::ShownPicture() const {
+  const bool haveFirst = !icons_[0].isNull() || !bitmaps_[0].isNull();
+  if (!haveFirst) return -1;
+  const bool haveSecond = !icons_[1].isNull() || !bitmaps_[1].isNull();
+  if (!haveSecond) return 0;
+  const bool pressed = IsPressedForDrawing();
+  const bool showFirst = checkBoxMode_ ? pressed : (pressed || hovered_);
+  return showFirst ? 0 : 1;
+}
+
+QSize CImageButton::PictureSize() const {
+  if (!icons_[0].isNull()) return iconSize_;
+  if (!bitmaps_[0].isNull()) return bitmapSize_;
+  return QSize();
+}
+
+void CImageButton::ComputeLayout(QRect& imageRect, QRect& textRect) const {
+  const QRect client = rect();
+  textRect = client;
+  const QSize size = PictureSize();
+  const int w = size.width();
+  const int h = size.height();
+  const bool hasText = !text().isEmpty();
+  const int centreX = (client.width() - w) / 2;
+  const int centreY = (client.height() - h) / 2;
+  switch (align_) {
+    case kAlignHoriz:
+      if (hasText) {
+        imageRect = QRect(kImageMarginX, centreY, w, h);
+        textRect.setLeft(textRect.left() + w + kImageMarginX);
+      } else {
+        imageRect = QRect(centreX, centreY, w, h);
+      }
+      break;
+    case kAlignVert:
+      if (hasText) {
+        imageRect = QRect(centreX, kImageMarginTop, w, h);
+        textRect.setTop(textRect.top() + h);
+      } else {
+        imageRect = QRect(centreX, centreY, w, h);
+      }
+      break;
+    case kAlignHorizRight:
+      if (hasText) {
+        imageRect = QRect(client.width() - kImageMarginX - w, centreY, w, h);
+        const int oldLeft = textRect.left();
+        textRect.setLeft(kImageMarginX);
+        textRect.setRight(textRect.right() - (oldLeft + kImageMarginX + w));
+      } else {
+        imageRect = QRect(centreX, centreY, w, h);
+      }
+      break;
+    case kAlignOverlap:
+      imageRect = QRect(centreX, centreY, w, h);
+      break;
+    case kAlignTextBottom:
+    default:
+      if (hasText) textRect.setTop(client.bottom() - kTextBand);
+      imageRect = QRect(centreX, centreY, w, h);
+      break;
+  }
+  if (IsPressedForDrawing() && !checkBoxMode_) {
+    imageRect.translate(PressedOffset());
+  }
+}
+
+void CImageButton::DrawPicture(QPainter& p, const QRect& imageRect, bool disabled) const {
+  const int which = ShownPicture();
+  if (which < 0) return;
+  if (!icons_[0].isNull()) {
+    const QIcon& icon = icons_[which].isNull() ? icons_[0] : icons_[which];
+    icon.paint(&p, imageRect, Qt::AlignCenter, disabled ? QIcon::Disabled : QIcon::Normal);
+    return;
+  }
+  const QPixmap& pm = bitmaps_[which].isNull() ? bitmaps_[0] : bitmaps_[which];
+  if (disabled) {
+    QStyleOption opt;
+    opt.initFrom(this);
+    p.drawPixmap(imageRect.topLeft(), style()->generatedIconPixmap(QIcon::Disabled, pm, &opt));
+  } else {
+    p.drawPixmap(imageRect.topLeft(), pm);
+  }
+}
+
+void CImageButton::paintEvent(QPaintEvent*) {
+  const bool pressed = IsPressedForDrawing();
+  const bool focused = hasFocus();
+  const bool disabled = !isEnabled();
+  if (inert_ && pressed) return;
+
+  QPainter p(this);
+  const QPalette pal = palette();
+  QRect r = rect();
+
+  if (!flat_ && (focused || isDefault())) {
+    p.setPen(Qt::black);
+    p.drawRect(r.adjusted(0, 0, -1, -1));
+    r.adjust(1, 1, -1, -1);
+  }
+
+  if (!transparent_) {
+    QColor bk = colors_[kColorBkOut];
+    if (hovered_ || pressed) bk = colors_[kColorBkIn];
+    else if (focused) bk = colors_[kColorBkFocus];
+    p.fillRect(r, bk);
+  }
+
+  const QColor shadow = pal.color(QPalette::Dark);
+  const QColor highlight = pal.color(QPalette::Light);
+  if (pressed) {
+    if (!flat_) {
+      p.setPen(shadow);
+      p.drawRect(r.adjusted(0, 0, -1, -1));
+    } else if (drawBorder_) {
+      Draw3dRect(p, r, shadow, highlight);
+    }
+  } else if (!flat_) {
+    Draw3dRect(p, r, highlight, pal.color(QPalette::Shadow));
+    Draw3dRect(p, r.adjusted(1, 1, -1, -1), pal.color(QPalette::Midlight), shadow);
+  } else if (hovered_ && drawBorder_) {
+    Draw3dRect(p, r, highlight, shadow);
+  }
+
+  QRect imageRect, textRect;
+  ComputeLayout(imageRect, textRect);
+  DrawPicture(p, imageRect, disabled);
+
+  const QString caption = text();
+  if (!caption.isEmpty()) {
+    if (pressed && !checkBoxMode_) textRect.translate(PressedOffset());
+    int flags = Qt::TextWordWrap | Qt::TextShowMnemonic;
+    flags |= (leftText_ || !centredText_) ? Qt::AlignLeft : Qt::AlignHCenter;
+    const QFontMetrics fm(font());
+    QRect measure = fm.boundingRect(QRect(0, 0, textRect.width(), 10000), flags, caption);
+    QRect target = textRect;
+    target.setTop(textRect.top() + (textRect.height() - measure.height()) / 2);
+    target.setHeight(measure.height());
+    if (leftText_) target.setLeft(textRect.left() + kLeftTextIndent);
+    p.setFont(font());
+    if (disabled) {
+      p.setPen(pal.color(QPalette::Light));
+      p.drawText(target.translated(1, 1), flags, caption);
+      p.setPen(shadow);
+      p.drawText(target, flags, caption);
+    } else {
+      p.setPen((hovered_ || pressed) ? colors_[kColorFgIn] : colors_[kColorFgOut]);
+      p.drawText(target, flags, caption);
+    }
+  }
+
+  if (focused && (!flat_ || flatFocus_)) {
+    QStyleOptionFocusRect opt;
+    opt.initFrom(this);
+    opt.rect = rect().adjusted(3, 3, -3, -3);
+    opt.backgroundColor = colors_[kColorBkFocus];
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &opt, &p, this);
+  }
+}
+
+void CImageButton::enterEvent(QEnterEvent* event) {
+  QPushButton::enterEvent(event);
+  if (inert_ || !flat_ || hovered_) return;
+  if ((QApplication::mouseButtons() & Qt::LeftButton) != 0) return;
+  if (QApplication::activeWindow() == nullptr) return;
+  hovered_ = true;
+  update();
+}
+
+void CImageButton::mouseMoveEvent(QMouseEvent* event) {
+  if (inert_) {
+    event->ignore();
+    return;
+  }
+  QPushButton::mouseMoveEvent(event);
+  if (!flat_ || hovered_) return;
+  if ((event->buttons() & Qt::LeftButton) != 0) return;
+  if (!rect().contains(event->position().toPoint()) || QApplication::activeWindow() == nullptr) return;
+  hovered_ = true;
+  update();
+}
+
+void CImageButton::ClearHover() {
+  if (!inert_ && flat_ && hovered_) {
+    hovered_ = false;
+    update();
+  }
+}
+
+void CImageButton::leaveEvent(QEvent* event) {
+  QPushButton::leaveEvent(event);
+  ClearHover();
+}
+
+void CImageButton::focusOutEvent(QFocusEvent* event) {
+  QPushButton::focusOutEvent(event);
+  ClearHover();
+}
+
+void CImageButton::changeEvent(QEvent* event) {
+  QPushButton::changeEvent(event);
+  if (event->type() == QEvent::EnabledChange && !isEnabled()) ClearHover();
+  if (event->type() == QEvent::ApplicationPaletteChange) SetDefaultColors(true);
+}
+
+void CImageButton::mousePressEvent(QMouseEvent* event) {
+  if (inert_) {
+    event->ignore();
+    return;
+  }
+  if (event->button() == Qt::LeftButton && focusPolicy() != Qt::NoFocus) setFocus(Qt::MouseFocusReason);
+  QPushButton::mousePressEvent(event);
+}
+
+void CImageButton::mouseReleaseEvent(QMouseEvent* event) {
+  if (inert_) {
+    event->ignore();
+    return;
+  }
+  QPushButton::mouseReleaseEvent(event);
+}
+
+void CImageButton::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (inert_) {
+    event->ignore();
+    return;
+  }
+  mousePressEvent(event);
+}
+
+void CImageButton::keyPressEvent(QKeyEvent* event) {
+  if (inert_) {
+    event->ignore();
+    return;
+  }
+  QPushButton::keyPressEvent(event);
+}
+
+void CImageButton::keyReleaseEvent(QKeyEvent* event) {
+  if (inert_) {
+    event->ignore();
+    return;
+  }
+  QPushButton::keyReleaseEvent(event);
+}
+
+QSize CImageButton::sizeHint() const {
+  const QSize picture = PictureSize();
+  const QFontMetrics fm(font());
+  const QSize textSize = text().isEmpty() ? QSize() : fm.size(Qt::TextShowMnemonic, text());
+  if (align_ == kAlignVert || align_ == kAlignTextBottom)
+    return QSize(qMax(picture.width(), textSize.width()) + 12, picture.height() + textSize.height() + 16);
+  return QSize(picture.width() + textSize.width() + 16, qMax(picture.height(), textSize.height()) + 10);
+}
+
+}  // namespace kelvane

@@ -1,0 +1,80 @@
+#include "wizard/Resources.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QHash>
+#include <QPainter>
+#include <QScreen>
+#include <QSvgRenderer>
+
+#include <memory>
+
+namespace kelvane {
+
+namespace {
+
+QString ArtPath(int id) { return QStringLiteral(":/art/%1.svg").arg(id); }
+
+// Renderers are kept: the same pictures are drawn on every page visit.
+QSvgRenderer* Renderer(int id) {
+  static QHash<int, std::shared_ptr<QSvgRenderer>> cache;
+  auto it = cache.find(id);
+  if (it != cache.end()) return it->get();
+  std::shared_ptr<QSvgRenderer> r;
+  if (QFile::exists(ArtPath(id))) {
+    r = std::make_shared<QSvgRenderer>(ArtPath(id));
+    if (!r->isValid()) r.reset();
+  }
+  cache.insert(id, r);
+  return r.get();
+}
+
+qreal ScreenRatio() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? screen->devicePixelRatio() : 1.0;
+}
+
+}  // namespace
+
+QSize ResourceSize(int id) {
+  QSvgRenderer* r = Renderer(id);
+  return r ? r->defaultSize() : QSize();
+}
+
+bool HasResource(int id) { return Renderer(id) != nullptr; }
+
+QPixmap LoadBitmapResource(int id, QSize size, qreal devicePixelRatio) {
+  QSvgRenderer* r = Renderer(id);
+  if (r == nullptr) return QPixmap();
+  if (size.isEmpty()) size = r->defaultSize();
+  if (devicePixelRatio <= 0) devicePixelRatio = ScreenRatio();
+  QPixmap pixmap(size * devicePixelRatio);
+  pixmap.fill(Qt::transparent);
+  {
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    r->render(&painter);
+  }
+  pixmap.setDevicePixelRatio(devicePixelRatio);
+  return pixmap;
+}
+
+QIcon LoadIconResource(int id) {
+  QIcon icon;
+  if (Renderer(id) == nullptr) return icon;
+  for (int side : {16, 20, 24, 32, 40, 48, 64, 96, 128, 256})
+    icon.addPixmap(LoadBitmapResource(id, QSize(side, side), 1.0));
+  return icon;
+}
+
+QCursor LoadCursorResource(int id) {
+  QSvgRenderer* r = Renderer(id);
+  if (r == nullptr) return QCursor(Qt::ArrowCursor);
+  // The hot spot of both cursors is the finger tip, drawn at (10, 1) of the
+  // 32 × 32 picture.
+  const QPixmap pixmap = LoadBitmapResource(id, QSize(32, 32));
+  return QCursor(pixmap, 10, 1);
+}
+
+}  // namespace kelvane
