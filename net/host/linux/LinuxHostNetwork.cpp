@@ -1,0 +1,441 @@
+#include "net/host/linux/LinuxHostNetwork.h"
+
+#include <arpa/inet.h>
+#include <net/if.h>
+#include <net/if_arp.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <map>
+
+#include "net/host/linux/BoundedResolver.h"
+#include "net/host/linux/HostConfigFiles.h"
+#include "net/host/linux/PhonebookFiles.h"
+#include "net/host/linux/ProcessRunner.h"
+#include "net/host/linux/RtNetlink.h"
+
+namespace kelvane {
+namespace {
+
+constexpr int kMainTable = 254;  // RT_TABLE_MAIN
+
+std::string Dotted(std::uint32_t networkOrder) {
+  char text[INET_ADDRSTRLEN] = {};
+  in_addr a{};
+  a.s_addr = networkOrder;
+  inet_ntop(AF_INET, &a, text, sizeof text);
+  return text;
+}
+
+std::uint32_t MaskOf(int prefixLength) {
+  if (prefixLength <= 0) return 0;
+  if (prefixLength >= 32) return 0xFFFFFFFFu;
+  return htonl(0xFFFFFFFFu << (32 - prefixLength));
+}
+
+std::string BaseName(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A short human description: the alias if one was set, the link kind for
+// virtual links, else the driver name from sysfs.
+std::string DescribeLink(const NetLink& link) {
+  if (!link.alias.empty()) return link.alias;
+  if (!link.kind.empty()) return link.kind + " network interface";
+  char target[256] = {};
+  const std::string driverLink = "/sys/class/net/" + link.name + "/device/driver";
+  const ssize_t n = readlink(driverLink.c_str(), target, sizeof target - 1);
+  if (n > 0) return BaseName(std::string(target, static_cast<std::size_t>(n))) + " network adapter";
+  if (link.type == ARPHRD_ETHER) return "Ethernet network interface";
+  return link.name;
+}
+
+bool PidAlive(const std::string& pidFile) {
+  std::string text;
+  if (!ReadTextFile(pidFile, text, 64)) return false;
+  const long pid = std::strtol(text.c_str(), nullptr, 10);
+  return pid > 1 && kill(static_cast<pid_t>(pid), 0) == 0;
+}
+
+long PidFrom(const std::string& pidFile) {
+  std::string text;
+  if (!ReadTextFile(pidFile, text, 64)) return 0;
+  const long pid = std::strtol(text.c_str(), nullptr, 10);
+  return pid > 1 ? pid : 0;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0;
+}
+
+// Interface names come from the kernel, but an adapter name handed in from a
+// page is checked before it goes into a file name or an argument vector.
+bool IsSafeInterfaceName(const std::string& name) {
+  if (name.empty() || name.size() >= IFNAMSIZ || name[0] == '-') return false;
+  for (const char c : name)
+    if (c == '/' || c == '\0' || c == ' ' || c == '\t' || c == '\n' || c == ':') return false;
+  return true;
+}
+
+}  // namespace
+
+// --- NetworkManager ---------------------------------------------------------
+
+bool LinuxHostNetwork::NmDevices(std::vector<NmDevice>& devices) {
+  devices.clear();
+  if (options_.nmcli.empty() || FindProgram(options_.nmcli).empty()) return false;
+  ProgramResult result;
+  if (!RunProgram({options_.nmcli, "-t", "-f", "RUNNING", "general"}, options_.programTimeoutMs, result))
+    return false;
+  if (result.output.find("running") == std::string::npos) return false;
+  if (!RunProgram({options_.nmcli, "-t", "-f", "DEVICE,TYPE,STATE,CON-UUID", "device"},
+                  options_.programTimeoutMs, result))
+    return false;
+  devices = ParseNmcliDevices(result.output);
+  return true;
+}
+
+std::string LinuxHostNetwork::NmConnectionOf(const std::vector<NmDevice>& devices,
+                                             const std::string& interfaceName) {
+  for (const NmDevice& d : devices) {
+    if (d.device != interfaceName) continue;
+    if (d.state.rfind("unmanaged", 0) == 0) return {};
+    return d.connection;
+  }
+  return {};
+}
+
+std::string LinuxHostNetwork::NmIpv4Method(const std::string& uuid) {
+  ProgramResult result;
+  if (!RunProgram({options_.nmcli, "-t", "-f", "ipv4.method", "connection", "show", "uuid", uuid},
+                  options_.programTimeoutMs, result))
+    return {};
+  const auto fields = ParseNmcliFields(result.output);
+  const auto it = fields.find("ipv4.method");
+  return it == fields.end() ? std::string() : it->second;
+}
+
+bool LinuxHostNetwork::NmPhonebook(std::vector<DialEntry>& entries) {
+  if (options_.nmcli.empty() || FindProgram(options_.nmcli).empty()) return false;
+  ProgramResult result;
+  if (!RunProgram({options_.nmcli, "-t", "-f", "NAME,UUID,TYPE", "connection", "show"},
+                  options_.programTimeoutMs, result))
+    return false;
+  std::vector<NmConnectionRow> rows = ParseNmcliConnections(result.output);
+  std::stable_sort(rows.begin(), rows.end(),
+                   [](const NmConnectionRow& a, const NmConnectionRow& b) { return a.name < b.name; });
+  for (const NmConnectionRow& row : rows) {
+    if (row.type != "pppoe" && row.type != "vpn" && row.type != "gsm" && row.type != "cdma" &&
+        row.type != "adsl" && row.type != "bluetooth")
+      continue;
+    ProgramResult profile;
+    if (!RunProgram({options_.nmcli, "-t", "-f",
+                     "connection.id,connection.type,pppoe.service,pppoe.username,vpn.service-type,vpn.data,"
+                     "ipv4.addresses",
+                     "connection", "show", "uuid", row.uuid},
+                    options_.programTimeoutMs, profile))
+      continue;
+    DialEntry entry;
+    if (ParseNmcliProfile(profile.output, entry)) entries.push_back(std::move(entry));
+  }
+  return true;
+}
+
+// --- DHCP clients ------------------------------------------------------------
+
+bool LinuxHostNetwork::EnsureStateDir() {
+  if (options_.dhcpStateDir.empty()) return false;
+  if (mkdir(options_.dhcpStateDir.c_str(), 0700) == 0 || errno == EEXIST) return true;
+  return false;
+}
+
+std::string LinuxHostNetwork::StatePath(const std::string& client, const std::string& interfaceName,
+                                        const std::string& suffix) {
+  return options_.dhcpStateDir + "/" + client + "." + interfaceName + "." + suffix;
+}
+
+std::string LinuxHostNetwork::DhcpClientFor(const std::string& interfaceName) {
+  for (const std::string& client : options_.dhcpClients) {
+    const std::string base = BaseName(client);
+    if (FindProgram(client).empty()) continue;
+    if (PidAlive(StatePath(base, interfaceName, "pid")) || FileExists(StatePath(base, interfaceName, "leases")))
+      return client;
+  }
+  for (const std::string& client : options_.dhcpClients)
+    if (!FindProgram(client).empty()) return client;
+  return {};
+}
+
+bool LinuxHostNetwork::DhcpClientKnows(const std::string& interfaceName) {
+  for (const std::string& client : options_.dhcpClients) {
+    const std::string base = BaseName(client);
+    if (PidAlive(StatePath(base, interfaceName, "pid")) || FileExists(StatePath(base, interfaceName, "leases")))
+      return true;
+  }
+  return false;
+}
+
+std::string LinuxHostNetwork::DhcpServerFromLease(const std::string& interfaceName) {
+  std::string text;
+  if (ReadTextFile(StatePath("dhclient", interfaceName, "leases"), text))
+    return ParseDhclientLeaseServer(text);
+  if (ReadTextFile("/var/lib/dhcp/dhclient." + interfaceName + ".leases", text))
+    return ParseDhclientLeaseServer(text);
+  return {};
+}
+
+bool LinuxHostNetwork::StartDhcpClient(const std::string& client, const std::string& interfaceName,
+                                       bool wait) {
+  if (!EnsureStateDir()) return false;
+  const std::string base = BaseName(client);
+  const std::string pidFile = StatePath(base, interfaceName, "pid");
+  ProgramResult result;
+  if (base == "dhclient") {
+    const std::string leaseFile = StatePath(base, interfaceName, "leases");
+    // A client already serving the interface is stopped first (keeping its lease).
+    if (PidAlive(pidFile))
+      RunProgram({client, "-4", "-x", "-pf", pidFile, "-lf", leaseFile, interfaceName},
+                 options_.programTimeoutMs, result);
+    // -nw: return at once and keep trying in the background; -1: one try, and
+    // come back when it got a lease or gave up.
+    return RunProgram({client, "-4", wait ? "-1" : "-nw", "-pf", pidFile, "-lf", leaseFile, interfaceName},
+                      wait ? options_.leaseTimeoutMs : options_.programTimeoutMs, result);
+  }
+  if (base == "udhcpc") {
+    if (const long pid = PidFrom(pidFile); pid > 0 && kill(static_cast<pid_t>(pid), SIGUSR1) == 0)
+      return true;  // a running udhcpc renews on SIGUSR1
+    if (wait)
+      return RunProgram({client, "-i", interfaceName, "-n", "-t", "5", "-T", "2", "-p", pidFile},
+                        options_.leaseTimeoutMs, result);
+    return RunProgram({client, "-i", interfaceName, "-b", "-p", pidFile}, options_.programTimeoutMs, result);
+  }
+  if (base == "dhcpcd") {
+    if (wait) return RunProgram({client, "-4", "-n", interfaceName}, options_.leaseTimeoutMs, result);
+    return RunProgram({client, "-4", "-b", interfaceName}, options_.programTimeoutMs, result);
+  }
+  return false;
+}
+
+bool LinuxHostNetwork::StopDhcpClient(const std::string& client, const std::string& interfaceName,
+                                      bool release) {
+  const std::string base = BaseName(client);
+  const std::string pidFile = StatePath(base, interfaceName, "pid");
+  ProgramResult result;
+  if (base == "dhclient") {
+    std::string leaseFile = StatePath(base, interfaceName, "leases");
+    std::string usedPid = pidFile;
+    // An interface brought up by ifupdown has its client's files elsewhere.
+    if (!PidAlive(pidFile) && !FileExists(leaseFile) && PidAlive("/run/dhclient." + interfaceName + ".pid")) {
+      usedPid = "/run/dhclient." + interfaceName + ".pid";
+      leaseFile = "/var/lib/dhcp/dhclient." + interfaceName + ".leases";
+    }
+    return RunProgram({client, "-4", release ? "-r" : "-x", "-pf", usedPid, "-lf", leaseFile, interfaceName},
+                      options_.programTimeoutMs, result);
+  }
+  if (base == "udhcpc") {
+    const long pid = PidFrom(pidFile);
+    return pid > 0 && kill(static_cast<pid_t>(pid), release ? SIGUSR2 : SIGTERM) == 0;
+  }
+  if (base == "dhcpcd") return RunProgram({client, "-4", "-k", interfaceName}, options_.programTimeoutMs, result);
+  return false;
+}
+
+bool LinuxHostNetwork::IsDhcpInterface(const std::string& interfaceName, const std::vector<NmDevice>& nmDevices,
+                                       bool nmPresent) {
+  if (nmPresent) {
+    const std::string uuid = NmConnectionOf(nmDevices, interfaceName);
+    if (!uuid.empty()) return NmIpv4Method(uuid) == "auto";
+  }
+  RtNetlink netlink;
+  std::vector<NetLink> links;
+  std::vector<NetAddress> addresses;
+  if (!netlink.DumpLinks(links) || !netlink.DumpAddresses(addresses)) return false;
+  const auto link = std::find_if(links.begin(), links.end(), [&](const NetLink& l) { return l.name == interfaceName; });
+  if (link == links.end()) return false;
+  for (const NetAddress& a : addresses)
+    if (a.index == link->index) return a.validLifetime != kInfiniteLifetime || DhcpClientKnows(interfaceName);
+  // No address at all: a lease we released is still a DHCP interface.
+  return DhcpClientKnows(interfaceName);
+}
+
+// --- Primitives ----------------------------------------------------------------
+
+bool LinuxHostNetwork::ListAdapters(std::vector<HostAdapterInfo>& adapters) {
+  adapters.clear();
+  RtNetlink netlink;
+  std::vector<NetLink> links;
+  std::vector<NetAddress> addresses;
+  std::vector<NetRoute> routes;
+  if (!netlink.IsOpen() || !netlink.DumpLinks(links) || !netlink.DumpAddresses(addresses) ||
+      !netlink.DumpRoutes(routes))
+    return false;
+
+  std::vector<NmDevice> nmDevices;
+  const bool nmPresent = NmDevices(nmDevices);
+
+  for (const NetLink& link : links) {
+    if ((link.flags & IFF_LOOPBACK) != 0 || (link.flags & IFF_UP) == 0) continue;
+    HostAdapterInfo info;
+    info.adapterName = link.name;
+    info.description = DescribeLink(link);
+    const NetAddress* first = nullptr;
+    for (const NetAddress& a : addresses) {
+      if (a.index == link.index) {
+        first = &a;
+        break;
+      }
+    }
+    info.ipAddress = first ? Dotted(first->address) : "0.0.0.0";
+    info.subnetMask = first ? Dotted(MaskOf(first->prefixLength)) : "0.0.0.0";
+    // The default route through this interface with the lowest metric; the
+    // kernel's order decides between equals.
+    const NetRoute* best = nullptr;
+    for (const NetRoute& r : routes) {
+      if (r.table != kMainTable || r.destinationLength != 0 || r.gateway == 0 || r.outputIndex != link.index)
+        continue;
+      if (best == nullptr || r.priority < best->priority) best = &r;
+    }
+    info.gateway = best ? Dotted(best->gateway) : "0.0.0.0";
+
+    const std::string uuid = nmPresent ? NmConnectionOf(nmDevices, link.name) : std::string();
+    if (!uuid.empty()) {
+      info.dhcpEnabled = NmIpv4Method(uuid) == "auto" ? 1 : 0;
+      if (info.dhcpEnabled) {
+        ProgramResult result;
+        if (RunProgram({options_.nmcli, "-t", "-f", "DHCP4", "device", "show", link.name},
+                       options_.programTimeoutMs, result))
+          info.dhcpServer = NmcliDhcpServer(result.output);
+      }
+    } else {
+      info.dhcpEnabled = first ? (first->validLifetime != kInfiniteLifetime) : DhcpClientKnows(link.name);
+      if (info.dhcpEnabled) info.dhcpServer = DhcpServerFromLease(link.name);
+    }
+    adapters.push_back(info);
+  }
+  return true;
+}
+
+bool LinuxHostNetwork::ReadDnsServers(std::vector<std::string>& servers) {
+  servers.clear();
+  std::string text;
+  // A missing resolver configuration means no DNS servers, not a failure.
+  if (!ReadTextFile(options_.resolvConf, text)) return true;
+  servers = ParseResolvConfNameservers(text);
+  if (IsResolvedStubOnly(servers) && ReadTextFile(options_.resolvedResolvConf, text)) {
+    std::vector<std::string> upstream = ParseResolvConfNameservers(text);
+    if (!upstream.empty()) servers = std::move(upstream);
+  }
+  return true;
+}
+
+bool LinuxHostNetwork::RestartAdapterWithDhcp(const std::string& adapterName) {
+  if (!IsSafeInterfaceName(adapterName)) return false;
+  RtNetlink netlink;
+  std::vector<NetLink> links;
+  if (!netlink.DumpLinks(links)) return false;
+  const auto link = std::find_if(links.begin(), links.end(), [&](const NetLink& l) { return l.name == adapterName; });
+  if (link == links.end()) return false;
+
+  std::vector<NmDevice> nmDevices;
+  if (NmDevices(nmDevices)) {
+    const std::string uuid = NmConnectionOf(nmDevices, adapterName);
+    if (!uuid.empty()) {
+      ProgramResult result;
+      // Static addresses go too: NetworkManager would keep them beside the lease.
+      if (!RunProgram({options_.nmcli, "connection", "modify", "uuid", uuid, "ipv4.method", "auto",
+                       "ipv4.addresses", "", "ipv4.gateway", "", "ipv4.dns", ""},
+                      options_.programTimeoutMs, result))
+        return false;
+      return RunProgram({options_.nmcli, "--wait", "20", "connection", "up", "uuid", uuid},
+                        options_.leaseTimeoutMs, result);
+    }
+  }
+
+  // Without NetworkManager: check that a client is there before touching anything.
+  const std::string client = DhcpClientFor(adapterName);
+  if (client.empty()) return false;
+  std::vector<NetAddress> addresses;
+  if (!netlink.DumpAddresses(addresses)) return false;
+  for (const NetAddress& a : addresses) {
+    // Static addresses have an infinite lifetime; removing them also removes
+    // the routes (and so the gateway) that depended on them.
+    if (a.index == link->index && a.validLifetime == kInfiniteLifetime && !netlink.DeleteAddress(a)) return false;
+  }
+  return StartDhcpClient(client, adapterName, false);
+}
+
+bool LinuxHostNetwork::ListLeaseInterfaces(std::vector<std::string>& interfaces) {
+  interfaces.clear();
+  RtNetlink netlink;
+  std::vector<NetLink> links;
+  if (!netlink.DumpLinks(links)) return false;
+  for (const NetLink& link : links)
+    if ((link.flags & IFF_LOOPBACK) == 0 && (link.flags & IFF_UP) != 0) interfaces.push_back(link.name);
+  return true;
+}
+
+bool LinuxHostNetwork::RenewInterface(const std::string& interfaceName) {
+  if (!IsSafeInterfaceName(interfaceName)) return false;
+  std::vector<NmDevice> nmDevices;
+  const bool nmPresent = NmDevices(nmDevices);
+  // As on any system, an interface with a fixed address has no lease to renew.
+  if (!IsDhcpInterface(interfaceName, nmDevices, nmPresent)) return false;
+  if (nmPresent) {
+    for (const NmDevice& d : nmDevices) {
+      if (d.device != interfaceName || d.state.rfind("unmanaged", 0) == 0) continue;
+      ProgramResult result;
+      return RunProgram({options_.nmcli, "--wait", "20", "device", "connect", interfaceName},
+                        options_.leaseTimeoutMs, result);
+    }
+  }
+  const std::string client = DhcpClientFor(interfaceName);
+  return !client.empty() && StartDhcpClient(client, interfaceName, true);
+}
+
+bool LinuxHostNetwork::ReleaseInterface(const std::string& interfaceName) {
+  if (!IsSafeInterfaceName(interfaceName)) return false;
+  std::vector<NmDevice> nmDevices;
+  const bool nmPresent = NmDevices(nmDevices);
+  if (!IsDhcpInterface(interfaceName, nmDevices, nmPresent)) return false;
+  if (nmPresent) {
+    const std::string uuid = NmConnectionOf(nmDevices, interfaceName);
+    if (!uuid.empty()) {
+      ProgramResult result;
+      return RunProgram({options_.nmcli, "device", "disconnect", interfaceName}, options_.programTimeoutMs, result);
+    }
+  }
+  const std::string client = DhcpClientFor(interfaceName);
+  return !client.empty() && StopDhcpClient(client, interfaceName, true);
+}
+
+bool LinuxHostNetwork::OpenEcho(PingError& error) { return echo_.Open(error); }
+
+bool LinuxHostNetwork::SendOneEcho(std::uint32_t address, PingError& error) {
+  return echo_.Echo(address, kPingTimeoutMs, error);
+}
+
+void LinuxHostNetwork::CloseEcho() { echo_.Close(); }
+
+bool LinuxHostNetwork::ResolveIpv4(const std::string& name, std::uint32_t& address) {
+  return ResolveIpv4Bounded(name, address, options_.resolveBoundMs);
+}
+
+bool LinuxHostNetwork::ReadPhonebook(std::vector<DialEntry>& entries) {
+  entries.clear();
+  bool nmDirRead = false;
+  ReadPhonebookFolders(options_.nmConnectionsDir, options_.pppPeersDir, entries, nmDirRead);
+  if (!nmDirRead) {
+    // Keyfiles are readable by root only; NetworkManager answers anyone.
+    std::vector<DialEntry> fromNm;
+    if (NmPhonebook(fromNm)) entries.insert(entries.begin(), fromNm.begin(), fromNm.end());
+  }
+  return true;
+}
+
+}  // namespace kelvane
