@@ -1,0 +1,194 @@
+// Login flavours, the credential convention and the password change, against
+// the emulated router.
+#include "router/RouterLogin.h"
+
+#include <gtest/gtest.h>
+
+#include "router_test_fixture.h"
+
+namespace kelvane {
+namespace {
+
+using routersim::LoginFlavour;
+using testing::RouterSimTest;
+
+class RouterLoginTest : public RouterSimTest {
+ protected:
+  std::string Address() const { return state_.routerAddress.str(); }
+  std::string Heads(std::size_t i) const { return sim_->RequestHeads().at(i); }
+};
+
+TEST_F(RouterLoginTest, OpenRouterNeedsNoCredentials) {
+  std::uint8_t flag = 7;
+  EXPECT_TRUE(ProbeLoginMethod(Address(), "kwzpo", "kwzpo", flag));
+  EXPECT_EQ(flag, 0);
+  EXPECT_TRUE(LoginToRouter(Address(), "kwzpo", "kwzpo"));
+  // One unauthenticated request each, no form login.
+  const auto lines = Lines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], Get("/"));
+  EXPECT_EQ(lines[1], Get("/"));
+  EXPECT_EQ(Heads(0).find("Authorization"), std::string::npos);
+}
+
+TEST_F(RouterLoginTest, BasicRouterTakesTheLoginWordAsUserName) {
+  SetFlavour(LoginFlavour::kBasic);
+  std::uint8_t flag = 0;
+  // The start-up credentials: user kwzpo (the word), password kwzpo.
+  EXPECT_TRUE(ProbeLoginMethod(Address(), "kwzpo", "kwzpo", flag));
+  EXPECT_EQ(flag, 1);
+  // By the convention: the word as user name, empty password.
+  EXPECT_TRUE(ProbeLoginMethod(Address(), "kwzpo", "", flag));
+  EXPECT_EQ(flag, 1);
+  EXPECT_TRUE(LoginToRouter(Address(), "kwzpo", ""));
+  const auto heads = sim_->RequestHeads();
+  ASSERT_EQ(heads.size(), 6u);  // probe: plain + auth, twice; login: plain + auth
+  EXPECT_NE(heads[5].find("Authorization: Basic a3d6cG86"), std::string::npos);  // "kwzpo:"
+}
+
+TEST_F(RouterLoginTest, BasicRouterWrongWordLeavesFlagClear) {
+  SetFlavour(LoginFlavour::kBasic);
+  std::uint8_t flag = 9;
+  EXPECT_FALSE(ProbeLoginMethod(Address(), "wrong", "", flag));
+  EXPECT_EQ(flag, 0);
+  EXPECT_FALSE(LoginToRouter(Address(), "wrong", ""));
+  // The Basic router never sees a form login.
+  for (const auto& line : Lines()) EXPECT_EQ(line.find("logi"), std::string::npos) << line;
+}
+
+TEST(RouterLoginCannedTest, BasicRouterPageWithAlertFailsWithFlagSet) {
+  testing::CannedServer server([](const std::string& head) -> std::string {
+    if (head.find("Authorization:") == std::string::npos) {
+      return "HTTP/1.0 401 Unauthorized\r\nWWW-Authenticate: Basic realm=\"x\"\r\n\r\n";
+    }
+    return testing::CannedServer::Ok("<SCRIPT>alert(\"Router busy\");</SCRIPT>");
+  });
+  std::uint8_t flag = 0;
+  EXPECT_FALSE(ProbeLoginMethod(server.Address(), "kwzpo", "", flag));
+  EXPECT_EQ(flag, 1);
+  EXPECT_FALSE(LoginToRouter(server.Address(), "kwzpo", ""));
+}
+
+TEST(RouterLoginCannedTest, OpenPageWithoutMarkerFallsBackToFormLogin) {
+  // 404 without WWW-Authenticate on the front page: the form login follows.
+  testing::CannedServer server([](const std::string& head) -> std::string {
+    if (head.rfind("GET / ", 0) == 0) return "HTTP/1.0 404 Not Found\r\n\r\n";
+    return testing::CannedServer::Ok("<HTML>menu</HTML>");
+  });
+  EXPECT_TRUE(LoginToRouter(server.Address(), "kwzpo", "p w"));
+  const auto lines = server.Lines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1], "GET /cgi-bin/logi?rc=@&PS=p%20w&rd=menu HTTP/1.0");
+}
+
+TEST(RouterLoginCannedTest, PasswordChangeRefusedInAnyCase) {
+  testing::CannedServer server(
+      [](const std::string&) { return testing::CannedServer::Ok("<script>History.Go(-1)</script>"); });
+  WizardState state;
+  ResetRouterDefaults(state);
+  state.routerAddress = server.Address();
+  EXPECT_FALSE(ChangeRouterPassword("kwzpo", "new", state));
+  EXPECT_EQ(state.loginPassword, "kwzpo");
+}
+
+TEST_F(RouterLoginTest, FormRouterLogsInWithThePassword) {
+  SetFlavour(LoginFlavour::kForm);
+  std::uint8_t flag = 5;
+  // Open page without the marker: the form login is needed.
+  EXPECT_FALSE(ProbeLoginMethod(Address(), "kwzpo", "kwzpo", flag));
+  EXPECT_EQ(flag, 0);
+  EXPECT_FALSE(LoginToRouter(Address(), "kwzpo", "wrong"));
+  EXPECT_FALSE(sim_->StateCopy().formLoggedIn);
+  EXPECT_TRUE(LoginToRouter(Address(), "kwzpo", "kwzpo"));
+  EXPECT_TRUE(sim_->StateCopy().formLoggedIn);
+  const auto lines = Lines();
+  EXPECT_EQ(lines.back(), Get("/cgi-bin/logi?rc=@&PS=kwzpo&rd=menu"));
+  EXPECT_EQ(lines[lines.size() - 3], Get("/cgi-bin/logi?rc=@&PS=wrong&rd=menu"));
+  // The form login is a plain GET.
+  EXPECT_EQ(sim_->RequestHeads().back().find("Authorization"), std::string::npos);
+}
+
+TEST_F(RouterLoginTest, FormRouterPagesSayLoginFalseUntilLoggedIn) {
+  SetFlavour(LoginFlavour::kForm);
+  std::string page;
+  EXPECT_FALSE(RouterGetPage(Address() + "/prim.htm", "kwzpo", "kwzpo", page));
+  EXPECT_NE(page.find(";login=false;"), std::string::npos);
+  ASSERT_TRUE(LoginToRouter(Address(), "kwzpo", "kwzpo"));
+  EXPECT_TRUE(RouterGetPage(Address() + "/prim.htm", "kwzpo", "kwzpo", page));
+  // A restart forgets the login.
+  sim_->WithState([](routersim::RouterSimState& s) { s.CompleteRestart(0); });
+  EXPECT_FALSE(RouterGetPage(Address() + "/prim.htm", "kwzpo", "kwzpo", page));
+}
+
+// Passwords holding characters that mean something in a URL: the form login
+// and the password change escape them, and the router gets them back intact.
+TEST_F(RouterLoginTest, PasswordsWithReservedCharactersSurviveTheUrl) {
+  SetFlavour(LoginFlavour::kForm);
+  const std::vector<std::string> words = {"a&b=c", "x#y", "50%off", "1+1", "two words", "host:81", "q?r/s"};
+  for (const std::string& word : words) {
+    sim_->WithState([&](routersim::RouterSimState& s) {
+      s.loginWord = word;
+      s.formLoggedIn = false;
+    });
+    EXPECT_TRUE(LoginToRouter(Address(), "kwzpo", word)) << word;
+    EXPECT_TRUE(sim_->StateCopy().formLoggedIn) << word;
+  }
+  EXPECT_EQ(LastLine(), Get("/cgi-bin/logi?rc=@&PS=q%3Fr%2Fs&rd=menu"));
+}
+
+TEST_F(RouterLoginTest, PasswordChangeEscapesAndRouterStoresTheWord) {
+  state_.loginPassword = "kwzpo";
+  EXPECT_TRUE(ChangeRouterPassword("kwzpo", "new pw&=1+2", state_));
+  EXPECT_EQ(LastLine(), Get("/cgi-bin/pass?rc=@&PA=kwzpo&Pa=new%20pw%26%3D1%2B2&P1=new%20pw%26%3D1%2B2&rd=atbox"));
+  EXPECT_EQ(sim_->StateCopy().loginWord, "new pw&=1+2");
+  // Now the old word is refused ("history.go(-1)").
+  EXPECT_FALSE(ChangeRouterPassword("kwzpo", "other", state_));
+  EXPECT_EQ(sim_->StateCopy().loginWord, "new pw&=1+2");
+}
+
+TEST_F(RouterLoginTest, PasswordChangeOnBasicRouterUsesStoredCredentials) {
+  SetFlavour(LoginFlavour::kBasic);
+  state_.basicAuthLogin = 1;
+  StoreLoginWord("kwzpo", state_);
+  EXPECT_EQ(state_.loginUser, "kwzpo");
+  EXPECT_EQ(state_.loginPassword, "");
+  ASSERT_TRUE(ChangeRouterPassword("kwzpo", "fresh", state_));
+  StoreLoginWord("fresh", state_);
+  std::uint8_t flag = 0;
+  EXPECT_TRUE(ProbeLoginMethod(Address(), state_.loginUser.str(), state_.loginPassword.str(), flag));
+  EXPECT_FALSE(ProbeLoginMethod(Address(), "kwzpo", "", flag));
+}
+
+TEST_F(RouterLoginTest, ErrorStatusWithoutChallengeFallsBackToFormLogin) {
+  routersim::RouterSimFaults faults;
+  faults.wrongStatus = 500;
+  sim_->SetFaults(faults);
+  std::uint8_t flag = 0;
+  EXPECT_FALSE(ProbeLoginMethod(Address(), "kwzpo", "kwzpo", flag));
+  // No WWW-Authenticate on the error: the form login is tried.
+  EXPECT_FALSE(LoginToRouter(Address(), "kwzpo", "kwzpo"));
+  EXPECT_EQ(LastLine(), Get("/cgi-bin/logi?rc=@&PS=kwzpo&rd=menu"));
+}
+
+TEST(RouterCredentialsTest, SettersCutToTheFieldAndConventionFollowsTheFlag) {
+  WizardState state;
+  ResetRouterDefaults(state);
+  EXPECT_EQ(state.loginUser, "kwzpo");
+  EXPECT_EQ(state.loginPassword, "kwzpo");
+  const std::string longWord(40, 'w');
+  SetLoginUser(longWord, state);
+  SetLoginPassword(longWord, state);
+  EXPECT_EQ(state.loginUser.size(), 32u);
+  EXPECT_EQ(state.loginPassword.str(), std::string(32, 'w'));
+  state.basicAuthLogin = 0;
+  StoreLoginWord("typed", state);
+  EXPECT_EQ(state.loginUser.size(), 32u);
+  EXPECT_EQ(state.loginPassword, "typed");
+  state.basicAuthLogin = 1;
+  StoreLoginWord("typed2", state);
+  EXPECT_EQ(state.loginUser, "typed2");
+  EXPECT_EQ(state.loginPassword, "");
+}
+
+}  // namespace
+}  // namespace kelvane

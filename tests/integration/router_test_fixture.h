@@ -1,0 +1,125 @@
+// Shared by the router tests: an emulated router on 127.0.0.1 (ephemeral
+// port, its own threads) and a fresh wizard state pointed at it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tools/routersim/RouterSim.h"
+#include "wizard/state/WizardState.h"
+
+namespace kelvane::testing {
+
+class RouterSimTest : public ::testing::Test {
+ protected:
+  void StartRouter(routersim::RouterSimOptions options = {}) {
+    options.bindAddress = "127.0.0.1";
+    options.httpPort = 0;
+    sim_ = std::make_unique<routersim::RouterSim>(options);
+    std::string error;
+    ASSERT_TRUE(sim_->Start(&error)) << error;
+    ResetRouterDefaults(state_);
+    state_.routerAddress = sim_->Address();
+  }
+  void SetUp() override { StartRouter(); }
+  void TearDown() override {
+    if (sim_) sim_->Stop();
+  }
+
+  void SetFlavour(routersim::LoginFlavour flavour) {
+    sim_->WithState([&](routersim::RouterSimState& s) { s.flavour = flavour; });
+  }
+
+  // Request lines received, with the router address prefix removed from none:
+  // the log holds "GET <path> HTTP/1.0" exactly as sent.
+  std::vector<std::string> Lines() const { return sim_->RequestLog(); }
+  std::string LastLine() const {
+    auto lines = Lines();
+    return lines.empty() ? std::string() : lines.back();
+  }
+  static std::string Get(const std::string& path) { return "GET " + path + " HTTP/1.0"; }
+
+  std::unique_ptr<routersim::RouterSim> sim_;
+  WizardState state_;
+};
+
+// A tiny web server that answers every request with what `handler` makes of
+// its head (request line and headers): canned pages for the readers and
+// answers the emulator would never give.
+class CannedServer {
+ public:
+  using Handler = std::function<std::string(const std::string& head)>;
+  explicit CannedServer(Handler handler) : handler_(std::move(handler)) {
+    fd_ = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int one = 1;
+    setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    if (bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(fd_, 8) != 0) return;
+    socklen_t len = sizeof a;
+    getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
+    port_ = ntohs(a.sin_port);
+    thread_ = std::thread([this] { Loop(); });
+  }
+  ~CannedServer() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    close(fd_);
+  }
+  std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }
+  std::vector<std::string> Lines() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return lines_;
+  }
+  // A 200 answer with `body`.
+  static std::string Ok(const std::string& body) { return "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n" + body; }
+
+ private:
+  void Loop() {
+    while (!stop_) {
+      pollfd p{fd_, POLLIN, 0};
+      if (poll(&p, 1, 20) <= 0) continue;
+      const int c = accept(fd_, nullptr, nullptr);
+      if (c < 0) continue;
+      std::string head;
+      char buf[1024];
+      while (head.find("\r\n\r\n") == std::string::npos) {
+        pollfd q{c, POLLIN, 0};
+        if (poll(&q, 1, 2000) <= 0) break;
+        const ssize_t n = recv(c, buf, sizeof buf, 0);
+        if (n <= 0) break;
+        head.append(buf, static_cast<std::size_t>(n));
+      }
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        lines_.push_back(head.substr(0, head.find("\r\n")));
+      }
+      const std::string answer = handler_(head);
+      send(c, answer.data(), answer.size(), MSG_NOSIGNAL);
+      shutdown(c, SHUT_WR);
+      close(c);
+    }
+  }
+  Handler handler_;
+  int fd_ = -1;
+  std::uint16_t port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+  mutable std::mutex mutex_;
+  std::vector<std::string> lines_;
+};
+
+}  // namespace kelvane::testing
