@@ -1,0 +1,65 @@
+// kelvane: the LMQ-5812 Easy Setup wizard.
+#include <QApplication>
+#include <QStringList>
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/KelvaneApp.h"
+#include "app/StartupOptions.h"
+#include "net/TrafficLog.h"
+#include "wizard/PumpWait.h"
+#include "wizard/Resources.h"
+
+#ifndef KELVANE_VERSION
+#define KELVANE_VERSION "2.5.0.0"
+#endif
+
+int main(int argc, char** argv) {
+  using namespace kelvane;
+
+  // Our own options first, so that --help and --version need no display.
+  StartupOptions options;
+  std::string error;
+  if (!ParseStartupOptions(argc, argv, options, error)) {
+    std::fprintf(stderr, "kelvane: %s\nTry 'kelvane --help'.\n", error.c_str());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(StartupUsage().c_str(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("kelvane %s\n", KELVANE_VERSION);
+    return 0;
+  }
+  ApplyInternetTargets(options);
+  if (options.verbose) SetTrafficLog(&std::cerr);
+
+  // The toolkit gets what is not ours and takes its own options out of it.
+  std::vector<std::string> toolkitArgs = options.toolkitArgs;
+  std::vector<char*> toolkitArgv;
+  for (std::string& arg : toolkitArgs) toolkitArgv.push_back(arg.data());
+  toolkitArgv.push_back(nullptr);
+  int toolkitArgc = static_cast<int>(toolkitArgs.size());
+
+  QApplication app(toolkitArgc, toolkitArgv.data());
+  QApplication::setApplicationName(QStringLiteral("kelvane"));
+  QApplication::setApplicationVersion(QStringLiteral(KELVANE_VERSION));
+  // The desktop file name gives Wayland compositors our icon and menu entry.
+  QGuiApplication::setDesktopFileName(QStringLiteral("kelvane"));
+  QApplication::setWindowIcon(LoadIconResource(kIconApplication));
+
+  const QStringList leftover = QApplication::arguments().mid(1);
+  if (!leftover.isEmpty()) {
+    std::fprintf(stderr, "kelvane: unexpected argument %s\nTry 'kelvane --help'.\n",
+                 leftover.first().toLocal8Bit().constData());
+    return 2;
+  }
+
+  InstallGuiWaitHook();
+  KelvaneApp kelvane;
+  return kelvane.Run();
+}
