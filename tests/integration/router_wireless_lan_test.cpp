@@ -1,0 +1,185 @@
+// Wireless, LAN and maintenance commands against the emulated router.
+#include "router/WirelessLanCommands.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "router/RouterRequest.h"
+#include "router/StatusReaders.h"
+#include "router_test_fixture.h"
+
+namespace kelvane {
+namespace {
+
+using routersim::RouterSimState;
+
+class WirelessLanTest : public testing::RouterSimTest {
+ protected:
+  void SetWireless(std::int32_t mode, const char* channel, std::uint8_t keyIsText) {
+    state_.WirelessSettings.securityMode = mode;
+    state_.WirelessSettings.channel = channel;
+    state_.WirelessSettings.keyIsText = keyIsText;
+  }
+};
+
+TEST_F(WirelessLanTest, WirelessRequestsBySecurityMode) {
+  const std::string base = "/cgi-bin/wlap?RC=@&rf=1000&Xf=1&KM0=x&ZW0=o&rd=wpa";
+  struct Case {
+    std::int32_t mode;
+    std::uint8_t text;
+    const char* ssid;
+    const char* key;
+    const char* tail;  // after the base
+    int timeout;
+    const char* code;  // the router's status code afterwards
+  };
+  const Case cases[] = {
+      {0, 1, "LMQ-5812", "", "&ZN=LMQ-5812&ZC=0&CS=0", 10, "0"},
+      {1, 1, "Cafe & Bar", "abcdefghijklm", "&ZN=Cafe%20%26%20Bar&ZC=0&CS=1&ZS=130&KM%23=000F&ZO0=abcdefghijklm", 10,
+       "1"},
+      {1, 0, "n", "0123456789", "&ZN=n&ZC=0&CS=1&ZS=1&KM%23=000F&ZO0=0123456789", 10, "1"},
+      {1, 1, "n", "ab#de", "&ZN=n&ZC=0&CS=1&ZS=129&KM%23=000F&ZO0=ab%23de", 10, "1"},
+      {1, 0, "n", "0123456789ABCDEF0123456789", "&ZN=n&ZC=0&CS=1&ZS=2&KM%23=000F&ZO0=0123456789ABCDEF0123456789",
+       10, "1"},
+      {8, 1, "n", "pass phrase+1", "&ZN=n&ZC=0&KM%23=00FF&KM4=o&CS=4&KM5=x&PK=pass%20phrase%2B1", 25, "4"},
+      {2, 1, "n", "12345678", "&ZN=n&ZC=0&KM%23=00FF&KM4=o&CS=3&KM5=x&PK=12345678", 25, "2"},
+      {5, 0, "n", std::string(64, 'a').c_str(), nullptr, 25, "5"},
+      {9, 1, "n", "mixed-mode", "&ZN=n&ZC=0&KM%23=00FF&KM4=o&CS=5&KM5=x&PK=mixed-mode", 25, "5"},
+  };
+  const std::string hexKey(64, 'a');
+  for (const Case& c : cases) {
+    SetWireless(c.mode, "Auto", c.text);
+    const std::string key = c.mode == 5 ? hexKey : c.key;
+    int timeout = 0;
+    WizardState probe = state_;
+    const std::string url = WirelessSettingsUrl(c.ssid, key, probe, timeout);
+    EXPECT_EQ(timeout, c.timeout) << c.mode;
+    ASSERT_TRUE(SetWirelessSettings(c.ssid, key, state_)) << c.mode;
+    const std::string tail = c.tail ? c.tail : "&ZN=n&ZC=0&KM%23=00FF&KM4=o&CS=5&KM5=o&PK=" + hexKey;
+    EXPECT_EQ(LastLine(), Get(base + tail));
+    EXPECT_EQ(url, state_.routerAddress.str() + base + tail);
+    // "Auto" is stored back as the router's "0".
+    EXPECT_EQ(state_.WirelessSettings.channel, "0");
+    const RouterSimState s = sim_->StateCopy();
+    EXPECT_EQ(s.ssid, c.ssid);
+    EXPECT_EQ(s.channel, "0");
+    EXPECT_EQ(s.securityCode, c.code) << c.mode;
+    if (c.mode == 1) {
+      EXPECT_EQ(s.wepKey, key);
+    } else if (c.mode >= 2) {
+      EXPECT_EQ(s.psk, key);
+    }
+  }
+}
+
+TEST_F(WirelessLanTest, WirelessRoundTripThroughTheStatusPage) {
+  SetWireless(kSecurityWpa2Psk, "6", 1);
+  ASSERT_TRUE(SetWirelessSettings("Attic", "correct horse", state_));
+  std::string ssid, channel, text, key;
+  ASSERT_TRUE(ReadWirelessStatus(ssid, channel, text, key, state_));
+  EXPECT_EQ(ssid, "Attic");
+  EXPECT_EQ(channel, "6");
+  EXPECT_EQ(text, "WPA2-PSK");
+  EXPECT_EQ(key, "correct%20horse");
+  EXPECT_EQ(state_.WirelessSettings.securityMode, kSecurityWpa2Psk);
+}
+
+TEST_F(WirelessLanTest, UnknownModeSendsNoSecurityFields) {
+  SetWireless(3, "11", 1);
+  ASSERT_TRUE(SetWirelessSettings("n", "k", state_));
+  EXPECT_EQ(LastLine(), Get("/cgi-bin/wlap?RC=@&rf=1000&Xf=1&KM0=x&ZW0=o&rd=wpa&ZN=n&ZC=11"));
+}
+
+TEST_F(WirelessLanTest, LanAddressKeepsTheBoxesAndWaitsForTheRestart) {
+  sim_->WithState([](RouterSimState& s) {
+    s.forms["0100"].df00 = true;
+    s.forms["0100"].df01 = false;
+  });
+  ASSERT_TRUE(SetLanAddress("192.168.7.1", state_));
+  auto lines = Lines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], Get("/prim.htm"));
+  EXPECT_EQ(lines[1], Get("/cgi-bin/prim?rc=@&rd=zero&LI=192.168.7.1&ai=0&DF00=o&DF01=x"));
+  RouterSimState s = sim_->StateCopy();
+  EXPECT_EQ(s.lanAddress, "192.168.123.254");
+  EXPECT_EQ(s.pendingLanAddress, "192.168.7.1");
+  EXPECT_TRUE(s.forms.at("0100").df00);
+
+  // The static form has no boxes: only LI is sent.
+  sim_->WithState([](RouterSimState& s2) { s2.formType = routersim::kWtStatic; });
+  sim_->ClearLog();
+  ASSERT_TRUE(SetLanAddress("192.168.7.2", state_));
+  EXPECT_EQ(LastLine(), Get("/cgi-bin/prim?rc=@&rd=zero&LI=192.168.7.2&ai=0"));
+
+  // The restart takes the router off the air for a while, then applies it.
+  ASSERT_TRUE(RebootRouter(state_));
+  EXPECT_EQ(LastLine(), Get("/cgi-bin/rebo?"));
+  EXPECT_TRUE(sim_->OffAir());
+  std::string page;
+  EXPECT_FALSE(RouterReadPage(state_, "/prim.htm", page));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_TRUE(RouterReadPage(state_, "/prim.htm", page));
+  s = sim_->StateCopy();
+  EXPECT_EQ(s.lanAddress, "192.168.7.2");
+  EXPECT_EQ(s.pendingLanAddress, "");
+}
+
+TEST_F(WirelessLanTest, DomainNameIsEscapedAndStored) {
+  ASSERT_TRUE(SetLanDomainName("home lan&x", state_));
+  const auto lines = Lines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], Get("/prim.htm"));
+  EXPECT_EQ(lines[1], Get("/cgi-bin/dhcp?rc=@&rd=zero&HD=home%20lan%26x&ai=0"));
+  EXPECT_EQ(sim_->StateCopy().domainName, "home lan&x");
+}
+
+TEST_F(WirelessLanTest, RefreshAndFactoryReset) {
+  ASSERT_TRUE(RefreshWanStatus(state_));
+  EXPECT_EQ(LastLine(), Get("/cgi-bin/want?rc=&rf=&UB=0001&rd=status"));
+  sim_->WithState([](RouterSimState& s) {
+    s.loginWord = "changed";
+    s.ssid = "Mine";
+    s.channel = "3";
+    s.lanAddress = "10.1.1.1";
+    s.wanType = routersim::kWtPppoe;
+  });
+  ASSERT_TRUE(ResetRouterToDefaults(state_));
+  EXPECT_EQ(LastLine(), Get("/cgi-bin/rset?rc=@&rd=_toolbox"));
+  const RouterSimState s = sim_->StateCopy();
+  EXPECT_EQ(s.loginWord, "kwzpo");
+  EXPECT_EQ(s.ssid, "LMQ-5812");
+  EXPECT_EQ(s.channel, "11");
+  EXPECT_EQ(s.lanAddress, "192.168.123.254");
+  EXPECT_EQ(s.wanType, "0100");
+  EXPECT_TRUE(sim_->OffAir());
+}
+
+TEST_F(WirelessLanTest, RestartThatNeverReturns) {
+  routersim::RouterSimFaults faults;
+  faults.restartNeverReturns = true;
+  sim_->SetFaults(faults);
+  ASSERT_TRUE(RebootRouter(state_));
+  std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  std::string page;
+  EXPECT_FALSE(RouterReadPage(state_, "/zero.htm", page));
+  EXPECT_TRUE(sim_->OffAir());
+}
+
+TEST_F(WirelessLanTest, MisbehavingRouterFailsTheCommand) {
+  routersim::RouterSimFaults faults;
+  faults.wrongStatus = 500;
+  faults.match = "wlap";
+  sim_->SetFaults(faults);
+  SetWireless(kSecurityNone, "11", 1);
+  EXPECT_FALSE(SetWirelessSettings("n", "", state_));
+  // A dripping router still delivers the whole answer.
+  faults = {};
+  faults.dripBytes = 7;
+  faults.dripPauseMs = 1;
+  sim_->SetFaults(faults);
+  EXPECT_TRUE(RebootRouter(state_));
+}
+
+}  // namespace
+}  // namespace kelvane
