@@ -36,7 +36,7 @@ enum class PingError {
   kSendFailed,     // the echo could not be sent (no route, network down, ...)
   kTimedOut,       // nothing came back within the time-out
   kShortReply,     // a reply came back with fewer or more data bytes than sent
-  kUnreachable,    // an ICMP error (destination unreachable, TTL exceeded) came back
+  kUnreachable,    // only ICMP errors (unreachable, TTL exceeded) came back in the time-out
 };
 
 // A one-line English explanation, for the command-line tool and logs. For

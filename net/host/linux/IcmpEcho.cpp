@@ -134,6 +134,10 @@ bool IcmpEcho::Echo(std::uint32_t address, int timeoutMs, PingError& error) {
     return false;
   }
 
+  // An ICMP error (often our own kernel's, when nobody answers ARP) is noted
+  // but does not end the attempt: every unanswered echo takes the full
+  // time-out, so the callers' waits are the same whatever the cause.
+  bool unreachable = false;
   std::uint8_t buffer[65536];
   for (;;) {
     const std::uint64_t now = SteadyMs();
@@ -158,8 +162,7 @@ bool IcmpEcho::Echo(std::uint32_t address, int timeoutMs, PingError& error) {
           std::memcpy(&ee, CMSG_DATA(c), sizeof ee);
           if (ee.ee_origin == SO_EE_ORIGIN_ICMP && iov.iov_len >= kIcmpHeader &&
               msg.msg_iov[0].iov_len >= kIcmpHeader && Read16(data + 6) == sequence_) {
-            error = PingError::kUnreachable;
-            return false;
+            unreachable = true;
           }
         }
       }
@@ -179,16 +182,13 @@ bool IcmpEcho::Echo(std::uint32_t address, int timeoutMs, PingError& error) {
           error = PingError::kShortReply;
           return false;
         }
-        if (kind == EchoReplyKind::kError) {
-          error = PingError::kUnreachable;
-          return false;
-        }
+        if (kind == EchoReplyKind::kError) unreachable = true;
       }
       continue;
     }
     CallWaitHook();
   }
-  error = PingError::kTimedOut;
+  error = unreachable ? PingError::kUnreachable : PingError::kTimedOut;
   return false;
 }
 
