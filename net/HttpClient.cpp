@@ -46,22 +46,9 @@ bool ResolveIpv4(const std::string& name, std::string& dotted) {
   return found;
 }
 
-// The end of the header block (offset of the first body byte), or npos.
-std::size_t HeaderEnd(std::string_view response) {
-  const std::size_t crlf = response.find("\r\n\r\n");
-  const std::size_t lf = response.find("\n\n");
-  if (crlf == std::string_view::npos && lf == std::string_view::npos) return std::string_view::npos;
-  if (lf == std::string_view::npos || (crlf != std::string_view::npos && crlf < lf)) return crlf + 4;
-  return lf + 2;
-}
-
-// A response whose headers give a Content-Length is whole once that many body
-// bytes are in: a router that keeps the connection open after answering then
-// costs no time-out. Without one, the peer's close (or silence) ends it.
-bool ResponseComplete(std::string_view response) {
-  const std::size_t bodyAt = HeaderEnd(response);
-  if (bodyAt == std::string_view::npos) return false;
-  const std::string_view headers = response.substr(0, bodyAt);
+// Parses the Content-Length of a header block; false when there is none (or
+// it is no number, or more than the cap, which ends the receive anyway).
+bool ContentLength(std::string_view headers, std::size_t& length) {
   std::size_t from = 0;
   while (from < headers.size()) {
     std::size_t lineEnd = headers.find('\n', from);
@@ -72,15 +59,44 @@ bool ResponseComplete(std::string_view response) {
     std::size_t i = 15;
     while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
     if (i >= line.size() || !IsDigit(line[i])) return false;
-    unsigned long long length = 0;
+    std::size_t value = 0;
     for (; i < line.size() && IsDigit(line[i]); ++i) {
-      length = length * 10 + static_cast<unsigned>(line[i] - '0');
-      if (length > kHttpResponseCap) return false;  // the cap ends it anyway
+      value = value * 10 + static_cast<std::size_t>(line[i] - '0');
+      if (value > kHttpResponseCap) return false;
     }
-    return response.size() - bodyAt >= length;
+    length = value;
+    return true;
   }
   return false;
 }
+
+// Tells when a response whose headers give a Content-Length is whole, so a
+// router that keeps the connection open after answering costs no time-out.
+// Without one, the peer's close (or silence) ends the response. Remembers how
+// far it looked, so a peer sending tiny pieces costs no rescans.
+class ResponseCompletion {
+ public:
+  bool operator()(std::string_view response) {
+    if (bodyAt_ == std::string_view::npos) {
+      // Look again only at the new bytes, plus three for a line end split
+      // across pieces.
+      const std::size_t from = scanned_ > 3 ? scanned_ - 3 : 0;
+      scanned_ = response.size();
+      const std::size_t crlf = response.find("\r\n\r\n", from);
+      const std::size_t lf = response.find("\n\n", from);
+      if (crlf == std::string_view::npos && lf == std::string_view::npos) return false;
+      bodyAt_ = (lf == std::string_view::npos || (crlf != std::string_view::npos && crlf < lf)) ? crlf + 4 : lf + 2;
+      hasLength_ = ContentLength(response.substr(0, bodyAt_), length_);
+    }
+    return hasLength_ && response.size() - bodyAt_ >= length_;
+  }
+
+ private:
+  std::size_t scanned_ = 0;
+  std::size_t bodyAt_ = std::string_view::npos;
+  bool hasLength_ = false;
+  std::size_t length_ = 0;
+};
 
 std::string StatusLine(std::string_view response) {
   const std::size_t end = response.find_first_of("\r\n");
@@ -114,7 +130,9 @@ bool Exchange(const std::string& url, bool withCredentials, const std::string& u
     LogTraffic("HTTP " + target + " send failed");
     return false;
   }
-  const bool got = socket.Receive(timeoutSeconds, 0, response, false, ResponseComplete);
+  ResponseCompletion completion;
+  const bool got = socket.Receive(timeoutSeconds, 0, response, false,
+                                  [&completion](std::string_view received) { return completion(received); });
   socket.Close();
   if (!got) {
     LogTraffic("HTTP " + target + " no answer");
