@@ -33,7 +33,7 @@ CHTRichEditCtrl::CHTRichEditCtrl(QWidget* parent) : QTextBrowser(parent) {
   setOpenExternalLinks(false);
   setUndoRedoEnabled(false);
   setAcceptRichText(false);
-  setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard | Qt::LinksAccessibleByMouse);
+  setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::LinksAccessibleByMouse);
   defaultFormat_ = currentCharFormat();
   connect(this, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) { ActivateLink(url.toString()); });
 }

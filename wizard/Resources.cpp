@@ -71,10 +71,10 @@ QIcon LoadIconResource(int id) {
 QCursor LoadCursorResource(int id) {
   QSvgRenderer* r = Renderer(id);
   if (r == nullptr) return QCursor(Qt::ArrowCursor);
-  // The hot spot of both cursors is the finger tip, drawn at (10, 1) of the
+  // The hot spot of both cursors is the finger tip, drawn at (9, 1) of the
   // 32 × 32 picture.
   const QPixmap pixmap = LoadBitmapResource(id, QSize(32, 32));
-  return QCursor(pixmap, 10, 1);
+  return QCursor(pixmap, 9, 1);
 }
 
 }  // namespace kelvane
