@@ -23,7 +23,7 @@ inline constexpr int kHttpPageTimeoutSeconds = 10;
 // GET without credentials. `response` receives the raw answer (status line,
 // headers, body; at most kHttpResponseCap bytes). True when the final status
 // is 200. `timeoutSeconds` bounds the connect, each wait for data, and (three
-// times over) the whole receive.
+// times over) the whole receive; a non-positive value means 10 seconds.
 bool HttpGet(const std::string& url, std::string& response, int timeoutSeconds);
 // HttpGet with a 10-second time-out.
 bool HttpGetPage(const std::string& url, std::string& response);
