@@ -51,6 +51,7 @@ int KelvaneApp::Run() {
     std::fprintf(stderr, "kelvane: no private runtime folder; running without the single-instance guard\n");
   }
   SingleInstance instance(folder);
+  QObject::connect(&instance, &SingleInstance::broughtForward, [this] { ++broughtForward_; });
   switch (instance.Claim()) {
     case SingleInstance::Outcome::kAlreadyRunning:
       // The running wizard has been asked to come forward; leave quietly.

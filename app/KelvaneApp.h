@@ -41,6 +41,8 @@ class KelvaneApp {
   // the sheet from here; the application leaves it empty).
   void SetSheetHook(std::function<void(CPshMain&)> hook) { sheetHook_ = std::move(hook); }
   int SheetsBuilt() const { return sheetsBuilt_; }
+  // How often a later start brought the running sheet forward.
+  int TimesBroughtForward() const { return broughtForward_; }
 
   // Makes writes to a closed socket fail with EPIPE instead of ending the
   // process; this is all the socket start-up Linux needs.
@@ -49,6 +51,7 @@ class KelvaneApp {
  private:
   std::function<void(CPshMain&)> sheetHook_;
   int sheetsBuilt_ = 0;
+  int broughtForward_ = 0;
 };
 
 }  // namespace kelvane

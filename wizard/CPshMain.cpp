@@ -107,8 +107,11 @@ CPshMain::CPshMain(const QPixmap& headerBitmap, QWidget* parent)
   (void)state;
 
   LayoutFrame();
-  InitButtons();
+  // As in the wizard frame, the first page is made (and initialised) before
+  // the sheet sets its own texts: the welcome page's Greek shift of Back is a
+  // relative move and survives the texts set afterwards.
   SetActivePage(pages_.front());
+  InitButtons();
 }
 
 CPshMain::~CPshMain() {
@@ -118,9 +121,15 @@ CPshMain::~CPshMain() {
 }
 
 void CPshMain::AddPage(CPspEx* page) {
+  if (page == nullptr || PageIndex(page) >= 0) return;
   stack_->addWidget(page);
   page->AttachSheet(this);
   pages_.push_back(page);
+  // A page added to a finished sheet may need a taller page area.
+  if (active_ != nullptr) {
+    LayoutFrame();
+    PlaceStack();
+  }
 }
 
 void CPshMain::BuildFrame() {
@@ -234,7 +243,8 @@ void CPshMain::LayoutButtons() {
   const int backX = nextX - bw;
 
   // Back, Next and Cancel: right by their own width plus 15, 5 pixels taller.
-  back_->setGeometry(backX + bw + kButtonShiftPx, top, bw, bh + kButtonExtraHeightPx);
+  back_->setGeometry(backX + bw + kButtonShiftPx + backShift_.x(), top, bw + backShift_.y(),
+                    bh + kButtonExtraHeightPx);
   next_->setGeometry(nextX + bw + kButtonShiftPx, top, bw, bh + kButtonExtraHeightPx);
   cancel_->setGeometry(cancelX + bw + kButtonShiftPx, top, bw, bh + kButtonExtraHeightPx);
   // Finish: centred on the window; Help: 15 pixels from the left edge.
@@ -365,6 +375,8 @@ void CPshMain::ShowAndEnableHelpButton(bool show, bool enable) {
 }
 
 void CPshMain::ShiftBackButton(int dx, int dw) {
+  // Kept, so that a new layout of the frame keeps the shift.
+  backShift_ += QPoint(dx, dw);
   QRect r = back_->geometry();
   r.translate(dx, 0);
   r.setWidth(r.width() + dw);
@@ -382,17 +394,23 @@ bool CPshMain::SetActivePage(CPspEx* page) {
   // The page's controls are made the first time it is shown.
   page->Create();
   active_ = page;
-  const bool exterior = page->IsHeaderHidden();
-  header_->setVisible(!exterior);
-  headerLine_->setVisible(!exterior);
-  const int top = exterior ? 0 : headerHeight_ + 2;
-  stack_->setGeometry(0, top, pageAreaWidth_, pageAreaHeight_ - top);
+  PlaceStack();
   stack_->setCurrentWidget(page);
   page->OnSetActive();
   UpdateHeader();
   FocusFirstControl(page);
   SaveDemoScreenshot();
   return true;
+}
+
+void CPshMain::PlaceStack() {
+  // Exterior pages (no header) fill the whole page area; interior pages sit
+  // below the header band.
+  const bool exterior = active_ != nullptr && active_->IsHeaderHidden();
+  header_->setVisible(!exterior);
+  headerLine_->setVisible(!exterior);
+  const int top = exterior ? 0 : headerHeight_ + 2;
+  stack_->setGeometry(0, top, pageAreaWidth_, pageAreaHeight_ + kLineGapPx - top);
 }
 
 bool CPshMain::ConfirmCancel() {

@@ -9,6 +9,7 @@
 
 #include <QDialog>
 #include <QPixmap>
+#include <QPoint>
 #include <QPointer>
 #include <QString>
 
@@ -68,6 +69,9 @@ class CPshMain : public QDialog, public SheetOps {
   void PageTextsChanged(CPspEx* page) override;
 
   // ---- pages ----
+  // Appends a member page (the sheet takes ownership). The constructor adds
+  // the pages of the wizard in their order.
+  void AddPage(CPspEx* page);
   int PageCount() const { return static_cast<int>(pages_.size()); }
   CPspEx* Page(int index) const;
   int PageIndex(const CPspEx* page) const;  // -1 when not a member
@@ -105,11 +109,11 @@ class CPshMain : public QDialog, public SheetOps {
   void showEvent(QShowEvent* event) override;
 
  private:
-  void AddPage(CPspEx* page);
   void BuildFrame();
   void InitButtons();
   void LayoutButtons();
   void LayoutFrame();
+  void PlaceStack();
   void UpdateHeader();
   void SetButtonText(QPushButton* button, const QString& text);
   void RewrapButton(QPushButton* button);
@@ -143,6 +147,7 @@ class CPshMain : public QDialog, public SheetOps {
   int headerHeight_ = 0;
   int pageAreaHeight_ = 0;
   int pageAreaWidth_ = 0;
+  QPoint backShift_;  // the pages' ShiftBackButton moves (x: dx, y: dw)
   bool ending_ = false;
   int screenshotCount_ = 0;
 };
