@@ -197,7 +197,7 @@ TEST(HttpRequestBytes, AreExactlyTheRequestLineAndHeaders) {
       {true, "admin", "kwzpo", "/sysinfo.htm",
        "GET /sysinfo.htm HTTP/1.0\r\nAuthorization: Basic YWRtaW46a3d6cG8=\r\nConnection:Close\r\n\r\n"},
       {true, "kwzpo", "", "/", "GET / HTTP/1.0\r\nAuthorization: Basic a3d6cG86\r\nConnection:Close\r\n\r\n"},
-      // A ":" in the query stays in the path and the request reaches the right port.
+      // A ":" in the query stays in the path, unchanged.
       {false, "", "", "/cgi-bin/logi?rc=@&PS=a:b&rd=menu",
        "GET /cgi-bin/logi?rc=@&PS=a:b&rd=menu HTTP/1.0\r\nConnection:Close\r\n\r\n"},
   };
