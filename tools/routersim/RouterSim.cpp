@@ -136,8 +136,9 @@ void RouterSim::Stop() {
 
 std::string RouterSim::Address() const { return options_.bindAddress + ":" + std::to_string(httpPort_); }
 
-RouterSimState RouterSim::StateCopy() const {
+RouterSimState RouterSim::StateCopy() {
   std::lock_guard<std::mutex> lock(mutex_);
+  CatchUpRestart(SimNowMs());
   return state_;
 }
 

@@ -23,6 +23,9 @@
 
 namespace kelvane::routersim {
 
+// Monotonic milliseconds of the emulator's own clock.
+std::uint64_t SimNowMs();
+
 // Misbehaviour on demand. Each switch applies to the requests whose request
 // line contains `match` (all requests when it is empty).
 struct RouterSimFaults {
@@ -73,9 +76,11 @@ class RouterSim {
   template <class F>
   auto WithState(F&& f) {
     std::lock_guard<std::mutex> lock(mutex_);
+    CatchUpRestart(SimNowMs());
     return f(state_);
   }
-  RouterSimState StateCopy() const;
+  // A copy of the state (a finished restart is applied first).
+  RouterSimState StateCopy();
 
   // Every request line as received, in order.
   std::vector<std::string> RequestLog() const;
@@ -136,8 +141,5 @@ class RouterSim {
   std::mutex connectionsMutex_;
   std::list<Connection> connections_;
 };
-
-// Monotonic milliseconds of the emulator's own clock.
-std::uint64_t SimNowMs();
 
 }  // namespace kelvane::routersim

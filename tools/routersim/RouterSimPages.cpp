@@ -163,12 +163,14 @@ std::string PrimPage(const PageContext& c) {
   page += Classic(c) ? "<INPUT TYPE=HIDDEN NAME=Wt VALUE=" + t + ">\n" : "<input type=hidden name=wt value=" + t + ">\n";
   page += Field(c, "LI", s.lanAddress, true, "SIZE=15");
   if (t != kWtStatic) page += Boxes(c, f, t == kWtPppoe);
+  // The WAN MAC belongs to every WAN type's form.
+  if (Classic(c)) {
+    page += "<INPUT NAME=En VALUE=\"" + s.wanMac + "\" SIZE=17><INPUT TYPE=BUTTON VALUE=Clone>\n";
+  } else {
+    page += "<input value=\"" + s.wanMac + "\" name=en maxlength=17><input type=button value=clone>\n";
+  }
   if (t == kWtDynamic) {
-    if (Classic(c)) {
-      page += "<INPUT NAME=En VALUE=\"" + s.wanMac + "\" SIZE=17><INPUT TYPE=BUTTON VALUE=Clone>\n";
-    } else {
-      page += "<input value=\"" + s.wanMac + "\" name=en maxlength=17><input type=button value=clone>\n";
-    }
+    // Nothing more: dynamic IP has no fields of its own.
   } else if (t == kWtStatic) {
     page += Field(c, "WI", f.Value("WI"), false, "SIZE=15");
     page += Field(c, "WN", f.Value("WN"), false, "SIZE=15");

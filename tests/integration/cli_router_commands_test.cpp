@@ -1,0 +1,388 @@
+// kelvane-cli as a black box: each router subcommand run as a program against
+// the in-process emulator, checking its output, exit status, the request lines
+// the router received and the router state afterwards.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "router_test_fixture.h"
+
+namespace kelvane {
+namespace {
+
+using routersim::RouterSimState;
+
+struct CliResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string CliPath() {
+  const char* dir = std::getenv("KELVANE_BIN_DIR");
+  return std::string(dir ? dir : ".") + "/kelvane-cli";
+}
+
+// Runs kelvane-cli with `args`; kills it after 30 seconds.
+CliResult RunCli(const std::vector<std::string>& args) {
+  CliResult result;
+  char outPath[] = "/tmp/kelvane-cli-out-XXXXXX";
+  char errPath[] = "/tmp/kelvane-cli-err-XXXXXX";
+  const int outFd = mkstemp(outPath);
+  const int errFd = mkstemp(errPath);
+  const std::string path = CliPath();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(outFd, 1);
+    dup2(errFd, 2);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(path.c_str()));
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(path.c_str(), argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > end) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  close(outFd);
+  close(errFd);
+  result.out = ReadFile(outPath);
+  result.err = ReadFile(errPath);
+  unlink(outPath);
+  unlink(errPath);
+  return result;
+}
+
+std::uint16_t FreeUdpPort() {
+  const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  socklen_t len = sizeof a;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+  close(fd);
+  return ntohs(a.sin_port);
+}
+
+class CliTest : public testing::RouterSimTest {
+ protected:
+  void SetUp() override {
+    if (access(CliPath().c_str(), X_OK) != 0) GTEST_SKIP() << "kelvane-cli not built at " << CliPath();
+    RouterSimTest::SetUp();
+  }
+  // Runs a command against the emulator (--router first).
+  CliResult Run(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--router", sim_->Address()});
+    return RunCli(args);
+  }
+  // The request lines after the login probe ("GET /") that every router
+  // command sends first.
+  std::vector<std::string> CommandLines() const {
+    auto lines = Lines();
+    if (!lines.empty() && lines.front() == Get("/")) lines.erase(lines.begin());
+    return lines;
+  }
+  template <class F>
+  void Router(F f) {
+    sim_->WithState([&](RouterSimState& s) { f(s); });
+  }
+};
+
+TEST_F(CliTest, ReadCommandsPrintTheRouterState) {
+  Router([](RouterSimState& s) {
+    s.ssid = "Den";
+    s.channel = "0";
+    s.securityCode = "5";
+    s.psk = "a b c d e";
+    s.region = "ETSI";
+    s.channelMask = "1FFF";
+    s.service = routersim::WanService::kPppoe;
+  });
+  struct Case {
+    std::vector<std::string> args;
+    std::string request;
+    std::string out;
+  };
+  const Case cases[] = {
+      {{"read", "wireless"}, "/zero.htm?rc=&rf=0010",
+       "ssid=Den\nchannel=auto\nsecurity=WPA-PSK / WPA2-PSK\nmode=5\nkey=a%20b%20c%20d%20e\n"},
+      {{"read", "sysinfo"}, "/sysinfo.htm", "region-usa=0\nchannels=1,2,3,4,5,6,7,8,9,10,11,12,13\n"},
+      {{"read", "wan-link"}, "/zero.htm?rc=&rf=0004", "link=up\n"},
+      {{"read", "wan-detect"}, "/zero.htm?rc=&rf=0004", "ready=yes\ndetected=pppoe\n"},
+      {{"read", "wan-addr"}, "/zero.htm?rc=&rf=0020", "wan=down\ngateway=0.0.0.0\ndns=0.0.0.0\n"},
+      {{"read", "wan-options", "pptp"}, "/cgi-bin/want?rd=prim&Wt=0300", "connect=auto\n"},
+  };
+  for (const Case& c : cases) {
+    sim_->ClearLog();
+    const CliResult r = Run(c.args);
+    EXPECT_EQ(r.status, 0) << c.args[1] << ": " << r.err;
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(CommandLines(), std::vector<std::string>{Get(c.request)}) << c.args[1];
+  }
+}
+
+TEST_F(CliTest, SetWanSendsEachType) {
+  struct Case {
+    std::vector<std::string> args;
+    std::vector<std::string> requests;
+    const char* wt;
+  };
+  const Case cases[] = {
+      {{"set-wan", "dynamic", "--connect", "demand"},
+       {"/cgi-bin/prim?rc=@&rf=0008&rd=zero&Wt=0100&lf=0037&ai=0&DF00=x"}, "0100"},
+      {{"set-wan", "dynamic"},  // keeps the choice the command before left (on demand)
+       {"/cgi-bin/want?rd=prim&Wt=0100", "/cgi-bin/prim?rc=@&rf=0008&rd=zero&Wt=0100&lf=0037&ai=0&DF00=x"}, "0100"},
+      {{"set-wan", "dynamic", "--connect", "auto"},
+       {"/cgi-bin/prim?rc=@&rf=0008&rd=zero&Wt=0100&lf=0037&ai=0&DF00=o"}, "0100"},
+      {{"set-wan", "dynamic"},
+       {"/cgi-bin/want?rd=prim&Wt=0100", "/cgi-bin/prim?rc=@&rf=0008&rd=zero&Wt=0100&lf=0037&ai=0&DF00=o"}, "0100"},
+      {{"set-wan", "static", "--ip", "203.0.113.9", "--mask", "255.255.255.0", "--gateway", "203.0.113.1", "--dns1",
+        "198.51.100.1"},
+       {"/cgi-bin/prim?rc=@&rf=0008&rd=zero&Wt=0000&lf=003F&ai=0&WI=203.0.113.9&WN=255.255.255.0&WG=203.0.113.1"
+        "&ID00=198.51.100.1&ID01="},
+       "0000"},
+      {{"set-wan", "pppoe", "--wan-user", "me&you", "--wan-password", "p w", "--connect", "manual"},
+       {"/prim.htm", "/cgi-bin/prim?rc=@&rf=0008&rd=zero&lf=0037&ai=0&DF00=x&DF01=o&Wt=0200&IU0=me%26you&IW0=p%20w"
+                     "&IT0=&ID00=&ID01="},
+       "0200"},
+      {{"set-wan", "l2tp", "--server", "lns.example.net", "--wan-user", "u", "--wan-password", "p", "--connect",
+        "auto"},
+       {"/cgi-bin/want?rd=prim&Wt=0700", "/cgi-bin/prim?rc=@&rf=4000&rd=zero&Wt=0700&lf=0037&ai=0&DF00=o&DF01=x"
+                                         "&WI=0.0.0.0&WN=0.0.0.0&WG=0.0.0.0&DI0=lns.example.net&IU0=u&IW0=p&IM0=1460"},
+       "0700"},
+      {{"set-wan", "bigpond", "--wan-user", "bp", "--login-server", "sm-server", "--connect", "auto"},
+       {"/cgi-bin/prim?rc=@&rf=2000&rd=zero&Wt=0101&lf=0037&ai=0&DF00=on&DF01=x&IU0=bp&IW0=&IT0=sm-server"}, "0101"},
+      {{"set-wan", "telia", "--wan-user", "t", "--connect", "demand"},
+       {"/cgi-bin/prim?rc=@&rf=8000&rd=zero&Wt=0104&lf=0037&ai=0&DF01=x&IU0=t&IW0="}, "0104"},
+  };
+  for (const Case& c : cases) {
+    sim_->ClearLog();
+    const CliResult r = Run(c.args);
+    EXPECT_EQ(r.status, 0) << c.args[1] << ": " << r.err;
+    std::vector<std::string> expected;
+    for (const std::string& q : c.requests) expected.push_back(Get(q));
+    EXPECT_EQ(CommandLines(), expected) << c.args[1];
+    EXPECT_EQ(sim_->StateCopy().wanType, c.wt);
+  }
+  EXPECT_EQ(sim_->StateCopy().forms.at("0104").Value("IU0"), "t");
+}
+
+TEST_F(CliTest, SetWanRefusesBadFieldsWithoutSending) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"set-wan", "static", "--ip", "1.2.3", "--mask", "255.0.0.0", "--gateway", "1.2.3.1", "--dns1", "1.1.1.1"},
+      {"set-wan", "pppoe", "--wan-user", "u"},
+      {"set-wan", "pptp", "--server", "nodots", "--wan-user", "u", "--wan-password", "p"},
+      {"set-wan", "carrier-pigeon"},
+      {"set-wan", "dynamic", "--connect", "manual"},
+      {"set-wan", "pppoe", "--wan-user", std::string(65, 'u'), "--wan-password", "p"},
+      {"set-wan", "dynamic", "--bogus"},
+  };
+  for (const auto& args : cases) {
+    const CliResult r = Run(args);
+    EXPECT_EQ(r.status, 2) << args[1] << " " << r.err;
+    EXPECT_EQ(r.err.rfind("kelvane-cli: ", 0), 0u) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  }
+  EXPECT_TRUE(Lines().empty());
+}
+
+TEST_F(CliTest, SetWirelessKeepsWhatIsNotGiven) {
+  Router([](RouterSimState& s) {
+    s.ssid = "Old";
+    s.channel = "6";
+    s.securityCode = "4";
+    s.psk = "keep this one";
+  });
+  CliResult r = Run({"set-wireless", "--ssid", "New & Improved"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(CommandLines(),
+            (std::vector<std::string>{Get("/zero.htm?rc=&rf=0010"),
+                                      Get("/cgi-bin/wlap?RC=@&rf=1000&Xf=1&KM0=x&ZW0=o&rd=wpa&ZN=New%20%26%20Improved"
+                                          "&ZC=6&KM%23=00FF&KM4=o&CS=4&KM5=x&PK=keep%20this%20one")}));
+  RouterSimState s = sim_->StateCopy();
+  EXPECT_EQ(s.ssid, "New & Improved");
+  EXPECT_EQ(s.psk, "keep this one");
+
+  sim_->ClearLog();
+  r = Run({"set-wireless", "--ssid", "W", "--channel", "auto", "--security", "wep", "--key", "0123456789"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(CommandLines(), (std::vector<std::string>{Get("/cgi-bin/wlap?RC=@&rf=1000&Xf=1&KM0=x&ZW0=o&rd=wpa&ZN=W"
+                                                          "&ZC=0&CS=1&ZS=1&KM%23=000F&ZO0=0123456789")}));
+  s = sim_->StateCopy();
+  EXPECT_EQ(s.securityCode, "1");
+  EXPECT_EQ(s.channel, "0");
+
+  for (const std::vector<std::string>& bad :
+       {std::vector<std::string>{"set-wireless", "--security", "wep", "--key", "1234"},
+        std::vector<std::string>{"set-wireless", "--security", "wpa2", "--key", "short"},
+        std::vector<std::string>{"set-wireless", "--channel", "15"},
+        std::vector<std::string>{"set-wireless", "--ssid", std::string(33, 's')}}) {
+    r = Run(bad);
+    EXPECT_EQ(r.status, 2) << bad[1] << " " << r.out;
+  }
+}
+
+TEST_F(CliTest, LanDomainMacAndMaintenance) {
+  struct Case {
+    std::vector<std::string> args;
+    std::vector<std::string> requests;
+    std::string out;
+  };
+  const Case cases[] = {
+      {{"set-lan", "192.168.9.1"},
+       {"/prim.htm", "/cgi-bin/prim?rc=@&rd=zero&LI=192.168.9.1&ai=0&DF00=o&DF01=x"},
+       "lan=192.168.9.1 (takes effect after the router restarts)\n"},
+      {{"set-domain", "my home"}, {"/prim.htm", "/cgi-bin/dhcp?rc=@&rd=zero&HD=my%20home&ai=0"}, "domain=my home\n"},
+      {{"clone-mac"}, {"/cgi-bin/cmac?rc=@&En=&rd=prim", "/prim.htm"}, "mac=00-1A-2B-3C-4D-5E\n"},
+      {{"set-mac", "02-00-00-00-00-01"},
+       {"/prim.htm", "/cgi-bin/prim?rc=@&rd=zero&En=02-00-00-00-00-01&ai=0&DF00=o&DF01=x"},
+       "mac=02-00-00-00-00-01\n"},
+      {{"refresh-wan"}, {"/cgi-bin/want?rc=&rf=&UB=0001&rd=status"}, "refreshed\n"},
+      {{"password", "kwzpo", "n&w"}, {"/cgi-bin/pass?rc=@&PA=kwzpo&Pa=n%26w&P1=n%26w&rd=atbox"}, ""},
+      {{"--password", "n&w", "reboot"}, {"/cgi-bin/rebo?"}, "restarting\n"},
+  };
+  for (const Case& c : cases) {
+    sim_->ClearLog();
+    const CliResult r = Run(c.args);
+    EXPECT_EQ(r.status, 0) << c.args[0] << ": " << r.err;
+    if (!c.out.empty()) {
+      EXPECT_EQ(r.out, c.out) << c.args[0];
+    }
+    std::vector<std::string> expected;
+    for (const std::string& q : c.requests) expected.push_back(Get(q));
+    EXPECT_EQ(CommandLines(), expected) << c.args[0];
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  RouterSimState s = sim_->StateCopy();
+  EXPECT_EQ(s.lanAddress, "192.168.9.1");
+  EXPECT_EQ(s.domainName, "my home");
+  EXPECT_EQ(s.wanMac, "02-00-00-00-00-01");
+  EXPECT_EQ(s.loginWord, "n&w");
+
+  sim_->ClearLog();
+  const CliResult r = Run({"reset"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(CommandLines(), std::vector<std::string>{Get("/cgi-bin/rset?rc=@&rd=_toolbox")});
+  s = sim_->StateCopy();
+  EXPECT_EQ(s.loginWord, "kwzpo");
+  EXPECT_EQ(s.lanAddress, "192.168.123.254");
+  EXPECT_EQ(s.domainName, "");
+}
+
+TEST_F(CliTest, LoginFlavoursAndFailures) {
+  // Form login: the password goes escaped into the form.
+  Router([](RouterSimState& s) {
+    s.flavour = routersim::LoginFlavour::kForm;
+    s.loginWord = "a+b c";
+  });
+  CliResult r = Run({"--password", "a+b c", "login"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(LastLine(), Get("/cgi-bin/logi?rc=@&PS=a%2Bb%20c&rd=menu"));
+  r = Run({"--password", "wrong", "read", "wan-link"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "kelvane-cli: cannot log in to the router at " + sim_->Address() +
+                       " (no answer, or the login word was refused)\n");
+  r = Run({"probe-login"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "usable=no\nbasic=0\n");
+
+  // Basic: the word as the user name.
+  Router([](RouterSimState& s) {
+    s.flavour = routersim::LoginFlavour::kBasic;
+    s.loginWord = "kwzpo";
+  });
+  r = Run({"--user", "kwzpo", "--password", "", "probe-login"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "usable=yes\nbasic=1\n");
+  r = Run({"--user", "nope", "read", "wireless"});
+  EXPECT_EQ(r.status, 1);
+
+  // Nobody there.
+  sim_->Stop();
+  r = RunCli({"--router", sim_->Address(), "read", "wireless"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("cannot log in"), std::string::npos);
+}
+
+TEST_F(CliTest, DiscoveryOnLoopback) {
+  const std::uint16_t clientPort = FreeUdpPort();
+  routersim::RouterSimOptions options;
+  options.udpEnabled = true;
+  options.replyAddress = "127.0.0.1";
+  options.replyPort = clientPort;
+  options.answerDhcp = true;
+  StartRouter(options);
+  const std::string to = "127.0.0.1:" + std::to_string(sim_->UdpPort());
+  CliResult r = RunCli({"--probe-to", to, "--probe-port", std::to_string(clientPort), "discover"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "127.0.0.1\n");
+  r = RunCli({"--probe-to", to, "--probe-port", std::to_string(clientPort), "dhcp-probe"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "dhcp=answered\n");
+  const auto datagrams = sim_->DatagramLog();
+  ASSERT_EQ(datagrams.size(), 2u);
+  EXPECT_NE(datagrams[0].find("548 bytes"), std::string::npos);
+  EXPECT_NE(datagrams[0].find("discovery"), std::string::npos);
+  EXPECT_NE(datagrams[1].find("300 bytes"), std::string::npos);
+
+  // Without --router, a router command finds the router first.
+  r = RunCli({"--probe-to", to, "--probe-port", std::to_string(clientPort), "read", "wan-link"});
+  // The emulator answers discovery from 127.0.0.1 but serves HTTP on an
+  // ephemeral port, so the command reaches port 80 and fails plainly.
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+}
+
+TEST_F(CliTest, HelpAndUsage) {
+  CliResult r = RunCli({"--help"});
+  EXPECT_EQ(r.status, 0);
+  for (const char* name : {"discover", "dhcp-probe", "login", "probe-login", "read", "set-wan", "set-wireless",
+                           "set-lan", "set-domain", "clone-mac", "set-mac", "refresh-wan", "reboot", "reset",
+                           "password"}) {
+    EXPECT_NE(r.out.find(std::string("  ") + name + " "), std::string::npos) << name;
+    const CliResult h = RunCli({name, "--help"});
+    EXPECT_EQ(h.status, 0) << name;
+    EXPECT_EQ(h.out.rfind("usage: kelvane-cli " + std::string(name), 0), 0u) << name << ": " << h.out;
+  }
+  r = RunCli({"frobnicate"});
+  EXPECT_EQ(r.status, 2);
+  r = RunCli({});
+  EXPECT_EQ(r.status, 2);
+  r = RunCli({"--router", "not-an-address", "reboot"});
+  EXPECT_EQ(r.status, 2);
+  r = Run({"read", "everything"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(Lines().empty());
+}
+
+}  // namespace
+}  // namespace kelvane

@@ -1,0 +1,265 @@
+#include "tools/cli/CommandTable.h"
+
+#include <cstdlib>
+#include <ostream>
+
+#include "net/DiscoveryProbe.h"
+#include "net/TrafficLog.h"
+#include "router/Fields.h"
+#include "router/RouterLogin.h"
+
+namespace kelvane::cli {
+namespace {
+
+constexpr char kProgram[] = "kelvane-cli";
+
+bool ParsePort(const std::string& text, std::uint16_t& port) {
+  if (text.empty() || text.size() > 5) return false;
+  for (char c : text) {
+    if (!IsAsciiDigit(c)) return false;
+  }
+  const long v = std::strtol(text.c_str(), nullptr, 10);
+  if (v < 1 || v > 65535) return false;
+  port = static_cast<std::uint16_t>(v);
+  return true;
+}
+
+// "ADDRESS[:PORT]" with a dotted IPv4 address.
+bool ParseEndpoint(const std::string& text, std::string& address, std::uint16_t& port, bool& hasPort) {
+  const std::size_t colon = text.find(':');
+  address = text.substr(0, colon);
+  hasPort = colon != std::string::npos;
+  if (!IsIpAddress(address)) return false;
+  return !hasPort || ParsePort(text.substr(colon + 1), port);
+}
+
+std::string GeneralHelp(const CommandTable& table) {
+  std::string s =
+      "usage: kelvane-cli [options] COMMAND [arguments]\n"
+      "Talks to an LMQ-5812 router the way the setup wizard does.\n"
+      "\n"
+      "Options:\n"
+      "  --router ADDRESS[:PORT]  the router's address (default: find it by broadcast)\n"
+      "  --user NAME              user name sent to the router (default kwzpo)\n"
+      "  --password WORD          password sent to the router (default kwzpo)\n"
+      "                           A router that asks for Basic credentials takes the login\n"
+      "                           word as the user name: --user WORD --password ''\n"
+      "  --no-login               do not log in before a router command\n"
+      "  --probe-to ADDRESS[:PORT]  where discovery probes go (default 255.255.255.255:67)\n"
+      "  --probe-port N           local port of the probes (default 68)\n"
+      "  --verbose                log the network traffic on the error stream\n"
+      "  --help                   this text; COMMAND --help explains a command\n"
+      "\n"
+      "Commands:\n";
+  for (const Command* c : table.All()) {
+    std::string name = "  " + c->name;
+    if (name.size() < 16) name.resize(16, ' ');
+    s += name + " " + c->summary + "\n";
+  }
+  s += "\nExit status: 0 on success, 1 when the operation failed, 2 for a wrong command line.\n";
+  return s;
+}
+
+}  // namespace
+
+bool CommandArgs::Option(const std::string& name, std::string& value) {
+  for (std::size_t i = 0; i < args_.size(); ++i) {
+    if (args_[i] == name) {
+      if (i + 1 >= args_.size()) {
+        error_ = name + " needs a value";
+        args_.erase(args_.begin() + static_cast<long>(i));
+        return false;
+      }
+      value = args_[i + 1];
+      args_.erase(args_.begin() + static_cast<long>(i), args_.begin() + static_cast<long>(i) + 2);
+      return true;
+    }
+    if (args_[i].rfind(name + "=", 0) == 0) {
+      value = args_[i].substr(name.size() + 1);
+      args_.erase(args_.begin() + static_cast<long>(i));
+      return true;
+    }
+  }
+  return false;
+}
+
+bool CommandArgs::Flag(const std::string& name) {
+  for (std::size_t i = 0; i < args_.size(); ++i) {
+    if (args_[i] == name) {
+      args_.erase(args_.begin() + static_cast<long>(i));
+      return true;
+    }
+  }
+  return false;
+}
+
+bool CommandArgs::Positional(std::string& value) {
+  for (std::size_t i = 0; i < args_.size(); ++i) {
+    if (args_[i] == "--") {
+      if (i + 1 >= args_.size()) return false;
+      value = args_[i + 1];
+      args_.erase(args_.begin() + static_cast<long>(i) + 1);
+      if (i + 1 >= args_.size()) args_.erase(args_.begin() + static_cast<long>(i));
+      return true;
+    }
+    if (args_[i].rfind("--", 0) != 0) {
+      value = args_[i];
+      args_.erase(args_.begin() + static_cast<long>(i));
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string CommandArgs::Leftover() const {
+  if (!error_.empty()) return error_;
+  for (const std::string& a : args_) {
+    if (a == "--") continue;
+    return (a.rfind("--", 0) == 0 ? "unknown option " : "unexpected argument ") + a;
+  }
+  return "";
+}
+
+int CliContext::Fail(const std::string& why) const {
+  err << kProgram << ": " << why << "\n";
+  return kExitFailed;
+}
+
+int CliContext::Usage(const std::string& why) const {
+  err << kProgram << ": " << why << " (see --help)\n";
+  return kExitUsage;
+}
+
+bool CliContext::EnsureRouter() {
+  if (!routerOption.empty()) {
+    state.routerAddress = routerOption;
+    return true;
+  }
+  if (!state.routerAddress.empty()) return true;
+  std::string text;
+  ProbeError error = ProbeError::kNone;
+  if (!FindRouterByBroadcast(state.routerAddressValue, text, probeAddress, probeRemotePort, probeLocalPort,
+                             &error)) {
+    std::string why = "no router found on the LAN";
+    if (error == ProbeError::kNoPrivilege) {
+      why += ": binding UDP port " + std::to_string(probeLocalPort) +
+             " needs privilege (run as root or grant cap_net_bind_service), or give --router";
+    } else if (error != ProbeError::kNoAnswer && error != ProbeError::kNone) {
+      why += std::string(": ") + ProbeErrorText(error);
+    }
+    Fail(why);
+    return false;
+  }
+  state.routerAddress = text;
+  return true;
+}
+
+bool CliContext::EnsureLoggedIn() {
+  if (!EnsureRouter()) return false;
+  if (skipLogin) return true;
+  if (!LoginToRouter(state.routerAddress.str(), state.loginUser.str(), state.loginPassword.str())) {
+    Fail("cannot log in to the router at " + state.routerAddress.str() +
+         " (no answer, or the login word was refused)");
+    return false;
+  }
+  return true;
+}
+
+void CommandTable::Add(Command command) {
+  std::string name = command.name;
+  commands_[name] = std::move(command);
+}
+
+const Command* CommandTable::Find(const std::string& name) const {
+  auto it = commands_.find(name);
+  return it == commands_.end() ? nullptr : &it->second;
+}
+
+std::vector<const Command*> CommandTable::All() const {
+  std::vector<const Command*> all;
+  for (const auto& [name, command] : commands_) all.push_back(&command);
+  return all;
+}
+
+int RunCli(const std::vector<std::string>& args, CommandTable& table, WizardState& state, std::ostream& out,
+           std::ostream& err) {
+  CliContext context(state, out, err);
+  std::vector<std::string> rest;
+  std::string commandName;
+  bool help = false;
+  std::string user, password;
+  bool haveUser = false, havePassword = false;
+  // Global options may stand before or after the command name.
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string& target) {
+      if (i + 1 >= args.size()) return false;
+      target = args[++i];
+      return true;
+    };
+    if (a == "--") {
+      rest.insert(rest.end(), args.begin() + static_cast<long>(i), args.end());
+      break;
+    }
+    if (a == "--help" || a == "-h") {
+      help = true;
+    } else if (a == "--verbose" || a == "-v") {
+      context.verbose = true;
+    } else if (a == "--no-login") {
+      context.skipLogin = true;
+    } else if (a == "--router") {
+      std::string v, address;
+      std::uint16_t port = 80;
+      bool hasPort = false;
+      if (!value(v)) return context.Usage("--router needs ADDRESS[:PORT]");
+      if (!ParseEndpoint(v, address, port, hasPort)) return context.Usage("--router takes a dotted address and an optional port, not " + v);
+      context.routerOption = v;
+    } else if (a == "--user") {
+      if (!value(user)) return context.Usage("--user needs a value");
+      haveUser = true;
+    } else if (a == "--password") {
+      if (!value(password)) return context.Usage("--password needs a value");
+      havePassword = true;
+    } else if (a == "--probe-to") {
+      std::string v;
+      bool hasPort = false;
+      if (!value(v) || !ParseEndpoint(v, context.probeAddress, context.probeRemotePort, hasPort)) {
+        return context.Usage("--probe-to takes a dotted address and an optional port");
+      }
+    } else if (a == "--probe-port") {
+      std::string v;
+      if (!value(v) || !ParsePort(v, context.probeLocalPort)) return context.Usage("--probe-port takes a port");
+    } else if (commandName.empty() && a.rfind("-", 0) != 0) {
+      commandName = a;
+    } else {
+      rest.push_back(a);
+    }
+  }
+  if (commandName.empty()) {
+    if (help) {
+      out << GeneralHelp(table);
+      return kExitOk;
+    }
+    err << GeneralHelp(table);
+    return kExitUsage;
+  }
+  const Command* command = table.Find(commandName);
+  if (!command) return context.Usage("unknown command " + commandName);
+  if (help) {
+    out << command->help;
+    return kExitOk;
+  }
+
+  ResetRouterDefaults(state);
+  // The credentials are taken as given: --user and --password are what the
+  // router receives.
+  if (haveUser) SetLoginUser(user, state);
+  if (havePassword) SetLoginPassword(password, state);
+  if (context.verbose) SetTrafficLog(&err);
+  CommandArgs commandArgs(rest);
+  const int status = command->run(context, commandArgs);
+  if (context.verbose) SetTrafficLog(nullptr);
+  return status;
+}
+
+}  // namespace kelvane::cli

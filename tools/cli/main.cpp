@@ -1,0 +1,23 @@
+// kelvane-cli: the command-line front end over the wizard's core operations.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "tools/cli/CommandTable.h"
+
+#ifndef KELVANE_CLI_HOST_COMMANDS
+namespace kelvane::cli {
+
+// HostCommands.cpp is not part of this build: no host commands.
+void RegisterHostCommands(CommandTable&) {}
+
+}  // namespace kelvane::cli
+#endif
+
+int main(int argc, char** argv) {
+  kelvane::cli::CommandTable table;
+  kelvane::cli::RegisterRouterCommands(table);
+  kelvane::cli::RegisterHostCommands(table);
+  std::vector<std::string> args(argv + 1, argv + argc);
+  return kelvane::cli::RunCli(args, table, kelvane::WizardState::Instance(), std::cout, std::cerr);
+}
