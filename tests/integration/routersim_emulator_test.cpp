@@ -1,0 +1,319 @@
+// The emulator itself: its decoder, its WAN rules, the discovery responder and
+// the fault switches, checked with plain sockets so that a fault in the
+// wizard's own client cannot hide one here.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "router_test_fixture.h"
+#include "tools/routersim/RouterSim.h"
+#include "tools/routersim/SimHttpRequest.h"
+
+namespace kelvane::routersim {
+namespace {
+
+std::uint64_t NowMs() { return SimNowMs(); }
+
+// Sends `request` to 127.0.0.1:port and reads until the server closes or
+// `waitMs` passes. `closed` tells whether the server closed.
+std::string Exchange(std::uint16_t port, const std::string& request, int waitMs, bool* closed = nullptr) {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(port);
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  std::string got;
+  if (closed) *closed = false;
+  if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+    close(fd);
+    if (closed) *closed = true;
+    return got;
+  }
+  send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+  const std::uint64_t end = NowMs() + static_cast<std::uint64_t>(waitMs);
+  char buf[4096];
+  while (NowMs() < end) {
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, 10) <= 0) continue;
+    const ssize_t n = recv(fd, buf, sizeof buf, 0);
+    if (n <= 0) {
+      if (closed) *closed = true;
+      break;
+    }
+    got.append(buf, static_cast<std::size_t>(n));
+  }
+  close(fd);
+  return got;
+}
+
+std::string Request(const std::string& path, const std::string& extra = "") {
+  return "GET " + path + " HTTP/1.0\r\n" + extra + "Connection:Close\r\n\r\n";
+}
+
+TEST(SimHttpRequestTest, DecodesLikeAWebServer) {
+  struct Case {
+    const char* in;
+    const char* out;
+  };
+  const Case cases[] = {{"a%20b", "a b"}, {"a+b", "a b"},     {"%2B", "+"},   {"%zz", "%zz"},
+                        {"100%", "100%"}, {"%4", "%4"},       {"%e9", "\xe9"}, {"KM%23", "KM#"},
+                        {"", ""},         {"%25%32%30", "%20"}};
+  for (const Case& c : cases) EXPECT_EQ(FormDecode(c.in), c.out) << c.in;
+  EXPECT_EQ(ScriptEscape("vpn.example.net"), "vpn.example.net");
+  EXPECT_EQ(ScriptEscape("a b&c"), "a%20b%26c");
+}
+
+TEST(SimHttpRequestTest, ParsesFieldsAndCredentials) {
+  SimHttpRequest r;
+  ASSERT_TRUE(ParseSimHttpRequest("GET /cgi-bin/prim?rc=@&Wt=0200&IU0=a%26b&KM%23=00FF&empty=&flag HTTP/1.0\r\n"
+                                  "Authorization: Basic a3d6cG86\r\nConnection:Close",
+                                  r));
+  EXPECT_EQ(r.path, "cgi-bin/prim");
+  EXPECT_EQ(r.FieldOr("IU0", "?"), "a&b");
+  EXPECT_EQ(r.FieldOr("KM#", "?"), "00FF");
+  EXPECT_EQ(r.FieldOr("empty", "?"), "");
+  EXPECT_TRUE(r.Has("flag"));
+  EXPECT_FALSE(r.Has("IW0"));
+  EXPECT_TRUE(r.hasAuthorization);
+  EXPECT_EQ(r.authUser, "kwzpo");
+  EXPECT_EQ(r.authPassword, "");
+  EXPECT_FALSE(ParseSimHttpRequest("garbage", r));
+}
+
+class EmulatorTest : public testing::RouterSimTest {};
+
+TEST_F(EmulatorTest, LogsRequestLinesInOrderAndAnswersClosed) {
+  bool closed = false;
+  const std::string a = Exchange(sim_->HttpPort(), Request("/zero.htm?rc=&rf=0004"), 2000, &closed);
+  EXPECT_TRUE(closed);
+  EXPECT_EQ(a.rfind("HTTP/1.0 200 OK\r\n", 0), 0u);
+  EXPECT_EQ(a.find("Content-Length"), std::string::npos);
+  Exchange(sim_->HttpPort(), Request("/nothing.htm"), 2000);
+  Exchange(sim_->HttpPort(), "GET /odd%20path?x=1+2 HTTP/1.1\r\n\r\n", 2000);
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"GET /zero.htm?rc=&rf=0004 HTTP/1.0", "GET /nothing.htm HTTP/1.0",
+                                               "GET /odd%20path?x=1+2 HTTP/1.1"}));
+}
+
+TEST_F(EmulatorTest, BasicFlavourChallengesEveryRequest) {
+  SetFlavour(LoginFlavour::kBasic);
+  std::string a = Exchange(sim_->HttpPort(), Request("/prim.htm"), 2000);
+  EXPECT_EQ(a.rfind("HTTP/1.0 401", 0), 0u);
+  EXPECT_NE(a.find("\r\nWWW-Authenticate: Basic"), std::string::npos);
+  // "kwzpo:" and "kwzpo:anything" both pass: the word is the user name.
+  a = Exchange(sim_->HttpPort(), Request("/prim.htm", "Authorization: Basic a3d6cG86\r\n"), 2000);
+  EXPECT_EQ(a.rfind("HTTP/1.0 200", 0), 0u);
+  a = Exchange(sim_->HttpPort(), Request("/prim.htm", "Authorization: Basic a3d6cG86a3d6cG8=\r\n"), 2000);
+  EXPECT_EQ(a.rfind("HTTP/1.0 200", 0), 0u);
+}
+
+TEST_F(EmulatorTest, WanComesUpAfterTheDelay) {
+  sim_->WithState([](RouterSimState& s) {
+    s.wanUpDelayMs = 150;
+    s.RestartWanLink(SimNowMs());
+  });
+  EXPECT_NE(Exchange(sim_->HttpPort(), Request("/zero.htm?rc=&rf=0020"), 2000).find("Gateway=0.0.0.0<BR>"),
+            std::string::npos);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_NE(Exchange(sim_->HttpPort(), Request("/zero.htm?rc=&rf=0020"), 2000).find("Gateway=10.64.0.1<BR>"),
+            std::string::npos);
+  // A WAN refresh starts the bring-up again.
+  Exchange(sim_->HttpPort(), Request("/cgi-bin/want?rc=&rf=&UB=0001&rd=status"), 2000);
+  EXPECT_FALSE(sim_->StateCopy().WanUp(SimNowMs()));
+}
+
+TEST_F(EmulatorTest, WanWaitsForThePublicPing) {
+  sim_->WithState([](RouterSimState& s) { s.wanUpOnPing = true; });
+  EXPECT_FALSE(sim_->StateCopy().WanUp(SimNowMs()));
+  sim_->NotePublicHostPinged();
+  EXPECT_TRUE(sim_->StateCopy().WanUp(SimNowMs()));
+  // The control request of the namespace test bed does the same.
+  sim_->WithState([](RouterSimState& s) { s.RestartWanLink(SimNowMs()); });
+  EXPECT_FALSE(sim_->StateCopy().WanUp(SimNowMs()));
+  Exchange(sim_->HttpPort(), Request("/_sim/pinged"), 2000);
+  EXPECT_TRUE(sim_->StateCopy().WanUp(SimNowMs()));
+}
+
+TEST_F(EmulatorTest, RefusesBadValuesWithAnAlert) {
+  struct Case {
+    const char* path;
+  };
+  const Case cases[] = {
+      {"/cgi-bin/prim?rc=@&Wt=0000&WI=1.2.3.999"},
+      {"/cgi-bin/prim?rc=@&Wt=0999"},
+      {"/cgi-bin/wlap?ZN=x&ZC=14&CS=0"},  // channel 14 is not in the USA mask
+      {"/cgi-bin/wlap?ZN=x&ZC=1&CS=1&ZS=129&ZO0=toolong"},
+      {"/cgi-bin/wlap?ZN=x&ZC=1&CS=4&KM5=o&PK=nothex"},
+      {"/cgi-bin/prim?rc=@&En=00-11-22"},
+  };
+  const RouterSimState before = sim_->StateCopy();
+  for (const Case& c : cases) {
+    const std::string a = Exchange(sim_->HttpPort(), Request(c.path), 2000);
+    EXPECT_NE(a.find("alert("), std::string::npos) << c.path;
+  }
+  const RouterSimState after = sim_->StateCopy();
+  EXPECT_EQ(after.wanType, before.wanType);
+  EXPECT_EQ(after.ssid, before.ssid);
+  EXPECT_EQ(after.channel, before.channel);
+  EXPECT_EQ(after.securityCode, before.securityCode);
+  EXPECT_EQ(after.wanMac, before.wanMac);
+}
+
+TEST_F(EmulatorTest, RestartTakesTheRouterOffTheAir) {
+  sim_->SetRestartMs(150);
+  EXPECT_NE(Exchange(sim_->HttpPort(), Request("/cgi-bin/rebo?"), 2000).find("200 OK"), std::string::npos);
+  EXPECT_TRUE(sim_->OffAir());
+  bool closed = false;
+  EXPECT_EQ(Exchange(sim_->HttpPort(), Request("/zero.htm"), 500, &closed), "");
+  EXPECT_TRUE(closed);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_NE(Exchange(sim_->HttpPort(), Request("/zero.htm"), 2000).find("200 OK"), std::string::npos);
+}
+
+TEST_F(EmulatorTest, FaultSwitches) {
+  RouterSimFaults f;
+  f.answerDelayMs = 200;
+  sim_->SetFaults(f);
+  std::uint64_t start = NowMs();
+  EXPECT_NE(Exchange(sim_->HttpPort(), Request("/zero.htm"), 2000).find("200 OK"), std::string::npos);
+  EXPECT_GE(NowMs() - start, 190u);
+
+  f = {};
+  f.silent = true;
+  sim_->SetFaults(f);
+  bool closed = true;
+  EXPECT_EQ(Exchange(sim_->HttpPort(), Request("/zero.htm"), 300, &closed), "");
+  EXPECT_FALSE(closed);
+
+  f = {};
+  f.keepOpen = true;
+  sim_->SetFaults(f);
+  const std::string open = Exchange(sim_->HttpPort(), Request("/zero.htm"), 300, &closed);
+  EXPECT_NE(open.find("</HTML>"), std::string::npos);
+  EXPECT_FALSE(closed);
+
+  f = {};
+  f.dripBytes = 16;
+  f.dripPauseMs = 5;
+  sim_->SetFaults(f);
+  start = NowMs();
+  const std::string dripped = Exchange(sim_->HttpPort(), Request("/zero.htm"), 5000, &closed);
+  EXPECT_TRUE(closed);
+  EXPECT_NE(dripped.find("</HTML>"), std::string::npos);
+  EXPECT_GE(NowMs() - start, 20u);
+
+  f = {};
+  f.wrongStatus = 503;
+  f.match = "prim.htm";
+  sim_->SetFaults(f);
+  EXPECT_EQ(Exchange(sim_->HttpPort(), Request("/prim.htm"), 2000).rfind("HTTP/1.0 503", 0), 0u);
+  EXPECT_EQ(Exchange(sim_->HttpPort(), Request("/zero.htm"), 2000).rfind("HTTP/1.0 200", 0), 0u);
+}
+
+class ResponderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    client_ = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(bind(client_, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    socklen_t len = sizeof a;
+    getsockname(client_, reinterpret_cast<sockaddr*>(&a), &len);
+    RouterSimOptions options;
+    options.udpEnabled = true;
+    options.replyAddress = "127.0.0.1";
+    options.replyPort = ntohs(a.sin_port);
+    options.restartMs = 150;
+    sim_ = std::make_unique<RouterSim>(options);
+    std::string error;
+    ASSERT_TRUE(sim_->Start(&error)) << error;
+  }
+  void TearDown() override {
+    sim_->Stop();
+    close(client_);
+  }
+  void Send(const std::vector<std::uint8_t>& datagram) {
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(sim_->UdpPort());
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sendto(client_, datagram.data(), datagram.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+  }
+  // A reply within `ms`: its size, or -1.
+  int Reply(int ms, sockaddr_in* from = nullptr) {
+    pollfd p{client_, POLLIN, 0};
+    if (poll(&p, 1, ms) <= 0) return -1;
+    std::uint8_t buf[2048];
+    sockaddr_in f{};
+    socklen_t len = sizeof f;
+    const ssize_t n = recvfrom(client_, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&f), &len);
+    if (from) *from = f;
+    return static_cast<int>(n);
+  }
+  static std::vector<std::uint8_t> Discovery() {
+    std::vector<std::uint8_t> d(548, 0);
+    d[0] = 192;
+    d[1] = 1;
+    d[2] = 1;
+    std::memcpy(d.data() + 108, "Qorvex", 6);
+    return d;
+  }
+  int client_ = -1;
+  std::unique_ptr<RouterSim> sim_;
+};
+
+TEST_F(ResponderTest, AnswersOnlyTheDiscoveryDatagram) {
+  Send(Discovery());
+  sockaddr_in from{};
+  EXPECT_EQ(Reply(1000, &from), 548);
+  EXPECT_EQ(ntohs(from.sin_port), sim_->UdpPort());
+
+  std::vector<std::uint8_t> wrongMagic = Discovery();
+  wrongMagic[108] = 'q';
+  Send(wrongMagic);
+  std::vector<std::uint8_t> wrongOp = Discovery();
+  wrongOp[0] = 1;
+  Send(wrongOp);
+  Send(std::vector<std::uint8_t>(40, 0));
+  EXPECT_EQ(Reply(200), -1);
+
+  // The DHCP presence datagram is answered only when asked for.
+  std::vector<std::uint8_t> dhcp(300, 0);
+  dhcp[0] = 1;
+  dhcp[1] = 1;
+  dhcp[2] = 6;
+  dhcp[236] = 0x02, dhcp[237] = 0x93, dhcp[238] = 0x02, dhcp[239] = 0x93;
+  dhcp[240] = 53, dhcp[241] = 1, dhcp[242] = 1, dhcp[243] = 255;
+  Send(dhcp);
+  EXPECT_EQ(Reply(200), -1);
+  EXPECT_EQ(sim_->DatagramLog().size(), 5u);
+}
+
+TEST_F(ResponderTest, SilentWhileRestarting) {
+  Exchange(sim_->HttpPort(), Request("/cgi-bin/rebo?"), 2000);
+  Send(Discovery());
+  EXPECT_EQ(Reply(100), -1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  Send(Discovery());
+  EXPECT_EQ(Reply(1000), 548);
+}
+
+TEST(RouterSimProgramTest, HelpAndBadOptions) {
+  const char* dir = std::getenv("KELVANE_BIN_DIR");
+  const std::string sim = std::string(dir ? dir : ".") + "/lmq-routersim";
+  if (access(sim.c_str(), X_OK) != 0) GTEST_SKIP() << "lmq-routersim not built at " << sim;
+  EXPECT_EQ(std::system((sim + " --help > /dev/null").c_str()), 0);
+  EXPECT_NE(std::system((sim + " --login sideways 2> /dev/null").c_str()), 0);
+  EXPECT_NE(std::system((sim + " --http-port 70000 2> /dev/null").c_str()), 0);
+}
+
+}  // namespace
+}  // namespace kelvane::routersim
