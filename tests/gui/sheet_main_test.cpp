@@ -442,5 +442,38 @@ TEST_F(SheetTest, HeaderBandOnlyOnInteriorPages) {
             sheet_->HeaderArea()->geometry().bottom());
 }
 
+TEST_F(SheetTest, TabVisitsThePageThenTheButtons) {
+  if (!Build(kEnglish)) GTEST_SKIP() << why_.toStdString();
+  sheet_->activateWindow();
+  QApplication::setActiveWindow(sheet_.get());
+  test::Spin(20);
+  auto visit = [&](int steps) {
+    std::vector<QWidget*> seen;
+    for (int i = 0; i < steps; ++i) {
+      seen.push_back(QApplication::focusWidget());
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    seen.push_back(QApplication::focusWidget());
+    return seen;
+  };
+  QWidget* selector = sheet_->Welcome()->Control(CPspWelcome::kLanguageSelector);
+  // Welcome: the selector first; Back is disabled, Help and Finish hidden.
+  EXPECT_EQ(visit(3), (std::vector<QWidget*>{selector, Button(CPshMain::kButtonNext),
+                                             Button(CPshMain::kButtonCancel), selector}));
+
+  sheet_->SetActivePage(sheet_->SetupType());
+  QWidget* easy = sheet_->SetupType()->Control(CPspSetupType::kEasyButton);
+  QWidget* advanced = sheet_->SetupType()->Control(CPspSetupType::kAdvancedButton);
+  // Setup type: the two mode buttons, then Back and Cancel (Next is disabled).
+  EXPECT_EQ(visit(4), (std::vector<QWidget*>{easy, advanced, Button(CPshMain::kButtonBack),
+                                             Button(CPshMain::kButtonCancel), easy}));
+}
+
+TEST_F(SheetTest, WindowCarriesTheApplicationIcon) {
+  if (!Build(kEnglish)) GTEST_SKIP() << why_.toStdString();
+  EXPECT_FALSE(sheet_->windowIcon().isNull());
+  EXPECT_FALSE(sheet_->windowIcon().pixmap(32).isNull());
+}
+
 }  // namespace
 }  // namespace kelvane
