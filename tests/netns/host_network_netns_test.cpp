@@ -323,6 +323,59 @@ TEST_F(HostNetworkNetns, AddressSearchJudgesWhatTheKernelHas) {
   EXPECT_EQ(v["infoDns1"], "192.168.123.254");
 }
 
+TEST_F(HostNetworkNetns, SwitchWithoutAClientChangesNothing) {
+  PcIp({"addr", "add", "10.77.0.6/24", "dev", "lan0"});
+  std::string report;
+  const int code = bed_.RunInRole(Role::kPc, [&](std::string& out) {
+    LinuxHostOptions options = Options();
+    options.dhcpClients = {"kelvane-no-such-dhcp-client"};
+    LinuxHostNetwork net(options);
+    std::ostringstream r;
+    r << "switched=" << net.SwitchAdapterToDhcp("lan0") << "\n";
+    r << "unknown=" << net.SwitchAdapterToDhcp("nosuch0") << "\n";
+    out = r.str();
+    return 0;
+  }, report);
+  ASSERT_EQ(code, 0) << report;
+  auto v = ParseReport(report);
+  EXPECT_EQ(v["switched"], "0");
+  EXPECT_EQ(v["unknown"], "0");
+  const testbed::ExecResult addr = bed_.Exec(Role::kPc, {"ip", "-4", "-o", "addr", "show", "dev", "lan0"});
+  EXPECT_NE(addr.output.find("10.77.0.6/24"), std::string::npos) << "the static address stays: " << addr.output;
+}
+
+TEST(NetnsBedWithoutDhcp, SwitchGivesUpAfterTwentyLooks) {
+  std::string why;
+  if (!NetnsBed::CanRun(why)) GTEST_SKIP() << why;
+  testbed::NetnsBedOptions options;
+  options.startDnsmasq = false;  // nobody answers DHCP
+  NetnsBed bed(options);
+  std::string error;
+  ASSERT_TRUE(bed.Up(error)) << error;
+  ASSERT_EQ(bed.Exec(Role::kPc, {"ip", "addr", "add", "10.77.0.7/24", "dev", "lan0"}).exitCode, 0);
+  std::string report;
+  const int code = bed.RunInRole(Role::kPc, [&](std::string& out) {
+    SetTimeScale(0.05);  // the 1000 ms pauses become 50 ms
+    LinuxHostOptions o;
+    o.nmcli.clear();
+    o.dhcpStateDir = bed.TempDir() + "/dhcp";
+    LinuxHostNetwork net(o);
+    const std::uint64_t start = SteadyMs();
+    std::ostringstream r;
+    r << "switched=" << net.SwitchAdapterToDhcp("lan0") << "\nms=" << SteadyMs() - start
+      << "\nrecord=" << net.AdapterRecord().ipAddress.view() << "\n";
+    out = r.str();
+    return 0;
+  }, report);
+  ASSERT_EQ(code, 0) << report;
+  auto v = ParseReport(report);
+  EXPECT_EQ(v["switched"], "0");
+  EXPECT_EQ(v["record"], "0.0.0.0") << "the static address was removed for the lease";
+  // 19 scaled pauses of 50 ms plus the looks themselves.
+  EXPECT_GE(std::stoul(v["ms"]), 950u);
+  EXPECT_LT(std::stoul(v["ms"]), 8000u);
+}
+
 TEST(NetnsBedTeardown, RemovesNamespacesAndEveryProcessItStarted) {
   std::string why;
   if (!NetnsBed::CanRun(why)) GTEST_SKIP() << why;
