@@ -164,20 +164,6 @@ TEST_F(PagesTest, ButtonsOfTheWelcomeAndSetupTypePages) {
   EXPECT_EQ(WizardState::Instance().currentPageCode, 0u);
 }
 
-TEST_F(PagesTest, WelcomeTexts) {
-  if (!Build(kEnglish)) GTEST_SKIP() << why_.toStdString();
-  CPspWelcome* page = sheet_->Welcome();
-  auto* heading = page->ControlAs<CStaticText>(CPspWelcome::kHeading);
-  ASSERT_NE(heading, nullptr);
-  EXPECT_EQ(heading->text(), UiText(kIdWelcomeHeading));
-  EXPECT_TRUE(heading->UsesOwnFont());
-  EXPECT_EQ(heading->DrawingFont().pixelSize(), 16);
-  EXPECT_TRUE(heading->DrawingFont().bold());
-  EXPECT_EQ(qobject_cast<QLabel*>(page->Control(CPspWelcome::kIntroduction))->text(), UiText(kIdWelcomeIntro));
-  EXPECT_EQ(qobject_cast<QLabel*>(page->Control(CPspWelcome::kLanguageLabel))->text(),
-            UiText(kIdSelectLanguageLabel));
-}
-
 TEST_F(PagesTest, PictureLayoutByVersionCode) {
   // The picture control as the template alone makes it.
   if (!Build(kEnglish)) GTEST_SKIP() << why_.toStdString();

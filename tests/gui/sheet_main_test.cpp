@@ -146,6 +146,7 @@ TEST_F(SheetTest, ButtonTextsAndTitleInEveryTestedLanguage) {
     EXPECT_EQ(sheet_->windowTitle(), UiText(kIdProductTitle) + QStringLiteral(", V2.5.0.0")) << name.toStdString();
     // The buttons are found by their command IDs, like the page controls.
     EXPECT_EQ(FindControl(sheet_.get(), CPshMain::kButtonNext), Button(CPshMain::kButtonNext));
+    EXPECT_FALSE(sheet_->windowIcon().pixmap(32).isNull());
   }
 }
 
@@ -431,17 +432,6 @@ TEST_F(SheetTest, EnterChangesNothing) {
   EXPECT_EQ(sheet_->ActivePage(), sheet_->Welcome());
 }
 
-TEST_F(SheetTest, HeaderBandOnlyOnInteriorPages) {
-  if (!Build(kEnglish)) GTEST_SKIP() << why_.toStdString();
-  EXPECT_FALSE(sheet_->HeaderArea()->isVisible());
-  sheet_->SetActivePage(sheet_->SetupType());
-  EXPECT_TRUE(sheet_->HeaderArea()->isVisible());
-  EXPECT_EQ(sheet_->HeaderTitleText(), UiText(kIdSetupTypeTitle));
-  EXPECT_EQ(sheet_->HeaderSubTitleText(), UiText(kIdSetupTypeSubtitle));
-  EXPECT_GE(sheet_->SetupType()->geometry().top() + sheet_->SetupType()->parentWidget()->y(),
-            sheet_->HeaderArea()->geometry().bottom());
-}
-
 TEST_F(SheetTest, TabVisitsThePageThenTheButtons) {
   if (!Build(kEnglish)) GTEST_SKIP() << why_.toStdString();
   sheet_->activateWindow();
@@ -467,12 +457,6 @@ TEST_F(SheetTest, TabVisitsThePageThenTheButtons) {
   // Setup type: the two mode buttons, then Back and Cancel (Next is disabled).
   EXPECT_EQ(visit(4), (std::vector<QWidget*>{easy, advanced, Button(CPshMain::kButtonBack),
                                              Button(CPshMain::kButtonCancel), easy}));
-}
-
-TEST_F(SheetTest, WindowCarriesTheApplicationIcon) {
-  if (!Build(kEnglish)) GTEST_SKIP() << why_.toStdString();
-  EXPECT_FALSE(sheet_->windowIcon().isNull());
-  EXPECT_FALSE(sheet_->windowIcon().pixmap(32).isNull());
 }
 
 }  // namespace
