@@ -5,10 +5,17 @@
 
 #include <arpa/inet.h>
 #include <grp.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iostream>
 #include <map>
 #include <sstream>
+#include <thread>
 
 #include "net/Wait.h"
 #include "net/host/linux/IcmpEcho.h"
@@ -185,6 +192,7 @@ TEST_F(HostNetworkNetns, PingAnswersForTheRouterAndTimesOutForNobody) {
       << v["nobodyError"];
   // 3 attempts of 1000 ms plus a 300 ms pause after each: about 3.9 s.
   const unsigned long nobodyMs = std::stoul(v["nobodyMs"]);
+  std::cout << "unanswered ping, 3 attempts: " << nobodyMs << " ms\n";
   EXPECT_GE(nobodyMs, 3800u);
   EXPECT_LE(nobodyMs, 4600u);
   EXPECT_EQ(v["bad"], "0");
@@ -321,6 +329,77 @@ TEST_F(HostNetworkNetns, AddressSearchJudgesWhatTheKernelHas) {
   EXPECT_EQ(v["infoMask"], "255.255.0.0");
   EXPECT_EQ(v["infoName"], "lan0");
   EXPECT_EQ(v["infoDns1"], "192.168.123.254");
+}
+
+// The router's kernel is told not to answer echoes; a raw socket answers them
+// instead, with the data cut to 10 bytes, then whole, then padded to 24.
+int AnswerEchoesWithChangedLength(std::string& out) {
+  std::ofstream("/proc/sys/net/ipv4/icmp_echo_ignore_all") << "1";
+  const int fd = socket(AF_INET, SOCK_RAW, IPPROTO_ICMP);
+  if (fd < 0) {
+    out = "no raw socket";
+    return 3;
+  }
+  const std::size_t lengths[] = {10, 18, 24};
+  std::size_t answered = 0;
+  const std::uint64_t end = SteadyMs() + 15000;
+  std::uint8_t packet[1500];
+  while (answered < 3 && SteadyMs() < end) {
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, 100) <= 0) continue;
+    sockaddr_in from{};
+    socklen_t fromLength = sizeof from;
+    const ssize_t n = recvfrom(fd, packet, sizeof packet, 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
+    if (n < 28) continue;
+    const std::size_t ipHeader = static_cast<std::size_t>(packet[0] & 0x0F) * 4;
+    std::uint8_t* icmp = packet + ipHeader;
+    if (icmp[0] != 8) continue;  // echo requests only
+    const std::size_t length = lengths[answered++];
+    std::vector<std::uint8_t> reply(8 + length, 'p');
+    std::memcpy(reply.data(), icmp, 8);
+    const std::size_t got = static_cast<std::size_t>(n) - ipHeader - 8;
+    std::memcpy(reply.data() + 8, icmp + 8, std::min(got, length));
+    reply[0] = 0;  // echo reply
+    reply[2] = reply[3] = 0;
+    const std::uint16_t sum = InternetChecksum(reply.data(), reply.size());
+    reply[2] = static_cast<std::uint8_t>(sum >> 8);
+    reply[3] = static_cast<std::uint8_t>(sum);
+    sendto(fd, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&from), sizeof from);
+  }
+  close(fd);
+  out = "answered=" + std::to_string(answered);
+  return 0;
+}
+
+TEST_F(HostNetworkNetns, EchoWithOtherThanTheSentDataLengthFails) {
+  PcIp({"addr", "add", "192.168.123.14/24", "dev", "lan0"});
+  std::string responderReport;
+  int responderCode = -1;
+  std::thread responder([&] {
+    responderCode = bed_.RunInRole(Role::kRouter, AnswerEchoesWithChangedLength, responderReport, 30000);
+  });
+  usleep(300 * 1000);  // let the responder take over the router's echoes
+  std::string report;
+  const int code = bed_.RunInRole(Role::kPc, [&](std::string& out) {
+    LinuxHostNetwork net(Options());
+    std::ostringstream r;
+    for (const char* name : {"short", "whole", "long"}) {
+      PingError error = PingError::kNone;
+      r << name << "=" << net.PingHost("192.168.123.254", 1, &error) << "\n"
+        << name << "Error=" << static_cast<int>(error) << "\n";
+    }
+    out = r.str();
+    return 0;
+  }, report);
+  responder.join();
+  ASSERT_EQ(code, 0) << report;
+  EXPECT_EQ(responderCode, 0) << responderReport;
+  auto v = ParseReport(report);
+  EXPECT_EQ(v["short"], "0") << report;
+  EXPECT_EQ(v["shortError"], std::to_string(static_cast<int>(PingError::kShortReply)));
+  EXPECT_EQ(v["whole"], "1");
+  EXPECT_EQ(v["long"], "0");
+  EXPECT_EQ(v["longError"], std::to_string(static_cast<int>(PingError::kShortReply)));
 }
 
 TEST_F(HostNetworkNetns, SwitchWithoutAClientChangesNothing) {
