@@ -104,6 +104,10 @@ bool RouterSim::Start(std::string* error) {
     if (udpFd_ < 0) return fail("socket");
     setsockopt(udpFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     setsockopt(udpFd_, SOL_SOCKET, SO_BROADCAST, &one, sizeof one);
+    // Learn the interface and local address each datagram came in on, so the
+    // reply leaves through the same LAN port (a limited broadcast would
+    // otherwise follow the default route, which may be the WAN side).
+    setsockopt(udpFd_, IPPROTO_IP, IP_PKTINFO, &one, sizeof one);
     if (bind(udpFd_, reinterpret_cast<sockaddr*>(&u), sizeof u) != 0)
       return fail("cannot bind UDP port " + std::to_string(options_.udpPort));
     len = sizeof u;
@@ -444,9 +448,25 @@ void RouterSim::UdpLoop() {
     const int r = poll(&p, 1, kSliceMs);
     if (r <= 0) continue;
     sockaddr_in from{};
-    socklen_t fromLen = sizeof from;
-    const ssize_t n = recvfrom(udpFd_, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &fromLen);
+    iovec iov{buf, sizeof buf};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))];
+    msghdr msg{};
+    msg.msg_name = &from;
+    msg.msg_namelen = sizeof from;
+    msg.msg_iov = &iov;
+    msg.msg_iovlen = 1;
+    msg.msg_control = control;
+    msg.msg_controllen = sizeof control;
+    const ssize_t n = recvmsg(udpFd_, &msg, 0);
     if (n < 0) continue;
+    in_pktinfo arrival{};
+    bool haveArrival = false;
+    for (cmsghdr* cm = CMSG_FIRSTHDR(&msg); cm; cm = CMSG_NXTHDR(&msg, cm)) {
+      if (cm->cmsg_level == IPPROTO_IP && cm->cmsg_type == IP_PKTINFO) {
+        std::memcpy(&arrival, CMSG_DATA(cm), sizeof arrival);
+        haveArrival = true;
+      }
+    }
     const std::size_t size = static_cast<std::size_t>(n);
     const bool discovery = size >= 114 && buf[0] == 192 && std::memcmp(buf + 108, "Qorvex", 6) == 0;
     const bool dhcp = size >= 243 && buf[0] == 1 &&
@@ -482,7 +502,26 @@ void RouterSim::UdpLoop() {
     to.sin_family = AF_INET;
     to.sin_port = htons(options_.replyPort);
     if (!ParseIpv4(options_.replyAddress, to.sin_addr)) continue;
-    sendto(udpFd_, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+    iovec out{reply.data(), reply.size()};
+    alignas(cmsghdr) char outControl[CMSG_SPACE(sizeof(in_pktinfo))] = {};
+    msghdr reply_msg{};
+    reply_msg.msg_name = &to;
+    reply_msg.msg_namelen = sizeof to;
+    reply_msg.msg_iov = &out;
+    reply_msg.msg_iovlen = 1;
+    if (haveArrival) {
+      reply_msg.msg_control = outControl;
+      reply_msg.msg_controllen = sizeof outControl;
+      cmsghdr* cm = CMSG_FIRSTHDR(&reply_msg);
+      cm->cmsg_level = IPPROTO_IP;
+      cm->cmsg_type = IP_PKTINFO;
+      cm->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
+      in_pktinfo info{};
+      info.ipi_ifindex = arrival.ipi_ifindex;
+      info.ipi_spec_dst = arrival.ipi_spec_dst;  // the router's address on that port
+      std::memcpy(CMSG_DATA(cm), &info, sizeof info);
+    }
+    sendmsg(udpFd_, &reply_msg, 0);
   }
 }
 

@@ -23,10 +23,11 @@ const char kUsage[] =
     "Emulates the LMQ-5812 router's web interface and discovery responder.\n"
     "\n"
     "Network:\n"
-    "  --address A          address to serve on (default 127.0.0.1)\n"
+    "  --address A          address to serve on (default 127.0.0.1; --listen is the same)\n"
     "  --http-port N        web server port (default 80; 0 picks a free port)\n"
     "  --udp-port N         discovery responder port (default 67; 0 picks one)\n"
-    "  --udp-address A      address of the responder (default: --address)\n"
+    "  --udp-address A      address of the responder (default 0.0.0.0, which also\n"
+    "                       hears broadcasts; --address when that is a loopback address)\n"
     "  --no-udp             no discovery responder\n"
     "  --reply-address A    where replies go (default 255.255.255.255 as a broadcast,\n"
     "                       127.0.0.1 when serving on a loopback address)\n"
@@ -113,7 +114,7 @@ int main(int argc, char** argv) {
     if (arg == "--help" || arg == "-h") {
       std::cout << kUsage;
       return 0;
-    } else if (arg == "--address") {
+    } else if (arg == "--address" || arg == "--listen") {
       value(options.bindAddress);
     } else if (arg == "--http-port") {
       port(options.httpPort);
@@ -223,6 +224,10 @@ int main(int argc, char** argv) {
       std::cerr << "lmq-routersim: unknown option " << arg << " (see --help)\n";
       return 2;
     }
+  }
+  if (options.udpBindAddress.empty() && !IsLoopback(options.bindAddress)) {
+    // A socket bound to a unicast address never sees a limited broadcast.
+    options.udpBindAddress = "0.0.0.0";
   }
   if (options.replyAddress.empty()) {
     const std::string& udpAddress = options.udpBindAddress.empty() ? options.bindAddress : options.udpBindAddress;
