@@ -209,9 +209,11 @@ void CDlgMessage::OnButton(int index) {
 
 QWidget* CDlgMessage::InitialFocus() const { return Control(ids_.button1); }
 
-int CDlgMessage::DoModal() {
+int CDlgMessage::DoModal() { return exec(); }
+
+int CDlgMessage::exec() {
   InitDialog();
-  exec();
+  QDialog::exec();
   return answer_;
 }
 

@@ -65,6 +65,8 @@ class CDlgMessage : public QDialog {
   // Runs modally; answers the code of the button that closed the box, 2 when
   // it was closed any other way.
   int DoModal();
+  // The same as DoModal, for callers that use the dialog's own run call.
+  int exec() override;
   int Answer() const { return answer_; }
 
   // Controls by template ID, for layout and tests.

@@ -243,6 +243,8 @@ void CImageButton::SetTooltipText(const QString& text, bool activate) {
   // Escaped into a paragraph: shown as typed, and wrapped like every tooltip.
   setToolTip(activate && !text.isEmpty() ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : QString());
   setAccessibleDescription(text);
+  // A picture without a caption is named by its tooltip for screen readers.
+  if (this->text().isEmpty()) setAccessibleName(text);
 }
 
 QFont CImageButton::CaptionFont(int which) const { return captionFonts_[which == 1 ? 1 : 0]; }

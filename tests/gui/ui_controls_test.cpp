@@ -231,6 +231,15 @@ TEST(ImageButton, TooltipIsPlainTextAndCursorComesFromTheResource) {
   EXPECT_EQ(b.cursor().shape(), Qt::ArrowCursor);
   b.SetTooltipText(QString());
   EXPECT_TRUE(b.toolTip().isEmpty());
+  // A picture without caption is named by its tooltip; a captioned one keeps
+  // its caption as its name.
+  CImageButton captioned;
+  captioned.setText(QStringLiteral("&Router"));
+  captioned.SetTooltipText(QStringLiteral("Works normally"));
+  EXPECT_TRUE(captioned.accessibleName().isEmpty());
+  CImageButton bare;
+  bare.SetTooltipText(QStringLiteral("Internet service works"));
+  EXPECT_EQ(bare.accessibleName(), QStringLiteral("Internet service works"));
 }
 
 TEST(ImageButton, BitmapTransparentColourIsKnockedOut) {

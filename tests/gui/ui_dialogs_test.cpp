@@ -149,6 +149,10 @@ TEST_F(DialogTest, OneButtonIsCentredAndAnswersOk) {
 TEST_F(DialogTest, ClosingTheWindowAnswersCancel) {
   gAction = [](CDlgMessage* box) { box->close(); };
   EXPECT_EQ(ShowMessage(QStringLiteral("c"), QStringLiteral("m"), 0x4), kAnswerCancel);
+  // The dialog's own run call answers the same codes.
+  gAction = [](CDlgMessage* box) { QTest::mouseClick(Button(box, 803), Qt::LeftButton); };
+  CDlgMessage box(QStringLiteral("c"), QStringLiteral("m"), 0x4);
+  EXPECT_EQ(box.exec(), kAnswerNo);
 }
 
 TEST_F(DialogTest, MessageTextIsPlainAndALongOneGrowsTheBox) {
