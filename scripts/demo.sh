@@ -100,7 +100,13 @@ pc_ns=kvpc-$tag
 rt_ns=kvrt-$tag
 
 echo "demo.sh: starting the emulated router at 192.168.123.254"
-bed spawn router "$work/routersim.log" "$bin/lmq-routersim" --address 192.168.123.254 --log >/dev/null
+# The discovery responder listens on the wildcard address beside dnsmasq's
+# DHCP socket, because a socket bound to 192.168.123.254 never sees a limited
+# broadcast; it answers to the LAN's own broadcast address, because a limited
+# broadcast from the router namespace would leave through its default route
+# (the WAN side).
+bed spawn router "$work/routersim.log" "$bin/lmq-routersim" --address 192.168.123.254 \
+  --udp-address 0.0.0.0 --reply-address 192.168.123.255 --log >/dev/null
 router_up=0
 for _ in $(seq 1 100); do
   if ip netns exec "$rt_ns" bash -c 'exec 3<>/dev/tcp/192.168.123.254/80' 2>/dev/null; then
