@@ -30,6 +30,17 @@ TEST(HostProcess, ArgumentsReachTheProgramUnchanged) {
   EXPECT_EQ(result.output, "a b|$(id)|;|*||");
 }
 
+TEST(HostProcess, ProgramsRunInTheCLocale) {
+  setenv("LANG", "de_DE.UTF-8", 1);
+  setenv("LC_MESSAGES", "de_DE.UTF-8", 1);
+  ProgramResult result;
+  ASSERT_TRUE(RunProgram({"printenv", "LC_ALL", "LC_MESSAGES", "LANG"}, 5000, result) ||
+              result.exitCode == 1);  // printenv answers 1 when a variable is missing
+  unsetenv("LANG");
+  unsetenv("LC_MESSAGES");
+  EXPECT_EQ(result.output, "C\n") << "translated outputs would not parse";
+}
+
 TEST(HostProcess, FailuresArePlainAnswers) {
   struct Case {
     const char* name;

@@ -72,15 +72,15 @@ bool IcmpEcho::Open(PingError& error) {
   Close();
   fd_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP);
   raw_ = false;
-  int datagramErrno = fd_ < 0 ? errno : 0;
   if (fd_ < 0) {
     fd_ = socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
     raw_ = fd_ >= 0;
   }
   if (fd_ < 0) {
+    // The raw socket is the last resort: when it is refused, what is missing
+    // is the privilege, whatever kept the datagram socket from opening.
     const int rawErrno = errno;
-    const bool denied = (datagramErrno == EACCES || datagramErrno == EPERM) &&
-                        (rawErrno == EACCES || rawErrno == EPERM);
+    const bool denied = rawErrno == EACCES || rawErrno == EPERM;
     error = denied ? PingError::kNoPrivilege : PingError::kSocketFailed;
     return false;
   }

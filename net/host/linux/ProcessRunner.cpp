@@ -93,8 +93,21 @@ bool RunProgram(const std::vector<std::string>& argv, int timeoutMs, ProgramResu
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
 
+  // The caller's environment, but with the C locale: the outputs we parse
+  // (nmcli's states, for one) are translated otherwise.
+  std::vector<std::string> environment;
+  for (char** e = environ; e != nullptr && *e != nullptr; ++e) {
+    const std::string entry = *e;
+    if (entry.rfind("LC_", 0) == 0 || entry.rfind("LANG=", 0) == 0 || entry.rfind("LANGUAGE=", 0) == 0) continue;
+    environment.push_back(entry);
+  }
+  environment.push_back("LC_ALL=C");
+  std::vector<char*> envp;
+  for (std::string& entry : environment) envp.push_back(entry.data());
+  envp.push_back(nullptr);
+
   pid_t pid = -1;
-  const int rc = posix_spawn(&pid, program.c_str(), &actions, &attr, args.data(), environ);
+  const int rc = posix_spawn(&pid, program.c_str(), &actions, &attr, args.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attr);
   close(fds[1]);
