@@ -1,0 +1,144 @@
+// The emulator's pages in both layouts hold exactly what the wizard's
+// advanced pages pick out of them: the WAN type code, the form fields of each
+// WAN type, the MAC, the domain name and the wireless values.
+#include <gtest/gtest.h>
+
+#include "net/HttpClient.h"
+#include "net/TextScan.h"
+#include "router/Fields.h"
+#include "router_test_fixture.h"
+
+namespace kelvane {
+namespace {
+
+using routersim::PageLayout;
+using routersim::RouterSimState;
+
+class PagesTest : public testing::RouterSimTest, public ::testing::WithParamInterface<PageLayout> {
+ protected:
+  void SetUp() override {
+    routersim::RouterSimOptions options;
+    options.layout = GetParam();
+    StartRouter(options);
+  }
+  std::string Page(const std::string& path) {
+    std::string page;
+    EXPECT_TRUE(HttpGetAuth(sim_->Address() + path, "kwzpo", "kwzpo", page, 5)) << path;
+    return page;
+  }
+  static std::string Plain(const std::string& page, const char* name) {
+    std::string v;
+    return ExtractValueAfter(page, name, "VALUE=", " ", v) ? v : "<missing>";
+  }
+  static std::string Quoted(const std::string& page, const char* name) {
+    std::string v;
+    return ExtractValueAfter(page, name, "VALUE=\"", "\"", v) ? v : "<missing>";
+  }
+  void Show(const char* wt, const std::map<std::string, std::string>& values) {
+    sim_->WithState([&](RouterSimState& s) {
+      s.wanType = s.formType = wt;
+      for (const auto& [k, v] : values) s.forms[wt].values[k] = v;
+    });
+  }
+  std::string TypeCode() {
+    std::string code;
+    EXPECT_TRUE(ExtractPreceding(Page("/zero.htm?rc=&rf=0008"), "<BR>", 4, code));
+    return code;
+  }
+};
+
+TEST_P(PagesTest, WanFormsHoldTheFieldsOfTheirType) {
+  std::string code = TypeCode();
+  EXPECT_EQ(code, "0100");
+  std::string prim = Page("/prim.htm");
+  std::string mac;
+  ASSERT_TRUE(ExtractValueNear(prim, "NAME=En", "VALUE=\"", "\"", 30, mac));
+  EXPECT_EQ(mac, "00-50-18-58-12-01");
+  EXPECT_FALSE(ContainsNoCase(prim, "NAME=IT0"));
+  EXPECT_FALSE(ContainsNoCase(prim, "NAME=IU0"));
+
+  Show("0000", {{"WI", "203.0.113.5"}, {"WN", "255.255.255.0"}, {"WG", "203.0.113.1"}, {"ID00", "1.1.1.1"},
+                {"ID01", "8.8.8.8"}});
+  EXPECT_EQ(TypeCode(), "0000");
+  prim = Page("/prim.htm");
+  EXPECT_EQ(Plain(prim, "NAME=WI"), "203.0.113.5");
+  EXPECT_EQ(Plain(prim, "NAME=WN"), "255.255.255.0");
+  EXPECT_EQ(Plain(prim, "NAME=WG"), "203.0.113.1");
+  EXPECT_EQ(Quoted(prim, "NAME=ID00"), "1.1.1.1");
+  EXPECT_EQ(Quoted(prim, "NAME=ID01"), "8.8.8.8");
+
+  Show("0200", {{"IU0", "dsl user"}, {"IT0", "svc"}});
+  EXPECT_EQ(TypeCode(), "0200");
+  prim = Page("/prim.htm");
+  EXPECT_EQ(Quoted(prim, "NAME=IU0"), "dsl user");
+  EXPECT_EQ(Quoted(prim, "NAME=IT0"), "svc");
+
+  for (const char* wt : {"0300", "0700"}) {
+    Show(wt, {{"WI", "10.0.0.2"}, {"WN", "255.0.0.0"}, {"WG", "10.0.0.1"}, {"DI0", "vpn server.example"},
+              {"IU0", "vpn"}});
+    EXPECT_EQ(TypeCode(), wt);
+    prim = Page("/prim.htm");
+    EXPECT_EQ(Plain(prim, "NAME=WI"), "10.0.0.2");
+    EXPECT_EQ(Plain(prim, "NAME=WN"), "255.0.0.0");
+    EXPECT_EQ(Quoted(prim, "NAME=WG"), "10.0.0.1");
+    std::string server;
+    ASSERT_TRUE(ExtractValueAfter(prim, "NAME=DI0", "unescape(\"", "\"", server));
+    EXPECT_EQ(UrlDecode(server), "vpn server.example");
+    EXPECT_EQ(Quoted(prim, "NAME=IU0"), "vpn");
+  }
+
+  // BigPond and Telia report "0100"; the form tells them apart.
+  Show("0101", {{"IU0", "bp"}, {"IT0", "login-server"}});
+  EXPECT_EQ(TypeCode(), "0100");
+  prim = Page("/prim.htm");
+  EXPECT_TRUE(ContainsNoCase(prim, "NAME=IT0"));
+  EXPECT_EQ(Quoted(prim, "NAME=IT0"), "login-server");
+  Show("0104", {{"IU0", "telia"}});
+  EXPECT_EQ(TypeCode(), "0100");
+  prim = Page("/prim.htm");
+  EXPECT_FALSE(ContainsNoCase(prim, "NAME=IT0"));
+  EXPECT_EQ(Quoted(prim, "NAME=IU0"), "telia");
+}
+
+TEST_P(PagesTest, DomainAndWirelessValues) {
+  sim_->WithState([](RouterSimState& s) {
+    s.domainName = "home.lan";
+    s.ssid = "Flat 3";
+    s.channel = "0";
+    s.securityCode = "3";
+    s.psk = "open: sesame!";
+  });
+  std::string domain;
+  ASSERT_TRUE(ExtractValueAfter(Page("/dhcp.htm"), "NAME=HD", "VALUE=\"", "\"", domain));
+  EXPECT_EQ(domain, "home.lan");
+  const std::string w = Page("/zero.htm?rc=&rf=0010");
+  std::string ssid, channel, code, key;
+  ASSERT_TRUE(ExtractValueAfter(w, "SSID", "=", "<BR>", ssid));
+  ASSERT_TRUE(ExtractValueAfter(w, "Channel", "=", "<BR>", channel));
+  ASSERT_TRUE(ExtractValueAfter(w, "CSKM0=", "'", "'", code));
+  ASSERT_TRUE(ExtractValueAfter(w, "Prechare Key", "=", "<BR>", key));
+  EXPECT_EQ(ssid, "Flat 3");
+  EXPECT_EQ(channel, "0");
+  EXPECT_EQ(code, "3");
+  EXPECT_EQ(UrlDecode(key), "open: sesame!");
+}
+
+TEST_P(PagesTest, FrontPagesOfTheThreeFlavours) {
+  EXPECT_NE(Page("/").find("--CAS:8003"), std::string::npos);
+  SetFlavour(routersim::LoginFlavour::kForm);
+  std::string page;
+  EXPECT_TRUE(HttpGet(sim_->Address(), page, 5));
+  EXPECT_EQ(page.find("--CAS:8003"), std::string::npos);
+  EXPECT_NE(page.find(";login=false;"), std::string::npos);
+  SetFlavour(routersim::LoginFlavour::kBasic);
+  EXPECT_FALSE(HttpGet(sim_->Address(), page, 5));
+  EXPECT_TRUE(IsHttpStatus(page, 401));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLayouts, PagesTest, ::testing::Values(PageLayout::kClassic, PageLayout::kCompact),
+                         [](const ::testing::TestParamInfo<PageLayout>& info) {
+                           return info.param == PageLayout::kClassic ? "Classic" : "Compact";
+                         });
+
+}  // namespace
+}  // namespace kelvane
