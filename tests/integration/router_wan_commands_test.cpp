@@ -231,14 +231,6 @@ INSTANTIATE_TEST_SUITE_P(BothLayouts, WanCommandsTest,
                            return info.param == PageLayout::kClassic ? "Classic" : "Compact";
                          });
 
-TEST(WanTypeTest, SetWanTypeStoresTheCode) {
-  WizardState state;
-  SetWanType(kWanTelia, state);
-  EXPECT_EQ(state.wanType, kWanTelia);
-  SetWanType(state);
-  EXPECT_EQ(state.wanType, kWanPppoe);
-}
-
 // An IM0 field without quotes ends at the blank after it.
 TEST(WanCommandsCannedTest, UnquotedIm0IsEchoedUpToTheBlank) {
   testing::CannedServer server([](const std::string&) {
