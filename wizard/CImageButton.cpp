@@ -8,7 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
-#include <QStyleOptionFocusRect>
+#include <QStyleOption>
 #include <QTextDocument>
 
 #include "wizard/Resources.h"
@@ -405,11 +405,12 @@ void CImageButton::paintEvent(QPaintEvent*) {
   }
 
   if (focused && (!flat_ || flatFocus_)) {
-    QStyleOptionFocusRect opt;
-    opt.initFrom(this);
-    opt.rect = rect().adjusted(3, 3, -3, -3);
-    opt.backgroundColor = colors_[kColorBkFocus];
-    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &opt, &p, this);
+    // The classic dotted focus rectangle, 3 pixels inside the button.
+    QPen pen(colors_[kColorFgOut]);
+    pen.setStyle(Qt::DotLine);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(rect().adjusted(3, 3, -4, -4));
   }
 }
 

@@ -174,6 +174,35 @@ TEST_F(ShownButton, OneIconShowsInEveryStateTwoIconsSwitch) {
   EXPECT_EQ(button->ShownPicture(), 0);
 }
 
+// The states side by side, for a person to look at.
+TEST_F(ShownButton, ScreenshotOfTheStates) {
+  if (test::ScreenshotDir().isEmpty()) GTEST_SKIP() << "KELVANE_SCREENSHOT_DIR is not set";
+  window.resize(720, 110);
+  button->hide();
+  const char* names[] = {"normal", "hovered", "pressed", "3-D focused", "disabled", "checked"};
+  QList<CImageButton*> buttons;
+  for (int i = 0; i < 6; ++i) {
+    auto* b = new CImageButton(&window);
+    b->setGeometry(8 + i * 118, 8, 110, 90);
+    b->setText(QString::fromLatin1(names[i]));
+    b->SetIcon(kIconEasyMode, 0, QSize(32, 32));
+    b->SetAlign(CImageButton::kAlignVert);
+    b->SetColor(CImageButton::kColorFgIn, QColor(0, 0, 255));
+    b->show();
+    buttons << b;
+  }
+  QTest::mouseMove(buttons[1], QPoint(50, 40));
+  test::Spin(5);
+  buttons[2]->setDown(true);
+  buttons[3]->SetFlat(false);
+  buttons[3]->setFocus();
+  buttons[4]->setEnabled(false);
+  buttons[5]->SetCheckBox(true);
+  buttons[5]->SetCheck(1);
+  EXPECT_TRUE(buttons[1]->IsHovered());
+  EXPECT_TRUE(test::SaveScreenshot(&window, QStringLiteral("imagebutton_states")));
+}
+
 TEST(ImageButton, ImageAndTextPlacementByAlignment) {
   struct Case {
     int align;
