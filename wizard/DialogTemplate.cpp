@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
 #include <QtDebug>
 
 #include "wizard/CAutoWidthComboBox.h"
@@ -286,6 +287,8 @@ QWidget* MakeControl(QWidget* host, const TemplateControl& c) {
       w->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
     }
     if (c.HasFlag("center")) w->setAlignment(Qt::AlignHCenter);
+    if (c.HasFlag("number"))
+      w->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), w));
     return w;
   }
   if (k == "combo") {

@@ -21,6 +21,7 @@
 #include "wizard/MessageBox.h"
 #include "wizard/Resources.h"
 #include "wizard/UiText.h"
+#include "wizard/state/WizardState.h"
 
 namespace kelvane {
 namespace {
@@ -279,7 +280,20 @@ TEST(HelpWindow, BodyIsPlainTextAndFillsTheWindow) {
   EXPECT_EQ(body->geometry(), QRect(1, 1, help.width() - 2, help.height() - 2));
   help.HideHelp();
   EXPECT_FALSE(help.isVisible());
-  EXPECT_TRUE(help.isModal() == false);
+  EXPECT_FALSE(help.isModal());
+}
+
+TEST(HelpWindow, FirstHeightFollowsTheSystemVersion) {
+  WizardState& state = WizardState::Instance();
+  const auto saved = state.osVersionCode;
+  for (std::uint16_t code : {std::uint16_t(0), std::uint16_t(502), std::uint16_t(6006), std::uint16_t(601)}) {
+    state.osVersionCode = code;
+    CDlgHelp help;
+    const int expected = (code == 502 || code == 6006) ? 225 : 206;
+    EXPECT_EQ(help.Body()->geometry().bottom() + 1, expected) << code;
+    EXPECT_EQ(help.Body()->geometry().right() + 1, 372) << code;
+  }
+  state.osVersionCode = saved;
 }
 
 // Screenshots of the three dialogs in the languages with the widest range of

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 #include "wizard/CAutoWidthComboBox.h"
 #include "wizard/CImageButton.h"
@@ -153,7 +154,8 @@ TEST(TemplateControls, FlagsTakeEffect) {
                                                  "1 edit 0 0 10 10 password\n"
                                                  "2 button 0 12 10 10 hidden,disabled text=\"&Go\"\n"
                                                  "3 check 0 24 10 10 notab text=\"Check\"\n"
-                                                 "4 combo 0 36 50 80 dropdown\n"),
+                                                 "4 combo 0 36 50 80 dropdown\n"
+                                                 "5 edit 0 50 10 10 number\n"),
                                   tpl));
   QWidget host;
   BuildTemplateControls(&host, tpl);
@@ -172,6 +174,10 @@ TEST(TemplateControls, FlagsTakeEffect) {
   EXPECT_TRUE(combo->isEditable());
   // The closed box has its natural height, not the list height.
   EXPECT_LT(combo->height(), 80);
+  auto* number = qobject_cast<QLineEdit*>(FindControl(&host, 5));
+  ASSERT_NE(number, nullptr);
+  QTest::keyClicks(number, "12a3-4");
+  EXPECT_EQ(number->text(), QStringLiteral("1234"));
 }
 
 }  // namespace
