@@ -115,9 +115,13 @@ CPshMain::CPshMain(const QPixmap& headerBitmap, QWidget* parent)
 }
 
 CPshMain::~CPshMain() {
-  // The help window goes with the sheet (the holder's unique_ptr); pages are
-  // children of the stack and go with it.
+  // The help window goes with the sheet. The pages go first, while the sheet
+  // is still whole, so that a page may still reach it while it is destroyed.
   help_.reset();
+  active_ = nullptr;
+  std::vector<CPspEx*> pages;
+  pages.swap(pages_);
+  for (CPspEx* page : pages) delete page;
 }
 
 void CPshMain::AddPage(CPspEx* page) {
