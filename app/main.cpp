@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QStringList>
 
+#include <clocale>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -46,6 +47,11 @@ int main(int argc, char** argv) {
   int toolkitArgc = static_cast<int>(toolkitArgs.size());
 
   QApplication app(toolkitArgc, toolkitArgv.data());
+  // The toolkit switched the C library to the user's locale. Text encoding
+  // follows it (the locale's encoding is the wizard's 8-bit code page), but
+  // numbers the core reads and writes (time scale, addresses, router fields)
+  // keep the C form whatever the user's language.
+  std::setlocale(LC_NUMERIC, "C");
   QApplication::setApplicationName(QStringLiteral("kelvane"));
   QApplication::setApplicationVersion(QStringLiteral(KELVANE_VERSION));
   // The desktop file name gives Wayland compositors our icon and menu entry.
