@@ -97,6 +97,7 @@ down() {
     fi
   done
   rm -rf "$state" "/etc/netns/$pc" "/etc/netns/$rt" "/etc/netns/$isp"
+  rmdir /etc/netns 2>/dev/null || true  # only when no other bed uses it
 }
 
 wait_for_log() {

@@ -16,6 +16,15 @@
 // exit, and on SIGINT/SIGTERM/SIGHUP/SIGSEGV/SIGABRT; beds left behind by a
 // killed run are removed when the next bed comes up.
 //
+// Typical use:
+//   NetnsBed bed;
+//   std::string why, error;
+//   if (!NetnsBed::CanRun(why)) GTEST_SKIP() << why;
+//   ASSERT_TRUE(bed.Up(error)) << error;
+//   bed.Exec(Role::kPc, {"ip", "addr", "add", "192.168.123.10/24", "dev", "lan0"});
+//   bed.Spawn(Role::kRouter, {bin + "/lmq-routersim", "--listen", "192.168.123.254"}, bed.TempDir() + "/sim.log");
+//   bed.RunInRole(Role::kPc, [&](std::string& report) { ...; return 0; }, report);
+//
 // Root only: CanRun() says why not otherwise, and the tests skip with that text.
 // Header only, so every test program can use it without a library of its own.
 #pragma once
