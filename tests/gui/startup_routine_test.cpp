@@ -84,7 +84,11 @@ class StartupRoutine : public ::testing::Test {
     }
   }
   void TearDown() override {
-    qputenv("XDG_RUNTIME_DIR", savedRuntime_);
+    if (savedRuntime_.isEmpty()) {
+      qunsetenv("XDG_RUNTIME_DIR");
+    } else {
+      qputenv("XDG_RUNTIME_DIR", savedRuntime_);
+    }
     SetModuleFolder(std::string());
     UnloadLanguageModule();
   }
