@@ -75,10 +75,8 @@ int CImageButton::SetIcon(const QIcon& in, const QIcon& out, QSize size, bool re
   icons_[1] = out;
   bitmaps_[0] = QPixmap();
   bitmaps_[1] = QPixmap();
-  if (size.isEmpty() && !in.isNull()) {
-    const QList<QSize> sizes = in.availableSizes();
-    size = sizes.isEmpty() ? QSize(32, 32) : sizes.last();
-  }
+  // Without a size the icon is drawn at the desktop's standard 32 pixels.
+  if (size.isEmpty() && !in.isNull()) size = in.actualSize(QSize(32, 32));
   iconSize_ = in.isNull() ? QSize() : size;
   Refresh(repaint);
   return kOk;

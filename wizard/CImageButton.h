@@ -34,7 +34,7 @@ class CImageButton : public QPushButton {
 
   // Pictures: the first, and an optional second one shown while the button is
   // neither hovered nor pressed (in check-box mode: not checked). The icon's
-  // size is `size` (the icon's largest rendering when empty).
+  // size is `size` (32 × 32 when empty).
   int SetIcon(const QIcon& in, const QIcon& out = QIcon(), QSize size = QSize(), bool repaint = true);
   int SetIcon(int iconIdIn, int iconIdOut = 0, QSize size = QSize(32, 32), bool repaint = true);
   // Bitmaps with their transparent colour (pixels of that colour are not drawn).

@@ -7,7 +7,6 @@
 #include <QScreen>
 #include <QSvgRenderer>
 
-#include <memory>
 
 namespace kelvane {
 
@@ -15,18 +14,23 @@ namespace {
 
 QString ArtPath(int id) { return QStringLiteral(":/art/%1.svg").arg(id); }
 
-// Renderers are kept: the same pictures are drawn on every page visit.
+// Renderers are kept for the life of the process (the same pictures are drawn
+// on every page visit) and deliberately never destroyed, so nothing of Qt runs
+// during static destruction after the application object is gone.
 QSvgRenderer* Renderer(int id) {
-  static QHash<int, std::shared_ptr<QSvgRenderer>> cache;
-  auto it = cache.find(id);
-  if (it != cache.end()) return it->get();
-  std::shared_ptr<QSvgRenderer> r;
+  static auto* cache = new QHash<int, QSvgRenderer*>();
+  auto it = cache->constFind(id);
+  if (it != cache->constEnd()) return it.value();
+  QSvgRenderer* r = nullptr;
   if (QFile::exists(ArtPath(id))) {
-    r = std::make_shared<QSvgRenderer>(ArtPath(id));
-    if (!r->isValid()) r.reset();
+    r = new QSvgRenderer(ArtPath(id));
+    if (!r->isValid()) {
+      delete r;
+      r = nullptr;
+    }
   }
-  cache.insert(id, r);
-  return r.get();
+  cache->insert(id, r);
+  return r;
 }
 
 qreal ScreenRatio() {
