@@ -423,6 +423,46 @@ TEST_F(HostNetworkNetns, SwitchWithoutAClientChangesNothing) {
   EXPECT_NE(addr.output.find("10.77.0.6/24"), std::string::npos) << "the static address stays: " << addr.output;
 }
 
+TEST_F(HostNetworkNetns, LeasesOfOtherClientsAndFixedAddressesAreNotTouched) {
+  // A lease-like address (finite lifetime) that no client of ours holds.
+  PcIp({"addr", "add", "192.168.123.60/24", "dev", "lan0", "valid_lft", "600", "preferred_lft", "600"});
+  std::string report;
+  const int code = bed_.RunInRole(Role::kPc, [&](std::string& out) {
+    LinuxHostNetwork net(Options());
+    std::ostringstream r;
+    HostAdapterInfo info;
+    net.GetHostNetworkInfo(info);
+    r << "dhcp=" << int(info.dhcpEnabled) << "\n";
+    r << "released=" << net.ReleaseAllAdapters() << "\nrenewed=" << net.RenewAllAdapters() << "\n";
+    out = r.str();
+    return 0;
+  }, report);
+  ASSERT_EQ(code, 0) << report;
+  auto v = ParseReport(report);
+  EXPECT_EQ(v["dhcp"], "1") << "a finite lifetime marks a lease";
+  EXPECT_EQ(v["released"], "0") << "no release can be claimed for a lease we cannot drive";
+  EXPECT_EQ(v["renewed"], "0");
+  testbed::ExecResult addr = bed_.Exec(Role::kPc, {"ip", "-4", "-o", "addr", "show", "dev", "lan0"});
+  EXPECT_NE(addr.output.find("192.168.123.60/24"), std::string::npos) << addr.output;
+  EXPECT_EQ(bed_.PidsIn(Role::kPc).size(), 0u) << "no DHCP client was started";
+
+  // A fixed address has no lease at all.
+  PcIp({"addr", "flush", "dev", "lan0"});
+  PcIp({"addr", "add", "192.168.123.61/24", "dev", "lan0"});
+  const int code2 = bed_.RunInRole(Role::kPc, [&](std::string& out) {
+    LinuxHostNetwork net(Options());
+    out = "released=" + std::to_string(net.ReleaseAllAdapters()) + "\nrenewed=" +
+          std::to_string(net.RenewAllAdapters()) + "\n";
+    return 0;
+  }, report);
+  ASSERT_EQ(code2, 0) << report;
+  v = ParseReport(report);
+  EXPECT_EQ(v["released"], "0");
+  EXPECT_EQ(v["renewed"], "0");
+  addr = bed_.Exec(Role::kPc, {"ip", "-4", "-o", "addr", "show", "dev", "lan0"});
+  EXPECT_NE(addr.output.find("192.168.123.61/24"), std::string::npos) << addr.output;
+}
+
 TEST(NetnsBedWithoutDhcp, SwitchGivesUpAfterTwentyLooks) {
   std::string why;
   if (!NetnsBed::CanRun(why)) GTEST_SKIP() << why;

@@ -69,6 +69,8 @@ long PidFrom(const std::string& pidFile) {
   return pid > 1 ? pid : 0;
 }
 
+std::string IfupdownPidFile(const std::string& interfaceName) { return "/run/dhclient." + interfaceName + ".pid"; }
+
 bool FileExists(const std::string& path) {
   struct stat st {};
   return stat(path.c_str(), &st) == 0;
@@ -173,6 +175,7 @@ std::string LinuxHostNetwork::DhcpClientFor(const std::string& interfaceName) {
 }
 
 bool LinuxHostNetwork::DhcpClientKnows(const std::string& interfaceName) {
+  if (PidAlive(IfupdownPidFile(interfaceName))) return true;
   for (const std::string& client : options_.dhcpClients) {
     const std::string base = BaseName(client);
     if (PidAlive(StatePath(base, interfaceName, "pid")) || FileExists(StatePath(base, interfaceName, "leases")))
@@ -190,6 +193,17 @@ std::string LinuxHostNetwork::DhcpServerFromLease(const std::string& interfaceNa
   return {};
 }
 
+void LinuxHostNetwork::DhclientFiles(const std::string& interfaceName, std::string& pidFile,
+                                     std::string& leaseFile) {
+  pidFile = StatePath("dhclient", interfaceName, "pid");
+  leaseFile = StatePath("dhclient", interfaceName, "leases");
+  // An interface brought up by ifupdown has its client's files elsewhere.
+  if (!PidAlive(pidFile) && !FileExists(leaseFile) && PidAlive(IfupdownPidFile(interfaceName))) {
+    pidFile = IfupdownPidFile(interfaceName);
+    leaseFile = "/var/lib/dhcp/dhclient." + interfaceName + ".leases";
+  }
+}
+
 bool LinuxHostNetwork::StartDhcpClient(const std::string& client, const std::string& interfaceName,
                                        bool wait) {
   if (!EnsureStateDir()) return false;
@@ -197,14 +211,15 @@ bool LinuxHostNetwork::StartDhcpClient(const std::string& client, const std::str
   const std::string pidFile = StatePath(base, interfaceName, "pid");
   ProgramResult result;
   if (base == "dhclient") {
-    const std::string leaseFile = StatePath(base, interfaceName, "leases");
+    std::string dhclientPid, leaseFile;
+    DhclientFiles(interfaceName, dhclientPid, leaseFile);
     // A client already serving the interface is stopped first (keeping its lease).
-    if (PidAlive(pidFile))
-      RunProgram({client, "-4", "-x", "-pf", pidFile, "-lf", leaseFile, interfaceName},
+    if (PidAlive(dhclientPid))
+      RunProgram({client, "-4", "-x", "-pf", dhclientPid, "-lf", leaseFile, interfaceName},
                  options_.programTimeoutMs, result);
     // -nw: return at once and keep trying in the background; -1: one try, and
     // come back when it got a lease or gave up.
-    return RunProgram({client, "-4", wait ? "-1" : "-nw", "-pf", pidFile, "-lf", leaseFile, interfaceName},
+    return RunProgram({client, "-4", wait ? "-1" : "-nw", "-pf", dhclientPid, "-lf", leaseFile, interfaceName},
                       wait ? options_.leaseTimeoutMs : options_.programTimeoutMs, result);
   }
   if (base == "udhcpc") {
@@ -228,14 +243,9 @@ bool LinuxHostNetwork::StopDhcpClient(const std::string& client, const std::stri
   const std::string pidFile = StatePath(base, interfaceName, "pid");
   ProgramResult result;
   if (base == "dhclient") {
-    std::string leaseFile = StatePath(base, interfaceName, "leases");
-    std::string usedPid = pidFile;
-    // An interface brought up by ifupdown has its client's files elsewhere.
-    if (!PidAlive(pidFile) && !FileExists(leaseFile) && PidAlive("/run/dhclient." + interfaceName + ".pid")) {
-      usedPid = "/run/dhclient." + interfaceName + ".pid";
-      leaseFile = "/var/lib/dhcp/dhclient." + interfaceName + ".leases";
-    }
-    return RunProgram({client, "-4", release ? "-r" : "-x", "-pf", usedPid, "-lf", leaseFile, interfaceName},
+    std::string dhclientPid, leaseFile;
+    DhclientFiles(interfaceName, dhclientPid, leaseFile);
+    return RunProgram({client, "-4", release ? "-r" : "-x", "-pf", dhclientPid, "-lf", leaseFile, interfaceName},
                       options_.programTimeoutMs, result);
   }
   if (base == "udhcpc") {
@@ -394,6 +404,9 @@ bool LinuxHostNetwork::RenewInterface(const std::string& interfaceName) {
                         options_.leaseTimeoutMs, result);
     }
   }
+  // A lease held by a client we cannot drive (systemd-networkd, say) is not
+  // ours to renew: answer false rather than start a second client beside it.
+  if (!DhcpClientKnows(interfaceName)) return false;
   const std::string client = DhcpClientFor(interfaceName);
   return !client.empty() && StartDhcpClient(client, interfaceName, true);
 }
@@ -410,6 +423,9 @@ bool LinuxHostNetwork::ReleaseInterface(const std::string& interfaceName) {
       return RunProgram({options_.nmcli, "device", "disconnect", interfaceName}, options_.programTimeoutMs, result);
     }
   }
+  // Releasing through a client that holds no lease would report a release
+  // that never happened.
+  if (!DhcpClientKnows(interfaceName)) return false;
   const std::string client = DhcpClientFor(interfaceName);
   return !client.empty() && StopDhcpClient(client, interfaceName, true);
 }

@@ -70,7 +70,10 @@ class LinuxHostNetwork : public HostNetwork {
   std::string DhcpClientFor(const std::string& interfaceName);
   bool StartDhcpClient(const std::string& client, const std::string& interfaceName, bool wait);
   bool StopDhcpClient(const std::string& client, const std::string& interfaceName, bool release);
+  // Whether a DHCP client we can drive serves (or served) the interface: our
+  // own pid or lease file, or ifupdown's running dhclient.
   bool DhcpClientKnows(const std::string& interfaceName);
+  void DhclientFiles(const std::string& interfaceName, std::string& pidFile, std::string& leaseFile);
   std::string DhcpServerFromLease(const std::string& interfaceName);
   std::string StatePath(const std::string& client, const std::string& interfaceName,
                         const std::string& suffix);
