@@ -93,8 +93,11 @@ class HostNetwork {
   virtual bool ResolveHostName(const std::string& name, std::string& dottedAddress);
 
   // Dial-up accounts: copy the first entry of the kind among the first ten
-  // phonebook entries into the state's settings record. See the .cpp for
-  // exactly which fields are cleared when.
+  // phonebook entries into the state's settings record (never a password).
+  // An empty or unreadable phonebook changes nothing. PPPoE: any entries at
+  // all clear user and service name before the search. PPTP/L2TP: only when
+  // an entry of the kind exists are the user name cleared and the address set
+  // to 0.0.0.0, then the entry's client address, server and user name taken.
   virtual bool FindPcPppoeAccount(WizardState& state = WizardState::Instance());
   virtual bool FindPcPptpAccount(WizardState& state = WizardState::Instance());
   virtual bool FindPcL2tpAccount(WizardState& state = WizardState::Instance());
