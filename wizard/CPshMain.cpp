@@ -81,7 +81,6 @@ QString WithoutMnemonics(const QString& text) {
 
 CPshMain::CPshMain(const QPixmap& headerBitmap, QWidget* parent)
     : QDialog(parent), headerBitmap_(headerBitmap) {
-  WizardState& state = WizardState::Instance();
   if (headerBitmap_.isNull()) headerBitmap_ = LoadBitmapResource(kBitmapHeader);
   setObjectName(QStringLiteral("CPshMain"));
   setFont(DialogFont());
@@ -96,7 +95,7 @@ CPshMain::CPshMain(const QPixmap& headerBitmap, QWidget* parent)
   // Advanced menu page (template 4021, page code 11).
   // Connectivity check page (template 4006, page code 20).
   // Wireless LAN page (template 4015, page code 21), only when the router has
-  // a wireless part:  if (state.wirelessPresent) AddPage(...);
+  // a wireless part:  if (WizardState::Instance().wirelessPresent) AddPage(...);
   // WAN detection page (template 4007, page code 22).
   // WAN type selection page (template 4008, page code 23).
   // Dynamic IP, static IP, PPPoE, PPTP, L2TP, BigPond and Telia pages
@@ -104,7 +103,6 @@ CPshMain::CPshMain(const QPixmap& headerBitmap, QWidget* parent)
   // Store settings page (template 4016, page code 40).
   // WAN test page (template 4017, page code 50).
   // Finish page (template 8007, page code 60).
-  (void)state;
 
   LayoutFrame();
   // As in the wizard frame, the first page is made (and initialised) before
