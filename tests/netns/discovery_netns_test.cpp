@@ -1,0 +1,129 @@
+// The two LAN broadcasts as they really travel: from the PC's namespace, with
+// the default limited-broadcast destination and ports 67/68, to the emulated
+// router in its own namespace. Linux refuses a limited broadcast without a
+// route, so this also proves the per-interface sending.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "net/DiscoveryProbe.h"
+#include "net/HttpClient.h"
+#include "net/Wait.h"
+#include "netns/NetnsBed.h"
+
+namespace kelvane {
+namespace {
+
+using testbed::NetnsBed;
+using testbed::Role;
+
+std::string SimPath() {
+  const char* dir = std::getenv("KELVANE_BIN_DIR");
+  const std::string path = std::string(dir ? dir : "") + "/lmq-routersim";
+  return access(path.c_str(), X_OK) == 0 ? path : std::string();
+}
+
+class DiscoveryNetns : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string why;
+    if (!NetnsBed::CanRun(why)) GTEST_SKIP() << why;
+    sim_ = SimPath();
+    if (sim_.empty()) GTEST_SKIP() << "lmq-routersim is not built (KELVANE_BIN_DIR)";
+    std::string error;
+    ASSERT_TRUE(bed_.Up(error)) << error;
+  }
+
+  void StartRouter(std::vector<std::string> extra = {}) {
+    std::vector<std::string> argv = {sim_, "--listen", "192.168.123.254"};
+    argv.insert(argv.end(), extra.begin(), extra.end());
+    ASSERT_GT(bed_.Spawn(Role::kRouter, argv, bed_.TempDir() + "/sim.log"), 0);
+    // Ready when its web server answers inside the router's namespace.
+    std::string report;
+    const int ready = bed_.RunInRole(
+        Role::kRouter,
+        [](std::string&) {
+          std::string page;
+          return WaitUntil(5000, [&] { return HttpGet("127.0.0.1:80/zero.htm", page, 1) ||
+                                              HttpGet("192.168.123.254/zero.htm", page, 1); })
+                     ? 0
+                     : 1;
+        },
+        report);
+    ASSERT_EQ(ready, 0) << "the emulated router did not come up";
+  }
+
+  NetnsBed bed_;
+  std::string sim_;
+};
+
+TEST_F(DiscoveryNetns, PcWithoutAnAddressFindsTheRouter) {
+  StartRouter();
+  std::string report;
+  const int rc = bed_.RunInRole(
+      Role::kPc,
+      [](std::string& out) {
+        std::uint32_t address = 0;
+        std::string text;
+        ProbeError error = ProbeError::kNone;
+        const bool found = FindRouterByBroadcast(address, text, kProbeBroadcastAddress, kProbeServerPort,
+                                                 kProbeClientPort, &error);
+        out = text + " " + ProbeErrorText(error);
+        return found && text == "192.168.123.254" ? 0 : 1;
+      },
+      report);
+  EXPECT_EQ(rc, 0) << report;
+}
+
+TEST_F(DiscoveryNetns, PcWithAnAddressFindsTheRouterAndNothingAnswersWithoutIt) {
+  ASSERT_EQ(bed_.Exec(Role::kPc, {"ip", "addr", "add", "192.168.123.40/24", "dev", "lan0"}).exitCode, 0);
+  std::string report;
+  // No router yet: false after the 2-second wait.
+  int rc = bed_.RunInRole(
+      Role::kPc,
+      [](std::string& out) {
+        std::uint32_t address = 0;
+        std::string text;
+        const std::uint64_t start = SteadyMs();
+        const bool found = FindRouterByBroadcast(address, text);
+        const std::uint64_t elapsed = SteadyMs() - start;
+        out = "found=" + std::to_string(found) + " after " + std::to_string(elapsed) + " ms";
+        return !found && text.empty() && elapsed >= 1900 && elapsed < 3500 ? 0 : 1;
+      },
+      report);
+  EXPECT_EQ(rc, 0) << report;
+
+  StartRouter();
+  rc = bed_.RunInRole(
+      Role::kPc,
+      [](std::string& out) {
+        std::uint32_t address = 0;
+        std::string text;
+        const bool found = FindRouterByBroadcast(address, text);
+        out = text;
+        // The value is in network order: its first byte is the first octet.
+        const auto* b = reinterpret_cast<const unsigned char*>(&address);
+        return found && text == "192.168.123.254" && b[0] == 192 && b[3] == 254 ? 0 : 1;
+      },
+      report);
+  EXPECT_EQ(rc, 0) << report;
+}
+
+TEST_F(DiscoveryNetns, DhcpPresenceProbeIsAnsweredByTheRouter) {
+  StartRouter({"--answer-dhcp"});
+  std::string report;
+  const int rc = bed_.RunInRole(
+      Role::kPc,
+      [](std::string& out) {
+        bool answered = false;
+        const bool sent = DetectDhcpServer(answered);
+        out = "sent=" + std::to_string(sent) + " answered=" + std::to_string(answered);
+        return sent && answered ? 0 : 1;
+      },
+      report);
+  EXPECT_EQ(rc, 0) << report;
+}
+
+}  // namespace
+}  // namespace kelvane
