@@ -26,4 +26,16 @@ bool BoxChecked(std::string_view page, std::string_view key, bool& found) {
   return found && ContainsNoCase(value, "CHECKED");
 }
 
+std::string KeptConnectionBoxes(std::string_view page) {
+  bool df00Found = false, df01Found = false;
+  const bool df00 = BoxChecked(page, " DF00=", df00Found);
+  const bool df01 = BoxChecked(page, " DF01=", df01Found);
+  if (!df00Found) return "";
+  std::string s = "&DF00=";
+  s += BoxValue(df00);
+  s += "&DF01=";
+  s += BoxValue(df01);
+  return s;
+}
+
 }  // namespace kelvane

@@ -26,5 +26,9 @@ bool RouterSendCommand(const WizardState& state, const std::string& url,
 bool BoxChecked(std::string_view page, std::string_view key, bool& found);
 // "o" for a checked box, "x" for a clear one.
 inline const char* BoxValue(bool checked) { return checked ? "o" : "x"; }
+// "&DF00=o|x&DF01=o|x" as the settings form `page` shows its two connection
+// boxes, or nothing when it has no DF00 box, so that a write through the same
+// form keeps them as they are.
+std::string KeptConnectionBoxes(std::string_view page);
 
 }  // namespace kelvane

@@ -21,20 +21,6 @@ std::string ConnectionBoxes(std::int32_t optionState) {
   return s;
 }
 
-// "&DF00=..&DF01=.." as read from the form, or nothing when the form has no
-// DF00 box, so that a write keeps the boxes as they are.
-std::string KeepBoxes(const std::string& page) {
-  bool df00Found = false, df01Found = false;
-  const bool df00 = BoxChecked(page, " DF00=", df00Found);
-  const bool df01 = BoxChecked(page, " DF01=", df01Found);
-  if (!df00Found) return "";
-  std::string s = "&DF00=";
-  s += BoxValue(df00);
-  s += "&DF01=";
-  s += BoxValue(df01);
-  return s;
-}
-
 // Option state from the form: 1 when DF00 is checked; with `manual`, 2 when
 // DF01 is checked; else 0.
 std::int32_t ReadOptionState(const std::string& page, bool manual) {
@@ -220,7 +206,7 @@ bool SetWanMacAddress(const std::string& mac, const WizardState& state) {
   std::string page;
   if (!RouterReadPage(state, "/prim.htm", page)) return false;
   std::string url = RouterUrl(state, "/cgi-bin/prim?rc=@&rd=zero&En=" + Plain(mac) + "&ai=0");
-  url += KeepBoxes(page);
+  url += KeptConnectionBoxes(page);
   return RouterSendCommand(state, url);
 }
 

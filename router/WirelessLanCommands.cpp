@@ -56,17 +56,9 @@ bool SetWirelessSettings(std::string_view ssid, std::string_view key, WizardStat
 bool SetLanAddress(const std::string& address, const WizardState& state) {
   std::string page;
   if (!RouterReadPage(state, "/prim.htm", page)) return false;
-  bool df00Found = false, df01Found = false;
-  const bool df00 = BoxChecked(page, " DF00=", df00Found);
-  const bool df01 = BoxChecked(page, " DF01=", df01Found);
   // A valid address is unchanged by escaping; an unchecked one cannot add fields.
   std::string url = RouterUrl(state, "/cgi-bin/prim?rc=@&rd=zero&LI=" + UrlEncode(address) + "&ai=0");
-  if (df00Found) {
-    url += "&DF00=";
-    url += BoxValue(df00);
-    url += "&DF01=";
-    url += BoxValue(df01);
-  }
+  url += KeptConnectionBoxes(page);
   return RouterSendCommand(state, url);
 }
 
