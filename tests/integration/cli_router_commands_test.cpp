@@ -111,10 +111,6 @@ class CliTest : public testing::RouterSimTest {
     if (!lines.empty() && lines.front() == Get("/")) lines.erase(lines.begin());
     return lines;
   }
-  template <class F>
-  void Router(F f) {
-    sim_->WithState([&](RouterSimState& s) { f(s); });
-  }
 };
 
 TEST_F(CliTest, ReadCommandsPrintTheRouterState) {

@@ -10,22 +10,10 @@
 namespace kelvane {
 namespace {
 
-using routersim::PageLayout;
 using routersim::RouterSimState;
 using routersim::WanService;
 
-class RouterReadersTest : public testing::RouterSimTest, public ::testing::WithParamInterface<PageLayout> {
- protected:
-  void SetUp() override {
-    routersim::RouterSimOptions options;
-    options.layout = GetParam();
-    StartRouter(options);
-  }
-  template <class F>
-  void Router(F f) {
-    sim_->WithState([&](RouterSimState& s) { f(s); });
-  }
-};
+class RouterReadersTest : public testing::LayoutRouterSimTest {};
 
 TEST_P(RouterReadersTest, WirelessStatusMapsEverySecurityCode) {
   struct Case {
@@ -185,11 +173,7 @@ TEST_P(RouterReadersTest, ReadersFailWhenTheRouterRefuses) {
   EXPECT_EQ(link, 7);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothLayouts, RouterReadersTest,
-                         ::testing::Values(PageLayout::kClassic, PageLayout::kCompact),
-                         [](const ::testing::TestParamInfo<PageLayout>& info) {
-                           return info.param == PageLayout::kClassic ? "Classic" : "Compact";
-                         });
+KELVANE_INSTANTIATE_BOTH_LAYOUTS(RouterReadersTest);
 
 // Pages the emulator never serves.
 class CannedPageTest : public ::testing::Test {

@@ -41,6 +41,11 @@ class RouterSimTest : public ::testing::Test {
   void SetFlavour(routersim::LoginFlavour flavour) {
     sim_->WithState([&](routersim::RouterSimState& s) { s.flavour = flavour; });
   }
+  // Runs `f` on the emulated router's state (to set it up or inspect it).
+  template <class F>
+  void Router(F f) {
+    sim_->WithState([&](routersim::RouterSimState& s) { f(s); });
+  }
 
   // Request lines received, with the router address prefix removed from none:
   // the log holds "GET <path> HTTP/1.0" exactly as sent.
@@ -54,6 +59,24 @@ class RouterSimTest : public ::testing::Test {
   std::unique_ptr<routersim::RouterSim> sim_;
   WizardState state_;
 };
+
+// The same tests against each page layout of the emulator: the readers depend
+// on markers only, never on the layout around them.
+class LayoutRouterSimTest : public RouterSimTest, public ::testing::WithParamInterface<routersim::PageLayout> {
+ protected:
+  void SetUp() override {
+    routersim::RouterSimOptions options;
+    options.layout = GetParam();
+    StartRouter(options);
+  }
+};
+
+#define KELVANE_INSTANTIATE_BOTH_LAYOUTS(Suite)                                                          \
+  INSTANTIATE_TEST_SUITE_P(BothLayouts, Suite,                                                           \
+                           ::testing::Values(routersim::PageLayout::kClassic, routersim::PageLayout::kCompact), \
+                           [](const ::testing::TestParamInfo<routersim::PageLayout>& info) {             \
+                             return info.param == routersim::PageLayout::kClassic ? "Classic" : "Compact"; \
+                           })
 
 // A tiny web server that answers every request with what `handler` makes of
 // its head (request line and headers): canned pages for the readers and

@@ -9,20 +9,10 @@
 namespace kelvane {
 namespace {
 
-using routersim::PageLayout;
 using routersim::RouterSimState;
 
-class WanCommandsTest : public testing::RouterSimTest, public ::testing::WithParamInterface<PageLayout> {
+class WanCommandsTest : public testing::LayoutRouterSimTest {
  protected:
-  void SetUp() override {
-    routersim::RouterSimOptions options;
-    options.layout = GetParam();
-    StartRouter(options);
-  }
-  template <class F>
-  void Router(F f) {
-    sim_->WithState([&](RouterSimState& s) { f(s); });
-  }
   const routersim::WanForm& Form(const RouterSimState& s, const char* wt) { return s.forms.at(wt); }
 };
 
@@ -225,11 +215,7 @@ TEST_P(WanCommandsTest, CommandRefusedByLoginFails) {
   EXPECT_FALSE(ApplyStaticWan(state_));
 }
 
-INSTANTIATE_TEST_SUITE_P(BothLayouts, WanCommandsTest,
-                         ::testing::Values(PageLayout::kClassic, PageLayout::kCompact),
-                         [](const ::testing::TestParamInfo<PageLayout>& info) {
-                           return info.param == PageLayout::kClassic ? "Classic" : "Compact";
-                         });
+KELVANE_INSTANTIATE_BOTH_LAYOUTS(WanCommandsTest);
 
 // An IM0 field without quotes ends at the blank after it.
 TEST(WanCommandsCannedTest, UnquotedIm0IsEchoedUpToTheBlank) {

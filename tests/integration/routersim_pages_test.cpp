@@ -11,16 +11,10 @@
 namespace kelvane {
 namespace {
 
-using routersim::PageLayout;
 using routersim::RouterSimState;
 
-class PagesTest : public testing::RouterSimTest, public ::testing::WithParamInterface<PageLayout> {
+class PagesTest : public testing::LayoutRouterSimTest {
  protected:
-  void SetUp() override {
-    routersim::RouterSimOptions options;
-    options.layout = GetParam();
-    StartRouter(options);
-  }
   std::string Page(const std::string& path) {
     std::string page;
     EXPECT_TRUE(HttpGetAuth(sim_->Address() + path, "kwzpo", "kwzpo", page, 5)) << path;
@@ -135,10 +129,7 @@ TEST_P(PagesTest, FrontPagesOfTheThreeFlavours) {
   EXPECT_TRUE(IsHttpStatus(page, 401));
 }
 
-INSTANTIATE_TEST_SUITE_P(BothLayouts, PagesTest, ::testing::Values(PageLayout::kClassic, PageLayout::kCompact),
-                         [](const ::testing::TestParamInfo<PageLayout>& info) {
-                           return info.param == PageLayout::kClassic ? "Classic" : "Compact";
-                         });
+KELVANE_INSTANTIATE_BOTH_LAYOUTS(PagesTest);
 
 }  // namespace
 }  // namespace kelvane
