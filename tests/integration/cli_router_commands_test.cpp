@@ -277,7 +277,8 @@ TEST_F(CliTest, LanDomainMacAndMaintenance) {
     for (const std::string& q : c.requests) expected.push_back(Get(q));
     EXPECT_EQ(CommandLines(), expected) << c.args[0];
   }
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  // The LAN address is applied when the restart is over.
+  ASSERT_TRUE(testing::WaitUntil([&] { return !sim_->OffAir(); }));
   RouterSimState s = sim_->StateCopy();
   EXPECT_EQ(s.lanAddress, "192.168.9.1");
   EXPECT_EQ(s.domainName, "my home");

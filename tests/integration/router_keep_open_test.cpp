@@ -37,8 +37,9 @@ TEST_F(KeepOpenTest, ReadCycleAndStoreNeverWaitForATimeout) {
   EXPECT_TRUE(SetWirelessSettings(state_.WirelessSettings.ssid.view(), state_.WirelessSettings.key.view(), state_));
   EXPECT_TRUE(ApplyWanSettings(kWanPppoe, state_));
   EXPECT_EQ(sim_->RequestLog().size(), 8u);
-  // Eight requests; one waited-out time-out alone would be 10 s.
-  EXPECT_LT(SteadyMs() - start, 2000u);
+  // Eight requests; one waited-out time-out alone would be 10 s, so the bound
+  // leaves a loaded machine and the sanitizer build room.
+  EXPECT_LT(SteadyMs() - start, 5000u);
   EXPECT_EQ(ssid, "LMQ-5812");
 }
 

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -21,6 +22,19 @@
 #include "wizard/state/WizardState.h"
 
 namespace kelvane::testing {
+
+// Polls `condition` until it holds or `ms` have passed. Tests wait on what
+// they need rather than for a fixed pause, so a loaded machine or the
+// sanitizer build gets room and a fast machine loses no time.
+template <class F>
+bool WaitUntil(F condition, int ms = 10000) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
+}
 
 class RouterSimTest : public ::testing::Test {
  protected:

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
 
 #include "router/RouterRequest.h"
 #include "router/StatusReaders.h"
@@ -120,7 +119,7 @@ TEST_F(WirelessLanTest, LanAddressKeepsTheBoxesAndWaitsForTheRestart) {
   EXPECT_TRUE(sim_->OffAir());
   std::string page;
   EXPECT_FALSE(RouterReadPage(state_, "/prim.htm", page));
-  std::this_thread::sleep_for(std::chrono::milliseconds(1600));
+  ASSERT_TRUE(testing::WaitUntil([&] { return !sim_->OffAir(); }));
   EXPECT_TRUE(RouterReadPage(state_, "/prim.htm", page));
   s = sim_->StateCopy();
   EXPECT_EQ(s.lanAddress, "192.168.7.2");
@@ -163,7 +162,6 @@ TEST_F(WirelessLanTest, RestartThatNeverReturns) {
   faults.restartNeverReturns = true;
   sim_->SetFaults(faults);
   ASSERT_TRUE(RebootRouter(state_));
-  std::this_thread::sleep_for(std::chrono::milliseconds(250));
   std::string page;
   EXPECT_FALSE(RouterReadPage(state_, "/zero.htm", page));
   EXPECT_TRUE(sim_->OffAir());

@@ -9,9 +9,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstring>
-#include <thread>
 
 #include "router_test_fixture.h"
 #include "tools/routersim/RouterSim.h"
@@ -122,12 +120,12 @@ TEST_F(EmulatorTest, BasicFlavourChallengesEveryRequest) {
 
 TEST_F(EmulatorTest, WanComesUpAfterTheDelay) {
   sim_->WithState([](RouterSimState& s) {
-    s.wanUpDelayMs = 1000;
+    s.wanUpDelayMs = 1500;
     s.RestartWanLink(SimNowMs());
   });
   EXPECT_NE(Exchange(sim_->HttpPort(), Request("/zero.htm?rc=&rf=0020"), 2000).find("Gateway=0.0.0.0<BR>"),
             std::string::npos);
-  std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+  ASSERT_TRUE(testing::WaitUntil([&] { return sim_->StateCopy().WanUp(SimNowMs()); }));
   EXPECT_NE(Exchange(sim_->HttpPort(), Request("/zero.htm?rc=&rf=0020"), 2000).find("Gateway=10.64.0.1<BR>"),
             std::string::npos);
   // A WAN refresh starts the bring-up again.
@@ -179,7 +177,7 @@ TEST_F(EmulatorTest, RestartTakesTheRouterOffTheAir) {
   bool closed = false;
   EXPECT_EQ(Exchange(sim_->HttpPort(), Request("/zero.htm"), 500, &closed), "");
   EXPECT_TRUE(closed);
-  std::this_thread::sleep_for(std::chrono::milliseconds(1600));
+  ASSERT_TRUE(testing::WaitUntil([&] { return !sim_->OffAir(); }));
   EXPECT_NE(Exchange(sim_->HttpPort(), Request("/zero.htm"), 2000).find("200 OK"), std::string::npos);
 }
 
@@ -201,7 +199,7 @@ TEST_F(EmulatorTest, FaultSwitches) {
   f = {};
   f.keepOpen = true;
   sim_->SetFaults(f);
-  const std::string open = Exchange(sim_->HttpPort(), Request("/zero.htm"), 300, &closed);
+  const std::string open = Exchange(sim_->HttpPort(), Request("/zero.htm"), 1000, &closed);
   EXPECT_NE(open.find("</HTML>"), std::string::npos);
   EXPECT_FALSE(closed);
 
@@ -300,6 +298,7 @@ TEST_F(ResponderTest, AnswersOnlyTheDiscoveryDatagram) {
   dhcp[240] = 53, dhcp[241] = 1, dhcp[242] = 1, dhcp[243] = 255;
   Send(dhcp);
   EXPECT_EQ(Reply(200), -1);
+  EXPECT_TRUE(testing::WaitUntil([&] { return sim_->DatagramLog().size() >= 5; }));
   EXPECT_EQ(sim_->DatagramLog().size(), 5u);
 }
 
@@ -308,7 +307,7 @@ TEST_F(ResponderTest, SilentWhileRestarting) {
   Exchange(sim_->HttpPort(), Request("/cgi-bin/rebo?"), 2000);
   Send(Discovery());
   EXPECT_EQ(Reply(100), -1);
-  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  ASSERT_TRUE(testing::WaitUntil([&] { return !sim_->OffAir(); }));
   Send(Discovery());
   EXPECT_EQ(Reply(1000), 548);
 }
