@@ -81,18 +81,6 @@ CliResult RunCli(const std::vector<std::string>& args) {
   return result;
 }
 
-std::uint16_t FreeUdpPort() {
-  const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  socklen_t len = sizeof a;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-  close(fd);
-  return ntohs(a.sin_port);
-}
-
 class CliTest : public testing::RouterSimTest {
  protected:
   void SetUp() override {
@@ -331,7 +319,7 @@ TEST_F(CliTest, LoginFlavoursAndFailures) {
 }
 
 TEST_F(CliTest, DiscoveryOnLoopback) {
-  const std::uint16_t clientPort = FreeUdpPort();
+  const std::uint16_t clientPort = testing::FreeLoopbackPort(SOCK_DGRAM);
   routersim::RouterSimOptions options;
   options.udpEnabled = true;
   options.replyAddress = "127.0.0.1";

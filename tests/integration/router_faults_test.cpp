@@ -3,9 +3,6 @@
 // after a failed read, and never crash or hang.
 #include <gtest/gtest.h>
 
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <memory>
 
 #include "net/Wait.h"
@@ -23,19 +20,6 @@ namespace {
 const std::string kFullPage =
     "<script>var CSKM0='0';</script>SSID=Den<BR>Channel=6<BR>Prechare Key=k<BR>"
     "<script>A-String D=USA;C=7FF;</script>\n";
-
-// A port on loopback that nobody listens on.
-std::uint16_t ClosedPort() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  socklen_t len = sizeof a;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-  close(fd);
-  return ntohs(a.sin_port);
-}
 
 TEST(RouterFaultsTest, MisbehavingRouterFailsFastAndWritesNothing) {
   struct Case {
@@ -62,7 +46,7 @@ TEST(RouterFaultsTest, MisbehavingRouterFailsFastAndWritesNothing) {
     WizardState state;
     ResetRouterDefaults(state);
     if (name == "refused connection") {
-      state.routerAddress = "127.0.0.1:" + std::to_string(ClosedPort());
+      state.routerAddress = "127.0.0.1:" + std::to_string(testing::FreeLoopbackPort(SOCK_STREAM));
     } else {
       std::string answer = c.answer;
       server = std::make_unique<testing::CannedServer>([answer, &loopAddress](const std::string&) {

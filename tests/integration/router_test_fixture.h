@@ -36,6 +36,20 @@ bool WaitUntil(F condition, int ms = 10000) {
   return true;
 }
 
+// A loopback port of `socketType` (SOCK_STREAM or SOCK_DGRAM) that was free a
+// moment ago: nobody listens there unless a test binds it.
+inline std::uint16_t FreeLoopbackPort(int socketType) {
+  const int fd = socket(AF_INET, socketType, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  socklen_t len = sizeof a;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+  close(fd);
+  return ntohs(a.sin_port);
+}
+
 class RouterSimTest : public ::testing::Test {
  protected:
   void StartRouter(routersim::RouterSimOptions options = {}) {
