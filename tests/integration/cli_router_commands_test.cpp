@@ -358,14 +358,21 @@ TEST_F(CliTest, HelpAndUsage) {
     EXPECT_EQ(h.status, 0) << name;
     EXPECT_EQ(h.out.rfind("usage: kelvane-cli " + std::string(name), 0), 0u) << name << ": " << h.out;
   }
-  r = RunCli({"frobnicate"});
+  r = RunCli({});  // prints the usage
   EXPECT_EQ(r.status, 2);
-  r = RunCli({});
-  EXPECT_EQ(r.status, 2);
-  r = RunCli({"--router", "not-an-address", "reboot"});
-  EXPECT_EQ(r.status, 2);
-  r = Run({"read", "everything"});
-  EXPECT_EQ(r.status, 2);
+  // Usage errors: status 2 and one plain line, before anything is sent.
+  const std::vector<std::vector<std::string>> usage = {
+      {"frobnicate"},
+      {"--router", "not-an-address", "reboot"},
+      // Longer than the router address field: cut, it would name another port.
+      {"--router", "127.100.100.100:" + std::to_string(sim_->HttpPort()), "reboot"},
+      {"--router", sim_->Address(), "read", "everything"},
+  };
+  for (const auto& args : usage) {
+    r = RunCli(args);
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  }
   EXPECT_TRUE(Lines().empty());
 }
 

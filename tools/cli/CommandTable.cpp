@@ -213,6 +213,12 @@ int RunCli(const std::vector<std::string>& args, CommandTable& table, WizardStat
       bool hasPort = false;
       if (!value(v)) return context.Usage("--router needs ADDRESS[:PORT]");
       if (!ParseEndpoint(v, address, port, hasPort)) return context.Usage("--router takes a dotted address and an optional port, not " + v);
+      // The router address field holds 16 characters; a longer text would be
+      // cut and the requests would go to another port.
+      if (v.size() > AddressText::kMaxLength) {
+        return context.Usage("--router " + v + " is longer than the " + std::to_string(AddressText::kMaxLength) +
+                             " characters a router address holds");
+      }
       context.routerOption = v;
     } else if (a == "--user") {
       if (!value(user)) return context.Usage("--user needs a value");
