@@ -64,13 +64,19 @@ void RedactQuerySecrets(std::string& text) {
   std::size_t at = 0;
   while ((at = text.find_first_of("?&", at)) != std::string::npos) {
     const std::size_t nameAt = at + 1;
-    const std::size_t equals = text.find('=', nameAt);
+    // A parameter without a value ends at the next separator; the search goes
+    // on from there so that a secret after it is still found.
+    const std::size_t equals = text.find_first_of("=&? \r\n", nameAt);
     if (equals == std::string::npos) return;
+    if (text[equals] != '=') {
+      at = equals;
+      continue;
+    }
     std::size_t valueEnd = equals + 1;
     while (valueEnd < text.size() && text[valueEnd] != '&' && text[valueEnd] != ' ' && !IsLineEnd(text[valueEnd]))
       ++valueEnd;
     const std::string_view name(text.data() + nameAt, equals - nameAt);
-    if (name.find_first_of("&? ") == std::string_view::npos && IsSecretParameter(name)) {
+    if (IsSecretParameter(name)) {
       text.replace(equals + 1, valueEnd - equals - 1, kRedacted);
       valueEnd = equals + 1 + sizeof(kRedacted) - 1;
     }

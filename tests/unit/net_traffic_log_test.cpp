@@ -24,6 +24,9 @@ TEST(RedactCredentials, HidesAuthorizationValuesUserInfoAndPasswordParameters) {
        "GET /cgi-bin/pass?rc=@&PA=<redacted>&Pa=<redacted>&P1=<redacted>&rd=atbox HTTP/1.0"},
       {"GET /cgi-bin/want?password=x HTTP/1.0", "GET /cgi-bin/want?password=<redacted> HTTP/1.0"},
       {"GET /zero.htm?rf=0004 HTTP/1.0", "GET /zero.htm?rf=0004 HTTP/1.0"},
+      // A parameter without a value must not hide the secret after it.
+      {"GET /cgi-bin/logi?rc&PS=kwzpo HTTP/1.0", "GET /cgi-bin/logi?rc&PS=<redacted> HTTP/1.0"},
+      {"GET /a?x HTTP/1.0 /b?PS=kwzpo", "GET /a?x HTTP/1.0 /b?PS=<redacted>"},
       {"UDP sent 548 bytes to 127.0.0.1:67", "UDP sent 548 bytes to 127.0.0.1:67"},
   };
   for (const auto& c : cases) EXPECT_EQ(RedactCredentials(c.in), c.out) << c.in;
