@@ -209,12 +209,6 @@ TEST_P(WanCommandsTest, FailedReadWritesNothing) {
   EXPECT_EQ(sim_->StateCopy().wanType, "0100");
 }
 
-TEST_P(WanCommandsTest, CommandRefusedByLoginFails) {
-  Router([](RouterSimState& s) { s.flavour = routersim::LoginFlavour::kForm; });
-  EXPECT_FALSE(ApplyDynamicWan(state_));
-  EXPECT_FALSE(ApplyStaticWan(state_));
-}
-
 KELVANE_INSTANTIATE_BOTH_LAYOUTS(WanCommandsTest);
 
 // An IM0 field without quotes ends at the blank after it.
