@@ -213,15 +213,25 @@ bool ParseNmcliProfile(const std::string& output, DialEntry& entry) {
 
 void ReadPhonebookFolders(const std::string& nmDir, const std::string& peersDir,
                           std::vector<DialEntry>& entries, bool& nmDirRead) {
+  // The keyfile folder is usually listable by anyone while its files are
+  // root's alone: one unreadable keyfile means the folder cannot be trusted
+  // for the profiles, and NetworkManager is asked for all of them instead.
+  std::vector<DialEntry> profiles;
   for (const std::string& name : SortedFiles(nmDir, nmDirRead)) {
     std::string text;
     DialEntry entry;
     const std::string path = nmDir + "/" + name;
-    if (!ReadTextFile(path, text) || !ParseNmKeyfile(text, entry)) continue;
+    if (!ReadTextFile(path, text)) {
+      nmDirRead = false;
+      profiles.clear();
+      break;
+    }
+    if (!ParseNmKeyfile(text, entry)) continue;
     if (entry.name.empty()) entry.name = name;
     entry.source = path;
-    entries.push_back(std::move(entry));
+    profiles.push_back(std::move(entry));
   }
+  entries.insert(entries.end(), profiles.begin(), profiles.end());
   bool peersListed = false;
   for (const std::string& name : SortedFiles(peersDir, peersListed)) {
     std::string text;

@@ -31,8 +31,9 @@ bool ParsePppPeerFile(const std::string& name, const std::string& text, DialEntr
 bool ParseNmcliProfile(const std::string& output, DialEntry& entry);
 
 // Reads the keyfiles of `nmDir` (sorted by file name) and then the peer files
-// of `peersDir` (sorted by file name). Unreadable files are skipped; `nmDirRead`
-// tells whether the keyfile folder itself could be listed.
+// of `peersDir` (sorted by file name). Unreadable peer files are skipped;
+// `nmDirRead` tells whether the keyfile folder could be listed and every
+// keyfile in it read (when not, no keyfile entry is added).
 void ReadPhonebookFolders(const std::string& nmDir, const std::string& peersDir,
                           std::vector<DialEntry>& entries, bool& nmDirRead);
 
