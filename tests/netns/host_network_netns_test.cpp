@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -230,6 +231,60 @@ TEST_F(HostNetworkNetns, BothSocketKindsSendTheWizardsEcho) {
   EXPECT_EQ(v["dgramOpen"], "1");
   EXPECT_EQ(v["dgramRaw"], "0");
   EXPECT_EQ(v["dgramEcho"], "1");
+}
+
+// A raw socket sees every ICMP packet of the host. Other traffic arriving
+// faster than the wait slice must not keep the echo wait from calling the hook.
+TEST_F(HostNetworkNetns, RawEchoKeepsCallingTheHookUnderForeignIcmp) {
+  PcIp({"addr", "add", "192.168.123.14/24", "dev", "lan0"});
+  std::string report;
+  const int code = bed_.RunInRole(Role::kPc, [&](std::string& out) {
+    IcmpEcho echo;
+    PingError error = PingError::kNone;
+    if (!echo.Open(error) || !echo.UsesRawSocket()) {
+      out = "no raw echo socket";
+      return 3;
+    }
+    // Echo requests to the namespace's own loopback every 2 ms, for at most 2 s.
+    std::atomic<bool> stop{false};
+    std::thread flood([&stop] {
+      const int s = socket(AF_INET, SOCK_RAW, IPPROTO_ICMP);
+      std::uint8_t packet[16] = {8, 0, 0, 0, 0x4b, 0x56};
+      const std::uint16_t sum = InternetChecksum(packet, sizeof packet);
+      packet[2] = static_cast<std::uint8_t>(sum >> 8);
+      packet[3] = static_cast<std::uint8_t>(sum);
+      sockaddr_in to{};
+      to.sin_family = AF_INET;
+      to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      for (int i = 0; i < 1000 && !stop; ++i) {
+        sendto(s, packet, sizeof packet, 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+        usleep(2000);
+      }
+      close(s);
+    });
+    std::uint64_t last = SteadyMs();
+    std::uint64_t longest = 0;
+    const WaitHook previous = SetWaitHook([&] {
+      const std::uint64_t now = SteadyMs();
+      longest = std::max(longest, now - last);
+      last = now;
+    });
+    in_addr nobody{};
+    inet_pton(AF_INET, "192.168.123.77", &nobody);
+    const bool answered = echo.Echo(nobody.s_addr, 1000, error);
+    longest = std::max(longest, SteadyMs() - last);
+    SetWaitHook(previous);
+    stop = true;
+    flood.join();
+    std::ostringstream r;
+    r << "answered=" << answered << "\nlongest=" << longest << "\n";
+    out = r.str();
+    return 0;
+  }, report);
+  ASSERT_EQ(code, 0) << report;
+  auto v = ParseReport(report);
+  EXPECT_EQ(v["answered"], "0") << report;
+  EXPECT_LT(std::stoul(v["longest"]), 250u) << "longest stretch without the hook, ms";
 }
 
 TEST_F(HostNetworkNetns, UnprivilegedPingSaysWhichPrivilegeIsMissing) {

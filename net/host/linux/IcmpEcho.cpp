@@ -139,7 +139,10 @@ bool IcmpEcho::Echo(std::uint32_t address, int timeoutMs, PingError& error) {
   // time-out, so the callers' waits are the same whatever the cause.
   bool unreachable = false;
   std::uint8_t buffer[65536];
-  for (;;) {
+  for (bool first = true;; first = false) {
+    // Every pass calls the hook: on a busy raw socket other hosts' ICMP keeps
+    // poll returning at once, and the window must stay alive regardless.
+    if (!first) CallWaitHook();
     const std::uint64_t now = SteadyMs();
     if (now >= deadline) break;
     pollfd p{fd_, POLLIN, 0};
@@ -155,13 +158,15 @@ bool IcmpEcho::Echo(std::uint32_t address, int timeoutMs, PingError& error) {
       msg.msg_iovlen = 1;
       msg.msg_control = control;
       msg.msg_controllen = sizeof control;
-      if (recvmsg(fd_, &msg, MSG_ERRQUEUE | MSG_DONTWAIT) >= 0) {
+      // The queued error carries our echo as sent; fewer than its header's
+      // bytes cannot name the sequence.
+      const ssize_t got = recvmsg(fd_, &msg, MSG_ERRQUEUE | MSG_DONTWAIT);
+      if (got >= static_cast<ssize_t>(kIcmpHeader)) {
         for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c != nullptr; c = CMSG_NXTHDR(&msg, c)) {
           if (c->cmsg_level != IPPROTO_IP || c->cmsg_type != IP_RECVERR) continue;
           sock_extended_err ee;
           std::memcpy(&ee, CMSG_DATA(c), sizeof ee);
-          if (ee.ee_origin == SO_EE_ORIGIN_ICMP && iov.iov_len >= kIcmpHeader &&
-              msg.msg_iov[0].iov_len >= kIcmpHeader && Read16(data + 6) == sequence_) {
+          if (ee.ee_origin == SO_EE_ORIGIN_ICMP && Read16(data + 6) == sequence_) {
             unreachable = true;
           }
         }
@@ -184,9 +189,7 @@ bool IcmpEcho::Echo(std::uint32_t address, int timeoutMs, PingError& error) {
         }
         if (kind == EchoReplyKind::kError) unreachable = true;
       }
-      continue;
     }
-    CallWaitHook();
   }
   error = unreachable ? PingError::kUnreachable : PingError::kTimedOut;
   return false;
