@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 
 #include <cstdio>
+#include <cstring>
 #include <strings.h>
 
 #include "net/Wait.h"
@@ -22,19 +23,19 @@ bool ParseDotted(const std::string& text, std::uint32_t& address) {
   return true;
 }
 
-std::string FormatAddress(std::uint32_t networkOrder) {
-  const auto* b = reinterpret_cast<const unsigned char*>(&networkOrder);
-  char text[20];
-  std::snprintf(text, sizeof text, "%d.%d.%d.%d", b[0], b[1], b[2], b[3]);
-  return text;
-}
-
 HostNetwork*& Active() {
   static HostNetwork* active = nullptr;
   return active;
 }
 
 }  // namespace
+
+std::string FormatDotted(std::uint32_t networkOrder) {
+  const auto* b = reinterpret_cast<const unsigned char*>(&networkOrder);
+  char text[20];
+  std::snprintf(text, sizeof text, "%d.%d.%d.%d", b[0], b[1], b[2], b[3]);
+  return text;
+}
 
 const char* PingErrorText(PingError error) {
   switch (error) {
@@ -188,7 +189,7 @@ bool HostNetwork::ResolveHostName(const std::string& name, std::string& dottedAd
   if (name.empty()) return false;
   std::uint32_t address = 0;
   if (!ResolveIpv4(name, address)) return false;
-  dottedAddress = FormatAddress(address);
+  dottedAddress = FormatDotted(address);
   return true;
 }
 
@@ -229,11 +230,9 @@ bool HostNetwork::FindVpnAccount(DialKind kind, PptpSettings& settings) {
   }
   if (found == nullptr) return false;
   settings.userName.Clear();
-  settings.ipAddress = "0.0.0.0";
-  char address[20];
-  std::snprintf(address, sizeof address, "%d.%d.%d.%d", found->clientAddress[0],
-                found->clientAddress[1], found->clientAddress[2], found->clientAddress[3]);
-  settings.ipAddress = address;
+  std::uint32_t clientAddress = 0;
+  std::memcpy(&clientAddress, found->clientAddress, sizeof clientAddress);
+  settings.ipAddress = FormatDotted(clientAddress);  // 0.0.0.0 when the entry has none
   settings.server = found->localPhoneNumber;
   if (found->dialParamsReadable) settings.userName = found->userName;
   return true;

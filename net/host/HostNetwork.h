@@ -149,6 +149,9 @@ class HostNetwork {
 // starting with "169.254.").
 bool ChooseLanAdapter(const std::vector<HostAdapterInfo>& adapters, HostAdapterInfo& chosen);
 
+// An IPv4 address in network byte order as "%d.%d.%d.%d".
+std::string FormatDotted(std::uint32_t networkOrder);
+
 // The backend the pages use. Until SetActiveHostNetwork is called this is the
 // platform backend (Linux).
 HostNetwork& ActiveHostNetwork();

@@ -23,14 +23,6 @@ namespace {
 
 constexpr int kMainTable = 254;  // RT_TABLE_MAIN
 
-std::string Dotted(std::uint32_t networkOrder) {
-  char text[INET_ADDRSTRLEN] = {};
-  in_addr a{};
-  a.s_addr = networkOrder;
-  inet_ntop(AF_INET, &a, text, sizeof text);
-  return text;
-}
-
 std::uint32_t MaskOf(int prefixLength) {
   if (prefixLength <= 0) return 0;
   if (prefixLength >= 32) return 0xFFFFFFFFu;
@@ -301,8 +293,8 @@ bool LinuxHostNetwork::ListAdapters(std::vector<HostAdapterInfo>& adapters) {
         break;
       }
     }
-    info.ipAddress = first ? Dotted(first->address) : "0.0.0.0";
-    info.subnetMask = first ? Dotted(MaskOf(first->prefixLength)) : "0.0.0.0";
+    info.ipAddress = first ? FormatDotted(first->address) : "0.0.0.0";
+    info.subnetMask = first ? FormatDotted(MaskOf(first->prefixLength)) : "0.0.0.0";
     // The default route through this interface with the lowest metric; the
     // kernel's order decides between equals.
     const NetRoute* best = nullptr;
@@ -311,7 +303,7 @@ bool LinuxHostNetwork::ListAdapters(std::vector<HostAdapterInfo>& adapters) {
         continue;
       if (best == nullptr || r.priority < best->priority) best = &r;
     }
-    info.gateway = best ? Dotted(best->gateway) : "0.0.0.0";
+    info.gateway = best ? FormatDotted(best->gateway) : "0.0.0.0";
 
     const std::string uuid = nmPresent ? NmConnectionOf(nmDevices, link.name) : std::string();
     if (!uuid.empty()) {

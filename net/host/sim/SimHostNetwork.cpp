@@ -5,17 +5,6 @@
 #include "net/Wait.h"
 
 namespace kelvane {
-namespace {
-
-std::string Dotted(std::uint32_t networkOrder) {
-  char text[INET_ADDRSTRLEN] = {};
-  in_addr a{};
-  a.s_addr = networkOrder;
-  inet_ntop(AF_INET, &a, text, sizeof text);
-  return text;
-}
-
-}  // namespace
 
 int SimHostNetwork::CountCalls(const std::string& operation) const {
   int n = 0;
@@ -145,7 +134,7 @@ bool SimHostNetwork::OpenEcho(PingError& error) {
 }
 
 bool SimHostNetwork::SendOneEcho(std::uint32_t address, PingError& error) {
-  const std::string target = Dotted(address);
+  const std::string target = FormatDotted(address);
   Record("SendOneEcho", target);
   const auto it = pings.find(target);
   if (it == pings.end() || it->second.results.empty()) {
