@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "net/UdpSocket.h"
+#include "router/Fields.h"
 
 namespace kelvane {
 namespace {
@@ -11,13 +12,6 @@ namespace {
 constexpr char kMagicWord[] = "Qorvex";
 constexpr std::size_t kMagicOffset = 108;
 constexpr std::uint32_t kPresenceTransaction = 0x02930293;
-
-void PutU32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
-  bytes[at] = static_cast<std::uint8_t>(value >> 24);
-  bytes[at + 1] = static_cast<std::uint8_t>(value >> 16);
-  bytes[at + 2] = static_cast<std::uint8_t>(value >> 8);
-  bytes[at + 3] = static_cast<std::uint8_t>(value);
-}
 
 ProbeError BindError(int error) {
   if (error == EACCES || error == EPERM) return ProbeError::kNoPrivilege;
@@ -64,8 +58,10 @@ std::vector<std::uint8_t> BuildDhcpPresenceDatagram() {
   bytes[0] = 1;  // BOOTREQUEST
   bytes[1] = 1;  // Ethernet
   bytes[2] = 6;  // hardware address length
-  PutU32(bytes, 4, kPresenceTransaction);
-  PutU32(bytes, 236, kPresenceTransaction);  // where the magic cookie would be
+  WriteU32BE(&bytes[4], kPresenceTransaction);
+  WriteU16BE(&bytes[8], 0);                        // secs
+  WriteU16BE(&bytes[10], 0);                       // flags
+  WriteU32BE(&bytes[236], kPresenceTransaction);  // where the magic cookie would be
   bytes[240] = 53;                           // DHCP message type
   bytes[241] = 1;
   bytes[242] = 1;  // DHCPDISCOVER

@@ -1,5 +1,7 @@
 #include "net/SocketWait.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <poll.h>
 
 #include <cerrno>
@@ -22,6 +24,13 @@ int WaitForSocket(int fd, short events, std::uint64_t deadlineMs) {
     if (left == 0) return 0;
     CallWaitHook();
   }
+}
+
+bool ParseDottedAddress(const std::string& dotted, std::uint32_t& networkOrder) {
+  in_addr parsed{};
+  const bool valid = dotted.size() <= 15 && ::inet_pton(AF_INET, dotted.c_str(), &parsed) == 1;
+  networkOrder = valid ? parsed.s_addr : INADDR_NONE;
+  return valid;
 }
 
 std::uint64_t DeadlineAfterMs(long long ms) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace kelvane {
 
@@ -10,6 +11,10 @@ namespace kelvane {
 // CallWaitHook() between them. Answers the reported flags, 0 on time-out and
 // -1 when poll itself failed.
 int WaitForSocket(int fd, short events, std::uint64_t deadlineMs);
+
+// Parses a dotted IPv4 text of at most 15 characters into `networkOrder`;
+// anything else (host names included) gives INADDR_NONE and false.
+bool ParseDottedAddress(const std::string& dotted, std::uint32_t& networkOrder);
 
 // SteadyMs() + `ms`, with non-positive values meaning "now".
 std::uint64_t DeadlineAfterMs(long long ms);

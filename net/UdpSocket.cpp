@@ -45,9 +45,7 @@ UdpSocket::~UdpSocket() { Close(); }
 
 std::uint32_t UdpSocket::SetAddress(const std::string& dotted) {
   address_ = dotted.substr(0, std::min<std::size_t>(dotted.size(), 16));
-  in_addr parsed{};
-  addressValid_ = dotted.size() <= 15 && ::inet_pton(AF_INET, dotted.c_str(), &parsed) == 1;
-  remoteAddress_ = addressValid_ ? parsed.s_addr : INADDR_NONE;
+  addressValid_ = ParseDottedAddress(dotted, remoteAddress_);
   return remoteAddress_;
 }
 
