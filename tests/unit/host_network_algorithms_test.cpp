@@ -342,14 +342,6 @@ TEST_F(HostAlgorithms, UnreadableDialParametersLeaveTheUserNameEmpty) {
   EXPECT_EQ(state.PppoeSettings.serviceName.view(), "FastNet");
 }
 
-TEST_F(HostAlgorithms, LongTextsAreCutToTheirFields) {
-  sim_.phonebook = {Entry("DSL", "PPPoE", 0, std::string(300, 's'), std::string(100, 'u'))};
-  WizardState state;
-  ASSERT_TRUE(sim_.FindPcPppoeAccount(state));
-  EXPECT_EQ(state.PppoeSettings.serviceName.size(), 116u);
-  EXPECT_EQ(state.PppoeSettings.userName.size(), 64u);
-}
-
 TEST_F(HostAlgorithms, ActiveBackendCanBeSwapped) {
   HostNetwork* previous = SetActiveHostNetwork(&sim_);
   EXPECT_EQ(&ActiveHostNetwork(), &sim_);
