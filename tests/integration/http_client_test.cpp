@@ -182,6 +182,14 @@ std::uint64_t Elapsed(std::uint64_t since) { return SteadyMs() - since; }
 
 const std::string kOk = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<html>SSID=LMQ-5812<BR></html>";
 
+// Connects `socket` to the server and sends one request.
+void ConnectAndSend(TcpClientSocket& socket, const FakeServer& server, std::string_view request) {
+  socket.SetAddress("127.0.0.1");
+  socket.SetRemotePort(server.Port());
+  ASSERT_TRUE(socket.Connect(1000));
+  ASSERT_TRUE(socket.Send(request));
+}
+
 // ---------------------------------------------------------------------------
 // Request bytes
 
@@ -437,9 +445,7 @@ TEST(TcpClientSocketTest, ReceiveTakesExactlyWhatArrivedBeforeTheClose) {
   FakeServer server(Answer(hundred));
   TcpClientSocket socket;
   EXPECT_EQ(socket.SetAddress("127.0.0.1"), htonl(INADDR_LOOPBACK));
-  socket.SetRemotePort(server.Port());
-  ASSERT_TRUE(socket.Connect(1000));
-  ASSERT_TRUE(socket.Send("GET / HTTP/1.0\r\n\r\n"));
+  ConnectAndSend(socket, server, "GET / HTTP/1.0\r\n\r\n");
   std::string destination;
   const std::uint64_t start = SteadyMs();
   EXPECT_TRUE(socket.Receive(2, 0, destination, false));
@@ -453,10 +459,7 @@ TEST(TcpClientSocketTest, ReceiveTakesExactlyWhatArrivedBeforeTheClose) {
 TEST(TcpClientSocketTest, SilenceLeavesTheDestinationUntouched) {
   FakeServer server(Silent());
   TcpClientSocket socket;
-  socket.SetAddress("127.0.0.1");
-  socket.SetRemotePort(server.Port());
-  ASSERT_TRUE(socket.Connect(1000));
-  ASSERT_TRUE(socket.Send("GET / HTTP/1.0\r\n\r\n"));
+  ConnectAndSend(socket, server, "GET / HTTP/1.0\r\n\r\n");
   std::string destination = "keep";
   const std::uint64_t start = SteadyMs();
   EXPECT_FALSE(socket.Receive(0, 300000, destination, false));
@@ -473,10 +476,7 @@ TEST(TcpClientSocketTest, StopAfterFirstChunkDoesNotWaitForMore) {
     FakeServer::SendAll(fd, "def");
   });
   TcpClientSocket socket;
-  socket.SetAddress("127.0.0.1");
-  socket.SetRemotePort(server.Port());
-  ASSERT_TRUE(socket.Connect(1000));
-  ASSERT_TRUE(socket.Send("x\r\n\r\n"));
+  ConnectAndSend(socket, server, "x\r\n\r\n");
   std::string destination;
   const std::uint64_t start = SteadyMs();
   EXPECT_TRUE(socket.Receive(3, 0, destination, true));

@@ -170,15 +170,5 @@ TEST(GetRedirectLocation, StripsLeadingBlanksAndClears) {
   }
 }
 
-TEST(BuildHttpRequest, HasExactlyTheRequestLineAndTheTwoHeaders) {
-  EXPECT_EQ(BuildHttpRequest("/zero.htm?rf=0004", false, "", ""),
-            "GET /zero.htm?rf=0004 HTTP/1.0\r\nConnection:Close\r\n\r\n");
-  EXPECT_EQ(BuildHttpRequest("/", true, "user", "pass"),
-            "GET / HTTP/1.0\r\nAuthorization: Basic dXNlcjpwYXNz\r\nConnection:Close\r\n\r\n");
-  EXPECT_EQ(BuildHttpRequest("/", true, "", ""), "GET / HTTP/1.0\r\nAuthorization: Basic Og==\r\nConnection:Close\r\n\r\n");
-  const std::string longPath = "/cgi-bin/wlap?" + std::string(3000, 'k');
-  EXPECT_EQ(BuildHttpRequest(longPath, false, "", "").size(), longPath.size() + 4 + 11 + 20);
-}
-
 }  // namespace
 }  // namespace kelvane
