@@ -10,6 +10,7 @@
 
 #include "app/language/LanguageModule.h"
 #include "app/language/LanguageTable.h"
+#include "wizard/CPshMain.h"
 #include "wizard/state/WizardState.h"
 
 namespace kelvane::test {
@@ -36,6 +37,15 @@ bool LoadLanguage(std::uint32_t languageId, QString* why) {
 }
 
 void UnloadLanguage() { UnloadLanguageModule(WizardState::Instance()); }
+
+std::unique_ptr<CPshMain> ShowSheet(std::uint32_t languageId, QString* why) {
+  UnloadLanguage();
+  if (!LoadLanguage(languageId, why)) return nullptr;
+  auto sheet = std::make_unique<CPshMain>();
+  sheet->show();
+  Spin(20);
+  return sheet;
+}
 
 QString ScreenshotDir() { return QString::fromLocal8Bit(qgetenv("KELVANE_SCREENSHOT_DIR")); }
 

@@ -29,10 +29,7 @@
 namespace kelvane {
 namespace {
 
-constexpr std::uint32_t kEnglish = 1033;
-constexpr std::uint32_t kGreek = 1032;
-constexpr std::uint32_t kChineseTrad = 1028;
-constexpr std::uint32_t kRussian = 1049;
+using namespace test;
 
 // Answers the next message box: clicks button `button` (0-2), or presses
 // Escape when it is -1. Records what the box showed.
@@ -111,17 +108,9 @@ class SheetTest : public ::testing::Test {
  protected:
   bool Build(std::uint32_t languageId) {
     sheet_.reset();
-    test::UnloadLanguage();
-    QString why;
     WizardState::Instance().osVersionCode = 0;
-    if (!test::LoadLanguage(languageId, &why)) {
-      why_ = why;
-      return false;
-    }
-    sheet_ = std::make_unique<CPshMain>();
-    sheet_->show();
-    test::Spin(20);
-    return true;
+    sheet_ = test::ShowSheet(languageId, &why_);
+    return sheet_ != nullptr;
   }
   void TearDown() override {
     sheet_.reset();

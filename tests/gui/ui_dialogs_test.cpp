@@ -301,7 +301,7 @@ TEST(HelpWindow, FirstHeightFollowsTheSystemVersion) {
 TEST_F(DialogTest, ScreenshotsInSeveralLanguages) {
   if (test::ScreenshotDir().isEmpty()) GTEST_SKIP() << "KELVANE_SCREENSHOT_DIR is not set";
   int saved = 0;
-  for (std::uint32_t lang : {1033u, 1028u, 1049u, 1032u, 1031u}) {
+  for (std::uint32_t lang : test::kScreenshotLanguages) {
     QString why;
     if (!test::LoadLanguage(lang, &why)) {
       std::printf("skipping %s: %s\n", qPrintable(test::LanguageName(lang)), qPrintable(why));
