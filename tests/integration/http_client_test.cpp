@@ -320,19 +320,6 @@ TEST(HttpRedirect, ASecondMoveIsNotFollowed) {
   EXPECT_EQ(last.Connections(), 0);
 }
 
-TEST(HttpRedirect, ALoopEndsAfterOneFollow) {
-  std::uint16_t port = 0;
-  FakeServer loop([&port](FakeServer&, int fd) {
-    FakeServer::SendAll(fd, "HTTP/1.0 301 Moved\r\nLocation: http://127.0.0.1:" + std::to_string(port) + "/\r\n\r\n");
-  });
-  port = loop.Port();
-  std::string response;
-  const std::uint64_t start = SteadyMs();
-  EXPECT_FALSE(HttpGetAuth(loop.Url("/"), "u", "p", response, 2));
-  EXPECT_LT(Elapsed(start), 1000u);
-  EXPECT_EQ(loop.Connections(), 2);
-}
-
 // ---------------------------------------------------------------------------
 // Peers that close late, never, slowly or violently
 
