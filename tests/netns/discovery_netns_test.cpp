@@ -18,6 +18,12 @@ namespace {
 using testbed::NetnsBed;
 using testbed::Role;
 
+std::string CliPath() {
+  const char* dir = std::getenv("KELVANE_BIN_DIR");
+  const std::string path = std::string(dir ? dir : "") + "/kelvane-cli";
+  return access(path.c_str(), X_OK) == 0 ? path : std::string();
+}
+
 std::string SimPath() {
   const char* dir = std::getenv("KELVANE_BIN_DIR");
   const std::string path = std::string(dir ? dir : "") + "/lmq-routersim";
@@ -123,6 +129,20 @@ TEST_F(DiscoveryNetns, DhcpPresenceProbeIsAnsweredByTheRouter) {
       },
       report);
   EXPECT_EQ(rc, 0) << report;
+}
+
+TEST_F(DiscoveryNetns, UnprivilegedCliSaysWhichPrivilegeDiscoveryNeeds) {
+  const std::string cli = CliPath();
+  if (cli.empty()) GTEST_SKIP() << "kelvane-cli is not built (KELVANE_BIN_DIR)";
+  StartRouter();
+  // As root the CLI finds the router; as nobody, without capabilities, it must
+  // say that port 68 needs a privilege instead of "no router found".
+  testbed::ExecResult r = bed_.Exec(Role::kPc, {cli, "discover"});
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_NE(r.output.find("192.168.123.254"), std::string::npos) << r.output;
+  r = bed_.Exec(Role::kPc, {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", cli, "discover"});
+  EXPECT_EQ(r.exitCode, 1) << r.output;
+  EXPECT_NE(r.output.find("cap_net_bind_service"), std::string::npos) << r.output;
 }
 
 }  // namespace
