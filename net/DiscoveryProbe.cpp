@@ -32,7 +32,8 @@ const char* ProbeErrorText(ProbeError error) {
     case ProbeError::kNoAnswer:
       return "no answer within 2 seconds";
     case ProbeError::kNoPrivilege:
-      return "binding UDP port 68 needs the cap_net_bind_service capability (granted at installation) or root";
+      return "binding UDP port 68 needs the cap_net_bind_service capability, which installation grants "
+             "('setcap cap_net_bind_service,cap_net_raw+ep' on the program), or root";
     case ProbeError::kPortInUse:
       return "the UDP client port is in use by another program";
     case ProbeError::kSocketError:
