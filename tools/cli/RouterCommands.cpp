@@ -86,8 +86,8 @@ int Discover(CliContext& c, CommandArgs& args) {
   if (!FindRouterByBroadcast(c.state.routerAddressValue, text, c.probeAddress, c.probeRemotePort,
                              c.probeLocalPort, &error)) {
     if (error == ProbeError::kNoPrivilege) {
-      return c.Fail("cannot listen on UDP port " + std::to_string(c.probeLocalPort) +
-                    ": binding it needs privilege (run as root or grant cap_net_bind_service)");
+      return c.Fail("cannot listen on UDP port " + std::to_string(c.probeLocalPort) + ": " +
+                    ProbeErrorText(error));
     }
     if (error == ProbeError::kNoAnswer) return c.Fail("no router answered the discovery probe");
     return c.Fail(std::string("discovery failed: ") + ProbeErrorText(error));
@@ -103,8 +103,8 @@ int DhcpProbe(CliContext& c, CommandArgs& args) {
   ProbeError error = ProbeError::kNone;
   if (!DetectDhcpServer(answered, c.probeAddress, c.probeRemotePort, c.probeLocalPort, &error)) {
     if (error == ProbeError::kNoPrivilege) {
-      return c.Fail("cannot listen on UDP port " + std::to_string(c.probeLocalPort) +
-                    ": binding it needs privilege (run as root or grant cap_net_bind_service)");
+      return c.Fail("cannot listen on UDP port " + std::to_string(c.probeLocalPort) + ": " +
+                    ProbeErrorText(error));
     }
     return c.Fail(std::string("the DHCP probe could not be sent: ") + ProbeErrorText(error));
   }
