@@ -17,6 +17,7 @@
 #include <sstream>
 #include <thread>
 
+#include "BuiltProgram.h"
 #include "router_test_fixture.h"
 
 namespace kelvane {
@@ -37,10 +38,7 @@ std::string ReadFile(const std::string& path) {
   return s.str();
 }
 
-std::string CliPath() {
-  const char* dir = std::getenv("KELVANE_BIN_DIR");
-  return std::string(dir ? dir : ".") + "/kelvane-cli";
-}
+std::string CliPath() { return testing::BuiltProgram("kelvane-cli"); }
 
 // Runs kelvane-cli with `args`; kills it after 30 seconds.
 CliResult RunCli(const std::vector<std::string>& args) {
@@ -84,7 +82,7 @@ CliResult RunCli(const std::vector<std::string>& args) {
 class CliTest : public testing::RouterSimTest {
  protected:
   void SetUp() override {
-    if (access(CliPath().c_str(), X_OK) != 0) GTEST_SKIP() << "kelvane-cli not built at " << CliPath();
+    if (CliPath().empty()) GTEST_SKIP() << "kelvane-cli is not built (KELVANE_BIN_DIR)";
     RouterSimTest::SetUp();
   }
   // Runs a command against the emulator (--router first).

@@ -11,6 +11,7 @@
 
 #include <cstring>
 
+#include "BuiltProgram.h"
 #include "router_test_fixture.h"
 #include "tools/routersim/RouterSim.h"
 #include "tools/routersim/SimHttpRequest.h"
@@ -313,9 +314,8 @@ TEST_F(ResponderTest, SilentWhileRestarting) {
 }
 
 TEST(RouterSimProgramTest, HelpAndBadOptions) {
-  const char* dir = std::getenv("KELVANE_BIN_DIR");
-  const std::string sim = std::string(dir ? dir : ".") + "/lmq-routersim";
-  if (access(sim.c_str(), X_OK) != 0) GTEST_SKIP() << "lmq-routersim not built at " << sim;
+  const std::string sim = testing::BuiltProgram("lmq-routersim");
+  if (sim.empty()) GTEST_SKIP() << "lmq-routersim is not built (KELVANE_BIN_DIR)";
   EXPECT_EQ(std::system((sim + " --help > /dev/null").c_str()), 0);
   EXPECT_NE(std::system((sim + " --login sideways 2> /dev/null").c_str()), 0);
   EXPECT_NE(std::system((sim + " --http-port 70000 2> /dev/null").c_str()), 0);

@@ -10,6 +10,7 @@
 #include "net/DiscoveryProbe.h"
 #include "net/HttpClient.h"
 #include "net/Wait.h"
+#include "BuiltProgram.h"
 #include "netns/NetnsBed.h"
 
 namespace kelvane {
@@ -18,24 +19,13 @@ namespace {
 using testbed::NetnsBed;
 using testbed::Role;
 
-std::string CliPath() {
-  const char* dir = std::getenv("KELVANE_BIN_DIR");
-  const std::string path = std::string(dir ? dir : "") + "/kelvane-cli";
-  return access(path.c_str(), X_OK) == 0 ? path : std::string();
-}
-
-std::string SimPath() {
-  const char* dir = std::getenv("KELVANE_BIN_DIR");
-  const std::string path = std::string(dir ? dir : "") + "/lmq-routersim";
-  return access(path.c_str(), X_OK) == 0 ? path : std::string();
-}
 
 class DiscoveryNetns : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string why;
     if (!NetnsBed::CanRun(why)) GTEST_SKIP() << why;
-    sim_ = SimPath();
+    sim_ = testing::BuiltProgram("lmq-routersim");
     if (sim_.empty()) GTEST_SKIP() << "lmq-routersim is not built (KELVANE_BIN_DIR)";
     std::string error;
     ASSERT_TRUE(bed_.Up(error)) << error;
@@ -132,7 +122,7 @@ TEST_F(DiscoveryNetns, DhcpPresenceProbeIsAnsweredByTheRouter) {
 }
 
 TEST_F(DiscoveryNetns, UnprivilegedCliSaysWhichPrivilegeDiscoveryNeeds) {
-  const std::string cli = CliPath();
+  const std::string cli = testing::BuiltProgram("kelvane-cli");
   if (cli.empty()) GTEST_SKIP() << "kelvane-cli is not built (KELVANE_BIN_DIR)";
   StartRouter();
   // As root the CLI finds the router; as nobody, without capabilities, it must

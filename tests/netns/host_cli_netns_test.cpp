@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "net/host/linux/LinuxHostNetwork.h"
+#include "BuiltProgram.h"
 #include "netns/NetnsBed.h"
 
 namespace kelvane {
@@ -22,11 +23,7 @@ std::string Fixtures() {
   return file.substr(0, file.rfind("/netns/")) + "/fixtures/host";
 }
 
-std::string CliPath() {
-  const char* dir = std::getenv("KELVANE_BIN_DIR");
-  const std::string path = std::string(dir ? dir : "") + "/kelvane-cli";
-  return access(path.c_str(), X_OK) == 0 ? path : std::string();
-}
+std::string CliPath() { return testing::BuiltProgram("kelvane-cli"); }
 
 class HostCliNetns : public ::testing::Test {
  protected:
