@@ -16,8 +16,8 @@
 #include "wizard/CPshMain.h"
 #include "wizard/MessageBox.h"
 #include "wizard/Resources.h"
-#include "wizard/state/SystemInfo.h"
-#include "wizard/state/WizardState.h"
+#include "state/SystemInfo.h"
+#include "state/WizardState.h"
 
 namespace kelvane {
 

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "wizard/state/InternetTargets.h"
+#include "state/InternetTargets.h"
 
 namespace kelvane {
 

@@ -10,7 +10,7 @@
 #include "router/WanCommands.h"
 #include "router/WirelessLanCommands.h"
 #include "tools/routersim/RouterSim.h"
-#include "wizard/state/WizardState.h"
+#include "state/WizardState.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "wizard/Resources.h"
 #include "wizard/SheetOps.h"
 #include "wizard/UiText.h"
-#include "wizard/state/WizardState.h"
+#include "state/WizardState.h"
 
 namespace kelvane {
 

@@ -14,7 +14,7 @@
 #include "wizard/CStaticText.h"
 #include "wizard/SheetOps.h"
 #include "wizard/UiText.h"
-#include "wizard/state/WizardState.h"
+#include "state/WizardState.h"
 
 namespace kelvane {
 

@@ -9,18 +9,18 @@
 #include <string>
 #include <string_view>
 
-#include "wizard/state/WizardState.h"
+#include "state/WizardState.h"
 
 namespace kelvane {
 
 // Store the user name / password, cut to the 32-character fields.
-void SetLoginUser(std::string_view text, WizardState& state = WizardState::Instance());
-void SetLoginPassword(std::string_view text, WizardState& state = WizardState::Instance());
+void SetLoginUser(std::string_view text, WizardState& state);
+void SetLoginPassword(std::string_view text, WizardState& state);
 
 // Stores a login word the user typed by the credential convention: for a
 // Basic router the word is the user name and the password is empty;
 // otherwise it is the password and the user name stays.
-void StoreLoginWord(std::string_view word, WizardState& state = WizardState::Instance());
+void StoreLoginWord(std::string_view word, WizardState& state);
 
 // HttpGetAuth with a 10-second time-out.
 bool RouterGetPage(const std::string& url, const std::string& user, const std::string& password,
@@ -39,7 +39,7 @@ bool LoginToRouter(const std::string& routerAddress, const std::string& user, co
 // Changes the router's login word; false when the router refuses it
 // ("history.go(-1)") or the request fails. The caller stores the new word.
 bool ChangeRouterPassword(const std::string& currentPassword, const std::string& newPassword,
-                          WizardState& state = WizardState::Instance());
+                          WizardState& state);
 
 // Marker texts of the router's pages.
 inline constexpr const char* kOpenRouterMarker = "--CAS:8003";

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "wizard/state/WizardState.h"
+#include "state/WizardState.h"
 
 namespace kelvane {
 

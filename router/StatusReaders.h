@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "wizard/state/WizardState.h"
+#include "state/WizardState.h"
 
 namespace kelvane {
 
@@ -21,28 +21,28 @@ inline constexpr std::size_t kWanDnsTextMax = 39;
 // the key line was found. The SSID is cleared first; the other outputs are
 // left as they were when their key is missing.
 bool ReadWirelessStatus(std::string& ssid, std::string& channel, std::string& securityText, std::string& key,
-                        WizardState& state = WizardState::Instance());
+                        WizardState& state);
 
 // Region flag (1 for "USA") and one flag per channel (flag i is channel i+1)
 // from sysinfo.htm. True when the channel mask was found.
 bool ReadSystemInfo(int& regionFlag, ChannelFlags& channelFlags,
-                    const WizardState& state = WizardState::Instance());
+                    const WizardState& state);
 
 // Link flag from zero.htm?rc=&rf=0004; true when the page was fetched.
-bool ReadWanLinkStatus(std::uint8_t& linkFlag, const WizardState& state = WizardState::Instance());
+bool ReadWanLinkStatus(std::uint8_t& linkFlag, const WizardState& state);
 
 // Ready flag and the WAN type the router found on its WAN (1 dynamic IP,
 // 3 PPPoE, 0 nothing) from zero.htm?rc=&rf=0004. The type is left as it was
 // while the router is not ready.
 bool ReadWanDetection(std::uint8_t& readyFlag, std::int32_t& detectedType,
-                      const WizardState& state = WizardState::Instance());
+                      const WizardState& state);
 
 // WAN-up flag, gateway and DNS text from zero.htm?rc=&rf=0020. The flag is 1
 // when the gateway is not 0.0.0.0 and the DNS text is an address or a list
 // (then cut to its first server). True when the page was fetched and the DNS
 // line found.
 bool ReadWanAddresses(std::uint8_t& wanUp, std::string& gateway, std::string& dns,
-                      const WizardState& state = WizardState::Instance());
+                      const WizardState& state);
 
 // Maps a security code of the status page to the stored mode and its display
 // text; false (nothing changed) for an unknown code.

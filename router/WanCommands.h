@@ -7,41 +7,41 @@
 #include <cstdint>
 #include <string>
 
-#include "wizard/state/WizardState.h"
+#include "state/WizardState.h"
 
 namespace kelvane {
 
 // Sends the command of the WAN type: 2 static, 3 PPPoE, 4 PPTP, 5 L2TP,
 // 6 BigPond, 7 Telia, anything else dynamic IP.
-bool ApplyWanSettings(std::int32_t wanType, const WizardState& state = WizardState::Instance());
-bool ApplyDynamicWan(const WizardState& state = WizardState::Instance());
-bool ApplyStaticWan(const WizardState& state = WizardState::Instance());
-bool ApplyPppoeWan(const WizardState& state = WizardState::Instance());
-bool ApplyPptpWan(const WizardState& state = WizardState::Instance());
-bool ApplyL2tpWan(const WizardState& state = WizardState::Instance());
-bool ApplyBigPondWan(const WizardState& state = WizardState::Instance());
-bool ApplyTeliaWan(const WizardState& state = WizardState::Instance());
+bool ApplyWanSettings(std::int32_t wanType, const WizardState& state);
+bool ApplyDynamicWan(const WizardState& state);
+bool ApplyStaticWan(const WizardState& state);
+bool ApplyPppoeWan(const WizardState& state);
+bool ApplyPptpWan(const WizardState& state);
+bool ApplyL2tpWan(const WizardState& state);
+bool ApplyBigPondWan(const WizardState& state);
+bool ApplyTeliaWan(const WizardState& state);
 
 // Read the router's form of the type and set the record's option state
 // (0 on demand, 1 automatically, 2 manually).
-bool ReadDynamicWanOptions(WizardState& state = WizardState::Instance());
-bool ReadPppoeWanOptions(WizardState& state = WizardState::Instance());
-bool ReadPptpWanOptions(WizardState& state = WizardState::Instance());
-bool ReadL2tpWanOptions(WizardState& state = WizardState::Instance());
-bool ReadBigPondWanOptions(WizardState& state = WizardState::Instance());
-bool ReadTeliaWanOptions(WizardState& state = WizardState::Instance());
+bool ReadDynamicWanOptions(WizardState& state);
+bool ReadPppoeWanOptions(WizardState& state);
+bool ReadPptpWanOptions(WizardState& state);
+bool ReadL2tpWanOptions(WizardState& state);
+bool ReadBigPondWanOptions(WizardState& state);
+bool ReadTeliaWanOptions(WizardState& state);
 // The reader of the type (1, 3 to 7); false for a type without options.
-bool ReadWanOptions(std::int32_t wanType, WizardState& state = WizardState::Instance());
+bool ReadWanOptions(std::int32_t wanType, WizardState& state);
 
 // The router's MAC clone action.
-bool CloneMacAddress(const WizardState& state = WizardState::Instance());
+bool CloneMacAddress(const WizardState& state);
 // Sets the WAN MAC address, keeping the form's option boxes.
-bool SetWanMacAddress(const std::string& mac, const WizardState& state = WizardState::Instance());
+bool SetWanMacAddress(const std::string& mac, const WizardState& state);
 
 // Stores the type in `wanType`; the form without a code stores PPPoE, the
 // fall-back proposal of the WAN detection page.
-void SetWanType(std::int32_t wanType, WizardState& state = WizardState::Instance());
-void SetWanType(WizardState& state = WizardState::Instance());
+void SetWanType(std::int32_t wanType, WizardState& state);
+void SetWanType(WizardState& state);
 
 // The request URLs, exposed for tools and tests that show what would be sent.
 // The PPPoE, PPTP and L2TP commands first read the router's form; these take

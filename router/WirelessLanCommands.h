@@ -6,23 +6,23 @@
 #include <string>
 #include <string_view>
 
-#include "wizard/state/WizardState.h"
+#include "state/WizardState.h"
 
 namespace kelvane {
 
 // Sends SSID, channel, security mode and key. The channel "Auto" is stored
 // back as "0", the router's code for automatic. WPA modes wait 25 seconds.
 bool SetWirelessSettings(std::string_view ssid, std::string_view key,
-                         WizardState& state = WizardState::Instance());
+                         WizardState& state);
 // The wireless request URL and its time-out (applies the "Auto" rewrite).
 std::string WirelessSettingsUrl(std::string_view ssid, std::string_view key, WizardState& state,
                                 int& timeoutSeconds);
 
 // Sets the LAN address (effective after a restart), keeping the form's boxes.
-bool SetLanAddress(const std::string& address, const WizardState& state = WizardState::Instance());
-bool SetLanDomainName(const std::string& name, const WizardState& state = WizardState::Instance());
-bool RefreshWanStatus(const WizardState& state = WizardState::Instance());
-bool RebootRouter(const WizardState& state = WizardState::Instance());
-bool ResetRouterToDefaults(const WizardState& state = WizardState::Instance());
+bool SetLanAddress(const std::string& address, const WizardState& state);
+bool SetLanDomainName(const std::string& name, const WizardState& state);
+bool RefreshWanStatus(const WizardState& state);
+bool RebootRouter(const WizardState& state);
+bool ResetRouterToDefaults(const WizardState& state);
 
 }  // namespace kelvane

@@ -9,7 +9,7 @@
 #include "wizard/CHTRichEditCtrl.h"
 #include "wizard/DialogTemplate.h"
 #include "wizard/Resources.h"
-#include "wizard/state/WizardState.h"
+#include "state/WizardState.h"
 
 namespace kelvane {
 

@@ -26,8 +26,8 @@
 #include "wizard/MessageBox.h"
 #include "wizard/Resources.h"
 #include "wizard/UiText.h"
-#include "wizard/state/SystemInfo.h"
-#include "wizard/state/WizardState.h"
+#include "state/SystemInfo.h"
+#include "state/WizardState.h"
 
 namespace kelvane {
 

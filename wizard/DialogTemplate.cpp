@@ -20,7 +20,7 @@
 #include "wizard/CImageButton.h"
 #include "wizard/CStaticText.h"
 #include "wizard/Resources.h"
-#include "wizard/state/WizardState.h"
+#include "state/WizardState.h"
 
 namespace kelvane {
 

@@ -4,7 +4,7 @@
 #include <QString>
 
 #include "wizard/CDlgMessage.h"
-#include "wizard/state/FixedText.h"
+#include "state/FixedText.h"
 
 class QWidget;
 

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "wizard/state/WizardState.h"
+#include "state/WizardState.h"
 
 namespace kelvane {
 

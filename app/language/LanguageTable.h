@@ -19,7 +19,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "wizard/state/WizardState.h"
+#include "state/WizardState.h"
 
 namespace kelvane {
 

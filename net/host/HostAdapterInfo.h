@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "wizard/state/FixedText.h"
-#include "wizard/state/WizardState.h"
+#include "state/FixedText.h"
+#include "state/WizardState.h"
 
 namespace kelvane {
 

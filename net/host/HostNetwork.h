@@ -22,7 +22,7 @@
 
 #include "net/host/DialEntry.h"
 #include "net/host/HostAdapterInfo.h"
-#include "wizard/state/WizardState.h"
+#include "state/WizardState.h"
 
 namespace kelvane {
 
@@ -69,7 +69,7 @@ class HostNetwork {
                                 std::uint32_t& gateway, std::string& adapterName);
   // The same, writing pcAddress, pcGateway and pcAdapterName of `state`.
   bool FindLocalAddress(int attempts, bool& dhcpEnabled,
-                        WizardState& state = WizardState::Instance());
+                        WizardState& state);
 
   // Reads the DNS servers and the adapter list once, without judging the
   // address: true whenever the adapter list could be read.
@@ -98,9 +98,9 @@ class HostNetwork {
   // all clear user and service name before the search. PPTP/L2TP: only when
   // an entry of the kind exists are the user name cleared and the address set
   // to 0.0.0.0, then the entry's client address, server and user name taken.
-  virtual bool FindPcPppoeAccount(WizardState& state = WizardState::Instance());
-  virtual bool FindPcPptpAccount(WizardState& state = WizardState::Instance());
-  virtual bool FindPcL2tpAccount(WizardState& state = WizardState::Instance());
+  virtual bool FindPcPppoeAccount(WizardState& state);
+  virtual bool FindPcPptpAccount(WizardState& state);
+  virtual bool FindPcL2tpAccount(WizardState& state);
 
   // The adapter record as the last adapter search left it.
   const HostAdapterInfo& AdapterRecord() const { return record_; }

@@ -11,7 +11,7 @@
 #include "app/language/LanguageModule.h"
 #include "app/language/LanguageTable.h"
 #include "wizard/CPshMain.h"
-#include "wizard/state/WizardState.h"
+#include "state/WizardState.h"
 
 namespace kelvane::test {
 

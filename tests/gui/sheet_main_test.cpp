@@ -24,7 +24,7 @@
 #include "wizard/CPspEx.h"
 #include "wizard/SheetOps.h"
 #include "wizard/UiText.h"
-#include "wizard/state/WizardState.h"
+#include "state/WizardState.h"
 
 namespace kelvane {
 namespace {

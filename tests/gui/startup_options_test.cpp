@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/StartupOptions.h"
-#include "wizard/state/InternetTargets.h"
+#include "state/InternetTargets.h"
 
 namespace kelvane {
 namespace {

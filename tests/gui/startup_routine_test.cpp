@@ -29,7 +29,7 @@
 #include "wizard/CDlgMessage.h"
 #include "wizard/CPshMain.h"
 #include "wizard/CStaticText.h"
-#include "wizard/state/WizardState.h"
+#include "state/WizardState.h"
 
 namespace kelvane {
 namespace {

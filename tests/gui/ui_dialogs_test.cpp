@@ -21,7 +21,7 @@
 #include "wizard/MessageBox.h"
 #include "wizard/Resources.h"
 #include "wizard/UiText.h"
-#include "wizard/state/WizardState.h"
+#include "state/WizardState.h"
 
 namespace kelvane {
 namespace {

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "tools/routersim/RouterSim.h"
-#include "wizard/state/WizardState.h"
+#include "state/WizardState.h"
 
 namespace kelvane::testing {
 

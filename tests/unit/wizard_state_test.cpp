@@ -1,4 +1,4 @@
-#include "wizard/state/WizardState.h"
+#include "state/WizardState.h"
 
 #include <gtest/gtest.h>
 

@@ -76,9 +76,9 @@ class SimHostNetwork : public HostNetwork {
   bool ReleaseAllAdapters() override;
   bool PingHost(const std::string& target, int attempts = 4, PingError* error = nullptr) override;
   bool ResolveHostName(const std::string& name, std::string& dottedAddress) override;
-  bool FindPcPppoeAccount(WizardState& state = WizardState::Instance()) override;
-  bool FindPcPptpAccount(WizardState& state = WizardState::Instance()) override;
-  bool FindPcL2tpAccount(WizardState& state = WizardState::Instance()) override;
+  bool FindPcPppoeAccount(WizardState& state) override;
+  bool FindPcPptpAccount(WizardState& state) override;
+  bool FindPcL2tpAccount(WizardState& state) override;
   using HostNetwork::FindLocalAddress;
 
   // --- Primitives -------------------------------------------------------------

@@ -1,4 +1,4 @@
-#include "wizard/state/InternetTargets.h"
+#include "state/InternetTargets.h"
 
 #include <arpa/inet.h>
 

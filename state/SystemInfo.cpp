@@ -1,6 +1,6 @@
-#include "wizard/state/SystemInfo.h"
+#include "state/SystemInfo.h"
 
-#include "wizard/state/WizardState.h"
+#include "state/WizardState.h"
 
 namespace kelvane {
 

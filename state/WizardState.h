@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "wizard/state/FixedText.h"
+#include "state/FixedText.h"
 
 namespace kelvane {
 
