@@ -2,11 +2,66 @@
 
 #include <arpa/inet.h>
 
+#include <algorithm>
+
 #include "net/TextScan.h"
 #include "router/Fields.h"
 #include "router/RouterRequest.h"
 
 namespace kelvane {
+namespace {
+
+bool IsLineBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The value of the status page's "Key" line: "Key" (any case) that starts a
+// line (leading blanks allowed) or follows a "<BR>" or another tag, then
+// optional blanks and "=", up to the next "<BR>". A "Key" inside a word
+// ("Monkey"), after other text ("Prechare Key") or without "=" (a title) is
+// not the line.
+bool ExtractKeyLine(std::string_view page, std::string& value) {
+  page = page.substr(0, std::min(page.size(), kScanHorizon));
+  std::size_t from = 0;
+  while (true) {
+    const std::size_t found = FindNoCase(page.substr(from), "Key");
+    if (found == std::string_view::npos) return false;
+    const std::size_t at = from + found;
+    from = at + 1;
+    std::size_t before = at;
+    while (before > 0 && IsLineBlank(page[before - 1])) --before;
+    const bool startsLine = before == 0 || page[before - 1] == '\n' || page[before - 1] == '\r' ||
+                            page[before - 1] == '>';
+    if (!startsLine) continue;
+    std::size_t after = at + 3;
+    while (after < page.size() && IsLineBlank(page[after])) ++after;
+    if (after >= page.size() || page[after] != '=') continue;
+    const std::string_view rest = page.substr(after + 1);
+    const std::size_t end = FindNoCase(rest, "<BR>");
+    if (end == std::string_view::npos) return false;
+    value.assign(rest.substr(0, end));
+    return true;
+  }
+}
+
+bool IsTrimmed(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// `text` without the blanks and line ends around it.
+std::string Trimmed(const std::string& text) {
+  std::size_t first = 0, last = text.size();
+  while (first < last && IsTrimmed(text[first])) ++first;
+  while (last > first && IsTrimmed(text[last - 1])) --last;
+  return text.substr(first, last - first);
+}
+
+// A single dotted address as the router writes it: four decimal parts, no
+// other byte (a NUL ends nothing here), and not the all-ones address that
+// the router's own status check refuses.
+bool IsSingleServerAddress(const std::string& text) {
+  if (text.find('\0') != std::string::npos) return false;
+  in_addr parsed{};
+  return inet_pton(AF_INET, text.c_str(), &parsed) == 1 && parsed.s_addr != INADDR_NONE;
+}
+
+}  // namespace
 
 bool MapSecurityCode(const std::string& code, std::int32_t& mode, std::string& text) {
   if (code == "0") {
@@ -45,9 +100,7 @@ bool ReadWirelessStatus(std::string& ssid, std::string& channel, std::string& se
   if (ExtractValueAfter(page, "CSKM0=", "'", "'", code)) {
     MapSecurityCode(code, state.WirelessSettings.securityMode, securityText);
   }
-  if (state.WirelessSettings.securityMode == kSecurityWep) {
-    return ExtractValueAfter(page, "Key", "=", "<BR>", key);
-  }
+  if (state.WirelessSettings.securityMode == kSecurityWep) return ExtractKeyLine(page, key);
   return ExtractValueAfter(page, "Prechare Key", "=", "<BR>", key);
 }
 
@@ -115,14 +168,17 @@ bool ReadWanAddresses(std::uint8_t& wanUp, std::string& gateway, std::string& dn
   std::string gw, servers;
   ExtractBrField("Gateway=", page, gw);
   const bool haveDns = ExtractBrField("Domain Name Server=", page, servers);
+  // The router may end its lines with blanks, CR or LF before the "<BR>";
+  // they are not part of the addresses the pages go on to ping.
+  gw = Trimmed(gw);
+  servers = Trimmed(servers);
   if (haveDns && gw.find("0.0.0.0") == std::string::npos) {
     const std::size_t comma = servers.find(", ");
     if (comma != std::string::npos) {
       wanUp = 1;
-      servers.resize(comma);
+      servers = Trimmed(servers.substr(0, comma));
     } else {
-      in_addr parsed{};
-      wanUp = inet_pton(AF_INET, servers.c_str(), &parsed) == 1 ? 1 : 0;
+      wanUp = IsSingleServerAddress(servers) ? 1 : 0;
     }
   }
   gateway = gw.substr(0, kWanGatewayTextMax);

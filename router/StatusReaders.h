@@ -19,7 +19,9 @@ inline constexpr std::size_t kWanDnsTextMax = 39;
 // SSID, channel ("0" automatic), security display text and key from
 // zero.htm?rc=&rf=0010; the security mode goes to WirelessSettings. True when
 // the key line was found. The SSID is cleared first; the other outputs are
-// left as they were when their key is missing.
+// left as they were when their key is missing. With WEP the key is the value
+// of the page's "Key" line itself ("Key" at a line start or after a tag,
+// then "="), never a "key" inside an SSID, a title or the "Prechare Key" line.
 bool ReadWirelessStatus(std::string& ssid, std::string& channel, std::string& securityText, std::string& key,
                         WizardState& state);
 
@@ -39,8 +41,10 @@ bool ReadWanDetection(std::uint8_t& readyFlag, std::int32_t& detectedType,
 
 // WAN-up flag, gateway and DNS text from zero.htm?rc=&rf=0020. The flag is 1
 // when the gateway is not 0.0.0.0 and the DNS text is an address or a list
-// (then cut to its first server). True when the page was fetched and the DNS
-// line found.
+// (then cut to its first server). Blanks and line ends around both texts are
+// removed before the check; a single server must be a plain dotted address
+// (not "10.1", not 255.255.255.255, nothing after it). True when the page was
+// fetched and the DNS line found.
 bool ReadWanAddresses(std::uint8_t& wanUp, std::string& gateway, std::string& dns,
                       const WizardState& state);
 

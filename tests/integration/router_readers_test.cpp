@@ -190,11 +190,11 @@ class CannedPageTest : public ::testing::Test {
 
 TEST_F(CannedPageTest, WanAddressesEdgeCases) {
   struct Case {
-    const char* page;
+    std::string page;
     bool result;
     std::uint8_t up;
-    const char* gateway;
-    const char* dns;
+    std::string gateway;
+    std::string dns;
   };
   const Case cases[] = {
       {"Gateway=0.0.0.0<BR>Domain Name Server=1.2.3.4<BR>", true, 0, "0.0.0.0", "1.2.3.4"},
@@ -202,15 +202,27 @@ TEST_F(CannedPageTest, WanAddressesEdgeCases) {
       {"Gateway=10.0.0.1<BR>Domain Name Server=none<BR>", true, 0, "10.0.0.1", "none"},
       {"Gateway=10.0.0.1<BR>No servers<BR>", false, 0, "10.0.0.1", ""},
       {"gateway=10.0.0.9<br>domain name server=9.9.9.9<br>", true, 1, "10.0.0.9", "9.9.9.9"},
+      // Blanks and line ends around the texts are not part of the addresses.
+      {"Gateway=10.0.0.1<BR>Domain Name Server=1.2.3.4 <BR>", true, 1, "10.0.0.1", "1.2.3.4"},
+      {"Gateway= 10.0.0.1\r\n<BR>Domain Name Server=1.2.3.4\r\n<BR>", true, 1, "10.0.0.1", "1.2.3.4"},
+      {"Gateway=10.0.0.1<BR>Domain Name Server=\t1.2.3.4\n<BR>", true, 1, "10.0.0.1", "1.2.3.4"},
+      // Still no single address: a short form, the all-ones address, text or a
+      // NUL after a valid address.
+      {"Gateway=10.0.0.1<BR>Domain Name Server=10.1 <BR>", true, 0, "10.0.0.1", "10.1"},
+      {"Gateway=10.0.0.1<BR>Domain Name Server=255.255.255.255<BR>", true, 0, "10.0.0.1", "255.255.255.255"},
+      {"Gateway=10.0.0.1<BR>Domain Name Server=1.2.3.4 x<BR>", true, 0, "10.0.0.1", "1.2.3.4 x"},
+      {std::string("Gateway=10.0.0.1<BR>Domain Name Server=1.2.3.4") + '\0' + "x<BR>", true, 0, "10.0.0.1",
+       std::string("1.2.3.4") + '\0' + "x"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.page);
     Serve(c.page);
     std::uint8_t up = 5;
     std::string gateway, dns;
-    EXPECT_EQ(ReadWanAddresses(up, gateway, dns, state_), c.result) << c.page;
-    EXPECT_EQ(up, c.up) << c.page;
-    EXPECT_EQ(gateway, c.gateway) << c.page;
-    EXPECT_EQ(dns, c.dns) << c.page;
+    EXPECT_EQ(ReadWanAddresses(up, gateway, dns, state_), c.result);
+    EXPECT_EQ(up, c.up);
+    EXPECT_EQ(gateway, c.gateway);
+    EXPECT_EQ(dns, c.dns);
   }
 }
 
@@ -239,13 +251,35 @@ TEST_F(CannedPageTest, DetectionUsesTheFirstCommentOnly) {
   }
 }
 
-TEST_F(CannedPageTest, WepKeyLineWinsOverPrechareKey) {
-  Serve("<script>var CSKM0='1';</script>SSID=a<BR>Channel=1<BR>Key=12345<BR>Prechare Key=zzzzzzzz<BR>");
-  std::string ssid, channel, text, key;
-  EXPECT_TRUE(ReadWirelessStatus(ssid, channel, text, key, state_));
-  EXPECT_EQ(key, "12345");
+TEST_F(CannedPageTest, WepKeyIsTheValueOfTheKeyLine) {
+  const std::string wep = "<script>var CSKM0='1';</script>";
+  struct Case {
+    std::string page;
+    bool result;
+    const char* key;
+  };
+  const Case cases[] = {
+      {wep + "SSID=a<BR>Channel=1<BR>Key=12345<BR>Prechare Key=zzzzzzzz<BR>", true, "12345"},
+      // "key" inside the SSID, a "Prechare Key" line first, a title holding it.
+      {wep + "SSID=Monkey<BR>Channel=1<BR>Key=12345<BR>", true, "12345"},
+      {wep + "SSID=a<BR>Prechare Key=zzzzzzzz<BR>Key=12345<BR>", true, "12345"},
+      {"<html><title>Wireless Key</title>" + wep + "\r\nSSID=a<br>\r\nKey=12345<br>\r\n", true, "12345"},
+      {"<title>Key settings</title>" + wep + "\nPrechare Key=zz<br>\n  key=abcde<br>", true, "abcde"},
+      {wep + "SSID=key=x<BR><tr><td>key=0123456789<br></td></tr>", true, "0123456789"},
+      // Only the pass phrase line: a WEP router without its key line.
+      {wep + "SSID=Monkey<BR>Prechare Key=zzzzzzzz<BR>", false, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.page);
+    Serve(c.page);
+    std::string ssid, channel, text, key;
+    EXPECT_EQ(ReadWirelessStatus(ssid, channel, text, key, state_), c.result);
+    EXPECT_EQ(state_.WirelessSettings.securityMode, kSecurityWep);
+    EXPECT_EQ(key, c.key);
+  }
   Serve("SSID=a<BR>Channel=1<BR>");
   state_.WirelessSettings.securityMode = kSecurityNone;
+  std::string ssid, channel, text, key;
   EXPECT_FALSE(ReadWirelessStatus(ssid, channel, text, key, state_));
   EXPECT_EQ(ssid, "a");
 }
