@@ -7,9 +7,20 @@
 namespace kelvane {
 namespace {
 
-// The "IM0" value of the router's form, quoted or not; echoed back unchanged.
+// The "IM0" value of the router's form, quoted or not. An unquoted value ends
+// at the first blank, ">", CR or LF, wherever the tag ends; it is escaped
+// when echoed back like every other value, so a blank or "&" in it cannot
+// break the request or add a field.
 bool ReadIm0(const std::string& page, std::string& value) {
-  return ExtractValue(page, "NAME=IM0 VALUE=\"", "\"", value) || ExtractValue(page, "NAME=IM0 VALUE=", " ", value);
+  if (ExtractValue(page, "NAME=IM0 VALUE=\"", "\"", value)) return true;
+  constexpr std::string_view kKey = "NAME=IM0 VALUE=";
+  const std::size_t keyAt = FindNoCase(page, kKey);
+  if (keyAt == std::string_view::npos) return false;
+  const std::string_view rest = std::string_view(page).substr(keyAt + kKey.size());
+  const std::size_t end = rest.find_first_of(" >\r\n");
+  if (end == std::string_view::npos) return false;
+  value.assign(rest.substr(0, end));
+  return true;
 }
 
 // "&DF00=o|x&DF01=o|x" from an option state (1 automatically, 2 manually).
@@ -89,7 +100,7 @@ std::string PppoeWanUrl(const WizardState& state, const std::string& primPage) {
   url += "&IT0=" + UrlEncode(r.serviceName.view());
   url += "&ID00=" + Plain(r.primaryDns.view());
   url += "&ID01=" + Plain(r.secondaryDns.view());
-  if (im0Found) url += "&IM0=" + im0;
+  if (im0Found) url += "&IM0=" + UrlEncode(im0);
   return url;
 }
 
@@ -105,7 +116,7 @@ std::string PptpWanUrl(const WizardState& state, const PptpSettings& r, bool l2t
   url += "&DI0=" + UrlEncode(r.server.view());
   url += "&IU0=" + UrlEncode(r.userName.view());
   url += "&IW0=" + UrlEncode(r.password.view());
-  if (im0Found) url += "&IM0=" + im0;
+  if (im0Found) url += "&IM0=" + UrlEncode(im0);
   return url;
 }
 

@@ -211,20 +211,42 @@ TEST_P(WanCommandsTest, FailedReadWritesNothing) {
 
 KELVANE_INSTANTIATE_BOTH_LAYOUTS(WanCommandsTest);
 
-// An IM0 field without quotes ends at the blank after it.
-TEST(WanCommandsCannedTest, UnquotedIm0IsEchoedUpToTheBlank) {
-  testing::CannedServer server([](const std::string&) {
-    return testing::CannedServer::Ok("<input NAME=IM0 VALUE=1400 SIZE=4><script> DF08=CHECKED, DF09=x </script>");
-  });
-  WizardState state;
-  ResetRouterDefaults(state);
-  state.routerAddress = server.Address();
-  state.PppoeSettings.optionState = kConnectAutomatically;
-  ASSERT_TRUE(ApplyPppoeWan(state));
-  const auto lines = server.Lines();
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[1], "GET /cgi-bin/prim?rc=@&rf=0008&rd=zero&lf=0037&ai=0&DF00=o&DF01=x&DF08=o&DF09=x"
-                      "&Wt=0200&IU0=&IW0=&IT0=&ID00=&ID01=&IM0=1400 HTTP/1.0");
+// IM0 as the form writes it: quoted, or unquoted and ended by a blank, ">",
+// CR or LF; echoed escaped like every other value.
+TEST(WanCommandsCannedTest, Im0IsEchoedAsTheFormHoldsIt) {
+  struct Case {
+    std::string form;
+    std::string im0;  // the IM0 part of the request, "" when none is sent
+  };
+  const Case cases[] = {
+      {"<input NAME=IM0 VALUE=1400 SIZE=4>", "&IM0=1400"},
+      {"<input NAME=IM0 VALUE=1492>\n<input NAME=IU0 VALUE=\"x y\">", "&IM0=1492"},
+      {"<input NAME=IM0 VALUE=1492\r\nSIZE=4>", "&IM0=1492"},
+      {"<input NAME=IM0 VALUE=1492\nSIZE=4>", "&IM0=1492"},
+      {"<input NAME=IM0 VALUE=\"14 92&x=1\" SIZE=4>", "&IM0=14%2092%26x%3D1"},
+      {"<input NAME=IM0 VALUE=1492", ""},
+      {"<input NAME=IU0 VALUE=\"u\">", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.form);
+    const std::string form = c.form;
+    testing::CannedServer server([form](const std::string&) {
+      return testing::CannedServer::Ok("<script> DF08=CHECKED, DF09=x </script>" + form);
+    });
+    WizardState state;
+    ResetRouterDefaults(state);
+    state.routerAddress = server.Address();
+    state.PppoeSettings.optionState = kConnectAutomatically;
+    ASSERT_TRUE(ApplyPppoeWan(state));
+    state.PptpSettings.optionState = kConnectAutomatically;
+    ASSERT_TRUE(ApplyPptpWan(state));
+    const auto lines = server.Lines();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[1], "GET /cgi-bin/prim?rc=@&rf=0008&rd=zero&lf=0037&ai=0&DF00=o&DF01=x&DF08=o&DF09=x"
+                        "&Wt=0200&IU0=&IW0=&IT0=&ID00=&ID01=" + c.im0 + " HTTP/1.0");
+    EXPECT_EQ(lines[3], "GET /cgi-bin/prim?rc=@&rf=1000&rd=zero&Wt=0300&lf=0037&ai=0&DF00=o&DF01=x"
+                        "&WI=&WN=&WG=&DI0=&IU0=&IW0=" + c.im0 + " HTTP/1.0");
+  }
 }
 
 }  // namespace
