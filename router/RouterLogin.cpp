@@ -56,8 +56,12 @@ bool ProbeLoginMethod(const std::string& routerAddress, const std::string& user,
     return page.find(kOpenRouterMarker) != std::string::npos;
   }
   if (!HasWwwAuthenticate(page)) return false;
-  if (!RouterGetPage(routerAddress, user, password, page)) return false;
+  // The router demands Basic credentials: that is what the flag tells the
+  // callers, who then store a typed word as the user name. It must be set
+  // even when these credentials are refused, or the right word typed next
+  // would go into the password and never log in.
   basicFlag = 1;
+  if (!RouterGetPage(routerAddress, user, password, page)) return false;
   return !PageRefuses(page);
 }
 

@@ -27,8 +27,8 @@ bool RouterGetPage(const std::string& url, const std::string& user, const std::s
                    std::string& response);
 
 // True when the router can be used now: it is open, or it accepted the Basic
-// credentials. `basicFlag` is 1 when Basic credentials were accepted at the
-// HTTP level (even if the page then reported an error).
+// credentials. `basicFlag` is 1 when the router demanded Basic credentials (a
+// 401 with WWW-Authenticate), whether or not it then accepted these ones.
 bool ProbeLoginMethod(const std::string& routerAddress, const std::string& user, const std::string& password,
                       std::uint8_t& basicFlag);
 

@@ -46,14 +46,33 @@ TEST_F(RouterLoginTest, BasicRouterTakesTheLoginWordAsUserName) {
   EXPECT_NE(heads[5].find("Authorization: Basic a3d6cG86"), std::string::npos);  // "kwzpo:"
 }
 
-TEST_F(RouterLoginTest, BasicRouterWrongWordLeavesFlagClear) {
+TEST_F(RouterLoginTest, BasicRouterWrongWordStillSaysBasic) {
   SetFlavour(LoginFlavour::kBasic);
   std::uint8_t flag = 9;
+  // The router demanded Basic credentials; these ones it refused.
   EXPECT_FALSE(ProbeLoginMethod(Address(), "wrong", "", flag));
-  EXPECT_EQ(flag, 0);
+  EXPECT_EQ(flag, 1);
   EXPECT_FALSE(LoginToRouter(Address(), "wrong", ""));
   // The Basic router never sees a form login.
   for (const auto& line : Lines()) EXPECT_EQ(line.find("logi"), std::string::npos) << line;
+}
+
+// A Basic router whose login word was changed: the probe with the start-up
+// credentials fails but says Basic, so the word the user then types becomes
+// the user name with an empty password, and logs in.
+TEST_F(RouterLoginTest, BasicRouterWithChangedWordTakesTheTypedWordAsUserName) {
+  SetFlavour(LoginFlavour::kBasic);
+  Router([](routersim::RouterSimState& s) { s.loginWord = "s3cret"; });
+  std::uint8_t flag = 0;
+  EXPECT_FALSE(ProbeLoginMethod(Address(), state_.loginUser.str(), state_.loginPassword.str(), flag));
+  state_.basicAuthLogin = flag;
+  StoreLoginWord("s3cret", state_);
+  EXPECT_EQ(state_.loginUser, "s3cret");
+  EXPECT_EQ(state_.loginPassword, "");
+  EXPECT_TRUE(ProbeLoginMethod(Address(), state_.loginUser.str(), state_.loginPassword.str(), flag));
+  EXPECT_EQ(flag, 1);
+  EXPECT_TRUE(LoginToRouter(Address(), state_.loginUser.str(), state_.loginPassword.str()));
+  EXPECT_NE(sim_->RequestHeads().back().find("Authorization: Basic czNjcmV0Og=="), std::string::npos);  // "s3cret:"
 }
 
 TEST(RouterLoginCannedTest, BasicRouterPageWithAlertFailsWithFlagSet) {
