@@ -6,8 +6,9 @@
 #include <sys/socket.h>
 
 #include <algorithm>
-#include <cstdio>
+#include <cerrno>
 
+#include "net/HostResolver.h"
 #include "net/TcpClientSocket.h"
 #include "net/TextScan.h"
 #include "net/TrafficLog.h"
@@ -25,25 +26,9 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && FindNoCase(text.substr(0, prefix.size()), prefix) == 0;
 }
 
-bool ResolveIpv4(const std::string& name, std::string& dotted) {
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* result = nullptr;
-  if (::getaddrinfo(name.c_str(), nullptr, &hints, &result) != 0 || result == nullptr) return false;
-  bool found = false;
-  for (const addrinfo* entry = result; entry != nullptr; entry = entry->ai_next) {
-    if (entry->ai_family != AF_INET || entry->ai_addr == nullptr) continue;
-    const auto* address = reinterpret_cast<const sockaddr_in*>(entry->ai_addr);
-    const auto* b = reinterpret_cast<const unsigned char*>(&address->sin_addr.s_addr);
-    char text[16];
-    std::snprintf(text, sizeof text, "%d.%d.%d.%d", b[0], b[1], b[2], b[3]);
-    dotted = text;
-    found = true;
-    break;
-  }
-  ::freeaddrinfo(result);
-  return found;
+HttpResult& Result() {
+  static thread_local HttpResult result;
+  return result;
 }
 
 // Parses the Content-Length of a header block; false when there is none (or
@@ -91,6 +76,14 @@ class ResponseCompletion {
     return hasLength_ && response.size() - bodyAt_ >= length_;
   }
 
+  // Whether the answer looks cut: no end of the header block, fewer body bytes
+  // than its Content-Length, or as many bytes as the socket keeps.
+  bool Cut(std::string_view response) {
+    if (response.size() >= kHttpResponseCap) return true;
+    if (!(*this)(response) && bodyAt_ == std::string_view::npos) return true;
+    return hasLength_ && response.size() - bodyAt_ < length_;
+  }
+
  private:
   std::size_t scanned_ = 0;
   std::size_t bodyAt_ = std::string_view::npos;
@@ -103,30 +96,47 @@ std::string StatusLine(std::string_view response) {
   return std::string(response.substr(0, std::min<std::size_t>(end, 200)));
 }
 
-// One connection: connect, send, receive, close. False when the URL is bad,
-// the request too long, or nothing arrived.
-bool Exchange(const std::string& url, bool withCredentials, const std::string& user, const std::string& password,
-              std::string& response, int timeoutSeconds) {
+HttpFailure ConnectFailure(int error) {
+  switch (error) {
+    case ETIMEDOUT: return HttpFailure::kConnectTimedOut;
+    case ECONNREFUSED: return HttpFailure::kRefused;
+    case EHOSTUNREACH:
+    case ENETUNREACH: return HttpFailure::kUnreachable;
+    default: return HttpFailure::kConnectFailed;
+  }
+}
+
+// One connection to the dotted `host`: connect, send, receive, close. False
+// when the request is too long or nothing arrived; the reason goes to the
+// thread's result record.
+bool Exchange(const std::string& host, std::uint16_t port, const std::string& path, bool withCredentials,
+              const std::string& user, const std::string& password, std::string& response, int timeoutSeconds) {
+  HttpResult& result = Result();
   response.clear();
-  std::string host;
-  std::string path;
-  std::uint16_t port = 80;
-  if (!ParseHttpUrl(url, host, port, path)) return false;
-  if (withCredentials && user.size() + 1 + password.size() > kHttpMaxCredentialsLength) return false;
+  result.target = host + ":" + std::to_string(port);
+  if (withCredentials && user.size() + 1 + password.size() > kHttpMaxCredentialsLength) {
+    result.failure = HttpFailure::kBadUrl;
+    return false;
+  }
   const std::string request = BuildHttpRequest(path, withCredentials, user, password);
-  if (request.size() > kHttpMaxRequestLength) return false;
+  if (request.size() > kHttpMaxRequestLength) {
+    result.failure = HttpFailure::kBadUrl;
+    return false;
+  }
 
   TcpClientSocket socket;
   socket.SetAddress(host);
   socket.SetRemotePort(port);
-  const std::string target = host + ":" + std::to_string(port);
+  const std::string& target = result.target;
   if (!socket.Connect(timeoutSeconds * 1000)) {
+    result.failure = ConnectFailure(socket.ConnectError());
     LogTraffic("HTTP " + target + " connect failed");
     return false;
   }
   LogTraffic("HTTP " + target + " sent " + request.substr(0, request.find("\r\n")) +
              (withCredentials ? " (with credentials)" : ""));
   if (!socket.Send(request)) {
+    result.failure = HttpFailure::kSendFailed;
     LogTraffic("HTTP " + target + " send failed");
     return false;
   }
@@ -135,9 +145,12 @@ bool Exchange(const std::string& url, bool withCredentials, const std::string& u
                                   [&completion](std::string_view received) { return completion(received); });
   socket.Close();
   if (!got) {
+    result.failure = HttpFailure::kNoAnswer;
     LogTraffic("HTTP " + target + " no answer");
     return false;
   }
+  result.status = HttpStatusCode(response);
+  result.cut = completion.Cut(response);
   LogTraffic("HTTP " + target + " received " + std::to_string(response.size()) + " bytes, status line: " +
              StatusLine(response));
   return true;
@@ -148,20 +161,54 @@ bool Get(const std::string& url, bool withCredentials, const std::string& user, 
   response.clear();
   if (timeoutSeconds <= 0) timeoutSeconds = kHttpPageTimeoutSeconds;
   timeoutSeconds = std::min(timeoutSeconds, kMaxTimeoutSeconds);
+  HttpResult& result = Result();
+  result = HttpResult{};
+  result.timeoutSeconds = timeoutSeconds;
   const auto accepted = [&]() {
-    return !withCredentials || response.find(kLoginRefused) == std::string::npos;
+    result.loginFalse = withCredentials && response.find(kLoginRefused) != std::string::npos;
+    return !result.loginFalse;
+  };
+  const auto parse = [&](const std::string& text, std::string& host, std::uint16_t& port, std::string& path) {
+    if (ParseHttpUrl(text, host, port, path, timeoutSeconds * 1000)) return true;
+    std::string ignored;
+    std::uint16_t ignoredPort = 0;
+    result.failure = ParseHttpUrl(text, ignored, ignoredPort, path, -1) ? HttpFailure::kNameNotResolved
+                                                                         : HttpFailure::kBadUrl;
+    return false;
   };
 
-  if (!Exchange(url, withCredentials, user, password, response, timeoutSeconds)) return false;
+  std::string host, path;
+  std::uint16_t port = 80;
+  if (!parse(url, host, port, path)) return false;
+  if (!Exchange(host, port, path, withCredentials, user, password, response, timeoutSeconds)) return false;
   if (IsHttpStatus(response, 200)) return accepted();
   if (!IsHttpStatus(response, 301)) return false;
 
-  // One redirect is followed, with the same request and credentials; the
-  // second answer alone decides.
+  // One redirect is followed, with the same request; the second answer alone
+  // decides. Only a plain http:// location (or a bare numeric host) is
+  // followed, so that no other scheme or stray text is ever taken for a host
+  // name, and the credentials go along only to the host they were given for.
   std::string location;
   if (!GetRedirectLocation(response, location)) return false;
   LogTraffic("HTTP redirected to " + location);
-  if (!Exchange(location, withCredentials, user, password, response, timeoutSeconds)) return false;
+  if (!IsFollowableLocation(location)) {
+    result.failure = HttpFailure::kRedirectRefused;
+    LogTraffic("HTTP redirect not followed: not a plain http:// location");
+    return false;
+  }
+  std::string nextHost, nextPath;
+  std::uint16_t nextPort = 80;
+  result.status = 0;
+  result.cut = false;
+  if (!parse(location, nextHost, nextPort, nextPath)) return false;
+  // The same address on another port is the same router (it may move from a
+  // custom port to 80); another address is not.
+  const bool sameHost = nextHost == host;
+  const bool sendCredentials = withCredentials && sameHost;
+  if (withCredentials && !sameHost) LogTraffic("HTTP redirect to another host: credentials not sent");
+  if (!Exchange(nextHost, nextPort, nextPath, sendCredentials, sendCredentials ? user : std::string(),
+                sendCredentials ? password : std::string(), response, timeoutSeconds))
+    return false;
   return IsHttpStatus(response, 200) && accepted();
 }
 
@@ -201,7 +248,8 @@ bool HttpGetAuthDiscard(const std::string& url, const std::string& user, const s
   return HttpGetAuth(url, user, password, scratch, timeoutSeconds);
 }
 
-bool ParseHttpUrl(const std::string& url, std::string& host, std::uint16_t& port, std::string& path) {
+bool ParseHttpUrl(const std::string& url, std::string& host, std::uint16_t& port, std::string& path,
+                  int resolveBoundMs) {
   port = 80;
   host.clear();
   path.clear();
@@ -236,8 +284,58 @@ bool ParseHttpUrl(const std::string& url, std::string& host, std::uint16_t& port
     host.assign(hostText);
     return true;
   }
-  return ResolveIpv4(std::string(hostText), host);
+  // A negative bound only checks the form (the caller wants no look-up).
+  const std::string name(hostText);
+  if (resolveBoundMs < 0) {
+    host = name;
+    return IsResolvableHostName(name);
+  }
+  return ResolveHostName(name, resolveBoundMs, host);
 }
+
+bool IsFollowableLocation(std::string_view location) {
+  for (const char c : location) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u <= 0x20 || u == 0x7F) return false;
+  }
+  const bool withScheme = StartsWithNoCase(location, "http://");
+  const std::string_view rest = withScheme ? location.substr(7) : location;
+  const std::string_view authority = rest.substr(0, rest.find('/'));
+  if (authority.empty() || authority.find('@') != std::string_view::npos) return false;
+  const std::size_t colon = authority.find(':');
+  const std::string_view hostText = authority.substr(0, colon);
+  if (hostText.empty()) return false;
+  // Without the scheme only a numeric host is taken (no name is looked up):
+  // anything else may be another scheme ("ftp:", "javascript:") or stray text.
+  if (!withScheme && !IsDigit(hostText[0])) return false;
+  if (colon != std::string_view::npos) {
+    const std::string_view portText = authority.substr(colon + 1);
+    if (portText.empty() || portText.size() > 5) return false;
+    for (const char c : portText)
+      if (!IsDigit(c)) return false;
+  }
+  for (const char c : hostText) {
+    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || IsDigit(c) || c == '-' || c == '.' ||
+                    c == '_';
+    if (!ok) return false;
+  }
+  return true;
+}
+
+int HttpStatusCode(std::string_view response) {
+  if (!StartsWithNoCase(response, "HTTP/")) return 0;
+  const std::size_t blank = response.find(' ');
+  const std::size_t lineEnd = response.find_first_of("\r\n");
+  if (blank == std::string_view::npos || blank > lineEnd) return 0;
+  std::size_t i = blank;
+  while (i < response.size() && response[i] == ' ') ++i;
+  int code = 0;
+  int digits = 0;
+  for (; i < response.size() && IsDigit(response[i]) && digits < 3; ++i, ++digits) code = code * 10 + (response[i] - '0');
+  return digits == 3 ? code : 0;
+}
+
+const HttpResult& LastHttpResult() { return Result(); }
 
 std::string Base64Encode(std::string_view bytes) {
   static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";

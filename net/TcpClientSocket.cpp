@@ -37,25 +37,42 @@ void TcpClientSocket::SetRemotePort(std::uint16_t port) { remotePort_ = port; }
 
 bool TcpClientSocket::Connect(int timeoutMs) {
   Close();
+  connectError_ = 0;
   socket_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  if (socket_ == -1) return false;
-  if (!addressValid_) return false;
+  if (socket_ == -1) {
+    connectError_ = errno;
+    return false;
+  }
+  if (!addressValid_) {
+    connectError_ = EINVAL;
+    return false;
+  }
 
   sockaddr_in remote{};
   remote.sin_family = AF_INET;
   remote.sin_port = htons(remotePort_);
   remote.sin_addr.s_addr = remoteAddress_;
   if (::connect(socket_, reinterpret_cast<const sockaddr*>(&remote), sizeof remote) == 0) return true;
-  if (errno != EINPROGRESS && errno != EINTR) return false;
+  if (errno != EINPROGRESS && errno != EINTR) {
+    connectError_ = errno;
+    return false;
+  }
 
   // The connect runs in the background; wait for it in slices, bounded by the
   // request's own time-out rather than the system's minutes-long one.
   const std::uint64_t deadline = DeadlineAfterMs(timeoutMs > 0 ? timeoutMs : kDefaultConnectMs);
   const int ready = WaitForSocket(socket_, POLLOUT, deadline);
-  if (ready <= 0) return false;
+  if (ready <= 0) {
+    connectError_ = ETIMEDOUT;
+    return false;
+  }
   int error = 0;
   socklen_t length = sizeof error;
-  if (::getsockopt(socket_, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return false;
+  if (::getsockopt(socket_, SOL_SOCKET, SO_ERROR, &error, &length) != 0) {
+    connectError_ = errno;
+    return false;
+  }
+  connectError_ = error;
   return error == 0;
 }
 

@@ -46,6 +46,11 @@ class TcpClientSocket {
   // object until Close.
   bool Connect(int timeoutMs = 10000);
 
+  // Why the last Connect failed, as an errno value: ECONNREFUSED, EHOSTUNREACH,
+  // ENETUNREACH, ETIMEDOUT when the time-out passed, EINVAL for an address that
+  // is not dotted IPv4; 0 after a successful Connect.
+  int ConnectError() const { return connectError_; }
+
   // Sends all of `data` (continuing partial sends); true only if every byte
   // went out. Never raises SIGPIPE.
   bool Send(std::string_view data);
@@ -74,6 +79,7 @@ class TcpClientSocket {
   std::uint32_t remoteAddress_ = 0;  // network order
   bool addressValid_ = false;
   int receivedTotal_ = 0;
+  int connectError_ = 0;
   int socket_ = -1;
 };
 

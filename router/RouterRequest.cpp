@@ -1,9 +1,119 @@
 #include "router/RouterRequest.h"
 
+#include <algorithm>
+
 #include "net/HttpClient.h"
 #include "net/TextScan.h"
 
 namespace kelvane {
+namespace {
+
+constexpr char kAlert[] = "alert(";
+constexpr std::size_t kMaxAlertLength = 200;
+
+RouterFailure& Failure() {
+  static thread_local RouterFailure failure;
+  return failure;
+}
+
+}  // namespace
+
+const RouterFailure& LastRouterFailure() { return Failure(); }
+
+void NoteRouterFailure(const RouterFailure& failure) { Failure() = failure; }
+
+RouterFailure RouterFailureFromHttp(const std::string& response, bool command) {
+  const HttpResult& http = LastHttpResult();
+  RouterFailure f;
+  f.detail = http.target;
+  switch (http.failure) {
+    case HttpFailure::kBadUrl: f.kind = RouterFailureKind::kBadAddress; return f;
+    case HttpFailure::kNameNotResolved: f.kind = RouterFailureKind::kNameNotResolved; return f;
+    case HttpFailure::kRedirectRefused: f.kind = RouterFailureKind::kBadRedirect; return f;
+    case HttpFailure::kConnectTimedOut:
+    case HttpFailure::kUnreachable:
+      f.kind = RouterFailureKind::kNothingAnswers;
+      f.seconds = http.timeoutSeconds;
+      return f;
+    case HttpFailure::kRefused: f.kind = RouterFailureKind::kConnectionRefused; return f;
+    case HttpFailure::kConnectFailed:
+    case HttpFailure::kSendFailed: f.kind = RouterFailureKind::kConnectFailed; return f;
+    case HttpFailure::kNoAnswer:
+      f.kind = RouterFailureKind::kNoAnswer;
+      f.seconds = http.timeoutSeconds;
+      return f;
+    case HttpFailure::kNone: break;
+  }
+  if (http.status == 401 || http.loginFalse) {
+    f.kind = RouterFailureKind::kLoginRefused;
+    return f;
+  }
+  if (!IsHttpStatus(response, 200)) {
+    f.kind = http.cut && http.status == 0 ? RouterFailureKind::kCutAnswer : RouterFailureKind::kHttpStatus;
+    f.httpStatus = http.status;
+    return f;
+  }
+  if (command && response.find(kAlert) != std::string::npos) {
+    f.kind = RouterFailureKind::kValueRefused;
+    f.detail = AlertText(response);
+    return f;
+  }
+  if (http.cut) {
+    f.kind = RouterFailureKind::kCutAnswer;
+    return f;
+  }
+  f.detail.clear();
+  return f;
+}
+
+std::string DescribeRouterFailure(const RouterFailure& failure) {
+  const std::string at = failure.detail.empty() ? std::string() : " at " + failure.detail;
+  switch (failure.kind) {
+    case RouterFailureKind::kNone: return "the router's answer did not hold what was expected";
+    case RouterFailureKind::kBadAddress: return "the router address or request cannot be sent as it is";
+    case RouterFailureKind::kNameNotResolved: return "the router's name does not resolve";
+    case RouterFailureKind::kNothingAnswers:
+      return "nothing answers" + at + " (no connection within " + std::to_string(failure.seconds) + " s)";
+    case RouterFailureKind::kConnectionRefused: return "connection refused" + at;
+    case RouterFailureKind::kConnectFailed: return "the connection" + at + " failed";
+    case RouterFailureKind::kNoAnswer: return "no answer within " + std::to_string(failure.seconds) + " s" + at;
+    case RouterFailureKind::kHttpStatus:
+      return failure.httpStatus > 0 ? "HTTP status " + std::to_string(failure.httpStatus)
+                                    : "the answer is not HTTP";
+    case RouterFailureKind::kLoginRefused: return "login refused";
+    case RouterFailureKind::kValueRefused:
+      return failure.detail.empty() ? "the router refused the value"
+                                    : "the router refused the value: " + failure.detail;
+    case RouterFailureKind::kCutAnswer: return "the router's answer was cut short";
+    case RouterFailureKind::kBadRedirect: return "the router redirected to a location that is not followed";
+  }
+  return "unknown failure";
+}
+
+std::string AlertText(std::string_view page) {
+  const std::size_t at = page.find(kAlert);
+  if (at == std::string_view::npos) return "";
+  std::string_view rest = page.substr(at + sizeof(kAlert) - 1);
+  while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+  if (rest.empty()) return "";
+  const char quote = rest.front();
+  std::string text;
+  if (quote != '"' && quote != '\'') {
+    // Not a string literal: the expression up to the closing parenthesis.
+    text.assign(rest.substr(0, std::min(rest.find(')'), kMaxAlertLength)));
+    return text;
+  }
+  for (std::size_t i = 1; i < rest.size() && text.size() < kMaxAlertLength; ++i) {
+    char c = rest[i];
+    if (c == quote) break;
+    if (c == '\\' && i + 1 < rest.size()) {
+      c = rest[++i];
+      if (c == 'n' || c == 'r' || c == 't') c = ' ';
+    }
+    text.push_back(c);
+  }
+  return text;
+}
 
 std::string RouterUrl(const WizardState& state, std::string_view pathAndQuery) {
   std::string url = state.routerAddress.str();
@@ -12,12 +122,21 @@ std::string RouterUrl(const WizardState& state, std::string_view pathAndQuery) {
 }
 
 bool RouterReadPage(const WizardState& state, std::string_view pathAndQuery, std::string& page) {
-  return HttpGetAuth(RouterUrl(state, pathAndQuery), state.loginUser.str(), state.loginPassword.str(), page,
-                     kRouterTimeoutSeconds);
+  const bool ok = HttpGetAuth(RouterUrl(state, pathAndQuery), state.loginUser.str(), state.loginPassword.str(),
+                              page, kRouterTimeoutSeconds);
+  Failure() = RouterFailureFromHttp(page, false);
+  return ok;
 }
 
 bool RouterSendCommand(const WizardState& state, const std::string& url, int timeoutSeconds) {
-  return HttpGetAuthDiscard(url, state.loginUser.str(), state.loginPassword.str(), timeoutSeconds);
+  std::string answer;
+  const bool ok =
+      HttpGetAuth(url, state.loginUser.str(), state.loginPassword.str(), answer, timeoutSeconds);
+  Failure() = RouterFailureFromHttp(answer, true);
+  // The router takes a command with an ordinary page and refuses a value with
+  // a script alert on an otherwise ordinary 200 answer.
+  if (ok && Failure().kind == RouterFailureKind::kValueRefused) return false;
+  return ok;
 }
 
 bool BoxChecked(std::string_view page, std::string_view key, bool& found) {

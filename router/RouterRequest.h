@@ -1,6 +1,7 @@
 // Small pieces shared by every router operation: the URL base, the two kinds
-// of authenticated request (read a page, send a command) and the option box
-// test of the router's settings form.
+// of authenticated request (read a page, send a command), the record of why
+// the last request failed, and the option box test of the router's settings
+// form.
 #pragma once
 
 #include <string>
@@ -14,11 +15,55 @@ namespace kelvane {
 inline constexpr int kRouterTimeoutSeconds = 10;
 inline constexpr int kRouterWpaTimeoutSeconds = 25;
 
+// Why the last router request failed. Router operations answer bool; this
+// record (per thread) says why, for a caller that wants to tell the user.
+enum class RouterFailureKind {
+  kNone,               // the last request succeeded (a reader may still have found nothing)
+  kBadAddress,         // the router address or the request cannot be sent as it is
+  kNameNotResolved,    // the router's host name did not resolve
+  kNothingAnswers,     // no connection within the time-out, or no route
+  kConnectionRefused,  // the address answered, but no web server listens there
+  kConnectFailed,      // another connect or send error
+  kNoAnswer,           // connected, but no answer within the time-out
+  kHttpStatus,         // the final answer had another status than 200
+  kLoginRefused,       // the router refused the login (401, or ";login=false;")
+  kValueRefused,       // the router refused the command (a script alert)
+  kCutAnswer,          // the answer arrived cut short
+  kBadRedirect,        // the router redirected to something that is not followed
+};
+
+struct RouterFailure {
+  RouterFailureKind kind = RouterFailureKind::kNone;
+  int httpStatus = 0;   // kHttpStatus: the status code
+  int seconds = 0;      // kNothingAnswers, kNoAnswer: the time-out used
+  std::string detail;   // kValueRefused: the alert text; otherwise "host:port" when known
+};
+
+// The record of the last RouterReadPage/RouterSendCommand on this thread (or
+// what NoteRouterFailure last stored). A page read that succeeds with a cut
+// answer leaves kCutAnswer here although it answers true, so a reader that
+// then finds nothing can say why.
+const RouterFailure& LastRouterFailure();
+// Replaces the record (for operations that make their requests themselves,
+// such as the login).
+void NoteRouterFailure(const RouterFailure& failure);
+// The record that the last HttpGet/HttpGetAuth on this thread leaves behind;
+// `response` is its answer (searched for an alert when `command` is set).
+RouterFailure RouterFailureFromHttp(const std::string& response, bool command);
+// One line of plain English naming the cause, e.g. "no answer within 10 s",
+// "HTTP status 404", "the router refused the value: Invalid SSID". Control
+// characters of router text are left to the caller to escape.
+std::string DescribeRouterFailure(const RouterFailure& failure);
+// The text of the first script alert in `page` ("" when there is none), with
+// the quotes and JavaScript escapes removed.
+std::string AlertText(std::string_view page);
+
 // `routerAddress` followed by `pathAndQuery` (which starts with "/").
 std::string RouterUrl(const WizardState& state, std::string_view pathAndQuery);
 // Fetches a page with the stored credentials (HttpGetAuth, 10 seconds).
 bool RouterReadPage(const WizardState& state, std::string_view pathAndQuery, std::string& page);
-// Sends a command with the stored credentials; its answer is not read.
+// Sends a command with the stored credentials. False also when the answer
+// holds a script "alert(" (the router refuses the value that way).
 bool RouterSendCommand(const WizardState& state, const std::string& url,
                        int timeoutSeconds = kRouterTimeoutSeconds);
 // Whether the option box value found after `key` (up to the next ",") holds
