@@ -65,6 +65,10 @@ bool ParseStartupOptions(int argc, const char* const* argv, StartupOptions& opti
       options.verbose = true;
       continue;
     }
+    if (arg == "--check-languages") {
+      options.checkLanguages = true;
+      continue;
+    }
     const std::size_t equals = arg.find('=');
     const std::string_view name = arg.substr(0, equals);
     const ValueOption* match = nullptr;
@@ -103,6 +107,8 @@ std::string StartupUsage() {
              "  --help               show this text and exit\n"
              "  --version            show the version and exit\n"
              "  --verbose            log the network traffic to standard error\n"
+             "  --check-languages    load each of the fourteen language modules the way the\n"
+             "                       wizard does, list them and exit (1 when one fails)\n"
              "  --public-host ADDR   public IPv4 address pinged to make the WAN dial (default ") +
          kDefaultPublicHost +
          ")\n"

@@ -11,6 +11,7 @@ struct StartupOptions {
   bool help = false;
   bool version = false;
   bool verbose = false;  // traffic log to standard error
+  bool checkLanguages = false;  // load every language module, list them and exit
   std::string publicHost;  // empty: keep the built-in default
   std::string publicDns;
   std::string testSite;
