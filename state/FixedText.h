@@ -1,6 +1,7 @@
 // A zero-terminated text in a fixed field of N bytes (terminator included), as
 // the router-side records hold them. Assigning a longer text cuts it to N-1
-// bytes; nothing ever writes past the field.
+// bytes; nothing ever writes past the field. A field may be assigned from a
+// view of itself (a stripped or shortened copy of its own text).
 #pragma once
 
 #include <algorithm>
@@ -32,9 +33,19 @@ class FixedText {
     const std::size_t zero = text.find('\0');
     if (zero != std::string_view::npos) text = text.substr(0, zero);
     const std::size_t n = std::min(text.size(), kMaxLength);
-    std::memset(bytes_, 0, N);
-    std::memcpy(bytes_, text.data(), n);
+    // memmove, and the tail cleared only afterwards: `text` may lie inside
+    // this very field.
+    if (n > 0) std::memmove(bytes_, text.data(), n);
+    std::memset(bytes_ + n, 0, N - n);
     return n == text.size();
+  }
+
+  // Stores `text` only when all of it fits (no cut, no zero byte inside);
+  // otherwise leaves the field as it was and answers false.
+  [[nodiscard]] bool AssignChecked(std::string_view text) {
+    if (text.size() > kMaxLength || text.find('\0') != std::string_view::npos) return false;
+    Assign(text);
+    return true;
   }
 
   void Clear() { std::memset(bytes_, 0, N); }

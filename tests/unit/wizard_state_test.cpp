@@ -26,6 +26,53 @@ TEST(FixedText, StopsAtAnEmbeddedZeroAndClearsTheRest) {
   EXPECT_EQ(std::memcmp(text.c_str() + 2, "\0\0\0\0\0\0", 6), 0);
 }
 
+// Every "strip and write back" step assigns a field from a view of itself.
+TEST(FixedText, AssigningFromAViewOfItselfKeepsTheText) {
+  struct {
+    const char* start;
+    std::size_t from;
+    std::size_t length;
+    const char* expected;
+  } cases[] = {
+      {"kwzpo", 0, 5, "kwzpo"},                  // the whole field (SetLoginUser(state.loginUser))
+      {"  home", 2, 4, "home"},                   // leading blanks stripped
+      {"home  ", 0, 4, "home"},                   // trailing blanks stripped
+      {"abcdefghijklmnop", 3, 13, "defghijklmnop"},  // a full field, shifted left over itself
+      {"abc", 1, 0, ""},
+  };
+  for (const auto& c : cases) {
+    FixedText<17> text;
+    text = c.start;
+    const std::string_view self = text.view().substr(c.from, c.length);
+    text.Assign(self);
+    EXPECT_EQ(text, c.expected) << c.start;
+    EXPECT_EQ(text.size(), std::strlen(c.expected)) << c.start;
+  }
+}
+
+TEST(FixedText, CheckedAssignmentRefusesWhatWouldBeCut) {
+  struct {
+    std::string text;
+    bool stored;
+    const char* after;
+  } cases[] = {
+      {"1234567890123456", true, "1234567890123456"},  // exactly the width
+      {"12345678901234567", false, "old"},             // one more: refused, field unchanged
+      {"", true, ""},
+      {std::string("ab\0cd", 5), false, "old"},         // a zero byte would lose "cd"
+  };
+  for (const auto& c : cases) {
+    FixedText<17> text;
+    text = "old";
+    EXPECT_EQ(text.AssignChecked(c.text), c.stored) << c.text;
+    EXPECT_EQ(text, c.after) << c.text;
+  }
+  FixedText<17> self;
+  self = "  padded";
+  EXPECT_TRUE(self.AssignChecked(self.view().substr(2)));
+  EXPECT_EQ(self, "padded");
+}
+
 TEST(WizardState, CapacitiesMatchTheRecordLayouts) {
   WizardState s;
   EXPECT_EQ(s.routerAddress.kMaxLength, 16u);
