@@ -86,10 +86,16 @@ bool ChangeRouterPassword(const std::string& currentPassword, const std::string&
   const std::string url = RouterUrl(state, "/cgi-bin/pass?rc=@&PA=" + UrlEncode(currentPassword) + "&Pa=" + fresh +
                                                "&P1=" + fresh + "&rd=atbox");
   std::string page;
-  if (!HttpGetAuth(url, state.loginUser.str(), state.loginPassword.str(), page, kRouterTimeoutSeconds)) {
-    return false;
+  const bool ok = HttpGetAuth(url, state.loginUser.str(), state.loginPassword.str(), page, kRouterTimeoutSeconds);
+  // Refused when the router sends the browser back or answers with a script
+  // alert, as it refuses its other commands.
+  RouterFailure failure = RouterFailureFromHttp(page, true);
+  if (ok && failure.kind != RouterFailureKind::kValueRefused && ContainsNoCase(page, kGoBackMarker)) {
+    failure.kind = RouterFailureKind::kValueRefused;
+    failure.detail.clear();
   }
-  return !ContainsNoCase(page, kGoBackMarker);
+  NoteRouterFailure(failure);
+  return ok && failure.kind != RouterFailureKind::kValueRefused;
 }
 
 }  // namespace kelvane
