@@ -10,15 +10,14 @@ namespace kelvane {
 namespace {
 
 using routersim::LoginFlavour;
-using testing::RouterSimTest;
 
-class RouterLoginTest : public RouterSimTest {
+class RouterLoginTest : public testing::LayoutRouterSimTest {
  protected:
   std::string Address() const { return state_.routerAddress.str(); }
   std::string Heads(std::size_t i) const { return sim_->RequestHeads().at(i); }
 };
 
-TEST_F(RouterLoginTest, OpenRouterNeedsNoCredentials) {
+TEST_P(RouterLoginTest, OpenRouterNeedsNoCredentials) {
   std::uint8_t flag = 7;
   EXPECT_TRUE(ProbeLoginMethod(Address(), "kwzpo", "kwzpo", flag));
   EXPECT_EQ(flag, 0);
@@ -31,7 +30,7 @@ TEST_F(RouterLoginTest, OpenRouterNeedsNoCredentials) {
   EXPECT_EQ(Heads(0).find("Authorization"), std::string::npos);
 }
 
-TEST_F(RouterLoginTest, BasicRouterTakesTheLoginWordAsUserName) {
+TEST_P(RouterLoginTest, BasicRouterTakesTheLoginWordAsUserName) {
   SetFlavour(LoginFlavour::kBasic);
   std::uint8_t flag = 0;
   // The start-up credentials: user kwzpo (the word), password kwzpo.
@@ -46,7 +45,7 @@ TEST_F(RouterLoginTest, BasicRouterTakesTheLoginWordAsUserName) {
   EXPECT_NE(heads[5].find("Authorization: Basic a3d6cG86"), std::string::npos);  // "kwzpo:"
 }
 
-TEST_F(RouterLoginTest, BasicRouterWrongWordStillSaysBasic) {
+TEST_P(RouterLoginTest, BasicRouterWrongWordStillSaysBasic) {
   SetFlavour(LoginFlavour::kBasic);
   std::uint8_t flag = 9;
   // The router demanded Basic credentials; these ones it refused.
@@ -60,7 +59,7 @@ TEST_F(RouterLoginTest, BasicRouterWrongWordStillSaysBasic) {
 // A Basic router whose login word was changed: the probe with the start-up
 // credentials fails but says Basic, so the word the user then types becomes
 // the user name with an empty password, and logs in.
-TEST_F(RouterLoginTest, BasicRouterWithChangedWordTakesTheTypedWordAsUserName) {
+TEST_P(RouterLoginTest, BasicRouterWithChangedWordTakesTheTypedWordAsUserName) {
   SetFlavour(LoginFlavour::kBasic);
   Router([](routersim::RouterSimState& s) { s.loginWord = "s3cret"; });
   std::uint8_t flag = 0;
@@ -110,7 +109,7 @@ TEST(RouterLoginCannedTest, PasswordChangeRefusedInAnyCase) {
   EXPECT_EQ(state.loginPassword, "kwzpo");
 }
 
-TEST_F(RouterLoginTest, FormRouterLogsInWithThePassword) {
+TEST_P(RouterLoginTest, FormRouterLogsInWithThePassword) {
   SetFlavour(LoginFlavour::kForm);
   std::uint8_t flag = 5;
   // Open page without the marker: the form login is needed.
@@ -127,7 +126,7 @@ TEST_F(RouterLoginTest, FormRouterLogsInWithThePassword) {
   EXPECT_EQ(sim_->RequestHeads().back().find("Authorization"), std::string::npos);
 }
 
-TEST_F(RouterLoginTest, FormRouterPagesSayLoginFalseUntilLoggedIn) {
+TEST_P(RouterLoginTest, FormRouterPagesSayLoginFalseUntilLoggedIn) {
   SetFlavour(LoginFlavour::kForm);
   std::string page;
   EXPECT_FALSE(RouterGetPage(Address() + "/prim.htm", "kwzpo", "kwzpo", page));
@@ -141,7 +140,7 @@ TEST_F(RouterLoginTest, FormRouterPagesSayLoginFalseUntilLoggedIn) {
 
 // Passwords holding characters that mean something in a URL: the form login
 // and the password change escape them, and the router gets them back intact.
-TEST_F(RouterLoginTest, PasswordsWithReservedCharactersSurviveTheUrl) {
+TEST_P(RouterLoginTest, PasswordsWithReservedCharactersSurviveTheUrl) {
   SetFlavour(LoginFlavour::kForm);
   const std::vector<std::string> words = {"a&b=c", "x#y", "50%off", "1+1", "two words", "host:81", "q?r/s"};
   for (const std::string& word : words) {
@@ -155,7 +154,7 @@ TEST_F(RouterLoginTest, PasswordsWithReservedCharactersSurviveTheUrl) {
   EXPECT_EQ(LastLine(), Get("/cgi-bin/logi?rc=@&PS=q%3Fr%2Fs&rd=menu"));
 }
 
-TEST_F(RouterLoginTest, PasswordChangeEscapesAndRouterStoresTheWord) {
+TEST_P(RouterLoginTest, PasswordChangeEscapesAndRouterStoresTheWord) {
   state_.loginPassword = "kwzpo";
   EXPECT_TRUE(ChangeRouterPassword("kwzpo", "new pw&=1+2", state_));
   EXPECT_EQ(LastLine(), Get("/cgi-bin/pass?rc=@&PA=kwzpo&Pa=new%20pw%26%3D1%2B2&P1=new%20pw%26%3D1%2B2&rd=atbox"));
@@ -165,7 +164,7 @@ TEST_F(RouterLoginTest, PasswordChangeEscapesAndRouterStoresTheWord) {
   EXPECT_EQ(sim_->StateCopy().loginWord, "new pw&=1+2");
 }
 
-TEST_F(RouterLoginTest, PasswordChangeOnBasicRouterUsesStoredCredentials) {
+TEST_P(RouterLoginTest, PasswordChangeOnBasicRouterUsesStoredCredentials) {
   SetFlavour(LoginFlavour::kBasic);
   state_.basicAuthLogin = 1;
   StoreLoginWord("kwzpo", state_);
@@ -178,7 +177,7 @@ TEST_F(RouterLoginTest, PasswordChangeOnBasicRouterUsesStoredCredentials) {
   EXPECT_FALSE(ProbeLoginMethod(Address(), "kwzpo", "", flag));
 }
 
-TEST_F(RouterLoginTest, ErrorStatusWithoutChallengeFallsBackToFormLogin) {
+TEST_P(RouterLoginTest, ErrorStatusWithoutChallengeFallsBackToFormLogin) {
   routersim::RouterSimFaults faults;
   faults.wrongStatus = 500;
   sim_->SetFaults(faults);
@@ -208,6 +207,8 @@ TEST(RouterCredentialsTest, SettersCutToTheFieldAndConventionFollowsTheFlag) {
   EXPECT_EQ(state.loginUser, "typed2");
   EXPECT_EQ(state.loginPassword, "");
 }
+
+KELVANE_INSTANTIATE_ALL_LAYOUTS(RouterLoginTest);
 
 }  // namespace
 }  // namespace kelvane

@@ -88,8 +88,9 @@ class RouterSimTest : public ::testing::Test {
   WizardState state_;
 };
 
-// The same tests against each page layout of the emulator: the readers depend
-// on markers only, never on the layout around them.
+// The same tests against each page layout of the emulator (classic, compact,
+// varied): the readers and commands depend on markers only, never on the
+// layout around them.
 class LayoutRouterSimTest : public RouterSimTest, public ::testing::WithParamInterface<routersim::PageLayout> {
  protected:
   void SetUp() override {
@@ -99,11 +100,14 @@ class LayoutRouterSimTest : public RouterSimTest, public ::testing::WithParamInt
   }
 };
 
-#define KELVANE_INSTANTIATE_BOTH_LAYOUTS(Suite)                                                          \
-  INSTANTIATE_TEST_SUITE_P(BothLayouts, Suite,                                                           \
-                           ::testing::Values(routersim::PageLayout::kClassic, routersim::PageLayout::kCompact), \
-                           [](const ::testing::TestParamInfo<routersim::PageLayout>& info) {             \
-                             return info.param == routersim::PageLayout::kClassic ? "Classic" : "Compact"; \
+#define KELVANE_INSTANTIATE_ALL_LAYOUTS(Suite)                                                       \
+  INSTANTIATE_TEST_SUITE_P(AllLayouts, Suite,                                                        \
+                           ::testing::Values(routersim::PageLayout::kClassic, routersim::PageLayout::kCompact, \
+                                             routersim::PageLayout::kVaried),                        \
+                           [](const ::testing::TestParamInfo<routersim::PageLayout>& info) {         \
+                             std::string name = routersim::PageLayoutName(info.param);               \
+                             name[0] = static_cast<char>(name[0] - 'a' + 'A');                       \
+                             return name;                                                            \
                            })
 
 // A tiny web server that answers every request with what `handler` makes of

@@ -209,7 +209,7 @@ TEST_P(WanCommandsTest, FailedReadWritesNothing) {
   EXPECT_EQ(sim_->StateCopy().wanType, "0100");
 }
 
-KELVANE_INSTANTIATE_BOTH_LAYOUTS(WanCommandsTest);
+KELVANE_INSTANTIATE_ALL_LAYOUTS(WanCommandsTest);
 
 // IM0 as the form writes it: quoted, or unquoted and ended by a blank, ">",
 // CR or LF; echoed escaped like every other value.

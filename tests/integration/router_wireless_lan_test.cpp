@@ -12,7 +12,7 @@ namespace {
 
 using routersim::RouterSimState;
 
-class WirelessLanTest : public testing::RouterSimTest {
+class WirelessLanTest : public testing::LayoutRouterSimTest {
  protected:
   void SetWireless(std::int32_t mode, const char* channel, std::uint8_t keyIsText) {
     state_.WirelessSettings.securityMode = mode;
@@ -21,7 +21,7 @@ class WirelessLanTest : public testing::RouterSimTest {
   }
 };
 
-TEST_F(WirelessLanTest, WirelessRequestsBySecurityMode) {
+TEST_P(WirelessLanTest, WirelessRequestsBySecurityMode) {
   const std::string base = "/cgi-bin/wlap?RC=@&rf=1000&Xf=1&KM0=x&ZW0=o&rd=wpa";
   const std::string hexKey(64, 'a');
   struct Case {
@@ -69,7 +69,7 @@ TEST_F(WirelessLanTest, WirelessRequestsBySecurityMode) {
   }
 }
 
-TEST_F(WirelessLanTest, WirelessRoundTripThroughTheStatusPage) {
+TEST_P(WirelessLanTest, WirelessRoundTripThroughTheStatusPage) {
   SetWireless(kSecurityWpa2Psk, "6", 1);
   ASSERT_TRUE(SetWirelessSettings("Attic", "correct horse", state_));
   std::string ssid, channel, text, key;
@@ -81,13 +81,13 @@ TEST_F(WirelessLanTest, WirelessRoundTripThroughTheStatusPage) {
   EXPECT_EQ(state_.WirelessSettings.securityMode, kSecurityWpa2Psk);
 }
 
-TEST_F(WirelessLanTest, UnknownModeSendsNoSecurityFields) {
+TEST_P(WirelessLanTest, UnknownModeSendsNoSecurityFields) {
   SetWireless(3, "11", 1);
   ASSERT_TRUE(SetWirelessSettings("n", "k", state_));
   EXPECT_EQ(LastLine(), Get("/cgi-bin/wlap?RC=@&rf=1000&Xf=1&KM0=x&ZW0=o&rd=wpa&ZN=n&ZC=11"));
 }
 
-TEST_F(WirelessLanTest, LanAddressKeepsTheBoxesAndWaitsForTheRestart) {
+TEST_P(WirelessLanTest, LanAddressKeepsTheBoxesAndWaitsForTheRestart) {
   sim_->WithState([](RouterSimState& s) {
     s.forms["0100"].df00 = true;
     s.forms["0100"].df01 = false;
@@ -123,7 +123,7 @@ TEST_F(WirelessLanTest, LanAddressKeepsTheBoxesAndWaitsForTheRestart) {
   EXPECT_EQ(s.pendingLanAddress, "");
 }
 
-TEST_F(WirelessLanTest, DomainNameIsEscapedAndStored) {
+TEST_P(WirelessLanTest, DomainNameIsEscapedAndStored) {
   ASSERT_TRUE(SetLanDomainName("home lan&x", state_));
   const auto lines = Lines();
   ASSERT_EQ(lines.size(), 2u);
@@ -132,7 +132,7 @@ TEST_F(WirelessLanTest, DomainNameIsEscapedAndStored) {
   EXPECT_EQ(sim_->StateCopy().domainName, "home lan&x");
 }
 
-TEST_F(WirelessLanTest, RefreshAndFactoryReset) {
+TEST_P(WirelessLanTest, RefreshAndFactoryReset) {
   sim_->SetRestartMs(1500);  // still off the air when checked, even on a loaded machine
   ASSERT_TRUE(RefreshWanStatus(state_));
   EXPECT_EQ(LastLine(), Get("/cgi-bin/want?rc=&rf=&UB=0001&rd=status"));
@@ -154,7 +154,7 @@ TEST_F(WirelessLanTest, RefreshAndFactoryReset) {
   EXPECT_TRUE(sim_->OffAir());
 }
 
-TEST_F(WirelessLanTest, RestartThatNeverReturns) {
+TEST_P(WirelessLanTest, RestartThatNeverReturns) {
   routersim::RouterSimFaults faults;
   faults.restartNeverReturns = true;
   sim_->SetFaults(faults);
@@ -164,7 +164,7 @@ TEST_F(WirelessLanTest, RestartThatNeverReturns) {
   EXPECT_TRUE(sim_->OffAir());
 }
 
-TEST_F(WirelessLanTest, MisbehavingRouterFailsTheCommand) {
+TEST_P(WirelessLanTest, MisbehavingRouterFailsTheCommand) {
   routersim::RouterSimFaults faults;
   faults.wrongStatus = 500;
   faults.match = "wlap";
@@ -178,6 +178,8 @@ TEST_F(WirelessLanTest, MisbehavingRouterFailsTheCommand) {
   sim_->SetFaults(faults);
   EXPECT_TRUE(RebootRouter(state_));
 }
+
+KELVANE_INSTANTIATE_ALL_LAYOUTS(WirelessLanTest);
 
 }  // namespace
 }  // namespace kelvane

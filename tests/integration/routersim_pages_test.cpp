@@ -115,7 +115,7 @@ TEST_P(PagesTest, FrontPagesOfTheThreeFlavours) {
   EXPECT_TRUE(IsHttpStatus(page, 401));
 }
 
-KELVANE_INSTANTIATE_BOTH_LAYOUTS(PagesTest);
+KELVANE_INSTANTIATE_ALL_LAYOUTS(PagesTest);
 
 }  // namespace
 }  // namespace kelvane

@@ -342,7 +342,7 @@ void RouterSim::ServeConnection(int fd) {
   if (!parsed || request.method != "GET") {
     response = Response(400, "<HTML>Bad request</HTML>\n");
   } else {
-    response = Respond(request, restart);
+    response = Respond(request, faults, restart);
   }
   if (faults.wrongStatus > 0) {
     const std::size_t lineEnd = response.find("\r\n");
@@ -381,7 +381,7 @@ void RouterSim::CatchUpRestart(std::uint64_t nowMs) {
   }
 }
 
-std::string RouterSim::Respond(const SimHttpRequest& request, bool& restart) {
+std::string RouterSim::Respond(const SimHttpRequest& request, const RouterSimFaults& faults, bool& restart) {
   std::lock_guard<std::mutex> lock(mutex_);
   const std::uint64_t now = SimNowMs();
   CatchUpRestart(now);
@@ -418,6 +418,7 @@ std::string RouterSim::Respond(const SimHttpRequest& request, bool& restart) {
 
   if (path.rfind("cgi-bin/", 0) == 0) {
     const std::string command = path.substr(8);
+    if (!faults.refuseAlert.empty()) return Response(200, RenderAlert(faults.refuseAlert, context));
     CommandOutcome out;
     if (command == "prim") out = s.ApplyPrim(request, now);
     else if (command == "want") out = s.ApplyWant(request, now);

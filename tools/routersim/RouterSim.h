@@ -36,6 +36,7 @@ struct RouterSimFaults {
   int dripPauseMs = 0;               // ...with this pause between them
   int wrongStatus = 0;               // answer with this status instead (e.g. 500)
   bool restartNeverReturns = false;  // a restart keeps the router off the air
+  std::string refuseAlert;           // refuse CGI commands with this script alert, changing nothing
   std::string match;
 };
 
@@ -112,7 +113,7 @@ class RouterSim {
   void UdpLoop();
   void ServeConnection(int fd);
   // Builds the whole response for one request under the lock.
-  std::string Respond(const SimHttpRequest& request, bool& restart);
+  std::string Respond(const SimHttpRequest& request, const RouterSimFaults& faults, bool& restart);
   void BeginRestart();
   void CatchUpRestart(std::uint64_t nowMs);  // caller holds the lock
   bool FaultApplies(const RouterSimFaults& faults, const std::string& requestLine) const;

@@ -1,9 +1,13 @@
-// The pages of the emulated router's web interface. Two layouts exist: the
-// classic one (upper-case tags, quoted form values, script statements) and a
+// The pages of the emulated router's web interface. Three layouts exist: the
+// classic one (upper-case tags, quoted form values, script statements), a
 // compact one (lower-case tags and names, other orders, unquoted values where
-// the wizard accepts either, values in comments). Both hold the same markers,
-// keys and values; tests run the readers against both to prove that the
-// readers depend on the markers only.
+// the wizard accepts either, values in comments), and a varied one that does
+// not share the client's assumptions where the router is free: other line
+// orders (the "Key" line after the "Prechare Key" line), decoy comments and
+// markers before the ones that count, attribute orders, unquoted values ended
+// by ">" or a line break, CR LF and LF line ends, extra markup. All hold the
+// same markers, keys and values; tests run the readers against all three to
+// prove that the readers depend on the markers only.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +17,11 @@
 
 namespace kelvane::routersim {
 
-enum class PageLayout { kClassic, kCompact };
+enum class PageLayout { kClassic, kCompact, kVaried };
+
+// "classic", "compact", "varied".
+const char* PageLayoutName(PageLayout layout);
+bool ParsePageLayout(const std::string& name, PageLayout& layout);
 
 struct PageContext {
   const RouterSimState& state;
@@ -39,7 +47,7 @@ std::string RenderAlert(const std::string& message, const PageContext& context);
 // The refused password change: sends the browser back.
 std::string RenderPasswordRefused(const PageContext& context);
 
-// HTML-escapes the characters that would end a quoted attribute or a tag.
+// HTML-escapes "&" and the characters that would end a quoted attribute or a tag.
 std::string HtmlEscape(const std::string& text);
 
 }  // namespace kelvane::routersim

@@ -35,7 +35,7 @@ const char kUsage[] =
     "  --answer-dhcp        also answer the DHCP presence datagram\n"
     "Router:\n"
     "  --login open|basic|form   login flavour (default open)\n"
-    "  --layout classic|compact  page layout (default classic)\n"
+    "  --layout classic|compact|varied  page layout (default classic)\n"
     "  --login-word W       login word (default kwzpo)\n"
     "  --ssid S  --channel N  --lan-address A  --domain D\n"
     "  --region R           region text of the system page (default USA)\n"
@@ -56,6 +56,7 @@ const char kUsage[] =
     "  --drip BYTES:MS      send answers in pieces with pauses\n"
     "  --wrong-status CODE  answer with this status\n"
     "  --restart-never-returns   a restart keeps the router off the air\n"
+    "  --refuse-alert TEXT  refuse every CGI command with alert(\"TEXT\"), changing nothing\n"
     "  --fault-match TEXT   faults apply only to request lines containing TEXT\n"
     "Other:\n"
     "  --log                print every request line and datagram as received\n"
@@ -141,10 +142,8 @@ int main(int argc, char** argv) {
       }
     } else if (arg == "--layout") {
       value(text);
-      if (text == "classic") options.layout = PageLayout::kClassic;
-      else if (text == "compact") options.layout = PageLayout::kCompact;
-      else {
-        std::cerr << "lmq-routersim: --layout takes classic or compact\n";
+      if (!ParsePageLayout(text, options.layout)) {
+        std::cerr << "lmq-routersim: --layout takes classic, compact or varied\n";
         return 2;
       }
     } else if (arg == "--login-word") {
@@ -216,6 +215,8 @@ int main(int argc, char** argv) {
       number(options.faults.wrongStatus);
     } else if (arg == "--restart-never-returns") {
       options.faults.restartNeverReturns = true;
+    } else if (arg == "--refuse-alert") {
+      value(options.faults.refuseAlert);
     } else if (arg == "--fault-match") {
       value(options.faults.match);
     } else if (arg == "--log") {
