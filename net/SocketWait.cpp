@@ -28,7 +28,9 @@ int WaitForSocket(int fd, short events, std::uint64_t deadlineMs) {
 
 bool ParseDottedAddress(const std::string& dotted, std::uint32_t& networkOrder) {
   in_addr parsed{};
-  const bool valid = dotted.size() <= 15 && ::inet_pton(AF_INET, dotted.c_str(), &parsed) == 1;
+  // A zero byte would end the text for inet_pton and let "1.2.3.4\0junk" pass.
+  const bool valid = dotted.size() <= 15 && dotted.find('\0') == std::string::npos &&
+                     ::inet_pton(AF_INET, dotted.c_str(), &parsed) == 1;
   networkOrder = valid ? parsed.s_addr : INADDR_NONE;
   return valid;
 }

@@ -7,6 +7,15 @@ namespace {
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
+// The text after `key` at `keyAt`. A key longer than the horizon is searched
+// by its first kScanHorizon characters only, so the whole key may reach past
+// the page end: then it is not on the page.
+bool AfterKey(std::string_view page, std::size_t keyAt, std::string_view key, std::string_view& rest) {
+  if (keyAt == std::string_view::npos || key.size() > page.size() - keyAt) return false;
+  rest = page.substr(keyAt + key.size());
+  return true;
+}
+
 }  // namespace
 
 std::size_t FindNoCase(std::string_view text, std::string_view pattern) {
@@ -33,9 +42,8 @@ bool ContainsNoCase(std::string_view text, std::string_view pattern) {
 
 bool ExtractValue(std::string_view page, std::string_view key, std::string_view terminator,
                   std::string& value) {
-  const std::size_t keyAt = FindNoCase(page, key);
-  if (keyAt == std::string_view::npos) return false;
-  const std::string_view rest = page.substr(keyAt + key.size());
+  std::string_view rest;
+  if (!AfterKey(page, FindNoCase(page, key), key, rest)) return false;
   const std::size_t endAt = FindNoCase(rest, terminator);
   if (endAt == std::string_view::npos) return false;
   value.assign(rest.substr(0, endAt));
@@ -70,9 +78,8 @@ bool ExtractPreceding(std::string_view page, std::string_view key, int count, st
 
 bool ExtractBrField(std::string_view key, std::string_view page, std::string& value) {
   value.clear();
-  const std::size_t keyAt = FindNoCase(page, key);
-  if (keyAt == std::string_view::npos) return false;
-  const std::string_view rest = page.substr(keyAt + key.size());
+  std::string_view rest;
+  if (!AfterKey(page, FindNoCase(page, key), key, rest)) return false;
   const std::size_t brAt = FindNoCase(rest, "<BR>");
   if (brAt == std::string_view::npos) return false;
   value.assign(rest.substr(0, brAt));

@@ -59,6 +59,29 @@ TEST(FindNoCase, SeesOnlyTheFirst63999Characters) {
   }
 }
 
+// A key longer than the horizon "matches" by its first 63999 characters; when
+// the whole key would reach past the page end it is simply not there. Nothing
+// may throw across the scanning layer.
+TEST(FindNoCase, AKeyLongerThanTheHorizonNeitherThrowsNorReachesPastThePage) {
+  const std::string longKey = std::string(kScanHorizon, 'k') + "=";
+  struct {
+    std::string page;
+    std::string key;
+  } cases[] = {
+      {std::string(kScanHorizon, 'k'), longKey},                            // page ends inside the key
+      {std::string(kScanHorizon, 'k') + "<BR>", longKey + "xxxxxxxxxx"},    // key longer than the page
+      {std::string(kScanHorizon + 1, 'k'), std::string(kScanHorizon + 2, 'k')},
+  };
+  for (const auto& c : cases) {
+    std::string value = "untouched";
+    EXPECT_NO_THROW(EXPECT_FALSE(ExtractValue(c.page, c.key, "<BR>", value))) << c.key.size();
+    EXPECT_EQ(value, "untouched");
+    EXPECT_NO_THROW(EXPECT_FALSE(ExtractBrField(c.key, c.page, value))) << c.key.size();
+    EXPECT_NO_THROW(EXPECT_FALSE(ExtractValueAfter(c.page, "k", c.key, "<BR>", value)));
+    EXPECT_NO_THROW(EXPECT_FALSE(ExtractValueNear(c.page, "k", c.key, "<BR>", 5, value)));
+  }
+}
+
 TEST(ExtractValue, TakesTheTextBetweenKeyAndTerminator) {
   struct {
     const char* page;
