@@ -49,6 +49,7 @@ std::string GeneralHelp(const CommandTable& table) {
       "  --probe-port N           local port of the probes (default 68)\n"
       "  --verbose                log the network traffic on the error stream\n"
       "  --help                   this text; COMMAND --help explains a command\n"
+      "  --version                the program's version (alone on the command line)\n"
       "\n"
       "Commands:\n";
   for (const Command* c : table.All()) {

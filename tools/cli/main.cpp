@@ -5,6 +5,10 @@
 
 #include "tools/cli/CommandTable.h"
 
+#ifndef KELVANE_VERSION
+#define KELVANE_VERSION "2.5.0.0"
+#endif
+
 #ifndef KELVANE_CLI_HOST_COMMANDS
 namespace kelvane::cli {
 
@@ -19,5 +23,9 @@ int main(int argc, char** argv) {
   kelvane::cli::RegisterRouterCommands(table);
   kelvane::cli::RegisterHostCommands(table);
   std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 1 && args[0] == "--version") {
+    std::cout << "kelvane-cli " KELVANE_VERSION "\n";
+    return 0;
+  }
   return kelvane::cli::RunCli(args, table, kelvane::WizardState::Instance(), std::cout, std::cerr);
 }
