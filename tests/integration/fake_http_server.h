@@ -28,17 +28,19 @@ using Behaviour = std::function<void(FakeServer& server, int fd)>;
 
 class FakeServer {
  public:
-  explicit FakeServer(Behaviour behaviour) : behaviour_(std::move(behaviour)) {
+  // Listens on `listenAddress` (network order; any 127.x.y.z works on Linux).
+  explicit FakeServer(Behaviour behaviour, std::uint32_t listenAddress = htonl(INADDR_LOOPBACK))
+      : behaviour_(std::move(behaviour)), listenAddress_(listenAddress) {
     listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const int on = 1;
     ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     sockaddr_in address{};
     address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_addr.s_addr = listenAddress;
     address.sin_port = 0;
     if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         ::listen(listener_, 16) != 0)
-      ADD_FAILURE() << "cannot listen on 127.0.0.1";
+      ADD_FAILURE() << "cannot listen on " << Host();
     socklen_t length = sizeof address;
     ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
     port_ = ntohs(address.sin_port);
@@ -52,7 +54,14 @@ class FakeServer {
   }
 
   std::uint16_t Port() const { return port_; }
-  std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
+  std::string Host() const {
+    char text[INET_ADDRSTRLEN] = {};
+    in_addr a{};
+    a.s_addr = listenAddress_;
+    ::inet_ntop(AF_INET, &a, text, sizeof text);
+    return text;
+  }
+  std::string Url(const std::string& path) const { return "http://" + Host() + ":" + std::to_string(port_) + path; }
   bool Stopping() const { return stopping_; }
 
   std::vector<std::string> Requests() {
@@ -119,6 +128,7 @@ class FakeServer {
   }
 
   Behaviour behaviour_;
+  std::uint32_t listenAddress_;
   int listener_ = -1;
   std::uint16_t port_ = 0;
   std::atomic<bool> stopping_{false};

@@ -5,6 +5,13 @@
 #include <string>
 #include <vector>
 
+#include <arpa/nameser.h>
+#include <resolv.h>
+
+#include <atomic>
+#include <memory>
+
+#include "net/HostResolver.h"
 #include "net/HttpClient.h"
 #include "net/TcpClientSocket.h"
 #include "net/TrafficLog.h"
@@ -157,6 +164,172 @@ TEST(HttpRedirect, ASecondMoveIsNotFollowed) {
   EXPECT_EQ(first.Connections(), 1);
   EXPECT_EQ(second.Connections(), 1);
   EXPECT_EQ(last.Connections(), 0);
+}
+
+// Installs a host look-up for the length of a test and restores the system one.
+class ResolverScope {
+ public:
+  explicit ResolverScope(HostLookup lookup) : previous_(SetHostResolver(std::move(lookup))) {}
+  ~ResolverScope() { SetHostResolver(previous_); }
+
+ private:
+  HostLookup previous_;
+};
+
+// A look-up that answers from a fixed table and counts every name it is asked.
+struct TableLookup {
+  std::shared_ptr<std::atomic<int>> calls = std::make_shared<std::atomic<int>>(0);
+  std::vector<std::pair<std::string, std::string>> table;
+  HostLookup Function() const {
+    return [calls = calls, table = table](const std::string& name, std::string& dotted) {
+      ++*calls;
+      for (const auto& [n, address] : table) {
+        if (n == name) {
+          dotted = address;
+          return true;
+        }
+      }
+      return false;
+    };
+  }
+};
+
+std::string Moved(const std::string& location) {
+  return "HTTP/1.0 301 Moved Permanently\r\nLocation: " + location + "\r\n\r\n";
+}
+
+TEST(HttpRedirect, OnlyPlainHttpLocationsAreFollowedAndNoStrayTextIsLookedUp) {
+  FakeServer target(Answer(kOk));
+  const std::string port = std::to_string(target.Port());
+  struct {
+    std::string location;
+    bool followed;
+  } cases[] = {
+      {"http://127.0.0.1:" + port + "/prim.htm", true},
+      {"HTTP://127.0.0.1:" + port + "/", true},
+      {"127.0.0.1:" + port + "/prim.htm", true},  // a bare numeric host needs no look-up
+      {"http://router.invalid:" + port + "/", true},
+      {"ftp://router.invalid:" + port + "/", false},
+      {"router.invalid:" + port + "/", false},      // no scheme and a name
+      {"\thttp://router.invalid:" + port + "/", false},
+      {"http://user:pw@router.invalid:" + port + "/", false},
+      {"http://router.invalid@127.0.0.1:" + port + "/", false},
+      {"javascript:alert(1)", false},
+      {"http://router.invalid:" + port + "x/", false},
+      {"http://rou ter.invalid/", false},
+      {"http:///prim.htm", false},
+  };
+  for (const auto& c : cases) {
+    TableLookup lookup;
+    lookup.table = {{"router.invalid", "127.0.0.1"}};
+    ResolverScope scope(lookup.Function());
+    FakeServer mover(Answer(Moved(c.location)));
+    const int before = target.Connections();
+    std::string response;
+    EXPECT_EQ(HttpGet(mover.Url("/"), response, 2), c.followed) << c.location;
+    EXPECT_EQ(target.Connections() - before, c.followed ? 1 : 0) << c.location;
+    // Only a followed http:// location with a name asks the resolver.
+    const bool named = c.followed && c.location.find("router.invalid") != std::string::npos;
+    EXPECT_EQ(lookup.calls->load(), named ? 1 : 0) << c.location;
+    if (!c.followed) {
+      EXPECT_EQ(LastHttpResult().failure, HttpFailure::kRedirectRefused) << c.location;
+    }
+  }
+}
+
+TEST(HttpRedirect, CredentialsGoOnlyToTheHostTheyWereGivenFor) {
+  FakeServer sameHost(Answer(kOk));
+  FakeServer otherHost(Answer(kOk), htonl(0x7F000002));  // 127.0.0.2
+  TableLookup lookup;
+  lookup.table = {{"router.invalid", "127.0.0.1"}, {"elsewhere.invalid", "127.0.0.2"}};
+  ResolverScope scope(lookup.Function());
+  const std::string noCredentials = "GET /x HTTP/1.0\r\nConnection:Close\r\n\r\n";
+  const std::string withCredentials =
+      "GET /x HTTP/1.0\r\nAuthorization: Basic YWRtaW46cHc=\r\nConnection:Close\r\n\r\n";
+  struct {
+    std::string location;
+    FakeServer* target;
+    std::string request;
+  } cases[] = {
+      {"http://127.0.0.1:" + std::to_string(sameHost.Port()) + "/x", &sameHost, withCredentials},
+      {"http://router.invalid:" + std::to_string(sameHost.Port()) + "/x", &sameHost, withCredentials},
+      {"http://127.0.0.2:" + std::to_string(otherHost.Port()) + "/x", &otherHost, noCredentials},
+      {"http://elsewhere.invalid:" + std::to_string(otherHost.Port()) + "/x", &otherHost, noCredentials},
+  };
+  for (const auto& c : cases) {
+    FakeServer mover(Answer(Moved(c.location)));
+    std::string response;
+    HttpGetAuth(mover.Url("/"), "admin", "pw", response, 2);
+    ASSERT_FALSE(c.target->Requests().empty()) << c.location;
+    EXPECT_EQ(c.target->Requests().back(), c.request) << c.location;
+  }
+}
+
+// A DNS server on loopback that takes queries and never answers.
+class SilentDnsServer {
+ public:
+  SilentDnsServer() {
+    fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) ADD_FAILURE() << "cannot bind";
+    socklen_t length = sizeof address;
+    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+  }
+  ~SilentDnsServer() { ::close(fd_); }
+  std::uint16_t Port() const { return port_; }
+  // Queries that arrived so far (read without waiting).
+  int Queries() {
+    char buffer[512];
+    while (::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT) > 0) ++queries_;
+    return queries_;
+  }
+
+ private:
+  int fd_ = -1;
+  std::uint16_t port_ = 0;
+  int queries_ = 0;
+};
+
+// The system resolver's own code, told to ask only the silent server: left
+// alone it waits 5 s per try, twice.
+HostLookup LookupAt(std::uint16_t dnsPort) {
+  return [dnsPort](const std::string& name, std::string& dotted) {
+    struct __res_state resolver {};
+    if (res_ninit(&resolver) != 0) return false;
+    for (auto& server : resolver.nsaddr_list) {
+      server.sin_family = AF_INET;
+      server.sin_port = htons(dnsPort);
+      server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    }
+    resolver.nscount = 1;
+    unsigned char answer[512];
+    const int n = res_nquery(&resolver, name.c_str(), ns_c_in, ns_t_a, answer, sizeof answer);
+    res_nclose(&resolver);
+    if (n > 0) dotted = "127.0.0.1";
+    return n > 0;
+  };
+}
+
+TEST(HttpRedirect, ASilentNameServerCostsNoMoreThanTheTimeOutAndTheWindowStaysAlive) {
+  SilentDnsServer dns;
+  ResolverScope scope(LookupAt(dns.Port()));
+  FakeServer mover(Answer(Moved("http://router.invalid/prim.htm")));
+  int hookCalls = 0;
+  const WaitHook previous = SetWaitHook([&hookCalls] { ++hookCalls; });
+  std::string response;
+  const std::uint64_t start = SteadyMs();
+  EXPECT_FALSE(HttpGet(mover.Url("/"), response, 1));
+  const std::uint64_t elapsed = Elapsed(start);
+  SetWaitHook(previous);
+  EXPECT_GE(elapsed, 950u);
+  EXPECT_LT(elapsed, 3000u);  // not the resolver's 10 s
+  EXPECT_GE(hookCalls, 10);
+  EXPECT_EQ(LastHttpResult().failure, HttpFailure::kNameNotResolved);
+  // The query went to the silent server on loopback, nowhere else.
+  EXPECT_TRUE(WaitUntil(10000, [&] { return dns.Queries() >= 1; }));
 }
 
 // ---------------------------------------------------------------------------
