@@ -284,6 +284,12 @@ bool ParseHttpUrl(const std::string& url, std::string& host, std::uint16_t& port
     host.assign(hostText);
     return true;
   }
+  // A name is looked up only from a clean "name[:digits]" host part: "ftp:",
+  // "user:pw@host" and the like are no address to ask a name server about.
+  if (colon != std::string_view::npos) {
+    const std::string_view portText = hostPart.substr(colon + 1);
+    if (portText.empty() || portText.find_first_not_of("0123456789") != std::string_view::npos) return false;
+  }
   // A negative bound only checks the form (the caller wants no look-up).
   const std::string name(hostText);
   if (resolveBoundMs < 0) {

@@ -69,8 +69,8 @@ bool HttpGetAuthDiscard(const std::string& url, const std::string& user, const s
 // part; it is read up to the first non-digit (no digits give 0). Host names
 // are resolved to their first IPv4 address through ResolveHostName, waiting
 // at most `resolveBoundMs`; a host that starts with a digit is used unchanged.
-// False when the name is no host name (see IsResolvableHostName) or does not
-// resolve, the host is empty, the port exceeds 65535, or the URL is longer
+// False when the name is no host name (see IsResolvableHostName), is followed
+// by a ":" without a plain port number, or does not resolve, the host is empty, the port exceeds 65535, or the URL is longer
 // than kHttpMaxUrlLength or holds CR, LF or NUL.
 bool ParseHttpUrl(const std::string& url, std::string& host, std::uint16_t& port, std::string& path,
                   int resolveBoundMs = kHttpPageTimeoutSeconds * 1000);

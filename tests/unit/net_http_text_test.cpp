@@ -2,9 +2,12 @@
 // the status search, header lookup and the exact request bytes.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
+#include <memory>
 #include <string>
 
+#include "net/HostResolver.h"
 #include "net/HttpClient.h"
 
 namespace kelvane {
@@ -60,6 +63,32 @@ TEST(ParseHttpUrl, RefusesWhatCannotBeSentSafely) {
     std::uint16_t port = 0;
     EXPECT_FALSE(ParseHttpUrl(url, host, port, path)) << url.substr(0, 60);
   }
+}
+
+// Whatever is not a clean "name[:port]" never reaches a name server.
+TEST(ParseHttpUrl, LooksUpOnlyCleanHostNames) {
+  auto counter = std::make_shared<std::atomic<int>>(0);
+  const HostLookup previous = SetHostResolver([counter](const std::string&, std::string& dotted) {
+    ++*counter;
+    dotted = "127.0.0.1";
+    return true;
+  });
+  const char* refused[] = {"ftp://router.invalid/", "http://user:pw@router.invalid/", "http://router.invalid:/x",
+                           "http://router.invalid:80x/", "http://rou ter.invalid/", "http://router.invalid\t/",
+                           "http://ro@uter.invalid/", "javascript:alert(1)"};
+  for (const char* url : refused) {
+    std::string host, path;
+    std::uint16_t port = 0;
+    EXPECT_FALSE(ParseHttpUrl(url, host, port, path)) << url;
+  }
+  EXPECT_EQ(counter->load(), 0);
+  std::string host, path;
+  std::uint16_t port = 0;
+  EXPECT_TRUE(ParseHttpUrl("http://Router-1.invalid:8080/x", host, port, path));
+  EXPECT_EQ(host, "127.0.0.1");
+  EXPECT_EQ(port, 8080);
+  EXPECT_EQ(counter->load(), 1);
+  SetHostResolver(previous);
 }
 
 TEST(ParseHttpUrl, AcceptsLongUrlsUpToTheBound) {
