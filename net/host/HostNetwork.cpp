@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <strings.h>
@@ -16,12 +17,9 @@ bool EqualsNoCase(const std::string& a, const char* b) { return strcasecmp(a.c_s
 
 // Strict dotted-quad parse; answers false for anything else, so a bad target
 // can never turn into the limited broadcast address.
-bool ParseDotted(const std::string& text, std::uint32_t& address) {
-  in_addr parsed{};
-  if (inet_pton(AF_INET, text.c_str(), &parsed) != 1) return false;
-  address = parsed.s_addr;
-  return true;
-}
+bool ParseDotted(const std::string& text, std::uint32_t& address) { return ParseDottedIpv4(text, address); }
+
+constexpr std::uint32_t kLimitedBroadcast = 0xFFFFFFFFu;
 
 HostNetwork*& Active() {
   static HostNetwork* active = nullptr;
@@ -35,6 +33,22 @@ std::string FormatDotted(std::uint32_t networkOrder) {
   char text[20];
   std::snprintf(text, sizeof text, "%d.%d.%d.%d", b[0], b[1], b[2], b[3]);
   return text;
+}
+
+bool ParseDottedIpv4(std::string_view text, std::uint32_t& networkOrder) {
+  // inet_pton reads a C string: a NUL inside the text would end it early and
+  // let "1.2.3.4\0junk" pass with the junk kept.
+  if (text.empty() || text.size() > 15 || text.find('\0') != std::string_view::npos) return false;
+  const std::string copy(text);
+  in_addr parsed{};
+  if (inet_pton(AF_INET, copy.c_str(), &parsed) != 1) return false;
+  networkOrder = parsed.s_addr;
+  return true;
+}
+
+bool IsDottedIpv4Text(std::string_view text) {
+  std::uint32_t ignored = 0;
+  return ParseDottedIpv4(text, ignored);
 }
 
 const char* PingErrorText(PingError error) {
@@ -58,6 +72,8 @@ const char* PingErrorText(PingError error) {
       return "a reply came back with a different number of data bytes than sent";
     case PingError::kUnreachable:
       return "the target is unreachable";
+    case PingError::kBroadcastTarget:
+      return "cannot ping a broadcast address";
   }
   return "unknown ping failure";
 }
@@ -130,9 +146,15 @@ bool HostNetwork::GetHostNetworkInfo(HostAdapterInfo& info) {
   record_.Clear();
   if (!servers.empty()) record_.dnsServer1 = servers[0];
   if (servers.size() > 1) record_.dnsServer2 = servers[1];
-  bool readList = false;
-  AdapterAttempt(readList);
-  if (!readList) return false;
+  // The adapter list is read here directly: an empty one (a PC with nothing
+  // but loopback) is a failure, not an empty record.
+  std::vector<HostAdapterInfo> adapters;
+  if (!ListAdapters(adapters) || adapters.empty()) return false;
+  const AddressText dns1 = record_.dnsServer1;
+  const AddressText dns2 = record_.dnsServer2;
+  ChooseLanAdapter(adapters, record_);
+  record_.dnsServer1 = dns1;
+  record_.dnsServer2 = dns2;
   info = record_;
   return true;
 }
@@ -149,9 +171,15 @@ bool HostNetwork::SwitchAdapterToDhcp(const std::string& adapterName) {
 
 bool HostNetwork::RenewAllAdapters() {
   std::vector<std::string> interfaces;
-  if (!ListLeaseInterfaces(interfaces)) return false;
+  ReleasedInterfaces(interfaces);
+  const bool afterRelease = !interfaces.empty();
+  if (!afterRelease && !ListLeaseInterfaces(interfaces)) return false;
   bool all = true;
-  for (const std::string& name : interfaces) all = RenewInterface(name) && all;
+  for (const std::string& name : interfaces) {
+    const bool renewed = RenewInterface(name);
+    if (renewed && afterRelease) released_.erase(std::remove(released_.begin(), released_.end(), name), released_.end());
+    all = renewed && all;
+  }
   return all;
 }
 
@@ -159,7 +187,12 @@ bool HostNetwork::ReleaseAllAdapters() {
   std::vector<std::string> interfaces;
   if (!ListLeaseInterfaces(interfaces)) return false;
   bool all = true;
-  for (const std::string& name : interfaces) all = ReleaseInterface(name) && all;
+  for (const std::string& name : interfaces) {
+    const bool releasedNow = ReleaseInterface(name);
+    if (releasedNow && std::find(released_.begin(), released_.end(), name) == released_.end())
+      released_.push_back(name);
+    all = releasedNow && all;
+  }
   return all;
 }
 
@@ -169,6 +202,8 @@ bool HostNetwork::PingHost(const std::string& target, int attempts, PingError* e
   bool ok = false;
   if (!ParseDotted(target, address)) {
     last = PingError::kBadTarget;
+  } else if (address == kLimitedBroadcast) {
+    last = PingError::kBroadcastTarget;
   } else if (OpenEcho(last)) {
     last = PingError::kTimedOut;
     for (int i = 0; i < attempts; ++i) {

@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "net/host/DialEntry.h"
@@ -37,6 +38,7 @@ enum class PingError {
   kTimedOut,       // nothing came back within the time-out
   kShortReply,     // a reply came back with fewer or more data bytes than sent
   kUnreachable,    // only ICMP errors (unreachable, TTL exceeded) came back in the time-out
+  kBroadcastTarget,  // the target is a broadcast address (255.255.255.255 or a subnet's)
 };
 
 // A one-line English explanation, for the command-line tool and logs. For
@@ -72,21 +74,30 @@ class HostNetwork {
                         WizardState& state);
 
   // Reads the DNS servers and the adapter list once, without judging the
-  // address: true whenever the adapter list could be read.
+  // address: true whenever the adapter list could be read and holds an
+  // adapter (loopback is never one).
   virtual bool GetHostNetworkInfo(HostAdapterInfo& info);
 
   // Switches the adapter to DHCP (gateway and DNS servers cleared), restarts
   // it and waits for an address (20 attempts, 1000 ms apart, scaled).
   virtual bool SwitchAdapterToDhcp(const std::string& adapterName);
 
-  // Renews (releases) the lease of every interface, in order, without stopping
-  // at a failure; true only when every interface succeeded.
-  virtual bool RenewAllAdapters();
+  // Releases the lease of every interface, in order, without stopping at a
+  // failure; true only when every interface succeeded. The interfaces that
+  // were released are remembered.
   virtual bool ReleaseAllAdapters();
+  // Renews leases, in order, without stopping at a failure; true only when
+  // every one succeeded. After a release it renews exactly the interfaces
+  // that were released (through whoever held their lease), which a plain
+  // look at the interfaces could no longer tell apart from fixed ones; with
+  // nothing released it renews every lease interface. An interface whose
+  // renewal failed stays remembered for the next attempt.
+  virtual bool RenewAllAdapters();
 
   // Up to `attempts` echoes to the dotted IPv4 `target`; true at the first
   // echo that comes back whole. After each failed echo it pauses 300 ms
   // (scaled). `error`, when given, receives the reason of the last attempt.
+  // The limited broadcast 255.255.255.255 is refused before anything is sent.
   virtual bool PingHost(const std::string& target, int attempts = 4, PingError* error = nullptr);
 
   // Resolves an IPv4 address for `name`; out: "%d.%d.%d.%d".
@@ -120,6 +131,10 @@ class HostNetwork {
   virtual bool ListLeaseInterfaces(std::vector<std::string>& interfaces) = 0;
   virtual bool RenewInterface(const std::string& interfaceName) = 0;
   virtual bool ReleaseInterface(const std::string& interfaceName) = 0;
+  // The interfaces released and not renewed since, in release order. The
+  // default answers what this object released; a backend may add releases
+  // it remembers from elsewhere (another process).
+  virtual void ReleasedInterfaces(std::vector<std::string>& interfaces) { interfaces = released_; }
   // Prepares for echoes (opens the socket); false with the reason when it cannot.
   virtual bool OpenEcho(PingError& error) = 0;
   // One echo with the payload and the 1000 ms time-out; address in network order.
@@ -137,6 +152,7 @@ class HostNetwork {
   bool AdapterAttempt(bool& readList);
 
   HostAdapterInfo record_;
+  std::vector<std::string> released_;  // released by ReleaseAllAdapters, not yet renewed
 
  private:
   bool ReadEntryList(std::vector<DialEntry>& entries);
@@ -151,6 +167,12 @@ bool ChooseLanAdapter(const std::vector<HostAdapterInfo>& adapters, HostAdapterI
 
 // An IPv4 address in network byte order as "%d.%d.%d.%d".
 std::string FormatDotted(std::uint32_t networkOrder);
+
+// Strict dotted-quad check and parse ("a.b.c.d", each 0-255, nothing else).
+// The whole text counts: an embedded NUL byte or anything after the address
+// fails, so a value that passed can be kept and shown as it is.
+bool ParseDottedIpv4(std::string_view text, std::uint32_t& networkOrder);
+bool IsDottedIpv4Text(std::string_view text);
 
 // The backend the pages use. Until SetActiveHostNetwork is called this is the
 // platform backend (Linux).

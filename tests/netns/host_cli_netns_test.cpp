@@ -155,10 +155,14 @@ TEST_F(HostCliNetns, NetworkManagerDecidesTheDhcpFlagAndDoesTheSwitch) {
       << "gateway, DNS servers and static addresses cleared in one modify";
   EXPECT_TRUE(Contains(calls, "[--wait][20][connection][up][uuid][" + uuid + "]"));
   EXPECT_TRUE(Contains(calls, "[device][disconnect][lan0]"));
-  EXPECT_TRUE(Contains(calls, "[--wait][20][device][connect][lan0]"));
-  int connects = 0;
-  for (const std::string& c : calls) connects += c == "[--wait][20][device][connect][lan0]" ? 1 : 0;
-  EXPECT_EQ(connects, 1) << "the renew of the manual profile asked nothing of NetworkManager";
+  // The released profile comes back on its device, and the autoconnect that
+  // the disconnect blocked is on again.
+  EXPECT_TRUE(Contains(calls, "[--wait][20][connection][up][uuid][" + uuid + "][ifname][lan0]"));
+  EXPECT_TRUE(Contains(calls, "[device][set][lan0][autoconnect][yes]"));
+  int activations = 0;
+  for (const std::string& c : calls)
+    activations += c.find("[connection][up]") != std::string::npos || c.find("[device][connect]") != std::string::npos;
+  EXPECT_EQ(activations, 2) << "the switch and the renew; the renew of the manual profile asked nothing";
   for (const std::string& c : calls) EXPECT_EQ(c.find("--help"), std::string::npos) << c;
 
   // The kernel's address was left to NetworkManager.

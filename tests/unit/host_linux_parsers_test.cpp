@@ -11,6 +11,7 @@
 #include <netinet/ip_icmp.h>
 
 #include <cstring>
+#include <map>
 
 #include "net/host/linux/HostConfigFiles.h"
 #include "net/host/linux/IcmpEcho.h"
@@ -73,21 +74,32 @@ TEST(HostNmcli, TerseLinesUndoTheirEscapes) {
   EXPECT_EQ(SplitNmcliTerseLine(""), (std::vector<std::string>{""}));
 }
 
-TEST(HostNmcli, DeviceTable) {
-  const std::vector<NmDevice> devices = ParseNmcliDevices(ReadFixture("nmcli/devices.txt"));
+TEST(HostNmcli, OneDeviceAnswerForEveryDevice) {
+  const std::vector<NmDevice> devices = ParseNmcliDeviceDetails(ReadFixture("nmcli/devices-show.txt"));
   ASSERT_EQ(devices.size(), 4u);
   EXPECT_EQ(devices[0].device, "lan0");
   EXPECT_EQ(devices[0].state, "connected");
   EXPECT_EQ(devices[0].connection, "5f1e2a7c-3b0e-4c55-9d1e-0a8f4b2c6d11");
+  EXPECT_EQ(devices[0].dhcpServer, "192.168.123.254");
+  EXPECT_EQ(devices[1].device, "wlp2s0");
   EXPECT_EQ(devices[1].connection, "");
+  EXPECT_EQ(devices[1].dhcpServer, "");
   EXPECT_EQ(devices[2].state, "connected (externally)");
+  EXPECT_EQ(devices[2].dhcpServer, "") << "the DHCP options of one device never spill into the next";
   EXPECT_EQ(devices[3].state, "unmanaged");
+}
+
+TEST(HostNmcli, MethodsOfSeveralProfilesInOneAnswer) {
+  const auto methods = ParseNmcliMethods(
+      "connection.uuid:aaaa\nipv4.method:auto\n\nconnection.uuid:bbbb\nipv4.method:manual\n\n"
+      "ipv4.method:shared\n");
+  EXPECT_EQ(methods, (std::map<std::string, std::string>{{"aaaa", "auto"}, {"bbbb", "manual"}}));
 }
 
 TEST(HostNmcli, FieldsDhcpServerAndVpnData) {
   const auto method = ParseNmcliFields(ReadFixture("nmcli/method-5f1e2a7c-3b0e-4c55-9d1e-0a8f4b2c6d11.txt"));
   EXPECT_EQ(method.at("ipv4.method"), "manual");
-  EXPECT_EQ(NmcliDhcpServer(ReadFixture("nmcli/dhcp4-lan0.txt")), "192.168.123.254");
+  EXPECT_EQ(NmcliDhcpServer("DHCP4.OPTION[3]:dhcp_server_identifier = 192.168.123.254\n"), "192.168.123.254");
   EXPECT_EQ(NmcliDhcpServer("DHCP4.OPTION[1]:routers = 1.2.3.4\n"), "");
   const auto data = ParseNmVpnData("gateway = 198.51.100.7, password-flags = 1, user = bob");
   EXPECT_EQ(data.at("gateway"), "198.51.100.7");
@@ -95,6 +107,67 @@ TEST(HostNmcli, FieldsDhcpServerAndVpnData) {
   const auto fields = ParseNmcliFields("pppoe.service:Fast\\: Net\nbroken line\n:no name\n");
   EXPECT_EQ(fields.at("pppoe.service"), "Fast: Net");
   EXPECT_EQ(fields.size(), 1u);
+}
+
+// A NUL byte after a valid address once passed the check (the C string ended
+// there) and the whole text was kept. Every host reader refuses it now.
+TEST(HostReaders, AddressFollowedByNulIsRefused) {
+  using namespace std::string_literals;
+  EXPECT_TRUE(ParseResolvConfNameservers("nameserver 192.168.123.254\0junk\n"s).empty());
+  EXPECT_EQ(ParseResolvConfNameservers("nameserver 1.2.3.4\0\nnameserver 5.6.7.8\n"s),
+            (std::vector<std::string>{"5.6.7.8"}));
+  EXPECT_EQ(ParseDhclientLeaseServer("lease {\n  option dhcp-server-identifier 192.168.123.254\0x;\n}\n"s), "");
+  EXPECT_EQ(NmcliDhcpServer("DHCP4.OPTION[3]:dhcp_server_identifier = 192.168.123.254\0<script>\n"s), "");
+  EXPECT_EQ(NmcliDhcpServer("DHCP4.OPTION[3]:dhcp_server_identifier = not-an-address\n"), "");
+  DialEntry entry;
+  ASSERT_TRUE(ParseNmKeyfile("[connection]\nid=x\ntype=vpn\n[vpn]\nservice-type=org.freedesktop.NetworkManager.pptp\n"
+                             "gateway=198.51.100.7\n[ipv4]\naddress1=10.0.0.2\0/32\n"s,
+                             entry));
+  EXPECT_EQ(entry.clientAddress[0], 0) << "the client address with a NUL is not taken";
+
+  struct Case {
+    std::string text;
+    bool valid;
+  };
+  const std::vector<Case> cases = {
+      {"192.168.123.254", true}, {"0.0.0.0", true},          {"192.168.123.254\0"s, false},
+      {"1.2.3.4\0junk"s, false}, {"\0" "1.2.3.4"s, false},   {"1.2.3.4 ", false},
+      {"10.1", false},           {"256.1.1.1", false},       {"", false},
+  };
+  for (const Case& c : cases) {
+    std::uint32_t value = 0;
+    EXPECT_EQ(ParseDottedIpv4(c.text, value), c.valid) << c.text.size() << " bytes";
+  }
+}
+
+// --- released leases --------------------------------------------------------------
+
+TEST(HostReleasedLeases, RecordSurvivesItsFileAndRefusesUnsafeLines) {
+  const std::vector<ReleasedLease> leases = {
+      {"lan0", "networkmanager", "5f1e2a7c-3b0e-4c55-9d1e-0a8f4b2c6d11", "", "", ""},
+      {"eth1", "dhclient", "", "/sbin/dhclient", "/run/dhclient.eth1.pid", "/var/lib/dhcp/dhclient.eth1.leases"},
+      {"eth2", "udhcpc", "", "udhcpc", "", ""},
+  };
+  const std::string text = FormatReleasedLeases(leases);
+  const std::vector<ReleasedLease> back = ParseReleasedLeases(text);
+  ASSERT_EQ(back.size(), 3u) << text;
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(back[i].interfaceName, leases[i].interfaceName);
+    EXPECT_EQ(back[i].owner, leases[i].owner);
+    EXPECT_EQ(back[i].profile, leases[i].profile);
+    EXPECT_EQ(back[i].program, leases[i].program);
+    EXPECT_EQ(back[i].pidFile, leases[i].pidFile);
+    EXPECT_EQ(back[i].leaseFile, leases[i].leaseFile);
+  }
+  // A field that would break the line format is not written at all.
+  EXPECT_EQ(FormatReleasedLeases({{"eth3", "dhclient", "", "dhclient", "/tmp/a\nb", "x"}}), "");
+  // Damaged or hostile lines are skipped: wrong field count, an interface
+  // name that could reach a path or an option, no owner.
+  EXPECT_TRUE(ParseReleasedLeases("lan0\tnetworkmanager\n"
+                                  "../x\tdhclient\t\tdhclient\t\t\n"
+                                  "-x\tdhclient\t\tdhclient\t\t\n"
+                                  "lan0\t\t\t\t\t\n")
+                  .empty());
 }
 
 TEST(HostNmcli, ProfilesMapOntoDialEntries) {
@@ -297,6 +370,55 @@ std::vector<std::uint8_t> WithIpHeader(const std::vector<std::uint8_t>& icmp) {
   packet[0] = 0x45;
   packet.insert(packet.end(), icmp.begin(), icmp.end());
   return packet;
+}
+
+// An adapter without carrier shows no address, so a bridge with a fixed
+// address and nothing attached, or an unplugged adapter, never wins over the
+// cabled one that comes later in the kernel's order.
+TEST(HostAdapters, NoCarrierNoAddress) {
+  constexpr unsigned kLowerUp = 0x10000;
+  const std::vector<NetLink> links = {
+      {1, "lo", IFF_UP | IFF_LOOPBACK | kLowerUp, 772, "", ""},
+      {2, "docker0", IFF_UP | IFF_BROADCAST, 1, "bridge", ""},  // up, no carrier
+      {3, "enp0s31f6", IFF_UP | IFF_BROADCAST, 1, "", ""},      // cable pulled
+      {4, "eth1", IFF_BROADCAST | kLowerUp, 1, "", ""},         // down
+      {5, "eth0", IFF_UP | IFF_BROADCAST | kLowerUp, 1, "", ""},
+  };
+  const std::vector<NetAddress> addresses = {
+      {1, Ip("127.0.0.1"), 8, kInfiniteLifetime, 0},        {2, Ip("172.17.0.1"), 16, kInfiniteLifetime, 0},
+      {3, Ip("192.168.1.20"), 24, kInfiniteLifetime, 0},    {4, Ip("10.0.0.4"), 8, kInfiniteLifetime, 0},
+      {5, Ip("192.168.123.140"), 24, 3600, 0},
+  };
+  const std::vector<NetRoute> routes = {
+      {254, 0, 0, Ip("192.168.1.1"), 3, 100},
+      {254, 0, 0, Ip("192.168.123.254"), 5, 100},
+  };
+  const std::vector<KernelAdapter> adapters = AdaptersFromKernel(links, addresses, routes);
+  ASSERT_EQ(adapters.size(), 3u) << "loopback and the down link are no adapters";
+  struct Row {
+    const char* name;
+    bool carrier;
+    const char* address;
+    const char* mask;
+    const char* gateway;
+  };
+  const Row rows[] = {
+      {"docker0", false, "0.0.0.0", "0.0.0.0", "0.0.0.0"},
+      {"enp0s31f6", false, "0.0.0.0", "0.0.0.0", "0.0.0.0"},
+      {"eth0", true, "192.168.123.140", "255.255.255.0", "192.168.123.254"},
+  };
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(adapters[i].info.adapterName.view(), rows[i].name);
+    EXPECT_EQ(adapters[i].carrier, rows[i].carrier) << rows[i].name;
+    EXPECT_EQ(adapters[i].info.ipAddress.view(), rows[i].address) << rows[i].name;
+    EXPECT_EQ(adapters[i].info.subnetMask.view(), rows[i].mask) << rows[i].name;
+    EXPECT_EQ(adapters[i].info.gateway.view(), rows[i].gateway) << rows[i].name;
+  }
+  std::vector<HostAdapterInfo> records;
+  for (const KernelAdapter& a : adapters) records.push_back(a.info);
+  HostAdapterInfo chosen;
+  EXPECT_TRUE(ChooseLanAdapter(records, chosen));
+  EXPECT_EQ(chosen.adapterName.view(), "eth0");
 }
 
 TEST(HostEchoReply, OnlyOurWholeReplyCounts) {

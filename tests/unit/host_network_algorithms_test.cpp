@@ -173,11 +173,84 @@ TEST_F(HostAlgorithms, RenewAndReleaseVisitEveryInterface) {
   sim_.renewResults = {{"eth1", false}};
   EXPECT_FALSE(sim_.RenewAllAdapters());
   EXPECT_EQ(sim_.CountCalls("RenewInterface"), 3) << "a failure does not stop the walk";
-  EXPECT_TRUE(sim_.ReleaseAllAdapters());
-  EXPECT_EQ(sim_.CountCalls("ReleaseInterface"), 3);
-  sim_.leaseInterfaces = {};
+  sim_.releaseResults = {{"eth2", false}};
+  EXPECT_FALSE(sim_.ReleaseAllAdapters());
+  EXPECT_EQ(sim_.CountCalls("ReleaseInterface"), 3) << "a failure does not stop the walk";
+
+  SimHostNetwork empty;
+  EXPECT_TRUE(empty.RenewAllAdapters()) << "nothing to renew is not a failure";
+  EXPECT_TRUE(empty.ReleaseAllAdapters());
+}
+
+// After a release the interfaces no longer show a lease, so the renew must
+// go by what was released: exactly those, none of the others, and a failed
+// one again at the next renew. Before, the renew walked every interface and
+// refused the released ones.
+TEST_F(HostAlgorithms, RenewAfterReleaseRenewsExactlyWhatWasReleased) {
+  sim_.adapters = {SimHostNetwork::Adapter("eth0", "192.168.123.140", "192.168.123.254"),
+                   SimHostNetwork::Adapter("eth1", "10.77.0.5", "10.77.0.1", false),
+                   SimHostNetwork::Adapter("wlan0", "192.168.123.141", "192.168.123.254")};
+  sim_.releaseResults = {{"eth1", false}};  // a fixed address has no lease
+  EXPECT_FALSE(sim_.ReleaseAllAdapters());
+  EXPECT_EQ(sim_.Released(), (std::vector<std::string>{"eth0", "wlan0"}));
+  HostAdapterInfo info;
+  ASSERT_TRUE(sim_.GetHostNetworkInfo(info));
+  EXPECT_EQ(info.adapterName.view(), "eth1") << "the released adapters show no address";
+
+  // The router came back on another network; wlan0 finds no server yet.
+  sim_.renewLeases["eth0"] = SimHostNetwork::Adapter("eth0", "192.168.0.100", "192.168.0.1");
+  sim_.renewResults = {{"wlan0", false}};
+  sim_.ClearCalls();
+  EXPECT_FALSE(sim_.RenewAllAdapters());
+  std::vector<std::string> renewed;
+  for (const auto& c : sim_.calls)
+    if (c.operation == "RenewInterface") renewed.push_back(c.argument);
+  EXPECT_EQ(renewed, (std::vector<std::string>{"eth0", "wlan0"})) << "the fixed eth1 is not touched";
+  EXPECT_EQ(sim_.CountCalls("ListLeaseInterfaces"), 0);
+  EXPECT_EQ(sim_.Released(), (std::vector<std::string>{"wlan0"}));
+
+  bool dhcp = false;
+  WizardState state;
+  ASSERT_TRUE(sim_.FindLocalAddress(1, dhcp, state));
+  EXPECT_EQ(state.pcAddress, Value("192.168.0.100")) << "an address on the new network";
+
+  sim_.renewResults.clear();
+  sim_.ClearCalls();
+  EXPECT_TRUE(sim_.RenewAllAdapters());
+  EXPECT_EQ(sim_.CountCalls("RenewInterface"), 1);
+  EXPECT_TRUE(sim_.Released().empty());
+  // With nothing released, a renew walks every lease interface again.
+  sim_.ClearCalls();
+  sim_.renewResults = {{"eth1", false}};
+  EXPECT_FALSE(sim_.RenewAllAdapters());
+  EXPECT_EQ(sim_.CountCalls("RenewInterface"), 3);
+}
+
+TEST_F(HostAlgorithms, PcWithOnlyLoopbackHasNoNetworkInfo) {
   sim_.adapters = {};
-  EXPECT_TRUE(sim_.RenewAllAdapters()) << "nothing to renew is not a failure";
+  sim_.dnsServers = {"192.168.123.254"};
+  HostAdapterInfo info;
+  info.adapterName = "kept";
+  EXPECT_FALSE(sim_.GetHostNetworkInfo(info));
+  EXPECT_EQ(info.adapterName.view(), "kept");
+}
+
+TEST_F(HostAlgorithms, BroadcastTargetIsRefusedWithItsOwnReason) {
+  PingError error = PingError::kNone;
+  EXPECT_FALSE(sim_.PingHost("255.255.255.255", 4, &error));
+  EXPECT_EQ(error, PingError::kBroadcastTarget);
+  EXPECT_EQ(sim_.CountCalls("OpenEcho"), 0) << "nothing is sent to the limited broadcast";
+  EXPECT_STREQ(PingErrorText(PingError::kBroadcastTarget), "cannot ping a broadcast address");
+  // A subnet's broadcast is known only to the backend, which answers the same reason.
+  sim_.pings["192.168.123.255"] = {{PingError::kBroadcastTarget}, 0};
+  EXPECT_FALSE(sim_.PingHost("192.168.123.255", 1, &error));
+  EXPECT_EQ(error, PingError::kBroadcastTarget);
+  // Every reason has its own text.
+  std::vector<std::string> texts;
+  for (int e = 0; e <= static_cast<int>(PingError::kBroadcastTarget); ++e)
+    texts.push_back(PingErrorText(static_cast<PingError>(e)));
+  std::sort(texts.begin(), texts.end());
+  EXPECT_EQ(std::unique(texts.begin(), texts.end()), texts.end());
 }
 
 TEST_F(HostAlgorithms, PingStopsAtTheFirstWholeEcho) {
@@ -215,7 +288,9 @@ TEST_F(HostAlgorithms, PingThatCannotSendSendsNothing) {
   EXPECT_EQ(sim_.CountCalls("SendOneEcho"), 0);
 
   // Bad targets never reach the socket, so they cannot become a broadcast.
-  for (const char* target : {"", "192.168.123", "192.168.123.256", "router", "255.255.255.255x", "1.2.3.4 "}) {
+  for (const std::string& target : {std::string(), std::string("192.168.123"), std::string("192.168.123.256"),
+                                   std::string("router"), std::string("255.255.255.255x"), std::string("1.2.3.4 "),
+                                   std::string("192.168.123.254\0", 16)}) {
     SimHostNetwork sim;
     EXPECT_FALSE(sim.PingHost(target, 1, &error)) << target;
     EXPECT_EQ(error, PingError::kBadTarget) << target;

@@ -1,19 +1,11 @@
 #include "net/host/linux/HostConfigFiles.h"
 
-#include <arpa/inet.h>
-
 #include <fstream>
 #include <sstream>
 
+#include "net/host/HostNetwork.h"
+
 namespace kelvane {
-namespace {
-
-bool IsDottedIpv4(const std::string& text) {
-  in_addr address{};
-  return inet_pton(AF_INET, text.c_str(), &address) == 1;
-}
-
-}  // namespace
 
 bool ReadTextFile(const std::string& path, std::string& text, std::size_t limit) {
   text.clear();
@@ -40,7 +32,7 @@ std::vector<std::string> ParseResolvConfNameservers(const std::string& text) {
     std::istringstream words(line);
     std::string keyword, value;
     if (!(words >> keyword) || keyword != "nameserver" || !(words >> value)) continue;
-    if (IsDottedIpv4(value)) servers.push_back(value);
+    if (IsDottedIpv4Text(value)) servers.push_back(value);
   }
   return servers;
 }
@@ -65,7 +57,7 @@ std::string ParseDhclientLeaseServer(const std::string& text) {
     if (semicolon != std::string::npos) value.resize(semicolon);
     std::istringstream words(value);
     std::string word;
-    if (words >> word && IsDottedIpv4(word)) server = word;  // later leases replace earlier ones
+    if (words >> word && IsDottedIpv4Text(word)) server = word;  // later leases replace earlier ones
   }
   return server;
 }

@@ -128,7 +128,12 @@ bool IcmpEcho::Echo(std::uint32_t address, int timeoutMs, PingError& error) {
   to.sin_addr.s_addr = address;
   const std::uint64_t deadline = SteadyMs() + static_cast<std::uint64_t>(std::max(timeoutMs, 0));
   if (sendto(fd_, packet, sizeof packet, 0, reinterpret_cast<sockaddr*>(&to), sizeof to) < 0) {
-    error = (errno == EACCES || errno == EPERM) ? PingError::kNoPrivilege : PingError::kSendFailed;
+    // The socket is open, so privilege is not what is missing: Linux answers
+    // EACCES to an echo aimed at a broadcast address (255.255.255.255 or a
+    // subnet's), which a socket without SO_BROADCAST may not send to.
+    error = errno == EACCES ? PingError::kBroadcastTarget
+            : errno == EPERM ? PingError::kNoPrivilege
+                             : PingError::kSendFailed;
     // Keep the attempt's duration: a failed send is treated like a lost echo.
     WaitRealMs(static_cast<int>(deadline - std::min(deadline, SteadyMs())));
     return false;

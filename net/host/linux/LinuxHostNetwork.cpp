@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <fstream>
 #include <map>
 
 #include "net/host/linux/BoundedResolver.h"
@@ -77,42 +78,51 @@ bool IsSafeInterfaceName(const std::string& name) {
   return true;
 }
 
+void ForgetReleaseInMemory(std::vector<ReleasedLease>& leases, const std::string& interfaceName) {
+  leases.erase(std::remove_if(leases.begin(), leases.end(),
+                              [&](const ReleasedLease& l) { return l.interfaceName == interfaceName; }),
+               leases.end());
+}
+
+constexpr unsigned kIffLowerUp = 0x10000;  // IFF_LOWER_UP: the link has carrier
+constexpr const char* kNetworkManagerOwner = "networkmanager";
+
 }  // namespace
 
 // --- NetworkManager ---------------------------------------------------------
 
-bool LinuxHostNetwork::NmDevices(std::vector<NmDevice>& devices) {
-  devices.clear();
+bool LinuxHostNetwork::ReadNm(NmState& nm, bool methods) {
+  nm = NmState{};
   if (options_.nmcli.empty() || FindProgram(options_.nmcli).empty()) return false;
+  // One run answers for every device; it fails when NetworkManager is not running.
   ProgramResult result;
-  if (!RunProgram({options_.nmcli, "-t", "-f", "RUNNING", "general"}, options_.programTimeoutMs, result))
-    return false;
-  if (result.output.find("running") == std::string::npos) return false;
-  if (!RunProgram({options_.nmcli, "-t", "-f", "DEVICE,TYPE,STATE,CON-UUID", "device"},
+  if (!RunProgram({options_.nmcli, "-t", "-f", "GENERAL.DEVICE,GENERAL.STATE,GENERAL.CON-UUID,DHCP4", "device",
+                   "show"},
                   options_.programTimeoutMs, result))
     return false;
-  devices = ParseNmcliDevices(result.output);
+  nm.devices = ParseNmcliDeviceDetails(result.output);
+  if (!methods) return true;
+  std::vector<std::string> argv = {options_.nmcli, "-t", "-f", "connection.uuid,ipv4.method", "connection", "show"};
+  for (const NmDevice& d : nm.devices) {
+    const std::string uuid = NmConnectionOf(nm, d.device);
+    if (uuid.empty() || std::find(argv.begin(), argv.end(), uuid) != argv.end()) continue;
+    argv.push_back("uuid");
+    argv.push_back(uuid);
+  }
+  if (argv.size() == 6) return true;
+  // A profile deleted between the two runs makes nmcli fail; the others still answered.
+  RunProgram(argv, options_.programTimeoutMs, result);
+  nm.methods = ParseNmcliMethods(result.output);
   return true;
 }
 
-std::string LinuxHostNetwork::NmConnectionOf(const std::vector<NmDevice>& devices,
-                                             const std::string& interfaceName) {
-  for (const NmDevice& d : devices) {
+std::string LinuxHostNetwork::NmConnectionOf(const NmState& nm, const std::string& interfaceName) {
+  for (const NmDevice& d : nm.devices) {
     if (d.device != interfaceName) continue;
     if (d.state.rfind("unmanaged", 0) == 0) return {};
     return d.connection;
   }
   return {};
-}
-
-std::string LinuxHostNetwork::NmIpv4Method(const std::string& uuid) {
-  ProgramResult result;
-  if (!RunProgram({options_.nmcli, "-t", "-f", "ipv4.method", "connection", "show", "uuid", uuid},
-                  options_.programTimeoutMs, result))
-    return {};
-  const auto fields = ParseNmcliFields(result.output);
-  const auto it = fields.find("ipv4.method");
-  return it == fields.end() ? std::string() : it->second;
 }
 
 bool LinuxHostNetwork::NmPhonebook(std::vector<DialEntry>& entries) {
@@ -205,14 +215,7 @@ bool LinuxHostNetwork::StartDhcpClient(const std::string& client, const std::str
   if (base == "dhclient") {
     std::string dhclientPid, leaseFile;
     DhclientFiles(interfaceName, dhclientPid, leaseFile);
-    // A client already serving the interface is stopped first (keeping its lease).
-    if (PidAlive(dhclientPid))
-      RunProgram({client, "-4", "-x", "-pf", dhclientPid, "-lf", leaseFile, interfaceName},
-                 options_.programTimeoutMs, result);
-    // -nw: return at once and keep trying in the background; -1: one try, and
-    // come back when it got a lease or gave up.
-    return RunProgram({client, "-4", wait ? "-1" : "-nw", "-pf", dhclientPid, "-lf", leaseFile, interfaceName},
-                      wait ? options_.leaseTimeoutMs : options_.programTimeoutMs, result);
+    return RunDhclient(client, interfaceName, dhclientPid, leaseFile, wait);
   }
   if (base == "udhcpc") {
     if (const long pid = PidFrom(pidFile); pid > 0 && kill(static_cast<pid_t>(pid), SIGUSR1) == 0)
@@ -227,6 +230,19 @@ bool LinuxHostNetwork::StartDhcpClient(const std::string& client, const std::str
     return RunProgram({client, "-4", "-b", interfaceName}, options_.programTimeoutMs, result);
   }
   return false;
+}
+
+bool LinuxHostNetwork::RunDhclient(const std::string& client, const std::string& interfaceName,
+                                   const std::string& pidFile, const std::string& leaseFile, bool wait) {
+  ProgramResult result;
+  // A client already serving the interface is stopped first (keeping its lease).
+  if (PidAlive(pidFile))
+    RunProgram({client, "-4", "-x", "-pf", pidFile, "-lf", leaseFile, interfaceName}, options_.programTimeoutMs,
+               result);
+  // -nw: return at once and keep trying in the background; -1: one try, and
+  // come back when it got a lease or gave up.
+  return RunProgram({client, "-4", wait ? "-1" : "-nw", "-pf", pidFile, "-lf", leaseFile, interfaceName},
+                    wait ? options_.leaseTimeoutMs : options_.programTimeoutMs, result);
 }
 
 bool LinuxHostNetwork::StopDhcpClient(const std::string& client, const std::string& interfaceName,
@@ -248,11 +264,13 @@ bool LinuxHostNetwork::StopDhcpClient(const std::string& client, const std::stri
   return false;
 }
 
-bool LinuxHostNetwork::IsDhcpInterface(const std::string& interfaceName, const std::vector<NmDevice>& nmDevices,
-                                       bool nmPresent) {
+bool LinuxHostNetwork::IsDhcpInterface(const std::string& interfaceName, const NmState& nm, bool nmPresent) {
   if (nmPresent) {
-    const std::string uuid = NmConnectionOf(nmDevices, interfaceName);
-    if (!uuid.empty()) return NmIpv4Method(uuid) == "auto";
+    const std::string uuid = NmConnectionOf(nm, interfaceName);
+    if (!uuid.empty()) {
+      const auto method = nm.methods.find(uuid);
+      return method != nm.methods.end() && method->second == "auto";
+    }
   }
   RtNetlink netlink;
   std::vector<NetLink> links;
@@ -266,7 +284,135 @@ bool LinuxHostNetwork::IsDhcpInterface(const std::string& interfaceName, const s
   return DhcpClientKnows(interfaceName);
 }
 
+// --- Released leases --------------------------------------------------------------
+
+std::string FormatReleasedLeases(const std::vector<ReleasedLease>& leases) {
+  std::string text;
+  for (const ReleasedLease& l : leases) {
+    const std::string fields[] = {l.interfaceName, l.owner, l.profile, l.program, l.pidFile, l.leaseFile};
+    bool clean = true;
+    for (const std::string& f : fields) clean = clean && f.find_first_of("\t\n\r", 0, 3) == std::string::npos;
+    if (!clean || l.interfaceName.empty() || l.owner.empty()) continue;
+    for (std::size_t i = 0; i < 6; ++i) text += (i > 0 ? "\t" : "") + fields[i];
+    text += "\n";
+  }
+  return text;
+}
+
+std::vector<ReleasedLease> ParseReleasedLeases(const std::string& text) {
+  std::vector<ReleasedLease> leases;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(start, end - start);
+    start = end + 1;
+    std::vector<std::string> f;
+    std::size_t from = 0;
+    for (;;) {
+      const std::size_t tab = line.find('\t', from);
+      f.push_back(line.substr(from, tab == std::string::npos ? std::string::npos : tab - from));
+      if (tab == std::string::npos) break;
+      from = tab + 1;
+    }
+    if (f.size() != 6 || !IsSafeInterfaceName(f[0]) || f[1].empty()) continue;
+    leases.push_back(ReleasedLease{f[0], f[1], f[2], f[3], f[4], f[5]});
+  }
+  return leases;
+}
+
+void LinuxHostNetwork::LoadReleases() {
+  std::string text;
+  if (options_.dhcpStateDir.empty() || !ReadTextFile(options_.dhcpStateDir + "/released", text, 64 * 1024)) return;
+  for (const ReleasedLease& lease : ParseReleasedLeases(text)) {
+    const bool known = std::any_of(releases_.begin(), releases_.end(), [&](const ReleasedLease& l) {
+      return l.interfaceName == lease.interfaceName;
+    });
+    if (!known) releases_.push_back(lease);
+  }
+}
+
+void LinuxHostNetwork::SaveReleases() {
+  // Best effort: without a writable state folder the release is remembered
+  // by this process only.
+  if (!EnsureStateDir()) return;
+  const std::string path = options_.dhcpStateDir + "/released";
+  if (releases_.empty()) {
+    unlink(path.c_str());
+    return;
+  }
+  const std::string temporary = path + ".new";
+  {
+    std::ofstream out(temporary, std::ios::trunc);
+    out << FormatReleasedLeases(releases_);
+    if (!out) return;
+  }
+  rename(temporary.c_str(), path.c_str());
+}
+
+void LinuxHostNetwork::RememberRelease(const ReleasedLease& lease) {
+  LoadReleases();
+  ForgetReleaseInMemory(releases_, lease.interfaceName);
+  releases_.push_back(lease);
+  SaveReleases();
+}
+
+void LinuxHostNetwork::ForgetRelease(const std::string& interfaceName) {
+  LoadReleases();
+  ForgetReleaseInMemory(releases_, interfaceName);
+  SaveReleases();
+}
+
+void LinuxHostNetwork::ReleasedInterfaces(std::vector<std::string>& interfaces) {
+  HostNetwork::ReleasedInterfaces(interfaces);
+  LoadReleases();
+  for (const ReleasedLease& lease : releases_)
+    if (std::find(interfaces.begin(), interfaces.end(), lease.interfaceName) == interfaces.end())
+      interfaces.push_back(lease.interfaceName);
+}
+
 // --- Primitives ----------------------------------------------------------------
+
+std::vector<KernelAdapter> AdaptersFromKernel(const std::vector<NetLink>& links,
+                                              const std::vector<NetAddress>& addresses,
+                                              const std::vector<NetRoute>& routes) {
+  std::vector<KernelAdapter> adapters;
+  for (const NetLink& link : links) {
+    if ((link.flags & IFF_LOOPBACK) != 0 || (link.flags & IFF_UP) == 0) continue;
+    KernelAdapter adapter;
+    adapter.link = &link;
+    adapter.carrier = (link.flags & kIffLowerUp) != 0;
+    HostAdapterInfo& info = adapter.info;
+    info.adapterName = link.name;
+    // Without carrier the adapter shows no address: an unplugged cable or a
+    // bridge with nothing attached (docker0, virbr0) must not be taken for
+    // the LAN adapter because of its fixed address.
+    if (adapter.carrier) {
+      for (const NetAddress& a : addresses) {
+        if (a.index == link.index) {
+          adapter.address = &a;
+          break;
+        }
+      }
+    }
+    const NetAddress* first = adapter.address;
+    info.ipAddress = first ? FormatDotted(first->address) : "0.0.0.0";
+    info.subnetMask = first ? FormatDotted(MaskOf(first->prefixLength)) : "0.0.0.0";
+    // The default route through this interface with the lowest metric; the
+    // kernel's order decides between equals.
+    const NetRoute* best = nullptr;
+    if (adapter.carrier) {
+      for (const NetRoute& r : routes) {
+        if (r.table != kMainTable || r.destinationLength != 0 || r.gateway == 0 || r.outputIndex != link.index)
+          continue;
+        if (best == nullptr || r.priority < best->priority) best = &r;
+      }
+    }
+    info.gateway = best ? FormatDotted(best->gateway) : "0.0.0.0";
+    adapters.push_back(adapter);
+  }
+  return adapters;
+}
 
 bool LinuxHostNetwork::ListAdapters(std::vector<HostAdapterInfo>& adapters) {
   adapters.clear();
@@ -278,45 +424,33 @@ bool LinuxHostNetwork::ListAdapters(std::vector<HostAdapterInfo>& adapters) {
       !netlink.DumpRoutes(routes))
     return false;
 
-  std::vector<NmDevice> nmDevices;
-  const bool nmPresent = NmDevices(nmDevices);
+  NmState nm;
+  const bool nmPresent = ReadNm(nm, true);
 
-  for (const NetLink& link : links) {
-    if ((link.flags & IFF_LOOPBACK) != 0 || (link.flags & IFF_UP) == 0) continue;
-    HostAdapterInfo info;
-    info.adapterName = link.name;
+  for (KernelAdapter& adapter : AdaptersFromKernel(links, addresses, routes)) {
+    HostAdapterInfo& info = adapter.info;
+    const NetLink& link = *adapter.link;
     info.description = DescribeLink(link);
-    const NetAddress* first = nullptr;
-    for (const NetAddress& a : addresses) {
-      if (a.index == link.index) {
-        first = &a;
-        break;
-      }
-    }
-    info.ipAddress = first ? FormatDotted(first->address) : "0.0.0.0";
-    info.subnetMask = first ? FormatDotted(MaskOf(first->prefixLength)) : "0.0.0.0";
-    // The default route through this interface with the lowest metric; the
-    // kernel's order decides between equals.
-    const NetRoute* best = nullptr;
-    for (const NetRoute& r : routes) {
-      if (r.table != kMainTable || r.destinationLength != 0 || r.gateway == 0 || r.outputIndex != link.index)
-        continue;
-      if (best == nullptr || r.priority < best->priority) best = &r;
-    }
-    info.gateway = best ? FormatDotted(best->gateway) : "0.0.0.0";
-
-    const std::string uuid = nmPresent ? NmConnectionOf(nmDevices, link.name) : std::string();
+    const std::string uuid = nmPresent ? NmConnectionOf(nm, link.name) : std::string();
     if (!uuid.empty()) {
-      info.dhcpEnabled = NmIpv4Method(uuid) == "auto" ? 1 : 0;
-      if (info.dhcpEnabled) {
-        ProgramResult result;
-        if (RunProgram({options_.nmcli, "-t", "-f", "DHCP4", "device", "show", link.name},
-                       options_.programTimeoutMs, result))
-          info.dhcpServer = NmcliDhcpServer(result.output);
+      const auto method = nm.methods.find(uuid);
+      info.dhcpEnabled = method != nm.methods.end() && method->second == "auto" ? 1 : 0;
+      if (info.dhcpEnabled && adapter.carrier) {
+        for (const NmDevice& d : nm.devices)
+          if (d.device == link.name) info.dhcpServer = d.dhcpServer;
       }
     } else {
+      // Judged by the kernel's own first address, carrier or not: a lease
+      // has a finite lifetime.
+      const NetAddress* first = nullptr;
+      for (const NetAddress& a : addresses) {
+        if (a.index == link.index) {
+          first = &a;
+          break;
+        }
+      }
       info.dhcpEnabled = first ? (first->validLifetime != kInfiniteLifetime) : DhcpClientKnows(link.name);
-      if (info.dhcpEnabled) info.dhcpServer = DhcpServerFromLease(link.name);
+      if (info.dhcpEnabled && adapter.carrier) info.dhcpServer = DhcpServerFromLease(link.name);
     }
     adapters.push_back(info);
   }
@@ -344,9 +478,9 @@ bool LinuxHostNetwork::RestartAdapterWithDhcp(const std::string& adapterName) {
   const auto link = std::find_if(links.begin(), links.end(), [&](const NetLink& l) { return l.name == adapterName; });
   if (link == links.end()) return false;
 
-  std::vector<NmDevice> nmDevices;
-  if (NmDevices(nmDevices)) {
-    const std::string uuid = NmConnectionOf(nmDevices, adapterName);
+  NmState nm;
+  if (ReadNm(nm, false)) {
+    const std::string uuid = NmConnectionOf(nm, adapterName);
     if (!uuid.empty()) {
       ProgramResult result;
       // Static addresses go too: NetworkManager would keep them beside the lease.
@@ -382,19 +516,54 @@ bool LinuxHostNetwork::ListLeaseInterfaces(std::vector<std::string>& interfaces)
   return true;
 }
 
+bool LinuxHostNetwork::NmRenewReleased(const ReleasedLease& lease) {
+  ProgramResult result;
+  // The profile that was given up, on the same device; if it has gone since,
+  // whatever NetworkManager finds for the device.
+  bool up = !lease.profile.empty() &&
+            RunProgram({options_.nmcli, "--wait", "20", "connection", "up", "uuid", lease.profile, "ifname",
+                        lease.interfaceName},
+                       options_.leaseTimeoutMs, result);
+  if (!up)
+    up = RunProgram({options_.nmcli, "--wait", "20", "device", "connect", lease.interfaceName},
+                    options_.leaseTimeoutMs, result);
+  // "device disconnect" blocked the device's autoconnect; a manual activation
+  // lifts that, and this makes sure of it, so the device (a Wi-Fi adapter
+  // too) comes back by itself after the next drop.
+  ProgramResult ignored;
+  RunProgram({options_.nmcli, "device", "set", lease.interfaceName, "autoconnect", "yes"}, options_.programTimeoutMs,
+             ignored);
+  return up;
+}
+
 bool LinuxHostNetwork::RenewInterface(const std::string& interfaceName) {
   if (!IsSafeInterfaceName(interfaceName)) return false;
-  std::vector<NmDevice> nmDevices;
-  const bool nmPresent = NmDevices(nmDevices);
-  // As on any system, an interface with a fixed address has no lease to renew.
-  if (!IsDhcpInterface(interfaceName, nmDevices, nmPresent)) return false;
-  if (nmPresent) {
-    for (const NmDevice& d : nmDevices) {
-      if (d.device != interfaceName || d.state.rfind("unmanaged", 0) == 0) continue;
-      ProgramResult result;
-      return RunProgram({options_.nmcli, "--wait", "20", "device", "connect", interfaceName},
-                        options_.leaseTimeoutMs, result);
+  LoadReleases();
+  const auto released = std::find_if(releases_.begin(), releases_.end(),
+                                     [&](const ReleasedLease& l) { return l.interfaceName == interfaceName; });
+  if (released != releases_.end()) {
+    // Back through whoever gave the lease up.
+    const ReleasedLease lease = *released;
+    bool renewed = false;
+    if (lease.owner == kNetworkManagerOwner) {
+      renewed = !options_.nmcli.empty() && NmRenewReleased(lease);
+    } else if (lease.owner == "dhclient" && !lease.pidFile.empty() && !lease.leaseFile.empty()) {
+      renewed = EnsureStateDir() && RunDhclient(lease.program, interfaceName, lease.pidFile, lease.leaseFile, true);
+    } else if (!lease.program.empty()) {
+      renewed = StartDhcpClient(lease.program, interfaceName, true);
     }
+    if (renewed) ForgetRelease(interfaceName);
+    return renewed;
+  }
+
+  NmState nm;
+  const bool nmPresent = ReadNm(nm, true);
+  // As on any system, an interface with a fixed address has no lease to renew.
+  if (!IsDhcpInterface(interfaceName, nm, nmPresent)) return false;
+  if (nmPresent && !NmConnectionOf(nm, interfaceName).empty()) {
+    ProgramResult result;
+    return RunProgram({options_.nmcli, "--wait", "20", "device", "connect", interfaceName}, options_.leaseTimeoutMs,
+                      result);
   }
   // A lease held by a client we cannot drive (systemd-networkd, say) is not
   // ours to renew: answer false rather than start a second client beside it.
@@ -405,21 +574,31 @@ bool LinuxHostNetwork::RenewInterface(const std::string& interfaceName) {
 
 bool LinuxHostNetwork::ReleaseInterface(const std::string& interfaceName) {
   if (!IsSafeInterfaceName(interfaceName)) return false;
-  std::vector<NmDevice> nmDevices;
-  const bool nmPresent = NmDevices(nmDevices);
-  if (!IsDhcpInterface(interfaceName, nmDevices, nmPresent)) return false;
+  NmState nm;
+  const bool nmPresent = ReadNm(nm, true);
+  if (!IsDhcpInterface(interfaceName, nm, nmPresent)) return false;
   if (nmPresent) {
-    const std::string uuid = NmConnectionOf(nmDevices, interfaceName);
+    const std::string uuid = NmConnectionOf(nm, interfaceName);
     if (!uuid.empty()) {
       ProgramResult result;
-      return RunProgram({options_.nmcli, "device", "disconnect", interfaceName}, options_.programTimeoutMs, result);
+      if (!RunProgram({options_.nmcli, "device", "disconnect", interfaceName}, options_.programTimeoutMs, result))
+        return false;
+      RememberRelease(ReleasedLease{interfaceName, kNetworkManagerOwner, uuid, {}, {}, {}});
+      return true;
     }
   }
   // Releasing through a client that holds no lease would report a release
   // that never happened.
   if (!DhcpClientKnows(interfaceName)) return false;
   const std::string client = DhcpClientFor(interfaceName);
-  return !client.empty() && StopDhcpClient(client, interfaceName, true);
+  if (client.empty()) return false;
+  ReleasedLease lease{interfaceName, BaseName(client), {}, client, {}, {}};
+  // Remember the files before the release: dhclient removes its pid file as
+  // it goes, and ifupdown's files are recognised by the running client only.
+  if (lease.owner == "dhclient") DhclientFiles(interfaceName, lease.pidFile, lease.leaseFile);
+  if (!StopDhcpClient(client, interfaceName, true)) return false;
+  RememberRelease(lease);
+  return true;
 }
 
 bool LinuxHostNetwork::OpenEcho(PingError& error) { return echo_.Open(error); }

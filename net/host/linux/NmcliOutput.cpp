@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "net/host/HostNetwork.h"
+
 namespace kelvane {
 namespace {
 
@@ -40,39 +42,77 @@ std::vector<std::string> SplitNmcliTerseLine(const std::string& line) {
   return fields;
 }
 
-std::vector<NmDevice> ParseNmcliDevices(const std::string& output) {
+namespace {
+
+// One "name:value" line: only the first unescaped colon separates the name;
+// the value keeps the rest with its escapes undone.
+bool SplitField(const std::string& line, std::string& name, std::string& value) {
+  std::size_t colon = std::string::npos;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '\\') {
+      ++i;
+      continue;
+    }
+    if (line[i] == ':') {
+      colon = i;
+      break;
+    }
+  }
+  if (colon == std::string::npos || colon == 0) return false;
+  name = line.substr(0, colon);
+  value.clear();
+  for (std::size_t i = colon + 1; i < line.size(); ++i) {
+    if (line[i] == '\\' && i + 1 < line.size()) ++i;
+    value += line[i];
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<NmDevice> ParseNmcliDeviceDetails(const std::string& output) {
   std::vector<NmDevice> devices;
+  std::string name, value;
   for (const std::string& line : Lines(output)) {
-    const std::vector<std::string> f = SplitNmcliTerseLine(line);
-    if (f.size() < 4 || f[0].empty()) continue;
-    devices.push_back(NmDevice{f[0], f[1], f[2], f[3] == "--" ? std::string() : f[3]});
+    if (!SplitField(line, name, value)) continue;
+    if (name == "GENERAL.DEVICE") {
+      if (!value.empty()) devices.push_back(NmDevice{value, {}, {}, {}, {}});
+      continue;
+    }
+    if (devices.empty()) continue;
+    NmDevice& d = devices.back();
+    if (name == "GENERAL.STATE") {
+      // "100 (connected)": the text in brackets, as the device list shows it.
+      const std::size_t open = value.find('(');
+      const std::size_t close = value.rfind(')');
+      d.state = open != std::string::npos && close != std::string::npos && close > open
+                    ? value.substr(open + 1, close - open - 1)
+                    : Trim(value);
+    } else if (name == "GENERAL.CON-UUID") {
+      d.connection = value == "--" ? std::string() : value;
+    } else if (name.compare(0, 13, "DHCP4.OPTION[") == 0 && d.dhcpServer.empty()) {
+      d.dhcpServer = NmcliDhcpServer(line);
+    }
   }
   return devices;
 }
 
+std::map<std::string, std::string> ParseNmcliMethods(const std::string& output) {
+  std::map<std::string, std::string> methods;
+  std::string uuid, name, value;
+  for (const std::string& line : Lines(output)) {
+    if (!SplitField(line, name, value)) continue;
+    if (name == "connection.uuid") uuid = value;
+    else if (name == "ipv4.method" && !uuid.empty()) methods.emplace(uuid, value);
+  }
+  return methods;
+}
+
 std::map<std::string, std::string> ParseNmcliFields(const std::string& output) {
   std::map<std::string, std::string> fields;
-  for (const std::string& line : Lines(output)) {
-    // Only the first unescaped colon separates the name; the value keeps the rest.
-    std::size_t colon = std::string::npos;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-      if (line[i] == '\\') {
-        ++i;
-        continue;
-      }
-      if (line[i] == ':') {
-        colon = i;
-        break;
-      }
-    }
-    if (colon == std::string::npos || colon == 0) continue;
-    std::string value;
-    for (std::size_t i = colon + 1; i < line.size(); ++i) {
-      if (line[i] == '\\' && i + 1 < line.size()) ++i;
-      value += line[i];
-    }
-    fields.emplace(line.substr(0, colon), value);
-  }
+  std::string name, value;
+  for (const std::string& line : Lines(output))
+    if (SplitField(line, name, value)) fields.emplace(name, value);
   return fields;
 }
 
@@ -83,7 +123,9 @@ std::string NmcliDhcpServer(const std::string& output) {
     const std::string option = line.substr(colon + 1);
     const std::size_t equals = option.find('=');
     if (equals == std::string::npos) continue;
-    if (Trim(option.substr(0, equals)) == "dhcp_server_identifier") return Trim(option.substr(equals + 1));
+    if (Trim(option.substr(0, equals)) != "dhcp_server_identifier") continue;
+    const std::string server = Trim(option.substr(equals + 1));
+    return IsDottedIpv4Text(server) ? server : std::string();
   }
   return {};
 }

@@ -16,10 +16,18 @@ struct NmDevice {
   std::string type;
   std::string state;       // "connected", "disconnected", "unmanaged", ...
   std::string connection;  // active connection profile, empty when none
+  std::string dhcpServer;  // from the device's DHCP4 options, empty when none
 };
 
-// `nmcli -t -f DEVICE,TYPE,STATE,CONNECTION device`
-std::vector<NmDevice> ParseNmcliDevices(const std::string& output);
+// `nmcli -t -f GENERAL.DEVICE,GENERAL.STATE,GENERAL.CON-UUID,DHCP4 device show`
+// (every device in one answer, one block each): name, state text (from
+// "100 (connected)"), the active profile's uuid and the DHCP server. The type
+// is not asked for and stays empty.
+std::vector<NmDevice> ParseNmcliDeviceDetails(const std::string& output);
+
+// `nmcli -t -f connection.uuid,ipv4.method connection show uuid A uuid B ...`:
+// uuid -> IPv4 method ("auto", "manual", ...).
+std::map<std::string, std::string> ParseNmcliMethods(const std::string& output);
 
 // `nmcli -t -f NAME value ...` for a single-line-per-field answer such as
 // `nmcli -t -f ipv4.method connection show ID` or `... device show DEV`:

@@ -9,6 +9,7 @@
 #include <map>
 #include <sstream>
 
+#include "net/host/HostNetwork.h"
 #include "net/host/linux/HostConfigFiles.h"
 #include "net/host/linux/NmcliOutput.h"
 
@@ -28,8 +29,8 @@ std::string Trim(const std::string& text) {
 // "10.0.0.2/32" or "10.0.0.2/32,10.0.0.1" (keyfile) or "10.0.0.2/32, ..." (nmcli).
 void TakeClientAddress(const std::string& text, DialEntry& entry) {
   std::string address = text.substr(0, text.find_first_of("/, "));
-  in_addr parsed{};
-  if (inet_pton(AF_INET, Trim(address).c_str(), &parsed) == 1) std::memcpy(entry.clientAddress, &parsed, 4);
+  std::uint32_t parsed = 0;
+  if (ParseDottedIpv4(Trim(address), parsed)) std::memcpy(entry.clientAddress, &parsed, 4);
 }
 
 // Maps a profile type and VPN service onto the entry's device type.

@@ -2,6 +2,8 @@
 
 #include <arpa/inet.h>
 
+#include <algorithm>
+
 #include "net/Wait.h"
 
 namespace kelvane {
@@ -27,6 +29,36 @@ HostAdapterInfo SimHostNetwork::Adapter(const std::string& name, const std::stri
   info.dhcpEnabled = dhcp ? 1 : 0;
   if (dhcp && address != "0.0.0.0") info.dhcpServer = gateway;
   return info;
+}
+
+DialEntry SimHostNetwork::Pppoe(const std::string& name, const std::string& serviceName,
+                                const std::string& userName) {
+  DialEntry e;
+  e.name = name;
+  e.deviceType = "PPPoE";
+  e.localPhoneNumber = serviceName;
+  e.userName = userName;
+  e.source = "simulated";
+  return e;
+}
+
+DialEntry SimHostNetwork::Vpn(const std::string& name, std::int32_t strategy, const std::string& server,
+                              const std::string& userName, std::array<std::uint8_t, 4> clientAddress) {
+  DialEntry e;
+  e.name = name;
+  e.deviceType = "VPN";
+  e.vpnStrategy = strategy;
+  e.localPhoneNumber = server;
+  e.userName = userName;
+  std::copy(clientAddress.begin(), clientAddress.end(), e.clientAddress);
+  e.source = "simulated";
+  return e;
+}
+
+HostAdapterInfo* SimHostNetwork::FindAdapter(const std::string& name) {
+  for (HostAdapterInfo& a : adapters)
+    if (a.adapterName.view() == name) return &a;
+  return nullptr;
 }
 
 bool SimHostNetwork::FindLocalAddress(int attempts, bool& dhcpEnabled, std::uint32_t& address,
@@ -101,6 +133,7 @@ bool SimHostNetwork::ReadDnsServers(std::vector<std::string>& servers) {
 
 bool SimHostNetwork::RestartAdapterWithDhcp(const std::string& adapterName) {
   Record("RestartAdapterWithDhcp", adapterName);
+  WaitRealMs(restartDelayMs);
   if (!restartSucceeds) return false;
   if (!adaptersAfterRestart.empty()) adapters = adaptersAfterRestart;
   return true;
@@ -117,14 +150,34 @@ bool SimHostNetwork::ListLeaseInterfaces(std::vector<std::string>& interfaces) {
 
 bool SimHostNetwork::RenewInterface(const std::string& interfaceName) {
   Record("RenewInterface", interfaceName);
+  WaitRealMs(renewDelayMs);
   const auto it = renewResults.find(interfaceName);
-  return it == renewResults.end() || it->second;
+  if (it != renewResults.end() && !it->second) return false;
+  if (HostAdapterInfo* adapter = FindAdapter(interfaceName)) {
+    if (const auto lease = renewLeases.find(interfaceName); lease != renewLeases.end()) {
+      *adapter = lease->second;
+    } else if (const auto before = beforeRelease_.find(interfaceName); before != beforeRelease_.end()) {
+      *adapter = before->second;
+    }
+  }
+  beforeRelease_.erase(interfaceName);
+  return true;
 }
 
 bool SimHostNetwork::ReleaseInterface(const std::string& interfaceName) {
   Record("ReleaseInterface", interfaceName);
+  WaitRealMs(releaseDelayMs);
   const auto it = releaseResults.find(interfaceName);
-  return it == releaseResults.end() || it->second;
+  if (it != releaseResults.end() && !it->second) return false;
+  // The lease is gone: the adapter keeps its name and DHCP flag only.
+  if (HostAdapterInfo* adapter = FindAdapter(interfaceName)) {
+    beforeRelease_.emplace(interfaceName, *adapter);
+    adapter->ipAddress = "0.0.0.0";
+    adapter->subnetMask = "0.0.0.0";
+    adapter->gateway = "0.0.0.0";
+    adapter->dhcpServer.Clear();
+  }
+  return true;
 }
 
 bool SimHostNetwork::OpenEcho(PingError& error) {

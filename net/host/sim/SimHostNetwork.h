@@ -1,10 +1,38 @@
 // A scriptable stand-in for the PC's network, for page and flow tests: the
 // test sets what the adapters, DNS servers, pings, look-ups and phonebook
 // answer, and reads back which operations were called. The algorithms
-// (attempt counts, pauses, the choice of adapter and of phonebook entry) are
-// the real ones of HostNetwork; only the primitives are simulated.
+// (attempt counts, pauses, the choice of adapter and of phonebook entry, the
+// memory of released interfaces) are the real ones of HostNetwork; only the
+// primitives are simulated.
+//
+// Scripting, by what a page test wants to happen:
+//   no adapter at all          adapters = {}  (GetHostNetworkInfo and
+//                              FindLocalAddress fail, as on a PC with loopback only)
+//   adapter without address    Adapter("eth0", "0.0.0.0")
+//   fixed address / DHCP       Adapter("eth0", "10.77.0.5", "10.77.0.1", false) / (..., true)
+//   address arrives later      adapterSequence = {{no address}, {no address}}; adapters = {leased}
+//   list cannot be read        adaptersReadable = false
+//   DNS servers                dnsServers = {"192.168.123.254"}
+//   switch to DHCP             restartSucceeds, adaptersAfterRestart (what the PC shows
+//                              after the restart), restartDelayMs
+//   release / renew            releaseResults / renewResults per interface (missing:
+//                              success). A successful release takes the adapter's
+//                              address away (as the real system does); a successful renew
+//                              gives it back, or gives it renewLeases[name] when scripted
+//                              (the lease of a router that moved to another network).
+//                              releaseDelayMs / renewDelayMs make them slow.
+//   pings                      pings["192.168.123.254"] = {{kTimedOut, kNone}, delayMs}:
+//                              results in turn, the last repeating; other targets answer
+//                              unscriptedPing; openEchoError stops every ping before sending
+//   names                      resolutions["www.kelvane.test"] = "203.0.113.80"
+//   phonebook                  phonebook = {Pppoe("DSL", "FastNet", "carol"),
+//                              Vpn("Office", kVpnPptpOnly, "198.51.100.7", "bob")}
+// The delays are real milliseconds, waited in slices that call the wait hook,
+// so a page test can press Cancel or close the window during the step.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <string>
@@ -41,10 +69,16 @@ class SimHostNetwork : public HostNetwork {
   bool restartSucceeds = true;
   // When set, a successful restart replaces `adapters` with these.
   std::vector<HostAdapterInfo> adaptersAfterRestart;
+  int restartDelayMs = 0;
 
   std::vector<std::string> leaseInterfaces;  // empty: the names of `adapters`
   std::map<std::string, bool> renewResults;   // missing: true
   std::map<std::string, bool> releaseResults; // missing: true
+  // The record a successful renew puts in place of the adapter's; missing:
+  // the record the adapter had before its release (or as it is).
+  std::map<std::string, HostAdapterInfo> renewLeases;
+  int releaseDelayMs = 0;  // per interface
+  int renewDelayMs = 0;    // per interface
 
   PingError openEchoError = PingError::kNone;  // kNone: echoes may be sent
   std::map<std::string, PingScript> pings;      // by dotted address
@@ -66,6 +100,12 @@ class SimHostNetwork : public HostNetwork {
   static HostAdapterInfo Adapter(const std::string& name, const std::string& address,
                                  const std::string& gateway = "0.0.0.0", bool dhcp = true,
                                  const std::string& mask = "255.255.255.0");
+  // Convenience: phonebook entries (dial parameters readable unless told).
+  static DialEntry Pppoe(const std::string& name, const std::string& serviceName, const std::string& userName);
+  static DialEntry Vpn(const std::string& name, std::int32_t strategy, const std::string& server,
+                       const std::string& userName, std::array<std::uint8_t, 4> clientAddress = {0, 0, 0, 0});
+  // The interfaces released and not yet renewed.
+  std::vector<std::string> Released() { std::vector<std::string> names; ReleasedInterfaces(names); return names; }
 
   // --- Operations (recorded, then the real algorithm) -------------------------
   bool FindLocalAddress(int attempts, bool& dhcpEnabled, std::uint32_t& address, std::uint32_t& gateway,
@@ -96,7 +136,9 @@ class SimHostNetwork : public HostNetwork {
 
  private:
   void Record(const std::string& operation, const std::string& argument = {});
+  HostAdapterInfo* FindAdapter(const std::string& name);
   std::map<std::string, std::size_t> pingCursor_;
+  std::map<std::string, HostAdapterInfo> beforeRelease_;
 };
 
 }  // namespace kelvane
