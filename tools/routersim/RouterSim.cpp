@@ -1,9 +1,14 @@
 #include "tools/routersim/RouterSim.h"
 
 #include <arpa/inet.h>
+#include <linux/if_ether.h>
+#include <linux/if_packet.h>
+#include <net/if.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <spawn.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -47,6 +52,35 @@ std::string EndpointText(const sockaddr_in& a) {
   return std::string(buf) + ":" + std::to_string(ntohs(a.sin_port));
 }
 
+// Runs argv (searched on PATH, no shell) and waits for it, at most
+// `timeoutMs`. The answer is its exit status, or -1.
+int RunProgram(const std::vector<std::string>& argv, int timeoutMs) {
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0) return -1;
+  int status = 0;
+  for (int waited = 0;; waited += 20) {
+    const pid_t r = waitpid(pid, &status, WNOHANG);
+    if (r == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (r < 0) return -1;
+    if (waited >= timeoutMs) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      return -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+// Whether `address` lies in the /24 network of `lan` (both network order).
+bool SameLan24(std::uint32_t address, const std::string& lan) {
+  in_addr l{};
+  if (!ParseIpv4(lan, l)) return false;
+  return (ntohl(address) & 0xFFFFFF00u) == (ntohl(l.s_addr) & 0xFFFFFF00u);
+}
+
 void ResetClose(int fd) {
   linger lg{1, 0};
   setsockopt(fd, SOL_SOCKET, SO_LINGER, &lg, sizeof lg);
@@ -75,23 +109,16 @@ bool RouterSim::Start(std::string* error) {
     listenFd_ = udpFd_ = -1;
     return false;
   };
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  if (!ParseIpv4(options_.bindAddress, addr.sin_addr)) {
-    errno = EINVAL;
-    return fail("bad bind address " + options_.bindAddress);
+  httpPort_ = options_.httpPort;
+  std::string listenError;
+  if (!OpenListener(&listenError)) {
+    if (error) *error = listenError;
+    if (listenFd_ >= 0) close(listenFd_);
+    listenFd_ = -1;
+    return false;
   }
-  listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (listenFd_ < 0) return fail("socket");
   int one = 1;
-  setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  addr.sin_port = htons(options_.httpPort);
-  if (bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0)
-    return fail("cannot bind HTTP port " + std::to_string(options_.httpPort));
-  if (listen(listenFd_, 16) != 0) return fail("listen");
-  socklen_t len = sizeof addr;
-  getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len);
-  httpPort_ = ntohs(addr.sin_port);
+  socklen_t len = 0;
 
   if (options_.udpEnabled) {
     sockaddr_in u{};
@@ -117,16 +144,135 @@ bool RouterSim::Start(std::string* error) {
     udpPort_ = ntohs(u.sin_port);
   }
 
+  if (!options_.wakeInterface.empty()) {
+    sockaddr_ll ll{};
+    ll.sll_family = AF_PACKET;
+    ll.sll_protocol = htons(ETH_P_IP);
+    ll.sll_ifindex = static_cast<int>(if_nametoindex(options_.wakeInterface.c_str()));
+    if (ll.sll_ifindex == 0) return fail("no interface " + options_.wakeInterface);
+    wakeFd_ = socket(AF_PACKET, SOCK_DGRAM | SOCK_CLOEXEC, htons(ETH_P_IP));
+    if (wakeFd_ < 0) return fail("cannot watch " + options_.wakeInterface + " (a packet socket needs root)");
+    if (bind(wakeFd_, reinterpret_cast<sockaddr*>(&ll), sizeof ll) != 0) {
+      close(wakeFd_);
+      wakeFd_ = -1;
+      return fail("cannot watch " + options_.wakeInterface);
+    }
+  }
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    servingLan_ = state_.lanAddress;
+  }
+
   stopping_ = false;
   acceptThread_ = std::thread([this] { AcceptLoop(); });
   if (udpFd_ >= 0) udpThread_ = std::thread([this] { UdpLoop(); });
+  if (wakeFd_ >= 0) wakeThread_ = std::thread([this] { WakeLoop(); });
   return true;
+}
+
+bool RouterSim::OpenListener(std::string* error) {
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  std::string bindAddress;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    bindAddress = options_.bindAddress;
+  }
+  if (!ParseIpv4(bindAddress, addr.sin_addr)) {
+    if (error) *error = "bad bind address " + bindAddress;
+    return false;
+  }
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) {
+    if (error) *error = std::string("socket: ") + std::strerror(errno);
+    return false;
+  }
+  int one = 1;
+  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+  addr.sin_port = htons(httpPort_);
+  if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, 16) != 0) {
+    if (error) *error = "cannot bind HTTP port " + std::to_string(httpPort_) + ": " + std::strerror(errno);
+    close(fd);
+    return false;
+  }
+  socklen_t len = sizeof addr;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+  httpPort_ = ntohs(addr.sin_port);
+  listenFd_ = fd;
+  return true;
+}
+
+bool RouterSim::MoveLan(const std::string& from, const std::string& to) {
+  const std::string& dev = options_.lanInterface;
+  bool ok = RunProgram({"ip", "-4", "addr", "flush", "dev", dev}, 10000) == 0 &&
+            RunProgram({"ip", "addr", "add", to + "/24", "dev", dev}, 10000) == 0;
+  bool rebind = false;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    servingLan_ = to;
+    if (options_.bindAddress == from) {
+      options_.bindAddress = to;
+      rebind = true;
+    }
+    Log(std::string(ok ? "LAN MOVED to " : "LAN MOVE FAILED to ") + to + " on " + dev);
+  }
+  if (rebind) {
+    close(listenFd_);
+    listenFd_ = -1;
+    std::string error;
+    if (!OpenListener(&error)) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      Log("cannot serve at " + to + ": " + error);
+      ok = false;
+    }
+  }
+  if (!options_.lanChangeProgram.empty()) {
+    const int rc = RunProgram({options_.lanChangeProgram, to, "24", dev, from}, 20000);
+    std::lock_guard<std::mutex> lock(mutex_);
+    Log("LAN CHANGE PROGRAM ended with " + std::to_string(rc));
+    ok = ok && rc == 0;
+  }
+  return ok;
+}
+
+void RouterSim::WakeLoop() {
+  std::uint8_t buf[2048];
+  while (!stopping_) {
+    pollfd p{wakeFd_, POLLIN, 0};
+    if (poll(&p, 1, kSliceMs) <= 0) continue;
+    sockaddr_ll from{};
+    socklen_t fromLen = sizeof from;
+    const ssize_t n = recvfrom(wakeFd_, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &fromLen);
+    // Only what comes in from the LAN: an IPv4 header, then ICMP echo request.
+    if (n < 20 || from.sll_pkttype == PACKET_OUTGOING) continue;
+    const std::size_t headerLength = static_cast<std::size_t>(buf[0] & 0x0F) * 4;
+    if ((buf[0] >> 4) != 4 || headerLength < 20 || static_cast<std::size_t>(n) < headerLength + 8) continue;
+    if (buf[9] != IPPROTO_ICMP || buf[headerLength] != 8) continue;
+    std::uint32_t destination = 0;
+    std::memcpy(&destination, buf + 16, 4);
+    std::string lan;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      lan = state_.lanAddress;
+    }
+    if (destination == INADDR_BROADCAST || SameLan24(destination, lan)) continue;
+    in_addr d{};
+    d.s_addr = destination;
+    char text[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, &d, text, sizeof text);
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!state_.publicHostPinged) Log(std::string("WAKE-UP ECHO to ") + text);
+    state_.publicHostPinged = true;
+  }
 }
 
 void RouterSim::Stop() {
   stopping_ = true;
   if (acceptThread_.joinable()) acceptThread_.join();
   if (udpThread_.joinable()) udpThread_.join();
+  if (wakeThread_.joinable()) wakeThread_.join();
+  if (wakeFd_ >= 0) close(wakeFd_);
+  wakeFd_ = -1;
   std::list<Connection> rest;
   {
     std::lock_guard<std::mutex> lock(connectionsMutex_);
@@ -140,7 +286,10 @@ void RouterSim::Stop() {
   listenFd_ = udpFd_ = -1;
 }
 
-std::string RouterSim::Address() const { return options_.bindAddress + ":" + std::to_string(httpPort_); }
+std::string RouterSim::Address() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return options_.bindAddress + ":" + std::to_string(httpPort_);
+}
 
 RouterSimState RouterSim::StateCopy() {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -204,8 +353,8 @@ void RouterSim::SetRestartMs(int ms) {
 
 void RouterSim::NotePublicHostPinged() {
   std::lock_guard<std::mutex> lock(mutex_);
+  if (!state_.publicHostPinged) Log("PING public host");
   state_.publicHostPinged = true;
-  if (sink_) sink_("PING public host");
 }
 
 bool RouterSim::OffAir() const {
@@ -255,6 +404,24 @@ bool RouterSim::SendAll(int fd, const std::string& data, const RouterSimFaults& 
 
 void RouterSim::AcceptLoop() {
   while (!stopping_) {
+    // A restart that changed the LAN address moves the router before it
+    // answers again.
+    if (!options_.lanInterface.empty()) {
+      std::string from, to;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        CatchUpRestart(SimNowMs());
+        if (!restartPending_ && state_.lanAddress != servingLan_) {
+          from = servingLan_;
+          to = state_.lanAddress;
+        }
+      }
+      if (!to.empty()) MoveLan(from, to);
+    }
+    if (listenFd_ < 0) {
+      SleepUnlessStopped(kSliceMs);
+      continue;
+    }
     pollfd p{listenFd_, POLLIN, 0};
     const int r = poll(&p, 1, kSliceMs);
     // Join the connections that have finished, so a long-running program does
@@ -348,9 +515,10 @@ void RouterSim::ServeConnection(int fd) {
     const std::size_t lineEnd = response.find("\r\n");
     response = StatusLine(faults.wrongStatus) + response.substr(lineEnd);
   }
-  // Off the air before the answer leaves: a client that ends the answer by its
-  // length may ask again at once, and must not find the router still there.
-  if (restart) BeginRestart();
+  // The restart began in Respond, under the same lock as the command: off the
+  // air before the answer leaves (a client that ends the answer by its length
+  // may ask again at once, and must not find the router still there), and
+  // before anyone can see a factory reset's LAN address without the restart.
   SendAll(fd, response, faults);
   if (faults.keepOpen) {
     WaitPeerClose(fd);
@@ -365,7 +533,7 @@ bool RouterSim::FaultApplies(const RouterSimFaults& faults, const std::string& r
 }
 
 void RouterSim::BeginRestart() {
-  std::lock_guard<std::mutex> lock(mutex_);
+  // Caller holds the lock.
   restartPending_ = true;
   offAirUntil_ = options_.faults.restartNeverReturns
                      ? kNeverBack
@@ -434,6 +602,7 @@ std::string RouterSim::Respond(const SimHttpRequest& request, const RouterSimFau
       return Response(404, "<HTML>404 Not Found</HTML>\n");
     }
     restart = out.restart;
+    if (restart) BeginRestart();
     if (out.passwordRefused) return Response(200, RenderPasswordRefused(context));
     if (!out.accepted) return Response(200, RenderAlert(out.alert, context));
     return Response(200, RenderAfterCommand(out.nextPage, context));

@@ -54,6 +54,18 @@ struct RouterSimOptions {
   PageLayout layout = PageLayout::kClassic;
   int restartMs = 200;  // how long a restart keeps the router off the air
   RouterSimFaults faults;
+  // Dial-on-demand: watch this LAN interface (a packet socket, root only) for
+  // an ICMP echo request from the LAN to an address outside the LAN network;
+  // the first one going by lets a WAN that waits for it come up (set
+  // RouterSimState::wanUpOnPing too).
+  std::string wakeInterface;
+  // When a restart changes the LAN address, move it on this interface (the
+  // old address goes, the new one comes with a /24) and serve there; root only.
+  std::string lanInterface;
+  // Run after such a move, with the arguments NEW_ADDRESS 24 INTERFACE
+  // OLD_ADDRESS, before the router is back on the air: the place to point the
+  // DHCP service at the new network (see lan-dhcp-hook.sh).
+  std::string lanChangeProgram;
 };
 
 class RouterSim {
@@ -70,7 +82,7 @@ class RouterSim {
 
   std::uint16_t HttpPort() const { return httpPort_; }
   std::uint16_t UdpPort() const { return udpPort_; }
-  // "address:port", the router address a client uses.
+  // "address:port", the router address a client uses (it follows a LAN move).
   std::string Address() const;
 
   // Runs `f` on the router state under the lock (to set up or inspect it).
@@ -111,6 +123,12 @@ class RouterSim {
 
   void AcceptLoop();
   void UdpLoop();
+  void WakeLoop();
+  // Moves the LAN address on options_.lanInterface and the web server with it
+  // (accept thread only). False, with the reason logged, when a step failed.
+  bool MoveLan(const std::string& from, const std::string& to);
+  // Opens the web server's listening socket on the bind address and port.
+  bool OpenListener(std::string* error);
   void ServeConnection(int fd);
   // Builds the whole response for one request under the lock.
   std::string Respond(const SimHttpRequest& request, const RouterSimFaults& faults, bool& restart);
@@ -132,8 +150,11 @@ class RouterSim {
   std::uint64_t offAirUntil_ = 0;  // steady ms; UINT64_MAX: never back
   bool restartPending_ = false;
 
+  std::string servingLan_;  // the LAN address the interface holds (lanInterface only)
   int listenFd_ = -1;
   int udpFd_ = -1;
+  int wakeFd_ = -1;
+  std::thread wakeThread_;
   std::uint16_t httpPort_ = 0;
   std::uint16_t udpPort_ = 0;
   std::atomic<bool> stopping_{false};

@@ -47,7 +47,16 @@ const char kUsage[] =
     "  --wan-up-delay MS    the WAN service comes up this long after a (re)start\n"
     "  --wan-up-on-ping     the WAN service comes up only after the public host was\n"
     "                       pinged: send SIGUSR1 or GET /_sim/pinged\n"
-    "  --isp-gateway A  --isp-dns1 A  --isp-dns2 A  --pc-mac MAC\n"
+    "  --dial-on-demand IF  dial on demand: the WAN service comes up only once an ICMP\n"
+    "                       echo from the LAN to an address outside it goes by on LAN\n"
+    "                       interface IF (a packet socket: root; implies --wan-up-on-ping)\n"
+    "  --isp-gateway A  --isp-dns1 A  --isp-dns2 A   the WAN gateway and DNS servers the\n"
+    "                       status pages report while the WAN is up (--isp-dns2 \"\": one)\n"
+    "  --pc-mac MAC         what a MAC clone copies\n"
+    "  --lan-interface IF   a restart that changes the LAN address moves it on IF (old\n"
+    "                       address off, new one on with /24) and serves there (root)\n"
+    "  --on-lan-change P    after such a move run P NEW 24 IF OLD before answering again\n"
+    "                       (lan-dhcp-hook.sh points the bed's dnsmasq at the new network)\n"
     "  --restart-ms MS      time off the air during a restart (default 5000)\n"
     "Faults:\n"
     "  --delay MS           wait before each answer\n"
@@ -187,6 +196,13 @@ int main(int argc, char** argv) {
       number(initial.wanUpDelayMs);
     } else if (arg == "--wan-up-on-ping") {
       initial.wanUpOnPing = true;
+    } else if (arg == "--dial-on-demand") {
+      value(options.wakeInterface);
+      initial.wanUpOnPing = true;
+    } else if (arg == "--lan-interface") {
+      value(options.lanInterface);
+    } else if (arg == "--on-lan-change") {
+      value(options.lanChangeProgram);
     } else if (arg == "--isp-gateway") {
       value(initial.ispGateway);
     } else if (arg == "--isp-dns1") {
