@@ -48,7 +48,7 @@ RouterFailure RouterFailureFromHttp(const std::string& response, bool command) {
     f.kind = RouterFailureKind::kLoginRefused;
     return f;
   }
-  if (!IsHttpStatus(response, 200)) {
+  if (http.status != 200 && !IsHttpStatus(response, 200)) {
     f.kind = http.cut && http.status == 0 ? RouterFailureKind::kCutAnswer : RouterFailureKind::kHttpStatus;
     f.httpStatus = http.status;
     return f;

@@ -48,7 +48,9 @@ const RouterFailure& LastRouterFailure();
 // such as the login).
 void NoteRouterFailure(const RouterFailure& failure);
 // The record that the last HttpGet/HttpGetAuth on this thread leaves behind;
-// `response` is its answer (searched for an alert when `command` is set).
+// `response` is its answer (searched for an alert when `command` is set; an
+// empty text judges by the status code alone). kNone when a 200 answer
+// arrived whole.
 RouterFailure RouterFailureFromHttp(const std::string& response, bool command);
 // One line of plain English naming the cause, e.g. "no answer within 10 s",
 // "HTTP status 404", "the router refused the value: Invalid SSID". Control

@@ -183,6 +183,10 @@ TEST_F(CliTest, SetWanRefusesBadFieldsWithoutSending) {
       {"set-wan", "static", "--ip", "1.2.3", "--mask", "255.0.0.0", "--gateway", "1.2.3.1", "--dns1", "1.1.1.1"},
       {"set-wan", "pppoe", "--wan-user", "u"},
       {"set-wan", "pptp", "--server", "nodots", "--wan-user", "u", "--wan-password", "p"},
+      // A fixed address needs all three fields, not some completed with 0.0.0.0.
+      {"set-wan", "pptp", "--server", "vpn.example.net", "--wan-user", "u", "--wan-password", "p", "--ip", "10.0.0.2"},
+      {"set-wan", "l2tp", "--server", "vpn.example.net", "--wan-user", "u", "--wan-password", "p", "--ip", "10.0.0.2",
+       "--mask", "255.0.0.0"},
       {"set-wan", "carrier-pigeon"},
       {"set-wan", "dynamic", "--connect", "manual"},
       {"set-wan", "pppoe", "--wan-user", std::string(65, 'u'), "--wan-password", "p"},
@@ -225,11 +229,17 @@ TEST_F(CliTest, SetWirelessKeepsWhatIsNotGiven) {
 
   for (const std::vector<std::string>& bad :
        {std::vector<std::string>{"set-wireless", "--security", "wep", "--key", "1234"},
+        std::vector<std::string>{"set-wireless", "--security", "wep"},
         std::vector<std::string>{"set-wireless", "--security", "wpa2", "--key", "short"},
         std::vector<std::string>{"set-wireless", "--channel", "15"},
         std::vector<std::string>{"set-wireless", "--ssid", std::string(33, 's')}}) {
+    sim_->ClearLog();
     r = Run(bad);
     EXPECT_EQ(r.status, 2) << bad[1] << " " << r.out;
+    if (bad.size() == 3) {
+      // Refused before anything is sent, the login included.
+      EXPECT_TRUE(Lines().empty()) << bad[2];
+    }
   }
 }
 
@@ -292,11 +302,11 @@ TEST_F(CliTest, LoginFlavoursAndFailures) {
   EXPECT_EQ(LastLine(), Get("/cgi-bin/logi?rc=@&PS=a%2Bb%20c&rd=menu"));
   r = Run({"--password", "wrong", "read", "wan-link"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "kelvane-cli: cannot log in to the router at " + sim_->Address() +
-                       " (no answer, or the login word was refused)\n");
+  EXPECT_EQ(r.err, "kelvane-cli: cannot log in to the router at " + sim_->Address() + ": login refused\n");
   r = Run({"probe-login"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "usable=no\nbasic=0\n");
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
 
   // Basic: the word as the user name.
   Router([](RouterSimState& s) {
@@ -308,12 +318,113 @@ TEST_F(CliTest, LoginFlavoursAndFailures) {
   EXPECT_EQ(r.out, "usable=yes\nbasic=1\n");
   r = Run({"--user", "nope", "read", "wireless"});
   EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "kelvane-cli: cannot log in to the router at " + sim_->Address() + ": login refused\n");
+  r = Run({"--user", "nope", "probe-login"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "usable=no\nbasic=1\n");
+  EXPECT_EQ(r.err, "kelvane-cli: the router is not usable with these credentials: login refused\n");
 
   // Nobody there.
   sim_->Stop();
   r = RunCli({"--router", sim_->Address(), "read", "wireless"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("cannot log in"), std::string::npos);
+  EXPECT_EQ(r.err, "kelvane-cli: cannot log in to the router at " + sim_->Address() + ": connection refused at " +
+                       sim_->Address() + "\n");
+}
+
+// A failed command says why in one line: what the request layer saw.
+TEST_F(CliTest, AFailedCommandNamesItsCause) {
+  struct Case {
+    const char* name;
+    std::string answer;  // what a canned router answers every request with
+    std::vector<std::string> args;
+    std::string err;
+  };
+  const std::string ok = "HTTP/1.0 200 OK\r\n\r\n";
+  const Case cases[] = {
+      {"status", "HTTP/1.0 404 Not Found\r\n\r\n", {"--no-login", "read", "wireless"},
+       "cannot read the wireless status: HTTP status 404"},
+      {"status of a command", "HTTP/1.0 500 Internal Server Error\r\n\r\n", {"--no-login", "reboot"},
+       "the router did not take the restart command: HTTP status 500"},
+      {"cut answer", "HTTP/1.0 200 OK\r\nContent-Length: 4000\r\n\r\n<html>SSID=", {"--no-login", "read", "wireless"},
+       "cannot read the wireless status: the router's answer was cut short"},
+      {"refused value", ok + "<script>alert('Invalid domain name');</script>", {"--no-login", "set-domain", "x"},
+       "the router did not take the domain name: the router refused the value: Invalid domain name"},
+      {"refused value, escaped", ok + "<script>alert('\x1b]0;owned\x07');</script>", {"--no-login", "reboot"},
+       "the router did not take the restart command: the router refused the value: \\x1B]0;owned\\x07"},
+      {"login refused", ok + "<script>var s=';login=false;';</script>", {"read", "wan-link"},
+       "cannot log in to the router at ROUTER: login refused"},
+      {"form login refused by alert", ok + "<script>alert('Password incorrect');</script>", {"login"},
+       "cannot log in to the router at ROUTER: login refused"},
+      {"page without the fields", ok + "<html>nothing here</html>", {"--no-login", "read", "wan-addr"},
+       "cannot read the WAN addresses: the router's answer did not hold what was expected"},
+  };
+  for (const Case& c : cases) {
+    testing::CannedServer router([answer = c.answer](const std::string&) { return answer; });
+    std::vector<std::string> args = {"--router", router.Address()};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const CliResult r = RunCli(args);
+    std::string err = "kelvane-cli: " + c.err + "\n";
+    if (const std::size_t at = err.find("ROUTER"); at != std::string::npos) err.replace(at, 6, router.Address());
+    EXPECT_EQ(r.status, 1) << c.name;
+    EXPECT_EQ(r.err, err) << c.name;
+  }
+  // The emulator's own refusal of a value.
+  routersim::RouterSimFaults faults;
+  faults.refuseAlert = "Invalid SSID";
+  faults.match = "wlap";
+  sim_->SetFaults(faults);
+  const CliResult r = Run({"set-wireless", "--ssid", "x", "--security", "none"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");  // no values printed as if taken
+  EXPECT_EQ(r.err, "kelvane-cli: the router did not take the wireless settings: the router refused the value: "
+                   "Invalid SSID\n");
+}
+
+// Router text cannot drive the terminal: control characters come out escaped.
+TEST_F(CliTest, RouterTextIsPrintedWithControlCharactersEscaped) {
+  Router([](RouterSimState& s) {
+    s.ssid = "Evil\x1b[2J\x07\\";
+    s.channel = "6";
+    s.securityCode = "0";
+  });
+  const CliResult r = Run({"read", "wireless"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "ssid=Evil\\x1B[2J\\x07\\\\");
+  for (const char ch : r.out) EXPECT_TRUE(ch == '\n' || (static_cast<unsigned char>(ch) >= 0x20 && ch != 0x7F)) << r.out;
+}
+
+TEST_F(CliTest, ReadBackWhatWasWritten) {
+  struct Case {
+    std::vector<std::string> write;
+    std::vector<std::string> read;
+    std::string out;
+  };
+  const Case cases[] = {
+      {{"set-wan", "static", "--ip", "203.0.113.9", "--mask", "255.255.255.0", "--gateway", "203.0.113.1", "--dns1",
+        "198.51.100.1"},
+       {"read", "wan-settings"},
+       "wan=static\nip=203.0.113.9\nmask=255.255.255.0\ngateway=203.0.113.1\ndns1=198.51.100.1\ndns2=\n"},
+      {{"set-wan", "pppoe", "--wan-user", "me&you", "--wan-password", "secret", "--service", "isp", "--connect",
+        "manual"},
+       {"read", "wan-settings"},
+       "wan=pppoe\nwan-user=me&you\nservice=isp\ndns1=\ndns2=\nconnect=manual\n"},
+      {{"set-wan", "pptp", "--server", "vpn.example.net", "--wan-user", "u", "--wan-password", "p", "--ip",
+        "203.0.113.5", "--mask", "255.255.255.0", "--gateway", "203.0.113.1", "--connect", "auto"},
+       {"read", "wan-settings"},
+       "wan=pptp\naddress-mode=static\nip=203.0.113.5\nmask=255.255.255.0\ngateway=203.0.113.1\n"
+       "server=vpn.example.net\nwan-user=u\nconnect=auto\n"},
+      {{"set-domain", " \t my home  "}, {"read", "domain"}, "domain=my home\n"},
+  };
+  for (const Case& c : cases) {
+    CliResult r = Run(c.write);
+    ASSERT_EQ(r.status, 0) << c.write[0] << ": " << r.err;
+    r = Run(c.read);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, c.out) << c.write[1];
+    EXPECT_EQ(r.out.find("secret"), std::string::npos);
+  }
+  EXPECT_EQ(sim_->StateCopy().domainName, "my home");
 }
 
 TEST_F(CliTest, DiscoveryOnLoopback) {
@@ -364,13 +475,20 @@ TEST_F(CliTest, HelpAndUsage) {
       {"--router", "not-an-address", "reboot"},
       // Longer than the router address field: cut, it would name another port.
       {"--router", "127.100.100.100:" + std::to_string(sim_->HttpPort()), "reboot"},
+      // A form the socket would refuse, told at once rather than as a failed login.
+      {"--router", "127.0.0.01:" + std::to_string(sim_->HttpPort()), "reboot"},
+      {"--router", "127.0.0.1\x1b[2J", "reboot"},
       {"--router", sim_->Address(), "read", "everything"},
   };
   for (const auto& args : usage) {
     r = RunCli(args);
     EXPECT_EQ(r.status, 2) << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_EQ(r.err.find('\x1b'), std::string::npos) << r.err;
   }
+  r = RunCli({"probe-login", "--help"});
+  EXPECT_NE(r.out.find("Exit status: 0 when usable=yes"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("basic=0|1"), std::string::npos) << r.out;
   EXPECT_TRUE(Lines().empty());
 }
 

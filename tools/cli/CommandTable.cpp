@@ -1,12 +1,15 @@
 #include "tools/cli/CommandTable.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <ostream>
 
 #include "net/DiscoveryProbe.h"
+#include "net/SocketWait.h"
 #include "net/TrafficLog.h"
 #include "router/Fields.h"
 #include "router/RouterLogin.h"
+#include "router/RouterRequest.h"
 
 namespace kelvane::cli {
 namespace {
@@ -24,13 +27,44 @@ bool ParsePort(const std::string& text, std::uint16_t& port) {
   return true;
 }
 
-// "ADDRESS[:PORT]" with a dotted IPv4 address.
+// "ADDRESS[:PORT]" with a dotted IPv4 address that the sockets take as it is
+// (no leading zeros such as "127.0.0.01", which the form check alone lets
+// pass and a socket refuses).
 bool ParseEndpoint(const std::string& text, std::string& address, std::uint16_t& port, bool& hasPort) {
   const std::size_t colon = text.find(':');
   address = text.substr(0, colon);
   hasPort = colon != std::string::npos;
-  if (!IsIpAddress(address)) return false;
+  std::uint32_t parsed = 0;
+  if (!IsIpAddress(address) || !ParseDottedAddress(address, parsed)) return false;
   return !hasPort || ParsePort(text.substr(colon + 1), port);
+}
+
+// Length of the UTF-8 sequence that starts at `text[i]`, or 0 when the bytes
+// there are no valid sequence.
+std::size_t Utf8Length(std::string_view text, std::size_t i) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned char lead = byte(i);
+  std::size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;  // no surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (i + length > text.size()) return 0;
+  if (byte(i + 1) < low || byte(i + 1) > high) return 0;
+  for (std::size_t k = 2; k < length; ++k) {
+    if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
+  }
+  return length;
 }
 
 std::string GeneralHelp(const CommandTable& table) {
@@ -51,13 +85,18 @@ std::string GeneralHelp(const CommandTable& table) {
       "  --help                   this text; COMMAND --help explains a command\n"
       "  --version                the program's version (alone on the command line)\n"
       "\n"
+      "Router and user text is printed with control characters, bytes that are not UTF-8\n"
+      "and the backslash written as \\xNN and \\\\.\n"
+      "\n"
       "Commands:\n";
   for (const Command* c : table.All()) {
     std::string name = "  " + c->name;
     if (name.size() < 16) name.resize(16, ' ');
     s += name + " " + c->summary + "\n";
   }
-  s += "\nExit status: 0 on success, 1 when the operation failed, 2 for a wrong command line.\n";
+  s += "\nExit status: 0 on success, 1 when the operation failed (one line on the error stream\n"
+       "says why: nothing answers, connection refused, no answer within N s, HTTP status N,\n"
+       "login refused, the router refused the value, a cut answer), 2 for a wrong command line.\n";
   return s;
 }
 
@@ -121,13 +160,60 @@ std::string CommandArgs::Leftover() const {
   return "";
 }
 
+std::string Shown(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  const auto escape = [&out](unsigned char u) {
+    char code[5];
+    std::snprintf(code, sizeof code, "\\x%02X", u);
+    out += code;
+  };
+  for (std::size_t i = 0; i < text.size();) {
+    const auto u = static_cast<unsigned char>(text[i]);
+    if (u == '\\') {
+      out += "\\\\";
+      ++i;
+    } else if (u < 0x20 || u == 0x7F) {
+      escape(u);
+      ++i;
+    } else if (u < 0x80) {
+      out.push_back(static_cast<char>(u));
+      ++i;
+    } else if (const std::size_t length = Utf8Length(text, i); length == 0) {
+      escape(u);
+      ++i;
+    } else if (u == 0xC2 && static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+      // U+0080 to U+009F: the C1 controls, CSI among them.
+      escape(u);
+      escape(static_cast<unsigned char>(text[i + 1]));
+      i += 2;
+    } else {
+      out.append(text.substr(i, length));
+      i += length;
+    }
+  }
+  return out;
+}
+
 int CliContext::Fail(const std::string& why) const {
-  err << kProgram << ": " << why << "\n";
+  err << kProgram << ": " << Shown(why) << "\n";
   return kExitFailed;
 }
 
+int CliContext::FailRouter(const std::string& what) const {
+  return Fail(what + ": " + DescribeRouterFailure(LastRouterFailure()));
+}
+
+std::string CliContext::LoginFailureReason() {
+  RouterFailure failure = RouterFailureFromHttp(std::string(), false);
+  // The last answer arrived and was no failure of its own: the router's page
+  // refused the word (an alert, the login form again).
+  if (failure.kind == RouterFailureKind::kNone) failure.kind = RouterFailureKind::kLoginRefused;
+  return DescribeRouterFailure(failure);
+}
+
 int CliContext::Usage(const std::string& why) const {
-  err << kProgram << ": " << why << " (see --help)\n";
+  err << kProgram << ": " << Shown(why) << " (see --help)\n";
   return kExitUsage;
 }
 
@@ -159,8 +245,7 @@ bool CliContext::EnsureLoggedIn() {
   if (!EnsureRouter()) return false;
   if (skipLogin) return true;
   if (!LoginToRouter(state.routerAddress.str(), state.loginUser.str(), state.loginPassword.str())) {
-    Fail("cannot log in to the router at " + state.routerAddress.str() +
-         " (no answer, or the login word was refused)");
+    Fail("cannot log in to the router at " + state.routerAddress.str() + ": " + LoginFailureReason());
     return false;
   }
   return true;

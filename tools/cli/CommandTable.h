@@ -10,6 +10,7 @@
 #include <iosfwd>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "state/WizardState.h"
@@ -42,6 +43,12 @@ class CommandArgs {
   std::string error_;
 };
 
+// Router or user text made safe for a terminal: control characters (C0,
+// DEL and the C1 range), bytes that are not UTF-8 and the backslash itself
+// are written as \xNN and \\, so no text can move the cursor or rewrite
+// the screen and every byte can be told back.
+std::string Shown(std::string_view text);
+
 struct CliContext {
   CliContext(WizardState& s, std::ostream& o, std::ostream& e) : state(s), out(o), err(e) {}
 
@@ -57,8 +64,14 @@ struct CliContext {
   std::uint16_t probeRemotePort = 67;
   std::uint16_t probeLocalPort = 68;
 
-  // Prints "kelvane-cli: <why>" on the error stream; returns kExitFailed.
+  // Prints "kelvane-cli: <why>" on the error stream (shown safely, see
+  // Shown); returns kExitFailed.
   int Fail(const std::string& why) const;
+  // Fail with "<what>: <cause>", the cause from the last router request
+  // (DescribeRouterFailure of LastRouterFailure).
+  int FailRouter(const std::string& what) const;
+  // Why the last login attempt failed, from what its last request saw.
+  static std::string LoginFailureReason();
   // Prints the complaint and returns kExitUsage.
   int Usage(const std::string& why) const;
   // Sets `routerAddress` from --router, or finds the router by broadcast.

@@ -41,23 +41,23 @@ int Ping(CliContext& c, CommandArgs& a) {
     return c.Fail("cannot resolve " + target);
   PingError error = PingError::kNone;
   if (!net.PingHost(address, count, &error)) {
-    c.out << "ping=" << address << " answered=no\n";
+    c.out << "ping=" << Shown(address) << " answered=no\n";
     return c.Fail("no answer from " + address + ": " + PingErrorText(error));
   }
-  c.out << "ping=" << address << " answered=yes\n";
+  c.out << "ping=" << Shown(address) << " answered=yes\n";
   return kExitOk;
 }
 
 void PrintAdapter(CliContext& c, const HostAdapterInfo& info) {
-  c.out << "adapter=" << info.adapterName.view() << "\n"
-        << "description=" << info.description.view() << "\n"
+  c.out << "adapter=" << Shown(info.adapterName.view()) << "\n"
+        << "description=" << Shown(info.description.view()) << "\n"
         << "dhcp=" << static_cast<int>(info.dhcpEnabled) << "\n"
-        << "address=" << info.ipAddress.view() << "\n"
-        << "mask=" << info.subnetMask.view() << "\n"
-        << "gateway=" << info.gateway.view() << "\n"
-        << "dhcp-server=" << info.dhcpServer.view() << "\n"
-        << "dns1=" << info.dnsServer1.view() << "\n"
-        << "dns2=" << info.dnsServer2.view() << "\n";
+        << "address=" << Shown(info.ipAddress.view()) << "\n"
+        << "mask=" << Shown(info.subnetMask.view()) << "\n"
+        << "gateway=" << Shown(info.gateway.view()) << "\n"
+        << "dhcp-server=" << Shown(info.dhcpServer.view()) << "\n"
+        << "dns1=" << Shown(info.dnsServer1.view()) << "\n"
+        << "dns2=" << Shown(info.dnsServer2.view()) << "\n";
 }
 
 int HostInfo(CliContext& c, CommandArgs& a) {
@@ -99,7 +99,7 @@ int Resolve(CliContext& c, CommandArgs& a) {
   if (const std::string left = a.Leftover(); !left.empty()) return c.Usage(left);
   std::string address;
   if (!ActiveHostNetwork().ResolveHostName(name, address)) return c.Fail("cannot resolve " + name);
-  c.out << "name=" << name << "\naddress=" << address << "\n";
+  c.out << "name=" << Shown(name) << "\naddress=" << Shown(address) << "\n";
   return kExitOk;
 }
 
@@ -125,24 +125,24 @@ int Phonebook(CliContext& c, CommandArgs& a) {
   c.out << "entries=" << entries.size() << "\n";
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const DialEntry& e = entries[i];
-    c.out << "entry" << i + 1 << "=" << e.name << " type=" << e.deviceType << " strategy=" << e.vpnStrategy
-          << " server=" << e.localPhoneNumber << " user=" << e.userName
+    c.out << "entry" << i + 1 << "=" << Shown(e.name) << " type=" << e.deviceType << " strategy=" << e.vpnStrategy
+          << " server=" << Shown(e.localPhoneNumber) << " user=" << Shown(e.userName)
           << (i < static_cast<std::size_t>(kPhonebookEntries) ? "" : " (not looked at)") << "\n";
   }
   WizardState& s = c.state;
   if (net.FindPcPppoeAccount(s))
-    c.out << "pppoe=found user=" << s.PppoeSettings.userName.view() << " service=" << s.PppoeSettings.serviceName.view()
+    c.out << "pppoe=found user=" << Shown(s.PppoeSettings.userName.view()) << " service=" << Shown(s.PppoeSettings.serviceName.view())
           << "\n";
   else
     c.out << "pppoe=none\n";
   if (net.FindPcPptpAccount(s))
-    c.out << "pptp=found user=" << s.PptpSettings.userName.view() << " server=" << s.PptpSettings.server.view()
-          << " ip=" << s.PptpSettings.ipAddress.view() << "\n";
+    c.out << "pptp=found user=" << Shown(s.PptpSettings.userName.view()) << " server=" << Shown(s.PptpSettings.server.view())
+          << " ip=" << Shown(s.PptpSettings.ipAddress.view()) << "\n";
   else
     c.out << "pptp=none\n";
   if (net.FindPcL2tpAccount(s))
-    c.out << "l2tp=found user=" << s.L2tpSettings.userName.view() << " server=" << s.L2tpSettings.server.view()
-          << " ip=" << s.L2tpSettings.ipAddress.view() << "\n";
+    c.out << "l2tp=found user=" << Shown(s.L2tpSettings.userName.view()) << " server=" << Shown(s.L2tpSettings.server.view())
+          << " ip=" << Shown(s.L2tpSettings.ipAddress.view()) << "\n";
   else
     c.out << "l2tp=none\n";
   return kExitOk;

@@ -11,6 +11,7 @@
 #include "router/RouterRequest.h"
 #include "router/StatusReaders.h"
 #include "router/WanCommands.h"
+#include "router/WanSettingsReader.h"
 #include "router/WirelessLanCommands.h"
 #include "tools/cli/CommandTable.h"
 
@@ -119,16 +120,79 @@ int ProbeLogin(CliContext& c, CommandArgs& args) {
   const bool ok = ProbeLoginMethod(c.state.routerAddress.str(), c.state.loginUser.str(),
                                    c.state.loginPassword.str(), flag);
   c.out << "usable=" << (ok ? "yes" : "no") << "\nbasic=" << int(flag) << "\n";
-  return ok ? kExitOk : c.Fail("the router is not usable with these credentials yet (login needed or refused)");
+  if (ok) return kExitOk;
+  const RouterFailure failure = RouterFailureFromHttp(std::string(), false);
+  if (failure.kind == RouterFailureKind::kNone) {
+    return c.Fail("the router is not usable with these credentials yet (login needed or refused)");
+  }
+  return c.Fail("the router is not usable with these credentials: " + DescribeRouterFailure(failure));
 }
 
 int Login(CliContext& c, CommandArgs& args) {
   int status = kExitOk;
   if (!ArgsDone(c, args, status) || !c.EnsureRouter()) return status ? status : kExitFailed;
   if (!LoginToRouter(c.state.routerAddress.str(), c.state.loginUser.str(), c.state.loginPassword.str())) {
-    return c.Fail("the router refused the login or did not answer");
+    return c.Fail("cannot log in to the router at " + c.state.routerAddress.str() + ": " +
+                  CliContext::LoginFailureReason());
   }
   c.out << "logged in to " << c.state.routerAddress.str() << "\n";
+  return kExitOk;
+}
+
+// One "name=value" line of router text.
+void Line(CliContext& c, const char* name, std::string_view value) { c.out << name << "=" << Shown(value) << "\n"; }
+
+// The WAN type and the fields of that type as the router holds them, named
+// as set-wan takes them (passwords are never read back).
+int ReadWanSettingsCommand(CliContext& c) {
+  WizardState& s = c.state;
+  WanSettingsReading reading;
+  const bool ok = ReadWanSettings(s, reading);
+  if (reading.type == kWanNone) {
+    if (!ok) return c.FailRouter("cannot read the WAN settings");
+    c.out << "wan=none\ncode=" << Shown(reading.typeCode) << "\n";
+    return kExitOk;
+  }
+  if (!ok) return c.FailRouter(std::string("cannot read the ") + WanTypeName(reading.type) + " WAN settings");
+  c.out << "wan=" << WanTypeName(reading.type) << "\n";
+  switch (reading.type) {
+    case kWanDynamicIp: Line(c, "mac", s.DynamicIpSettings.macAddress); break;
+    case kWanStaticIp: {
+      const StaticIpSettings& r = s.StaticIpSettings;
+      Line(c, "ip", r.ipAddress);
+      Line(c, "mask", r.subnetMask);
+      Line(c, "gateway", r.gateway);
+      Line(c, "dns1", r.primaryDns);
+      Line(c, "dns2", r.secondaryDns);
+      break;
+    }
+    case kWanPppoe: {
+      const PppoeSettings& r = s.PppoeSettings;
+      Line(c, "wan-user", r.userName);
+      Line(c, "service", r.serviceName);
+      Line(c, "dns1", r.primaryDns);
+      Line(c, "dns2", r.secondaryDns);
+      break;
+    }
+    case kWanPptp:
+    case kWanL2tp: {
+      const PptpSettings& r = reading.type == kWanPptp ? s.PptpSettings : s.L2tpSettings;
+      c.out << "address-mode=" << (reading.staticAddress ? "static" : "dynamic") << "\n";
+      Line(c, "ip", r.ipAddress);
+      Line(c, "mask", r.subnetMask);
+      Line(c, "gateway", r.gateway);
+      Line(c, "server", r.server);
+      Line(c, "wan-user", r.userName);
+      break;
+    }
+    case kWanBigPond:
+      Line(c, "wan-user", s.BigPondSettings.userName);
+      Line(c, "login-server", s.BigPondSettings.loginServer);
+      break;
+    case kWanTelia: Line(c, "wan-user", s.TeliaSettings.userName); break;
+    default: break;
+  }
+  if (const std::int32_t* o = OptionStateOf(s, reading.type)) c.out << "connect=" << OptionName(*o) << "\n";
   return kExitOk;
 }
 
@@ -143,7 +207,8 @@ int Read(CliContext& c, CommandArgs& args) {
   }
   int status = kExitOk;
   if (!ArgsDone(c, args, status)) return status;
-  static const char* const kKnown[] = {"wireless", "sysinfo", "wan-link", "wan-detect", "wan-addr", "wan-options"};
+  static const char* const kKnown[] = {"wireless", "sysinfo",     "wan-link",     "wan-detect",
+                                       "wan-addr", "wan-options", "wan-settings", "domain"};
   bool known = false;
   for (const char* k : kKnown) known = known || what == k;
   if (!known) return c.Usage("cannot read " + what);
@@ -152,13 +217,14 @@ int Read(CliContext& c, CommandArgs& args) {
 
   if (what == "wireless") {
     std::string ssid, channel, security, key;
-    if (!ReadWirelessStatus(ssid, channel, security, key, s)) return c.Fail("cannot read the wireless status");
-    c.out << "ssid=" << ssid << "\nchannel=" << (channel == "0" ? "auto" : channel) << "\nsecurity=" << security
-          << "\nmode=" << s.WirelessSettings.securityMode << "\nkey=" << key << "\n";
+    if (!ReadWirelessStatus(ssid, channel, security, key, s)) return c.FailRouter("cannot read the wireless status");
+    c.out << "ssid=" << Shown(ssid) << "\nchannel=" << (channel == "0" ? "auto" : Shown(channel))
+          << "\nsecurity=" << Shown(security) << "\nmode=" << s.WirelessSettings.securityMode << "\nkey=" << Shown(key)
+          << "\n";
   } else if (what == "sysinfo") {
     int region = 0;
     ChannelFlags flags{};
-    if (!ReadSystemInfo(region, flags, s)) return c.Fail("cannot read the system information");
+    if (!ReadSystemInfo(region, flags, s)) return c.FailRouter("cannot read the system information");
     c.out << "region-usa=" << region << "\nchannels=";
     bool first = true;
     for (std::size_t i = 0; i < 14; ++i) {
@@ -169,21 +235,32 @@ int Read(CliContext& c, CommandArgs& args) {
     c.out << "\n";
   } else if (what == "wan-link") {
     std::uint8_t link = 0;
-    if (!ReadWanLinkStatus(link, s)) return c.Fail("cannot read the WAN status");
+    if (!ReadWanLinkStatus(link, s)) return c.FailRouter("cannot read the WAN status");
     c.out << "link=" << (link ? "up" : "down") << "\n";
   } else if (what == "wan-detect") {
     std::uint8_t ready = 0;
     std::int32_t detected = kWanNone;
-    if (!ReadWanDetection(ready, detected, s)) return c.Fail("cannot read the WAN detection");
+    if (!ReadWanDetection(ready, detected, s)) return c.FailRouter("cannot read the WAN detection");
     c.out << "ready=" << (ready ? "yes" : "no") << "\n";
     if (ready) c.out << "detected=" << WanTypeName(detected) << "\n";
   } else if (what == "wan-addr") {
     std::uint8_t up = 0;
     std::string gateway, dns;
-    if (!ReadWanAddresses(up, gateway, dns, s)) return c.Fail("cannot read the WAN addresses");
-    c.out << "wan=" << (up ? "up" : "down") << "\ngateway=" << gateway << "\ndns=" << dns << "\n";
+    if (!ReadWanAddresses(up, gateway, dns, s)) return c.FailRouter("cannot read the WAN addresses");
+    c.out << "wan=" << (up ? "up" : "down") << "\ngateway=" << Shown(gateway) << "\ndns=" << Shown(dns) << "\n";
+  } else if (what == "wan-settings") {
+    return ReadWanSettingsCommand(c);
+  } else if (what == "domain") {
+    std::string domain;
+    switch (ReadLanDomainName(s, domain)) {
+      case LanDomainRead::kRead: break;
+      case LanDomainRead::kFetchFailed: return c.FailRouter("cannot read the LAN domain name");
+      case LanDomainRead::kFieldMissing:
+        return c.Fail("cannot read the LAN domain name: the router's page holds no domain field");
+    }
+    c.out << "domain=" << Shown(domain) << "\n";
   } else {
-    if (!ReadWanOptions(type, s)) return c.Fail("cannot read the WAN options");
+    if (!ReadWanOptions(type, s)) return c.FailRouter("cannot read the WAN options");
     c.out << "connect=" << OptionName(*OptionStateOf(s, type)) << "\n";
   }
   return kExitOk;
@@ -261,13 +338,22 @@ int SetWan(CliContext& c, CommandArgs& args) {
     case kWanPptp:
     case kWanL2tp: {
       PptpSettings& r = type == kWanPptp ? s.PptpSettings : s.L2tpSettings;
+      // No address: the router gets one by DHCP ("0.0.0.0" three times). A
+      // fixed address needs all three; one or two are refused rather than
+      // completed with 0.0.0.0.
       r.ipAddress = "0.0.0.0";
       r.subnetMask = "0.0.0.0";
       r.gateway = "0.0.0.0";
-      ok = TakeText(c, args, "--ip", r.ipAddress, present, problem) && TakeText(c, args, "--mask", r.subnetMask, present, problem) &&
-           TakeText(c, args, "--gateway", r.gateway, present, problem) && TakeText(c, args, "--server", r.server, present, problem) &&
+      bool haveIp = false, haveMask = false, haveGateway = false;
+      ok = TakeText(c, args, "--ip", r.ipAddress, haveIp, problem) &&
+           TakeText(c, args, "--mask", r.subnetMask, haveMask, problem) &&
+           TakeText(c, args, "--gateway", r.gateway, haveGateway, problem) &&
+           TakeText(c, args, "--server", r.server, present, problem) &&
            TakeText(c, args, "--wan-user", r.userName, present, problem) &&
            TakeText(c, args, "--wan-password", r.password, present, problem);
+      if (ok && (haveIp || haveMask || haveGateway) && !(haveIp && haveMask && haveGateway)) {
+        return c.Usage("--ip, --mask and --gateway go together: give all three for a fixed address, or none");
+      }
       need(IsIpAddress(r.ipAddress), "--ip");
       need(IsIpAddress(r.subnetMask), "--mask");
       need(IsIpAddress(r.gateway), "--gateway");
@@ -312,10 +398,10 @@ int SetWan(CliContext& c, CommandArgs& args) {
     } else if (!ReadWanOptions(type, s)) {
       // Without --connect the router's current choice is kept, as the wizard's
       // pages do.
-      return c.Fail("cannot read the router's WAN options");
+      return c.FailRouter("cannot read the router's WAN options");
     }
   }
-  if (!ApplyWanSettings(type, s)) return c.Fail("the router did not take the WAN settings");
+  if (!ApplyWanSettings(type, s)) return c.FailRouter("the router did not take the WAN settings");
   SetWanType(type, s);
   c.out << "wan=" << WanTypeName(type);
   if (const std::int32_t* o = OptionStateOf(s, type)) c.out << " connect=" << OptionName(*o);
@@ -354,6 +440,9 @@ int SetWireless(CliContext& c, CommandArgs& args) {
     }
   }
   if (haveSsid && !IsPrintableInRange(ssid, 1, 32)) return c.Usage("--ssid takes 1 to 32 printable characters");
+  // The status page does not show a key that WEP could take over, so a switch
+  // to WEP needs its key on the command line.
+  if (haveSecurity && mode == kSecurityWep && !haveKey) return c.Usage("--security wep needs --key");
 
   if (!c.EnsureLoggedIn()) return kExitFailed;
   // What is not given stays as the router has it.
@@ -361,7 +450,7 @@ int SetWireless(CliContext& c, CommandArgs& args) {
     std::string curSsid, curChannel, curText, curKey;
     w.securityMode = -1;
     const bool read = ReadWirelessStatus(curSsid, curChannel, curText, curKey, s);
-    if (!read && curSsid.empty()) return c.Fail("cannot read the router's wireless settings");
+    if (!read && curSsid.empty()) return c.FailRouter("cannot read the router's wireless settings");
     if (!haveSsid) ssid = curSsid;
     if (!haveChannel) channel = curChannel == "0" ? "Auto" : curChannel;
     if (!haveSecurity) {
@@ -398,8 +487,11 @@ int SetWireless(CliContext& c, CommandArgs& args) {
   w.ssid = ssid;
   w.channel = channel;
   w.key = key;
-  if (!SetWirelessSettings(w.ssid.view(), w.key.view(), s)) return c.Fail("the router did not take the wireless settings");
-  c.out << "ssid=" << w.ssid.view() << "\nchannel=" << (w.channel == "0" ? "auto" : w.channel.str()) << "\n";
+  if (!SetWirelessSettings(w.ssid.view(), w.key.view(), s)) {
+    return c.FailRouter("the router did not take the wireless settings");
+  }
+  c.out << "ssid=" << Shown(w.ssid.view()) << "\nchannel=" << (w.channel == "0" ? "auto" : Shown(w.channel.view()))
+        << "\n";
   return kExitOk;
 }
 
@@ -410,7 +502,7 @@ int SetLan(CliContext& c, CommandArgs& args) {
   if (!ArgsDone(c, args, status)) return status;
   if (!IsIpAddress(address)) return c.Usage(address + " is not a dotted IPv4 address");
   if (!c.EnsureLoggedIn()) return kExitFailed;
-  if (!SetLanAddress(address, c.state)) return c.Fail("the router did not take the LAN address");
+  if (!SetLanAddress(address, c.state)) return c.FailRouter("the router did not take the LAN address");
   c.out << "lan=" << address << " (takes effect after the router restarts)\n";
   return kExitOk;
 }
@@ -421,11 +513,14 @@ int SetDomain(CliContext& c, CommandArgs& args) {
   int status = kExitOk;
   if (!ArgsDone(c, args, status)) return status;
   if (!have) name.clear();
+  // Leading and trailing white space goes, as the LAN page strips it.
+  const std::size_t first = name.find_first_not_of(" \t\r\n\v\f");
+  name = first == std::string::npos ? std::string() : name.substr(first, name.find_last_not_of(" \t\r\n\v\f") - first + 1);
   if (!IsPrintableInRange(name, 0, 31)) return c.Usage("the domain name is at most 31 printable characters");
   if (!c.EnsureLoggedIn()) return kExitFailed;
   c.state.lanDomainName = name;
-  if (!SetLanDomainName(name, c.state)) return c.Fail("the router did not take the domain name");
-  c.out << "domain=" << name << "\n";
+  if (!SetLanDomainName(name, c.state)) return c.FailRouter("the router did not take the domain name");
+  c.out << "domain=" << Shown(name) << "\n";
   return kExitOk;
 }
 
@@ -433,11 +528,11 @@ int CloneMac(CliContext& c, CommandArgs& args) {
   int status = kExitOk;
   if (!ArgsDone(c, args, status)) return status;
   if (!c.EnsureLoggedIn()) return kExitFailed;
-  if (!CloneMacAddress(c.state)) return c.Fail("the router did not clone the MAC address");
+  if (!CloneMacAddress(c.state)) return c.FailRouter("the router did not clone the MAC address");
   std::string mac;
-  if (!ReadFormMac(c.state, mac)) return c.Fail("the MAC address was cloned but cannot be read back");
+  if (!ReadFormMac(c.state, mac)) return c.FailRouter("the MAC address was cloned but cannot be read back");
   c.state.DynamicIpSettings.macAddress = mac;
-  c.out << "mac=" << mac << "\n";
+  c.out << "mac=" << Shown(mac) << "\n";
   return kExitOk;
 }
 
@@ -449,7 +544,7 @@ int SetMac(CliContext& c, CommandArgs& args) {
   if (!IsMacAddress(mac)) return c.Usage(mac + " is not a MAC address like 00-11-22-33-44-55");
   if (!c.EnsureLoggedIn()) return kExitFailed;
   c.state.DynamicIpSettings.macAddress = mac;
-  if (!SetWanMacAddress(mac, c.state)) return c.Fail("the router did not take the MAC address");
+  if (!SetWanMacAddress(mac, c.state)) return c.FailRouter("the router did not take the MAC address");
   c.out << "mac=" << mac << "\n";
   return kExitOk;
 }
@@ -459,7 +554,7 @@ int Simple(CliContext& c, CommandArgs& args, const char* failure, const char* do
   int status = kExitOk;
   if (!ArgsDone(c, args, status)) return status;
   if (!c.EnsureLoggedIn()) return kExitFailed;
-  if (!Operation(c.state)) return c.Fail(failure);
+  if (!Operation(c.state)) return c.FailRouter(failure);
   c.out << done << "\n";
   return kExitOk;
 }
@@ -474,10 +569,13 @@ int Password(CliContext& c, CommandArgs& args) {
   if (!IsPrintableInRange(fresh, 1, 32)) return c.Usage("the new login word is 1 to 32 printable characters");
   if (!c.EnsureLoggedIn()) return kExitFailed;
   if (!ChangeRouterPassword(current, fresh, c.state)) {
-    return c.Fail("the router refused the password change (wrong current word?)");
+    if (LastRouterFailure().kind == RouterFailureKind::kValueRefused && LastRouterFailure().detail.empty()) {
+      return c.Fail("the router refused the password change (wrong current word?)");
+    }
+    return c.FailRouter("the router refused the password change");
   }
-  c.out << "password changed; use --user '" << fresh << "' --password '' for a router that asks for Basic "
-        << "credentials, --password '" << fresh << "' otherwise\n";
+  c.out << "password changed; use --user '" << Shown(fresh) << "' --password '' for a router that asks for Basic "
+        << "credentials, --password '" << Shown(fresh) << "' otherwise\n";
   return kExitOk;
 }
 
@@ -494,14 +592,29 @@ void RegisterRouterCommands(CommandTable& table) {
              DhcpProbe});
   table.Add({"probe-login", "tell whether the router can be used with these credentials",
              "usage: kelvane-cli probe-login\n"
-             "Prints usable=yes|no and basic=1 when the router took Basic credentials.\n",
+             "Asks the router's front page with --user/--password the way the wizard first does,\n"
+             "without logging in by form. Prints two lines on standard output:\n"
+             "  usable=yes|no  yes: the router can be used with these credentials now\n"
+             "  basic=0|1      1: the router asks for Basic credentials (take the login word as\n"
+             "                 --user and an empty --password)\n"
+             "Exit status: 0 when usable=yes; 1 when usable=no, with one line on the error stream\n"
+             "saying why (login needed or refused, nothing answers, no answer within N s, ...);\n"
+             "2 for a wrong command line.\n",
              ProbeLogin});
   table.Add({"login", "log in the way the router asks (open, Basic or form)",
              "usage: kelvane-cli login\nLogs in with --user/--password (form routers take the password).\n", Login});
-  table.Add({"read", "read a status page: wireless, sysinfo, wan-link, wan-detect, wan-addr, wan-options TYPE",
-             "usage: kelvane-cli read wireless|sysinfo|wan-link|wan-detect|wan-addr\n"
+  table.Add({"read",
+             "read from the router: wireless, sysinfo, wan-link, wan-detect, wan-addr, wan-settings, domain, "
+             "wan-options TYPE",
+             "usage: kelvane-cli read wireless|sysinfo|wan-link|wan-detect|wan-addr|wan-settings|domain\n"
              "       kelvane-cli read wan-options dynamic|pppoe|pptp|l2tp|bigpond|telia\n"
-             "Prints key=value lines.\n",
+             "Prints key=value lines.\n"
+             "  wan-settings  the WAN type the router holds (wan=dynamic|static|pppoe|pptp|l2tp|\n"
+             "                bigpond|telia|none) and that type's fields, named as set-wan takes\n"
+             "                them (mac; ip, mask, gateway, dns1, dns2; wan-user, service;\n"
+             "                address-mode=static|dynamic, server; login-server) and connect=;\n"
+             "                passwords are never read back\n"
+             "  domain        the LAN domain name (domain=NAME)\n",
              Read});
   table.Add({"set-wan", "write the WAN settings of a type",
              "usage: kelvane-cli set-wan TYPE [fields] [--connect auto|manual|demand]\n"
@@ -509,6 +622,7 @@ void RegisterRouterCommands(CommandTable& table) {
              "  static  --ip A --mask A --gateway A --dns1 A [--dns2 A]\n"
              "  pppoe   --wan-user U --wan-password P [--service S] [--dns1 A] [--dns2 A]\n"
              "  pptp, l2tp  --server HOST --wan-user U --wan-password P [--ip A --mask A --gateway A]\n"
+             "              (a fixed address needs all three of --ip, --mask and --gateway)\n"
              "  bigpond --wan-user U [--wan-password P] [--login-server S]\n"
              "  telia   --wan-user U [--wan-password P]\n"
              "Without --connect the router's current connection control is kept.\n",
@@ -517,12 +631,16 @@ void RegisterRouterCommands(CommandTable& table) {
              "usage: kelvane-cli set-wireless [--ssid S] [--channel auto|1..14]\n"
              "                                [--security none|wep|wpa|wpa2|mixed] [--key K]\n"
              "What is not given stays as the router has it. WEP keys: 5 or 13 characters or\n"
-             "10 or 26 hexadecimal digits; WPA keys: 8 to 63 characters or 64 hexadecimal digits.\n",
+             "10 or 26 hexadecimal digits; WPA keys: 8 to 63 characters or 64 hexadecimal digits.\n"
+             "--security wep needs --key.\n",
              SetWireless});
   table.Add({"set-lan", "set the router's LAN address (after a restart)",
              "usage: kelvane-cli set-lan ADDRESS\n", SetLan});
   table.Add({"set-domain", "set the LAN domain name",
-             "usage: kelvane-cli set-domain [NAME]\nWithout a name the domain name is cleared.\n", SetDomain});
+             "usage: kelvane-cli set-domain [NAME]\n"
+             "Leading and trailing white space is removed; at most 31 printable characters remain.\n"
+             "Without a name the domain name is cleared.\n",
+             SetDomain});
   table.Add({"clone-mac", "copy the PC's MAC address to the router's WAN side",
              "usage: kelvane-cli clone-mac\nPrints the WAN MAC address the router then holds.\n", CloneMac});
   table.Add({"set-mac", "set the router's WAN MAC address",
