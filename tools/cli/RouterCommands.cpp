@@ -273,13 +273,10 @@ bool TakeText(CliContext& c, CommandArgs& args, const std::string& name, Field& 
   std::string v;
   present = args.Option(name, v);
   if (!present) return true;
-  if (v.size() > Field::kMaxLength) {
-    problem = name + " is longer than " + std::to_string(Field::kMaxLength) + " characters";
-    return false;
-  }
   (void)c;
-  field = v;
-  return true;
+  if (field.AssignChecked(v)) return true;
+  problem = name + " is longer than " + std::to_string(Field::kMaxLength) + " characters";
+  return false;
 }
 
 int SetWan(CliContext& c, CommandArgs& args) {
