@@ -383,15 +383,30 @@ TEST_F(CliTest, AFailedCommandNamesItsCause) {
 
 // Router text cannot drive the terminal: control characters come out escaped.
 TEST_F(CliTest, RouterTextIsPrintedWithControlCharactersEscaped) {
-  Router([](RouterSimState& s) {
-    s.ssid = "Evil\x1b[2J\x07\\";
-    s.channel = "6";
-    s.securityCode = "0";
-  });
-  const CliResult r = Run({"read", "wireless"});
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "ssid=Evil\\x1B[2J\\x07\\\\");
-  for (const char ch : r.out) EXPECT_TRUE(ch == '\n' || (static_cast<unsigned char>(ch) >= 0x20 && ch != 0x7F)) << r.out;
+  struct {
+    std::string ssid;
+    std::string shown;
+  } cases[] = {
+      {"Evil\x1b[2J\x07", "Evil\\x1B[2J\\x07"},
+      {"a\\b", "a\\\\b"},                              // the escape character itself
+      {"Caf\xC3\xA9", "Caf\xC3\xA9"},                    // UTF-8 text stays as it is
+      {"c1\xC2\x9B" "2J", "c1\\xC2\\x9B2J"},              // U+009B, a C1 control (CSI)
+      {"bad\xFF\xC3", "bad\\xFF\\xC3"},                  // bytes that are not UTF-8
+      {"del\x7F", "del\\x7F"},
+  };
+  for (const auto& c : cases) {
+    Router([&](RouterSimState& s) {
+      s.ssid = c.ssid;
+      s.channel = "6";
+      s.securityCode = "0";
+    });
+    const CliResult r = Run({"read", "wireless"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "ssid=" + c.shown);
+    for (const char ch : r.out) {
+      EXPECT_TRUE(ch == '\n' || (static_cast<unsigned char>(ch) >= 0x20 && ch != 0x7F)) << r.out;
+    }
+  }
 }
 
 TEST_F(CliTest, ReadBackWhatWasWritten) {
