@@ -102,6 +102,7 @@ HttpFailure ConnectFailure(int error) {
     case ECONNREFUSED: return HttpFailure::kRefused;
     case EHOSTUNREACH:
     case ENETUNREACH: return HttpFailure::kUnreachable;
+    case EINVAL: return HttpFailure::kBadUrl;  // a numeric host that is no dotted address
     default: return HttpFailure::kConnectFailed;
   }
 }
