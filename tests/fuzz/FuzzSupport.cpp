@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -248,6 +249,11 @@ std::vector<std::string> LoopbackUdpResponder::Received() {
   return received_;
 }
 
+void LoopbackUdpResponder::WaitIdle() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  idle_.wait_for(lock, std::chrono::seconds(5), [this] { return !sending_; });
+}
+
 void LoopbackUdpResponder::Serve() {
   char buffer[65536];
   for (;;) {
@@ -268,10 +274,16 @@ void LoopbackUdpResponder::Serve() {
       replies = replies_;
       host = replyHost_;
       port = replyPort_;
+      sending_ = true;
     }
     const sockaddr_in to = Loopback(1, port);
     for (const std::string& reply : replies)
       ::sendto(senders_[host - 1], reply.data(), reply.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      sending_ = false;
+    }
+    idle_.notify_all();
   }
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -85,6 +86,9 @@ class LoopbackUdpResponder {
   void SetReplies(std::vector<std::string> replies, int replyHost, std::uint16_t replyPort);
   // Datagrams received in this round.
   std::vector<std::string> Received();
+  // Waits (5 s at most) until the replies to every datagram received so far
+  // have gone out, so that none of them reaches the next round's probe.
+  void WaitIdle();
 
  private:
   void Serve();
@@ -98,6 +102,8 @@ class LoopbackUdpResponder {
   int replyHost_ = 1;
   std::uint16_t replyPort_ = 0;
   std::vector<std::string> received_;
+  bool sending_ = false;
+  std::condition_variable idle_;
   std::thread thread_;
 };
 

@@ -6,6 +6,7 @@
 // list of fields separated by 0xFF bytes that the target escapes itself.
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,44 +59,40 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       FUZZ_CHECK(SplitNmcliTerseLine(line) == fields, "split(escape(fields)) for " + Printable(line));
       break;
     }
-    case 1: {  // a device table and a name:value list read back as written
-      std::vector<std::string> fields = Fields(body);
-      std::string table, list;
+    case 1: {  // device blocks and profile methods read back as written
+      const std::vector<std::string> fields = Fields(body);
+      std::string details, methods;
       std::vector<NmDevice> expected;
-      for (std::size_t i = 0; i + 3 < fields.size(); i += 4) {
+      std::map<std::string, std::string> expectedMethods;
+      for (std::size_t i = 0; i + 2 < fields.size(); i += 3) {
         bool clean = !fields[i].empty();
-        for (std::size_t k = i; k < i + 4; ++k)
-          clean = clean && fields[k].find_first_of("\r\n") == std::string::npos;
+        for (std::size_t k = i; k < i + 3; ++k) clean = clean && fields[k].find_first_of("\r\n") == std::string::npos;
         if (!clean) continue;
-        table += Escape(fields[i]) + ":" + Escape(fields[i + 1]) + ":" + Escape(fields[i + 2]) + ":" +
-                 Escape(fields[i + 3]) + "\n";
+        details += "GENERAL.DEVICE:" + Escape(fields[i]) + "\nGENERAL.STATE:100 (connected)\nGENERAL.CON-UUID:" +
+                   Escape(fields[i + 1]) + "\n\n";
         NmDevice row;
         row.device = fields[i];
-        row.type = fields[i + 1];
-        row.state = fields[i + 2];
-        row.connection = fields[i + 3] == "--" ? "" : fields[i + 3];
+        row.state = "connected";
+        row.connection = fields[i + 1] == "--" ? "" : fields[i + 1];
         expected.push_back(row);
+        methods += "connection.uuid:" + Escape(fields[i + 1]) + "\nipv4.method:" + Escape(fields[i + 2]) + "\n";
+        if (!fields[i + 1].empty()) expectedMethods.emplace(fields[i + 1], fields[i + 2]);
       }
-      const std::vector<NmDevice> devices = ParseNmcliDevices(table);
-      FUZZ_CHECK(devices.size() == expected.size(), "device count for " + Printable(table));
+      const std::vector<NmDevice> devices = ParseNmcliDeviceDetails(details);
+      FUZZ_CHECK(devices.size() == expected.size(), "device count for " + Printable(details));
       for (std::size_t i = 0; i < devices.size(); ++i)
-        FUZZ_CHECK(devices[i].device == expected[i].device && devices[i].type == expected[i].type &&
-                       devices[i].state == expected[i].state && devices[i].connection == expected[i].connection,
-                   "device row " + std::to_string(i) + " of " + Printable(table));
-      if (fields.size() >= 2 && !fields[0].empty() &&
-          (fields[0] + fields[1]).find_first_of("\r\n") == std::string::npos) {
-        list = Escape(fields[0]) + ":" + Escape(fields[1]) + "\n";
-        const auto parsed = ParseNmcliFields(list);
-        const auto it = parsed.find(Escape(fields[0]));
-        FUZZ_CHECK(it != parsed.end() && it->second == fields[1], "name:value line " + Printable(list));
-      }
+        FUZZ_CHECK(devices[i].device == expected[i].device && devices[i].state == expected[i].state &&
+                       devices[i].connection == expected[i].connection && devices[i].dhcpServer.empty(),
+                   "device block " + std::to_string(i) + " of " + Printable(details));
+      FUZZ_CHECK(ParseNmcliMethods(methods) == expectedMethods, "methods of " + Printable(methods));
       break;
     }
     case 2:
-      for (const NmDevice& d : ParseNmcliDevices(text)) {
+      for (const NmDevice& d : ParseNmcliDeviceDetails(text)) {
         FUZZ_CHECK(!d.device.empty(), "device without a name");
-        NoLineBreak(d.device + d.type + d.state + d.connection, "device row");
+        NoLineBreak(d.device + d.type + d.state + d.connection + d.dhcpServer, "device block");
       }
+      for (const auto& [uuid, method] : ParseNmcliMethods(text)) NoLineBreak(uuid + method, "method");
       break;
     case 3:
       for (const auto& [name, value] : ParseNmcliFields(text)) {
