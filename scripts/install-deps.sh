@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
   iproute2 dnsmasq-base isc-dhcp-client iputils-ping procps psmisc
   libcap2-bin
+  clang libclang-rt-14-dev
   xvfb xauth
   fonts-dejavu-core fonts-noto-core fonts-noto-cjk
 )
