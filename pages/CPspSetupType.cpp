@@ -4,7 +4,6 @@
 
 #include "app/language/StringIds.h"
 #include "wizard/CImageButton.h"
-#include "wizard/CPshMain.h"
 #include "wizard/Resources.h"
 #include "wizard/SheetOps.h"
 #include "wizard/UiText.h"
@@ -74,15 +73,7 @@ bool CPspSetupType::OnQueryCancel() {
   return sheet != nullptr && sheet->ConfirmCancel();
 }
 
-void CPspSetupType::OnEasyMode() { ActivateByTemplate(kConnectivityTemplate); }
-void CPspSetupType::OnAdvancedMode() { ActivateByTemplate(kAdvancedMenuTemplate); }
-
-void CPspSetupType::ActivateByTemplate(int templateId) {
-  // A page of a later setup stage that the sheet does not hold yet: the
-  // button does nothing.
-  auto* sheet = dynamic_cast<CPshMain*>(Sheet());
-  if (sheet == nullptr) return;
-  if (CPspEx* page = sheet->FindPageByTemplate(templateId)) sheet->SetActivePage(page);
-}
+void CPspSetupType::OnEasyMode() { GoTo(kConnectivityTemplate); }
+void CPspSetupType::OnAdvancedMode() { GoTo(kAdvancedMenuTemplate); }
 
 }  // namespace kelvane

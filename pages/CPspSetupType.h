@@ -37,7 +37,6 @@ class CPspSetupType : public CPspEx {
   void OnAdvancedMode();
 
  private:
-  void ActivateByTemplate(int templateId);
   void SetUpButton(int id, int iconId, std::uint32_t textId);
 
   std::unique_ptr<QFont> greekFont_;

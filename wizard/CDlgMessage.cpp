@@ -196,6 +196,10 @@ void CDlgMessage::showEvent(QShowEvent* event) {
     for (int i = 0; i < style_.defaultButton; ++i) focusNextPrevChild(true);
     if (auto* focused = qobject_cast<QPushButton*>(focusWidget())) focused->setDefault(true);
   }
+  ScheduleTestHook();
+}
+
+void CDlgMessage::ScheduleTestHook() {
   if (MessageBoxHook hook = CurrentMessageBoxHook()) {
     QTimer::singleShot(0, this, [this, hook] { hook(this); });
   }

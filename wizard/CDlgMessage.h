@@ -85,6 +85,8 @@ class CDlgMessage : public QDialog {
   virtual void OnButton(int index);
   // Where the focus starts before the default-button steps.
   virtual QWidget* InitialFocus() const;
+  // Arranges for the test hook to run once the box is on screen.
+  virtual void ScheduleTestHook();
   void showEvent(QShowEvent* event) override;
 
   Ids ids_;

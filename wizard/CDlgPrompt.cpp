@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 #include <string_view>
 
@@ -79,6 +80,14 @@ void CDlgPrompt::keyPressEvent(QKeyEvent* event) {
     return;
   }
   CDlgMessage::keyPressEvent(event);
+}
+
+void CDlgPrompt::ScheduleTestHook() {
+  if (PromptHook hook = CurrentPromptHook()) {
+    QTimer::singleShot(0, this, [this, hook] { hook(this); });
+  } else {
+    CDlgMessage::ScheduleTestHook();
+  }
 }
 
 }  // namespace kelvane

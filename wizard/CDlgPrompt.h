@@ -32,6 +32,7 @@ class CDlgPrompt : public CDlgMessage {
   int ButtonExtraWidth(int index) const override { return extraWidths_[index]; }
   void OnButton(int index) override;
   QWidget* InitialFocus() const override;
+  void ScheduleTestHook() override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:

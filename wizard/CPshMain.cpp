@@ -17,7 +17,16 @@
 
 #include "app/language/LanguageModule.h"
 #include "app/language/StringIds.h"
+#include "advanced/CPspAdvanced.h"
+#include "pages/CPspConnectivity.h"
+#include "pages/CPspDetectWan.h"
+#include "pages/CPspFinish.h"
+#include "pages/CPspSelectWan.h"
 #include "pages/CPspSetupType.h"
+#include "pages/CPspStore.h"
+#include "pages/CPspTestWan.h"
+#include "pages/CPspWLan.h"
+#include "pages/CPspWanSettings.h"
 #include "pages/CPspWelcome.h"
 #include "wizard/CDlgHelp.h"
 #include "wizard/CDlgMessage.h"
@@ -88,21 +97,25 @@ CPshMain::CPshMain(const QPixmap& headerBitmap, QWidget* parent)
 
   BuildFrame();
 
-  // Member pages in sheet order; adding a page is one line here. The pages of
-  // the later setup stages take the marked places, in this order.
+  // Member pages in sheet order. The wireless LAN page is there only when the
+  // router has a wireless part.
   AddPage(welcome_ = new CPspWelcome());
   AddPage(setupType_ = new CPspSetupType());
-  // Advanced menu page (template 4021, page code 11).
-  // Connectivity check page (template 4006, page code 20).
-  // Wireless LAN page (template 4015, page code 21), only when the router has
-  // a wireless part:  if (WizardState::Instance().wirelessPresent) AddPage(...);
-  // WAN detection page (template 4007, page code 22).
-  // WAN type selection page (template 4008, page code 23).
-  // Dynamic IP, static IP, PPPoE, PPTP, L2TP, BigPond and Telia pages
-  // (templates 4009-4012, 4014, 4046, 4047; page codes 30-36).
-  // Store settings page (template 4016, page code 40).
-  // WAN test page (template 4017, page code 50).
-  // Finish page (template 8007, page code 60).
+  AddPage(new CPspAdvanced());
+  AddPage(new CPspConnectivity());
+  if (WizardState::Instance().wirelessPresent) AddPage(new CPspWLan());
+  AddPage(new CPspDetectWan());
+  AddPage(new CPspSelectWan());
+  AddPage(new CPspDynamicWan());
+  AddPage(new CPspStaticWan());
+  AddPage(new CPspPPPoEWan());
+  AddPage(new CPspPPTPWan());
+  AddPage(new CPspL2TPWan());
+  AddPage(new CPspBigPondWan());
+  AddPage(new CPspTeliaWan());
+  AddPage(new CPspStore());
+  AddPage(new CPspTestWan());
+  AddPage(new CPspFinish());
 
   LayoutFrame();
   // As in the wizard frame, the first page is made (and initialised) before
@@ -467,7 +480,17 @@ void CPshMain::SaveDemoScreenshot() {
 
 // ---- navigation ----
 
+bool CPshMain::ActiveBusy() const { return active_ != nullptr && active_->IsBusy(); }
+
+void CPshMain::EnterBusy(CPspEx* /*page*/) {
+  EnableWizardButtons(false, false, false, false);
+  EnableHelpButton(false);
+}
+
+void CPshMain::LeaveBusy(CPspEx* /*page*/) {}
+
 void CPshMain::OnBack() {
+  if (ActiveBusy()) return;
   if (active_ == nullptr || !back_->isEnabled() || !back_->isVisible()) return;
   const int result = active_->OnWizardBack();
   if (result == 0) {
@@ -478,6 +501,7 @@ void CPshMain::OnBack() {
 }
 
 void CPshMain::OnNext() {
+  if (ActiveBusy()) return;
   if (active_ == nullptr || !next_->isEnabled() || !next_->isVisible()) return;
   const int result = active_->OnWizardNext();
   if (result == 0) {
@@ -488,12 +512,14 @@ void CPshMain::OnNext() {
 }
 
 void CPshMain::OnFinish() {
+  if (ActiveBusy()) return;
   if (active_ == nullptr || !finish_->isEnabled() || !finish_->isVisible()) return;
   if (!active_->OnWizardFinish()) return;
   EndSheet(QDialog::Accepted);
 }
 
 void CPshMain::OnHelp() {
+  if (ActiveBusy()) return;
   const std::uint32_t code = WizardState::Instance().currentPageCode;
   // The welcome and setup-type pages have no help of their own.
   if (code == 0 || code == 10) return;
@@ -539,7 +565,10 @@ void CPshMain::reject() {
     return;
   }
   // Cancel, Escape and the close button all ask the active page first: it may
-  // refuse while it works, or ask the user.
+  // refuse while it works, or ask the user. While a step runs nothing is
+  // asked at all: the step's waits deliver these events, and closing the
+  // sheet under a running step would pull the page away from it.
+  if (ActiveBusy()) return;
   if (active_ != nullptr && !active_->OnQueryCancel()) return;
   ending_ = true;
   QDialog::reject();

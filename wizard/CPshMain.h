@@ -79,7 +79,12 @@ class CPshMain : public QDialog, public SheetOps {
   int ActiveIndex() const { return PageIndex(active_); }
   // The member page built from dialog template `templateId`, or null when the
   // sheet has no such page (a page of a later setup stage not built yet).
-  CPspEx* FindPageByTemplate(int templateId) const;
+  CPspEx* FindPageByTemplate(int templateId) const override;
+  void EnterBusy(CPspEx* page) override;
+  void LeaveBusy(CPspEx* page) override;
+  // Whether the active page runs a step: the sheet then refuses to close, to
+  // move and to open Help.
+  bool ActiveBusy() const;
   CPspWelcome* Welcome() const { return welcome_; }
   CPspSetupType* SetupType() const { return setupType_; }
 

@@ -8,6 +8,7 @@
 
 #include <cmath>
 
+#include "state/WizardState.h"
 #include "wizard/CStaticText.h"
 #include "wizard/SheetOps.h"
 
@@ -86,6 +87,50 @@ QRect CPspEx::PagePlacement() const {
 }
 
 QSize CPspEx::sizeHint() const { return templateSizePx_; }
+
+bool CPspEx::OnQueryCancel() {
+  switch (cancelPolicy_) {
+    case CancelPolicy::kAlwaysAllow:
+      return true;
+    case CancelPolicy::kAllowUnlessBusy:
+      return !busy_;
+    case CancelPolicy::kAskUnlessBusy: {
+      if (busy_) return false;
+      SheetOps* sheet = Sheet();
+      return sheet != nullptr && sheet->ConfirmCancel();
+    }
+  }
+  return true;
+}
+
+void CPspEx::ApplyChrome(const ButtonChrome& chrome) {
+  SheetOps* sheet = Sheet();
+  if (sheet == nullptr) return;
+  sheet->EnableWizardButtons(chrome.enabled & kBtnBack, chrome.enabled & kBtnNext, chrome.enabled & kBtnCancel,
+                             chrome.enabled & kBtnFinish);
+  sheet->ShowWizardButtons(chrome.shown & kBtnBack, chrome.shown & kBtnNext, chrome.shown & kBtnCancel,
+                           chrome.shown & kBtnFinish);
+  if (chrome.help) {
+    sheet->ShowAndEnableHelpButton(true, true);
+  } else {
+    sheet->ShowHelpButton(false);
+  }
+}
+
+void CPspEx::BeginActivation(const ButtonChrome& chrome, std::uint32_t pageCode) {
+  SheetOps* sheet = FindSheet();
+  if (sheet != nullptr) sheet->HideHelpWindow();
+  ApplyChrome(chrome);
+  WizardState::Instance().currentPageCode = pageCode;
+}
+
+int CPspEx::GoTo(int templateId) {
+  SheetOps* sheet = Sheet() != nullptr ? Sheet() : FindSheet();
+  if (sheet != nullptr) {
+    if (CPspEx* page = sheet->FindPageByTemplate(templateId)) sheet->SetActivePage(page);
+  }
+  return -1;
+}
 
 bool CPspEx::OnSetActive() {
   // A page inside a layout (the sheets' page stack) is placed by it; a free

@@ -18,6 +18,26 @@ namespace kelvane {
 
 class SheetOps;
 
+// The sheet buttons a page shows and enables, as bit masks, and whether it
+// shows Help: every page's activation in one value.
+enum WizardButton : unsigned { kBtnBack = 1, kBtnNext = 2, kBtnCancel = 4, kBtnFinish = 8 };
+struct ButtonChrome {
+  unsigned shown = kBtnBack | kBtnNext | kBtnCancel;
+  unsigned enabled = kBtnBack | kBtnNext | kBtnCancel;
+  bool help = true;  // Help shown and enabled; false: hidden
+};
+// Back, Next and Cancel shown and enabled, Finish hidden, Help on: the state
+// most pages take on activation and return to after every step.
+inline constexpr ButtonChrome kStandardChrome{};
+
+// What a page answers when the sheet is about to close (Cancel, Escape, the
+// window's close box).
+enum class CancelPolicy {
+  kAlwaysAllow,            // close without a question
+  kAskUnlessBusy,          // refuse while a step runs, else ask the cancel prompt
+  kAllowUnlessBusy,        // refuse while a step runs, else close without a question
+};
+
 class CPspEx : public QWidget {
   Q_OBJECT
 
@@ -58,14 +78,34 @@ class CPspEx : public QWidget {
   // protocol and call the base last.
   virtual bool OnSetActive();
   virtual bool OnKillActive() { return true; }
-  // True allows the cancel.
-  virtual bool OnQueryCancel() { return true; }
+  // True allows the cancel. Base: the page's cancel policy.
+  virtual bool OnQueryCancel();
   // -1 stays (or the page already activated its target), 0 lets the sheet move
   // to the previous / next page in its order.
   virtual int OnWizardBack() { return 0; }
   virtual int OnWizardNext() { return 0; }
   // True lets the sheet close.
   virtual bool OnWizardFinish() { return true; }
+
+  // ---- the page kit: activation, busy flag, navigation ----
+  // The common start of every activation: finds the sheet, hides the help
+  // window, sets the sheet's buttons and Help as `chrome` says, and writes
+  // `pageCode` to currentPageCode.
+  void BeginActivation(const ButtonChrome& chrome, std::uint32_t pageCode);
+  // Applies `chrome` to the sheet's buttons and Help.
+  void ApplyChrome(const ButtonChrome& chrome);
+  // True while a step of this page runs (set by BusyScope). The sheets refuse
+  // to close, to navigate and to open Help while the active page is busy.
+  bool IsBusy() const { return busy_; }
+  void SetCancelPolicy(CancelPolicy policy) { cancelPolicy_ = policy; }
+  CancelPolicy GetCancelPolicy() const { return cancelPolicy_; }
+  // Activates the sheet's member page built from `templateId` and answers -1
+  // ("stay" for the sheet's own navigation); the page handlers end with it.
+  int GoTo(int templateId);
+  template <class Page>
+  int GoTo() {
+    return GoTo(Page::kTemplateId);
+  }
 
   // ---- helpers ----
   // Label text black when ok, red (255,0,0) when not; repainted at once.
@@ -120,6 +160,9 @@ class CPspEx : public QWidget {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  friend class BusyScope;
+  bool busy_ = false;
+  CancelPolicy cancelPolicy_ = CancelPolicy::kAlwaysAllow;
   int templateId_ = 0;
   bool created_ = false;
   float scaleX_ = 1.0f;

@@ -11,6 +11,13 @@ MessageBoxHook gHook = nullptr;
 void SetMessageBoxHook(MessageBoxHook hook) { gHook = hook; }
 MessageBoxHook CurrentMessageBoxHook() { return gHook; }
 
+namespace {
+PromptHook gPromptHook = nullptr;
+}  // namespace
+
+void SetPromptHook(PromptHook hook) { gPromptHook = hook; }
+PromptHook CurrentPromptHook() { return gPromptHook; }
+
 int ShowMessage(const QString& caption, const QString& message, unsigned style, QWidget* parent) {
   CDlgMessage box(caption, message, style, parent);
   return box.DoModal();

@@ -28,4 +28,13 @@ using MessageBoxHook = void (*)(CDlgMessage* box);
 void SetMessageBoxHook(MessageBoxHook hook);
 MessageBoxHook CurrentMessageBoxHook();
 
+// Test hook for the login prompt (CDlgPrompt), the counterpart of the message
+// box hook: when set, every prompt built afterwards calls it once it is on
+// screen instead of the message box hook (the hook may type into the entry
+// and press a button). Null removes it.
+class CDlgPrompt;
+using PromptHook = void (*)(CDlgPrompt* prompt);
+void SetPromptHook(PromptHook hook);
+PromptHook CurrentPromptHook();
+
 }  // namespace kelvane

@@ -26,6 +26,14 @@ class SheetOps {
   virtual bool SetActivePage(CPspEx* page) = 0;
   // The cancel prompt; true when the user answered Yes.
   virtual bool ConfirmCancel() = 0;
+  // The member page built from dialog template `templateId`, or null.
+  virtual CPspEx* FindPageByTemplate(int templateId) const = 0;
+  // A step of `page` starts / ends (BusyScope). The main sheet disables its
+  // buttons and Help while it runs and gives the page `after` at the end; the
+  // router sheet disables itself. The sheets also refuse to close or move
+  // while the active page is busy.
+  virtual void EnterBusy(CPspEx* page) = 0;
+  virtual void LeaveBusy(CPspEx* page) = 0;
   // A page changed its caption or header texts; the sheet redraws its header
   // when that page is the active one. Optional.
   virtual void PageTextsChanged(CPspEx* /*page*/) {}

@@ -371,9 +371,9 @@ TEST_F(SheetTest, FinishPageClosesOnCancelAtOnceAndOnFinishWhenItAgrees) {
 
 TEST_F(SheetTest, NextAndBackAnswersOfThePage) {
   if (!Build(kEnglish)) GTEST_SKIP() << why_.toStdString();
-  auto* a = new StandInPage(4006);
-  auto* b = new StandInPage(4007);
-  auto* c = new StandInPage(4008);
+  auto* a = new StandInPage(9006);
+  auto* b = new StandInPage(9007);
+  auto* c = new StandInPage(9008);
   sheet_->AddPage(a);
   sheet_->AddPage(b);
   sheet_->AddPage(c);
@@ -383,13 +383,14 @@ TEST_F(SheetTest, NextAndBackAnswersOfThePage) {
     int answer;
     CPspEx* expected;
   };
+  CPspEx* beforeA = sheet_->Page(sheet_->PageIndex(a) - 1);
   const std::vector<Step> steps = {
       {a, true, 0, b},       // 0: the following page
       {b, true, -1, b},      // -1: stay
-      {b, true, 4006, a},    // a template ID: that page
+      {b, true, 9006, a},    // a template ID: that page
       {a, true, 4999, a},    // no such page: stay
       {c, false, 0, b},      // Back 0: the page before
-      {a, false, 0, sheet_->SetupType()},
+      {a, false, 0, beforeA},
       {c, false, -1, c},
   };
   for (const Step& s : steps) {

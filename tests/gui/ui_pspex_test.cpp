@@ -279,6 +279,9 @@ class FakeSheet : public QWidget, public SheetOps {
   void HideHelpWindow() override {}
   bool SetActivePage(CPspEx*) override { return true; }
   bool ConfirmCancel() override { return false; }
+  CPspEx* FindPageByTemplate(int) const override { return nullptr; }
+  void EnterBusy(CPspEx*) override {}
+  void LeaveBusy(CPspEx*) override {}
   void PageTextsChanged(CPspEx*) override { ++changes; }
 };
 

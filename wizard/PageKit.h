@@ -1,0 +1,50 @@
+// The moves every page makes, written once: the busy scope around a step, the
+// Greek font, and the login-word prompt. (Activation, the cancel policy and
+// navigation by template are members of CPspEx; the narrator is QtNarrator.)
+#pragma once
+
+#include <QFont>
+#include <QPointer>
+
+#include <memory>
+#include <string>
+
+#include "wizard/CPspEx.h"
+
+namespace kelvane {
+
+// Around every step a page runs: sets the page's busy flag and lets the sheet
+// disable its buttons and Help (the router sheet disables itself); on every
+// path out clears the flag and gives the sheet's buttons `after`. A page
+// destroyed during the step is not touched again.
+class BusyScope {
+ public:
+  explicit BusyScope(CPspEx* page, const ButtonChrome& after = kStandardChrome);
+  ~BusyScope();
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+  // Changes what the buttons become at the end (e.g. a step that moves on).
+  void SetAfter(const ButtonChrome& after) { after_ = after; }
+
+ private:
+  QPointer<CPspEx> page_;
+  ButtonChrome after_;
+};
+
+inline constexpr std::uint32_t kLanguageGreek = 1032;
+inline constexpr std::uint32_t kLanguageDutch = 1043;
+
+// Whether the user interface is in Greek, whose long texts get a smaller font.
+bool IsGreekUi();
+// The Greek font of the pages and sheets: `base` at 10 pixels, normal weight.
+// Null in every other language, so a caller writes `if (font) w->setFont(*font)`.
+std::unique_ptr<QFont> MakeGreekFont(const QFont& base);
+
+// Asks for the router's login word in the masked login prompt (caption
+// "log in to the router", OK and Cancel). For Greek, and for Dutch when
+// `widenForDutch`, the first button moves 15 pixels left and grows by 15.
+// True with the typed text (8-bit, as the router receives it) on OK.
+bool PromptLoginWord(bool widenForDutch, std::string& word, QWidget* parent = nullptr);
+
+}  // namespace kelvane

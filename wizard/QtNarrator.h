@@ -1,0 +1,41 @@
+// The narrator of a page or dialog: writes a step's texts into the message
+// area (a CStaticText: each Say replaces the text) or into a log (a
+// CHTRichEditCtrl: Append adds coloured text), repaints at once, and pauses
+// on the scaled clock while the event loop keeps running. It holds its
+// widget through a QPointer: a page destroyed during a pause is never
+// touched again, and the step simply runs out without showing anything.
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include "pages/steps/Narrator.h"
+
+namespace kelvane {
+
+class QtNarrator : public Narrator {
+ public:
+  explicit QtNarrator(QWidget* area);
+
+  void Say(StringId id) override;
+  void SayText(const std::string& utf8) override;
+  void Append(StringId id, NarrationColour colour = NarrationColour::kDefault) override;
+  void AppendText(const std::string& utf8, NarrationColour colour = NarrationColour::kDefault) override;
+  void Countdown(StringId id, int secondsLeft) override;
+  void Pause(int ms) override;
+  std::uint64_t NowMs() override;
+
+  // The colours the narrations are drawn in.
+  static QColor Colour(NarrationColour colour);
+  // Whether the widget still exists.
+  bool Alive() const { return !area_.isNull(); }
+
+ private:
+  void Show(const QString& text);
+  void Add(const QString& text, NarrationColour colour);
+
+  QPointer<QWidget> area_;
+};
+
+}  // namespace kelvane
