@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The one test command: installs the dependencies, builds everything warning-free
 # (warnings are errors), runs every test, then builds the Qt-free core and its
-# tests again with AddressSanitizer and UndefinedBehaviorSanitizer and runs them.
+# tests again with AddressSanitizer and UndefinedBehaviorSanitizer and runs them,
+# then runs the libFuzzer targets (clang) for a bounded time.
 #
 #   scripts/test.sh            both builds, all tests
 #   scripts/test.sh --quick    the normal build only
@@ -37,4 +38,9 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKELVANE_WERROR=ON \
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs" -L core
+
+# ---- fuzz stage (tests/fuzz, scripts/fuzz.sh): every libFuzzer target runs for
+# a bounded time behind its loopback-only guard; a finding fails the run.
+echo "== fuzz targets"
+scripts/fuzz.sh --seconds "${KELVANE_FUZZ_SECONDS:-20}" --parallel 2
 echo "== all tests passed"
