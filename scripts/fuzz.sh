@@ -82,6 +82,7 @@ done
 wait || true
 
 failed=0
+passed=0
 printf '%-18s %12s %10s  %s\n' target executions "exec/s" result
 for t in "${targets[@]}"; do
   log="$work/$t/log"
@@ -90,13 +91,15 @@ for t in "${targets[@]}"; do
   rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
   if [ "$rc" -eq 0 ]; then
     result=ok
+    passed=$((passed + 1))
   else
-    failed=1
+    failed=$((failed + 1))
     artifact=$(sed -n 's/.*Test unit written to \(.*\)$/\1/p' "$log" | tail -1)
     result="FAILED (exit $rc) ${artifact:-see $log}"
   fi
   printf '%-18s %12s %10s  %s\n' "$t" "${runs:-?}" "${rate:-?}" "$result"
 done
+echo "fuzz: $passed passed, $failed failed"
 if [ "$failed" -ne 0 ]; then
   for t in "${targets[@]}"; do
     rc=$(cat "$(status_of "$t")" 2>/dev/null || echo 1)
