@@ -1,0 +1,241 @@
+#include "advanced/CPshRouter.h"
+
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+
+#include <algorithm>
+
+#include "advanced/CPspDIYBRSystem.h"
+#include "advanced/CPspDIYLan.h"
+#include "advanced/CPspDIYWLan.h"
+#include "advanced/CPspDIYWan.h"
+#include "app/language/StringIds.h"
+#include "state/WizardState.h"
+#include "wizard/CDlgHelp.h"
+#include "wizard/CPshMain.h"
+#include "wizard/DialogTemplate.h"
+#include "wizard/PageKit.h"
+#include "wizard/Resources.h"
+#include "wizard/UiText.h"
+
+namespace kelvane {
+
+namespace {
+
+constexpr int kButtonWidthDu = 50;
+constexpr int kButtonHeightDu = 14;
+constexpr int kMarginDu = 7;
+// Our layout on top of the sheet's own: buttons 3 pixels higher and 2 lower,
+// Help 15 pixels from the left edge.
+constexpr int kButtonRaisePx = 3;
+constexpr int kButtonDropPx = 2;
+constexpr int kHelpLeftPx = 15;
+
+QSize TemplatePixels(const CPspEx* page) {
+  DialogTemplate tpl;
+  if (page->TemplateId() != 0 && LoadDialogTemplate(page->TemplateId(), tpl)) {
+    return DialogUnitsToPixels(tpl.sizeDu, DialogBaseUnits(DialogFont(tpl)));
+  }
+  return page->TemplateSizePx();
+}
+
+}  // namespace
+
+CPshRouter::CPshRouter(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("CPshRouter"));
+  setFont(DialogFont());
+  setWindowIcon(LoadIconResource(kIconApplication));
+  setWindowTitle(UiText(kIdRouterManagementTitle));
+  greekFont_ = MakeGreekFont(font());
+
+  tabs_ = new QTabWidget(this);
+  tabs_->setObjectName(QStringLiteral("tabs"));
+  auto makeButton = [this](int id, StringId text) {
+    auto* button = new QPushButton(this);
+    button->setObjectName(ControlObjectName(id));
+    button->setProperty("controlId", id);
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    if (greekFont_) button->setFont(*greekFont_);
+    button->setText(UiText(text));
+    return button;
+  };
+  helpButton_ = makeButton(kButtonHelp, kIdHelp);
+  ok_ = makeButton(kButtonOk, kIdOk);
+  cancel_ = makeButton(kButtonCancel, kIdBack);
+  ok_->hide();
+  connect(helpButton_, &QPushButton::clicked, this, &CPshRouter::OnHelp);
+  connect(cancel_, &QPushButton::clicked, this, &CPshRouter::reject);
+
+  // Built in the order LAN, WAN, wireless, system; shown as LAN, wireless
+  // (only with a wireless part), WAN, system.
+  auto* lan = new CPspDIYLan();
+  auto* wan = new CPspDIYWan();
+  auto* wlan = new CPspDIYWLan();
+  auto* system = new CPspDIYBRSystem();
+  owned_ = {lan, wan, wlan, system};
+  AddPage(lan);
+  if (WizardState::Instance().wirelessPresent) AddPage(wlan);
+  AddPage(wan);
+  AddPage(system);
+
+  // The page area fits the largest template.
+  QSize area(0, 0);
+  for (CPspRouterTab* page : pages_) area = area.expandedTo(TemplatePixels(page));
+  const QSize base = DialogBaseUnits(font());
+  const int margin = kMarginDu * base.width() / 4;
+  const int tabBar = tabs_->tabBar()->sizeHint().height();
+  tabs_->setGeometry(margin, margin, area.width() + 4, area.height() + tabBar + 4);
+  const int bw = kButtonWidthDu * base.width() / 4;
+  const int bh = kButtonHeightDu * base.height() / 8;
+  const int top = tabs_->geometry().bottom() + margin;
+  const int width = tabs_->geometry().right() + margin + 1;
+  cancel_->setGeometry(width - margin - bw, top - kButtonRaisePx, bw, bh + kButtonRaisePx + kButtonDropPx);
+  ok_->setGeometry(cancel_->x() - margin - bw, cancel_->y(), bw, cancel_->height());
+  helpButton_->setGeometry(kHelpLeftPx, cancel_->y(), bw, cancel_->height());
+  setFixedSize(width, top + bh + kButtonDropPx + margin);
+
+  connect(tabs_, &QTabWidget::currentChanged, this, &CPshRouter::OnTabChanged);
+}
+
+CPshRouter::~CPshRouter() {
+  help_.reset();
+  // The tab widget deletes the pages it holds; a page that was not shown
+  // (wireless without a wireless part) is ours to delete.
+  for (CPspRouterTab* page : owned_) {
+    if (std::find(pages_.begin(), pages_.end(), page) == pages_.end()) delete page;
+  }
+}
+
+void CPshRouter::AddPage(CPspRouterTab* page) {
+  page->AttachSheet(this);
+  pages_.push_back(page);
+  tabs_->addTab(page, page->PageCaption());
+}
+
+CPspRouterTab* CPshRouter::Page(int index) const {
+  if (index < 0 || index >= PageCount()) return nullptr;
+  return pages_[static_cast<std::size_t>(index)];
+}
+
+CPspEx* CPshRouter::ActivePage() const { return Page(activeIndex_); }
+
+QPushButton* CPshRouter::Button(int id) const {
+  switch (id) {
+    case kButtonOk: return ok_;
+    case kButtonCancel: return cancel_;
+    case kButtonHelp: return helpButton_;
+    default: return nullptr;
+  }
+}
+
+void CPshRouter::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (activeIndex_ < 0 && !pages_.empty()) SetActivePage(pages_.front());
+}
+
+void CPshRouter::OnTabChanged(int index) {
+  CPspRouterTab* page = Page(index);
+  if (page == nullptr || index == activeIndex_) return;
+  page->Create();
+  activeIndex_ = index;
+  page->OnSetActive();
+}
+
+bool CPshRouter::SetActivePage(CPspEx* page) {
+  const auto it = std::find(pages_.begin(), pages_.end(), page);
+  if (it == pages_.end()) return false;
+  const int index = static_cast<int>(it - pages_.begin());
+  page->Create();
+  if (tabs_->currentIndex() != index) {
+    tabs_->setCurrentIndex(index);  // OnTabChanged activates it
+  }
+  if (activeIndex_ != index) {
+    activeIndex_ = index;
+    page->OnSetActive();
+  }
+  return true;
+}
+
+CPspEx* CPshRouter::FindPageByTemplate(int templateId) const {
+  for (CPspRouterTab* page : pages_) {
+    if (page->TemplateId() == templateId) return page;
+  }
+  return nullptr;
+}
+
+bool CPshRouter::ActiveBusy() const {
+  const CPspEx* page = ActivePage();
+  return page != nullptr && page->IsBusy();
+}
+
+void CPshRouter::EnterBusy(CPspEx*) {
+  tabs_->setEnabled(false);
+  cancel_->setEnabled(false);
+  helpButton_->setEnabled(false);
+}
+
+void CPshRouter::LeaveBusy(CPspEx*) {
+  tabs_->setEnabled(true);
+  cancel_->setEnabled(true);
+  helpButton_->setEnabled(true);
+}
+
+// The sheet has no Back, Next or Finish; its Cancel is the "Back" that closes it.
+void CPshRouter::ShowWizardButtons(bool, bool, bool cancel, bool) { cancel_->setVisible(cancel); }
+void CPshRouter::EnableWizardButtons(bool, bool, bool cancel, bool) { cancel_->setEnabled(cancel); }
+void CPshRouter::ShowHelpButton(bool show) { helpButton_->setVisible(show); }
+void CPshRouter::EnableHelpButton(bool enable) { helpButton_->setEnabled(enable); }
+void CPshRouter::ShowAndEnableHelpButton(bool show, bool enable) {
+  helpButton_->setVisible(show);
+  helpButton_->setEnabled(enable);
+}
+
+void CPshRouter::HideHelpWindow() {
+  if (help_) help_->HideHelp();
+}
+
+void CPshRouter::OnHelp() {
+  if (ActiveBusy()) return;
+  if (!help_) {
+    help_ = std::make_unique<CDlgHelp>();
+    help_->SetButtonText(UiText(kIdHelpWindowOk));
+  }
+  std::uint32_t titleId = 0;
+  std::uint32_t textId = 0;
+  CPshMain::HelpTopic(WizardState::Instance().currentPageCode, titleId, textId);
+  help_->SetTitle(UiText(kIdHelpWindowTitle) + QStringLiteral(" - ") + (titleId != 0 ? UiText(titleId) : QString()));
+  help_->SetBody(textId != 0 ? UiText(textId) : QString());
+  help_->ShowHelp();
+}
+
+void CPshRouter::reject() {
+  if (ActiveBusy()) return;
+  if (CPspEx* page = ActivePage(); page != nullptr && !page->OnQueryCancel()) return;
+  QDialog::reject();
+}
+
+void CPshRouter::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (CPspEx* page = ActivePage()) page->OnOK();
+      event->accept();
+      return;
+    case Qt::Key_Escape:
+      event->accept();
+      reject();
+      return;
+    case Qt::Key_F1:
+      event->accept();
+      if (helpButton_->isVisible() && helpButton_->isEnabled()) OnHelp();
+      return;
+    default:
+      QDialog::keyPressEvent(event);
+  }
+}
+
+}  // namespace kelvane

@@ -1,0 +1,7 @@
+#include "advanced/CPspDIYLan.h"
+
+namespace kelvane {
+
+CPspDIYLan::CPspDIYLan(QWidget* parent) : CPspRouterTab(kTemplateId, kPageCode, kIdTabLan, kResultLine, parent) {}
+
+}  // namespace kelvane

@@ -1,0 +1,7 @@
+#include "advanced/CPspDIYWLan.h"
+
+namespace kelvane {
+
+CPspDIYWLan::CPspDIYWLan(QWidget* parent) : CPspRouterTab(kTemplateId, kPageCode, kIdTabWireless, kResultLine, parent) {}
+
+}  // namespace kelvane

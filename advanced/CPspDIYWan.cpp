@@ -1,0 +1,7 @@
+#include "advanced/CPspDIYWan.h"
+
+namespace kelvane {
+
+CPspDIYWan::CPspDIYWan(QWidget* parent) : CPspRouterTab(kTemplateId, kPageCode, kIdTabWan, kResultLine, parent) {}
+
+}  // namespace kelvane

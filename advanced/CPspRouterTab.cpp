@@ -1,0 +1,92 @@
+#include "advanced/CPspRouterTab.h"
+
+#include <QTimerEvent>
+
+#include "advanced/steps/RouterAccess.h"
+#include "net/Wait.h"
+#include "state/WizardState.h"
+#include "wizard/CStaticText.h"
+#include "wizard/PageKit.h"
+#include "wizard/SheetOps.h"
+#include "wizard/UiText.h"
+
+namespace kelvane {
+
+namespace {
+constexpr int kFirstReadDelayMs = 300;
+}  // namespace
+
+CPspRouterTab::CPspRouterTab(int templateId, std::uint32_t pageCode, StringId tabCaptionId, int resultLineId,
+                             QWidget* parent)
+    : CPspEx(templateId, parent), pageCode_(pageCode), resultLineId_(resultLineId) {
+  SetPageCaption(UiText(tabCaptionId));
+  SetCancelPolicy(CancelPolicy::kAllowUnlessBusy);
+}
+
+bool CPspRouterTab::OnSetActive() {
+  SheetOps* sheet = FindSheet();
+  if (sheet != nullptr) sheet->HideHelpWindow();
+  WizardState::Instance().currentPageCode = pageCode_;
+  ClearResult();
+  // The first read waits until the page is on screen, so the user sees the
+  // page before the router is asked anything.
+  firstReadTimer_.start(kFirstReadDelayMs, this);
+  return CPspEx::OnSetActive();
+}
+
+void CPspRouterTab::timerEvent(QTimerEvent* event) {
+  if (event->timerId() != firstReadTimer_.timerId()) {
+    CPspEx::timerEvent(event);
+    return;
+  }
+  firstReadTimer_.stop();
+  if (!firstReadPending_ || IsBusy()) return;
+  setEnabled(false);
+  firstReadPending_ = false;
+  inFirstRead_ = true;
+  Refresh();
+  inFirstRead_ = false;
+  setEnabled(true);
+}
+
+bool CPspRouterTab::WaitFirstRead(int realMs) {
+  return WaitUntil(realMs, [this] { return !firstReadPending_ && !inFirstRead_ && !IsBusy(); });
+}
+
+void CPspRouterTab::ShowResultText(StringId id, QColor colour) {
+  auto* line = ControlAs<CStaticText>(resultLineId_);
+  if (line == nullptr) return;
+  line->SetTextColor(colour);
+  line->setText(id == 0 ? QString() : UiText(id));
+  line->repaint();
+}
+
+void CPspRouterTab::ClearResult() { ShowResultText(0, QColor(0, 0, 0)); }
+
+void CPspRouterTab::ShowResult(bool ok) {
+  if (ok && inFirstRead_) {
+    ClearResult();
+  } else {
+    ShowResultText(ok ? kIdDone : kIdError, ok ? QColor(0, 0, 0) : QColor(255, 0, 0));
+  }
+}
+
+bool CPspRouterTab::RunWithLogin(StringId progressId, const std::function<bool()>& action) {
+  BusyScope busy(this);
+  for (int id : FieldLabelIds()) MarkField(Control(id), true);
+  ShowResultText(progressId, QColor(0, 0, 0));
+  WizardState& state = WizardState::Instance();
+  RouterAccessOutcome outcome = ReachRouter(state, ActiveHostNetwork());
+  if (outcome == RouterAccessOutcome::kLoginRefused) {
+    std::string word;
+    const bool typed = PromptLoginWord(false, word, window());
+    if (typed && RetryLoginWithWord(word, state)) outcome = RouterAccessOutcome::kReady;
+  }
+  if (outcome != RouterAccessOutcome::kReady) {
+    ShowResult(false);
+    return false;
+  }
+  return action();
+}
+
+}  // namespace kelvane

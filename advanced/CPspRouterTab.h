@@ -1,0 +1,65 @@
+// The base of the router sheet's four pages: the result line, the busy rule
+// of the sheet (refuse to close while a step runs, else close without a
+// question), the first read 300 ms after a page is first shown, and
+// RunWithLogin, which reaches and logs in to the router before every action.
+#pragma once
+
+#include <QBasicTimer>
+
+#include <cstdint>
+#include <functional>
+
+#include "app/language/StringIds.h"
+#include "wizard/CPspEx.h"
+
+namespace kelvane {
+
+class CPspRouterTab : public CPspEx {
+  Q_OBJECT
+
+ public:
+  // `tabCaptionId`: the tab's caption; `resultLineId`: the page's result line.
+  CPspRouterTab(int templateId, std::uint32_t pageCode, StringId tabCaptionId, int resultLineId,
+                QWidget* parent = nullptr);
+
+  bool OnSetActive() override;
+
+  // The page's read of the router (Refresh); run by the first read and by the
+  // page's Refresh button. Pages override it and call ShowResult at the end.
+  virtual void Refresh() {}
+  bool FirstReadPending() const { return firstReadPending_; }
+  // Waits (pumping events) until the first read of this visit has run; for
+  // tests and for callers that need the page filled. False after `realMs`.
+  bool WaitFirstRead(int realMs);
+
+  // String 30298 (done) in black or 30299 (error) in red on the result line.
+  // During the first read a success empties the line instead.
+  void ShowResult(bool ok);
+  // Any text on the result line, in a colour (black, red, blue).
+  void ShowResultText(StringId id, QColor colour);
+  void ClearResult();
+
+ protected:
+  // Runs `action` once the PC has an address, the router answers and the
+  // login works (asking for the login word when the stored one is refused):
+  // disables the sheet, resets the field labels to black, shows `progressId`
+  // on the result line, and answers the action's result. When the router
+  // cannot be reached the result line shows the error and the action does
+  // not run (false).
+  bool RunWithLogin(StringId progressId, const std::function<bool()>& action);
+  // The labels RunWithLogin resets to black; pages list their field labels.
+  virtual QList<int> FieldLabelIds() const { return {}; }
+  // A page without a read of its own (the system page) has no first read.
+  void NoFirstRead() { firstReadPending_ = false; }
+
+  void timerEvent(QTimerEvent* event) override;
+
+ private:
+  std::uint32_t pageCode_;
+  int resultLineId_;
+  bool firstReadPending_ = true;
+  bool inFirstRead_ = false;
+  QBasicTimer firstReadTimer_;
+};
+
+}  // namespace kelvane
