@@ -2,7 +2,7 @@
 // pairs, with real dnsmasq for DHCP and DNS.
 //
 //   pc  (kvpc-<pid>)   lan0 ------ lan0  router (kvrt-<pid>)  wan0 ------ wan0  isp (kvisp-<pid>)
-//       no address               192.168.123.254/24        198.51.100.2/24   198.51.100.1/24
+//       see "The PC"             192.168.123.254/24        198.51.100.2/24   198.51.100.1/24
 //                                dnsmasq: DHCP .100-.200,                      203.0.113.0/24 on lo
 //                                DNS (local names, the rest                    dnsmasq: DNS for the
 //                                forwarded to the isp)                          "public" names
@@ -11,10 +11,55 @@
 // through it, so the PC reaches the public hosts. Nothing is ever added to the
 // machine's own namespace: the veth pairs are created inside the namespaces.
 //
-// Everything the bed made (namespaces, dnsmasq, any process left running in a
-// namespace such as a DHCP client) is removed by Down(), by the destructor, at
-// exit, and on SIGINT/SIGTERM/SIGHUP/SIGSEGV/SIGABRT; beds left behind by a
-// killed run are removed when the next bed comes up.
+// The PC. NetnsBedOptions::pc says who owns the PC's network when Up() returns:
+//   PcNetwork::kBare            lan0 up, no address, nothing running (the default)
+//   PcNetwork::kDhclient        plain dhclient, run as ifupdown runs it (-pf
+//                               /run/dhclient.lan0.pid -lf /var/lib/dhcp/dhclient.lan0.leases),
+//                               holding a lease from the router
+//   PcNetwork::kNetworkManager  a real NetworkManager manages lan0 with the DHCP profile
+//                               "kelvane-lan" (active, with a lease, when Up() returns)
+//   PcNetwork::kNetworkManagerFixed  the same daemon, the profile "kelvane-lan" with the
+//                               fixed address 10.77.0.5/24, gateway 10.77.0.1
+//   PcNetwork::kFixedOutside    the fixed address 10.77.0.5/24, gateway 10.77.0.1 (outside
+//                               the router's network), no DHCP client, no NetworkManager
+// For example:
+//   testbed::NetnsBedOptions options;
+//   options.pc = testbed::PcNetwork::kNetworkManager;
+//   if (!NetnsBed::CanRun(why, options)) GTEST_SKIP() << why;
+//   NetnsBed bed(options);
+//   ASSERT_TRUE(bed.Up(error)) << error;
+//   bed.Spawn(Role::kPc, {bin + "/kelvane", ...}, log);   // the wizard sees NetworkManager
+//   bed.Nmcli({"-t", "device"});                           // ask the bed's daemon yourself
+//
+// Every process of the pc role (Exec, Spawn, RunInRole) runs in a private
+// mount and host-name namespace: /etc/resolv.conf is the role's own file,
+// /run and /var/lib/dhcp are folders of the bed (so DHCP clients' pid and
+// lease files, and the backend's default /run/kelvane, stay in the bed), and
+// with NetworkManager /etc/NetworkManager is the daemon's own configuration
+// folder (NmConfigDir(); its profiles in NmConnectionsDir()) and
+// DBUS_SYSTEM_BUS_ADDRESS names the bed's private system bus, so nmcli and
+// the wizard's default options reach the bed's daemon and nothing else.
+//
+// The bed's NetworkManager runs as DESIGN.md's Testing section says: its own
+// dbus-daemon and socket, a private mount namespace with tmpfs over its run
+// and state folders (/run/NetworkManager, /var/lib/NetworkManager) and over
+// /run/udev, where a stub udev database entry for lan0 stands in for the udev
+// daemon that the machine does not run (without one NetworkManager waits for
+// udev forever), and a configuration with dns=none, rc-manager=unmanaged,
+// hostname-mode=none, no automatic profiles, managing only lan0. It can
+// neither write the machine's resolv.conf nor set its host name.
+// MachineFingerprint() (resolv.conf, host name, the machine's own
+// NetworkManager profiles) lets a test check that nothing outside changed, and
+// NetworkManagerPids() that no daemon is left.
+//
+// MoveRouterLan() renumbers the router's LAN and its DHCP range, as a router
+// restarted with another LAN address does.
+//
+// Everything the bed made (namespaces, dnsmasq, NetworkManager, its bus, any
+// process left running in a namespace such as a DHCP client) is removed by
+// Down(), by the destructor, at exit, and on SIGINT/SIGTERM/SIGHUP/SIGSEGV/
+// SIGABRT; beds left behind by a killed run are removed when the next bed
+// comes up.
 //
 // Typical use:
 //   NetnsBed bed;
@@ -41,6 +86,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -64,8 +110,26 @@ inline constexpr const char* kIspAddress = "198.51.100.1";
 inline constexpr const char* kPublicHost = "203.0.113.80";
 inline constexpr const char* kDhcpFirst = "192.168.123.100";
 inline constexpr const char* kDhcpLast = "192.168.123.200";
+// The PC's fixed address outside the router's network (kFixedOutside,
+// kNetworkManagerFixed).
+inline constexpr const char* kFixedOutsideAddress = "10.77.0.5";
+inline constexpr const char* kFixedOutsideGateway = "10.77.0.1";
+inline constexpr int kFixedOutsidePrefix = 24;
+// The profile the bed's NetworkManager holds for lan0.
+inline constexpr const char* kNmProfile = "kelvane-lan";
+
+enum class PcNetwork { kBare, kDhclient, kNetworkManager, kNetworkManagerFixed, kFixedOutside };
+
+// What must stay the same on the machine itself, as a text to compare.
+struct MachineFingerprint {
+  std::string resolvConf;
+  std::string hostName;
+  std::string nmProfiles;  // names in the machine's own /etc/NetworkManager/system-connections
+  bool operator==(const MachineFingerprint&) const = default;
+};
 
 struct NetnsBedOptions {
+  PcNetwork pc = PcNetwork::kBare;
   bool startDnsmasq = true;  // DHCP + DNS in router, DNS in isp
   // Names the router's dnsmasq answers itself.
   std::vector<std::pair<std::string, std::string>> lanNames = {
@@ -96,6 +160,35 @@ class NetnsBed {
   ~NetnsBed() { Down(); }
   NetnsBed(const NetnsBed&) = delete;
   NetnsBed& operator=(const NetnsBed&) = delete;
+
+  // Answers whether the bed can run here with these options; `why` says what is missing.
+  static bool CanRun(std::string& why, const NetnsBedOptions& options) {
+    if (!CanRun(why)) return false;
+    if (options.pc == PcNetwork::kDhclient && FindExecutable("dhclient").empty()) {
+      why = "dhclient (package isc-dhcp-client) is not installed";
+      return false;
+    }
+    if (UsesNetworkManager(options.pc)) {
+      for (const char* program : {"NetworkManager", "nmcli", "dbus-daemon"}) {
+        if (FindExecutable(program).empty()) {
+          why = std::string(program) + " is not installed (packages network-manager, dbus-daemon; scripts/install-deps.sh)";
+          return false;
+        }
+      }
+      struct stat st {};
+      for (const char* folder : {"/var/lib/NetworkManager", "/etc/NetworkManager"}) {
+        if (stat(folder, &st) != 0 || !S_ISDIR(st.st_mode)) {
+          why = std::string(folder) + " is missing: the bed mounts its own over it";
+          return false;
+        }
+      }
+    }
+    return true;
+  }
+
+  static bool UsesNetworkManager(PcNetwork pc) {
+    return pc == PcNetwork::kNetworkManager || pc == PcNetwork::kNetworkManagerFixed;
+  }
 
   // Answers whether the bed can run here; `why` says what is missing.
   static bool CanRun(std::string& why) {
@@ -142,8 +235,10 @@ class NetnsBed {
     if (!up_) return;
     up_ = false;
     for (pid_t pid : children_) kill(pid, SIGTERM);
-    for (pid_t pid : children_) ReapWithin(pid, 2000);
+    for (pid_t pid : children_) ReapWithin(pid, 5000);
     children_.clear();
+    nmPid_ = -1;
+    routerDnsmasq_ = -1;
     for (const std::string& name : names_) RemoveNamespace(name);
     if (!tempDir_.empty()) RemoveTree(tempDir_);
     Registry().Remove(this);
@@ -175,6 +270,14 @@ class NetnsBed {
   // Starts argv inside `role` in the background (output to `logFile`);
   // it is stopped by Down(). Answers its pid, or -1.
   pid_t Spawn(Role role, const std::vector<std::string>& argv, const std::string& logFile) {
+    return SpawnPrepared(role, argv, logFile, nullptr);
+  }
+
+  // The same, calling `prepare` in the child after it entered the role and
+  // before the program starts (for mounts of the program's own); a false
+  // answer ends the child.
+  pid_t SpawnPrepared(Role role, const std::vector<std::string>& argv, const std::string& logFile,
+                      const std::function<bool()>& prepare) {
     if (argv.empty()) return -1;
     const pid_t pid = fork();
     if (pid < 0) return -1;
@@ -187,6 +290,11 @@ class NetnsBed {
       }
       if (null >= 0) dup2(null, 0);
       if (!EnterRole(role)) _exit(126);
+      if (prepare && !prepare()) {
+        static const char kFailed[] = "the bed could not prepare the program's folders\n";
+        if (write(2, kFailed, sizeof kFailed - 1) < 0) _exit(125);
+        _exit(125);
+      }
       ExecArgv(argv);
       _exit(127);
     }
@@ -228,6 +336,86 @@ class NetnsBed {
   // The pids of the processes running in `role`'s namespace.
   std::vector<pid_t> PidsIn(Role role) const { return PidsInNamespace(names_[Index(role)]); }
 
+  const NetnsBedOptions& Options() const { return options_; }
+  // The pc role's /run and /var/lib/dhcp, as the bed's folders.
+  std::string PcRunDir() const { return tempDir_ + "/pc/run"; }
+  std::string PcDhcpLibDir() const { return tempDir_ + "/pc/dhcp"; }
+  // NetworkManager mode: the daemon's configuration folder (the pc role's
+  // /etc/NetworkManager), its profiles, and the address of the private bus.
+  std::string NmConfigDir() const { return tempDir_ + "/nm/etc"; }
+  std::string NmConnectionsDir() const { return NmConfigDir() + "/system-connections"; }
+  std::string DbusAddress() const { return "unix:path=" + tempDir_ + "/dbus/system_bus_socket"; }
+  std::string NmLogPath() const { return tempDir_ + "/nm.log"; }
+  pid_t NetworkManagerPid() const { return nmPid_; }
+
+  // nmcli in the pc role, talking to the bed's daemon.
+  ExecResult Nmcli(const std::vector<std::string>& args, int timeoutMs = 40000) const {
+    std::vector<std::string> argv = {"nmcli"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return Exec(Role::kPc, argv, timeoutMs);
+  }
+
+  // The router's LAN side moves to `routerAddress`/24, with DHCP handing out
+  // `first`..`last` (gateway and DNS the new router address), as after a
+  // restart with another LAN address. The isp routes the new LAN back. The
+  // PC keeps whatever it had; its old lease is no longer answered for.
+  bool MoveRouterLan(const std::string& routerAddress, const std::string& first, const std::string& last,
+                     std::string& error) {
+    const std::string& rt = names_[1];
+    const std::string& isp = names_[2];
+    const std::string oldNetwork = NetworkOf(routerLan_);
+    if (routerDnsmasq_ > 0) {
+      kill(routerDnsmasq_, SIGTERM);
+      ReapWithin(routerDnsmasq_, 3000);
+      children_.erase(std::remove(children_.begin(), children_.end(), routerDnsmasq_), children_.end());
+      routerDnsmasq_ = -1;
+    }
+    if (!Ip({"-n", rt, "addr", "flush", "dev", "lan0"}, error) ||
+        !Ip({"-n", rt, "addr", "add", routerAddress + "/24", "dev", "lan0"}, error) ||
+        !Ip({"-n", isp, "route", "del", oldNetwork + "/24"}, error) ||
+        !Ip({"-n", isp, "route", "add", NetworkOf(routerAddress) + "/24", "via", kRouterWanAddress}, error))
+      return false;
+    routerLan_ = routerAddress;
+    dhcpFirst_ = first;
+    dhcpLast_ = last;
+    return !options_.startDnsmasq || StartRouterDnsmasq(error);
+  }
+  const std::string& RouterLanAddress() const { return routerLan_; }
+
+  // --- the machine itself --------------------------------------------------------
+
+  static MachineFingerprint TakeMachineFingerprint() {
+    MachineFingerprint f;
+    ReadFile("/etc/resolv.conf", f.resolvConf);
+    char name[256] = {};
+    gethostname(name, sizeof name - 1);
+    f.hostName = name;
+    if (DIR* d = opendir("/etc/NetworkManager/system-connections")) {
+      std::vector<std::string> names;
+      while (dirent* e = readdir(d)) names.push_back(e->d_name);
+      closedir(d);
+      std::sort(names.begin(), names.end());
+      for (const std::string& n : names) f.nmProfiles += n + "\n";
+    }
+    return f;
+  }
+
+  // Every NetworkManager process on the machine, in any namespace.
+  static std::vector<pid_t> NetworkManagerPids() {
+    std::vector<pid_t> pids;
+    DIR* proc = opendir("/proc");
+    if (proc == nullptr) return pids;
+    while (dirent* e = readdir(proc)) {
+      const pid_t pid = static_cast<pid_t>(std::atol(e->d_name));
+      if (pid <= 1) continue;
+      std::string comm;
+      if (ReadFile("/proc/" + std::string(e->d_name) + "/comm", comm) && comm == "NetworkManager\n")
+        pids.push_back(pid);
+    }
+    closedir(proc);
+    return pids;
+  }
+
  private:
   static int Index(Role role) { return role == Role::kPc ? 0 : role == Role::kRouter ? 1 : 2; }
 
@@ -237,6 +425,7 @@ class NetnsBed {
     const std::string& pc = names_[0];
     const std::string& rt = names_[1];
     const std::string& isp = names_[2];
+    if (!MakeFolders({tempDir_ + "/pc", PcRunDir(), PcDhcpLibDir()}, error)) return false;
     if (!WriteFile(ResolvConfPath(Role::kPc), "nameserver " + options_.pcNameserver + "\n") ||
         !WriteFile(ResolvConfPath(Role::kRouter), "nameserver 127.0.0.1\n") ||
         !WriteFile(ResolvConfPath(Role::kIsp), "nameserver 127.0.0.1\n")) {
@@ -271,55 +460,214 @@ class NetnsBed {
       return false;
     }
     if (options_.startDnsmasq && !StartDnsmasq(error)) return false;
+    return SetUpPc(error);
+  }
+
+  static std::string NetworkOf(const std::string& address) {
+    return address.substr(0, address.rfind('.')) + ".0";
+  }
+
+  bool MakeFolders(const std::vector<std::string>& folders, std::string& error) const {
+    for (const std::string& f : folders) {
+      if (mkdir(f.c_str(), 0755) != 0 && errno != EEXIST) {
+        error = "cannot make " + f;
+        return false;
+      }
+    }
     return true;
   }
 
+  bool SetUpPc(std::string& error) {
+    switch (options_.pc) {
+      case PcNetwork::kBare:
+        return true;
+      case PcNetwork::kFixedOutside:
+        return Ip({"-n", names_[0], "addr", "add",
+                   std::string(kFixedOutsideAddress) + "/" + std::to_string(kFixedOutsidePrefix), "dev", "lan0"},
+                  error) &&
+               Ip({"-n", names_[0], "route", "add", "default", "via", kFixedOutsideGateway}, error);
+      case PcNetwork::kDhclient: {
+        // As ifupdown runs it; it forks into the background once it has a lease.
+        const ExecResult r = Exec(Role::kPc, {"dhclient", "-4", "-v", "-pf", "/run/dhclient.lan0.pid", "-lf",
+                                              "/var/lib/dhcp/dhclient.lan0.leases", "lan0"},
+                                  60000);
+        if (r.exitCode != 0) {
+          error = "dhclient got no lease: " + r.output;
+          return false;
+        }
+        return true;
+      }
+      case PcNetwork::kNetworkManager:
+      case PcNetwork::kNetworkManagerFixed:
+        return StartNetworkManager(error);
+    }
+    return true;
+  }
+
+  bool StartNetworkManager(std::string& error) {
+    const std::string dbusDir = tempDir_ + "/dbus";
+    if (!MakeFolders({dbusDir, tempDir_ + "/nm", NmConfigDir(), NmConfigDir() + "/conf.d"}, error)) return false;
+    if (mkdir(NmConnectionsDir().c_str(), 0700) != 0) {
+      error = "cannot make " + NmConnectionsDir();
+      return false;
+    }
+    // A bus of our own: anyone may own and call anything on it, since only
+    // the bed's processes can reach its socket.
+    const std::string busConfig =
+        "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+        " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+        "<busconfig>\n  <type>system</type>\n  <listen>unix:path=" + dbusDir + "/system_bus_socket</listen>\n"
+        "  <auth>EXTERNAL</auth>\n  <policy context=\"default\">\n    <allow user=\"*\"/>\n"
+        "    <allow own=\"*\"/>\n    <allow send_destination=\"*\"/>\n    <allow receive_sender=\"*\"/>\n"
+        "  </policy>\n</busconfig>\n";
+    const std::string nmConfig =
+        "[main]\nplugins=keyfile\ndns=none\nrc-manager=unmanaged\nhostname-mode=none\n"
+        "systemd-resolved=false\nauth-polkit=false\nno-auto-default=*\n\n"
+        "[keyfile]\nunmanaged-devices=except:interface-name:lan0\n\n"
+        "[connectivity]\nenabled=false\n\n[logging]\nlevel=INFO\nbackend=debug\n";
+    if (!WriteFile(tempDir_ + "/dbus.conf", busConfig) || !WriteFile(NmConfigDir() + "/NetworkManager.conf", nmConfig)) {
+      error = "cannot write the bus or NetworkManager configuration";
+      return false;
+    }
+    if (Spawn(Role::kPc, {"dbus-daemon", "--config-file=" + tempDir_ + "/dbus.conf", "--nofork", "--nopidfile"},
+              tempDir_ + "/dbus.log") < 0) {
+      error = "cannot start dbus-daemon";
+      return false;
+    }
+    if (!WaitFor([&] { return access((dbusDir + "/system_bus_socket").c_str(), F_OK) == 0; }, 10000)) {
+      error = "the private bus did not come up: " + ReadOr(tempDir_ + "/dbus.log");
+      return false;
+    }
+    nmPid_ = SpawnPrepared(Role::kPc,
+                           {"NetworkManager", "--no-daemon", "--config=/etc/NetworkManager/NetworkManager.conf"},
+                           NmLogPath(), [] { return PrivateNetworkManagerFolders(); });
+    if (nmPid_ < 0) {
+      error = "cannot start NetworkManager";
+      return false;
+    }
+    // Up once it runs and has taken lan0 over (neither unmanaged nor waiting).
+    const bool ready = WaitFor([&] {
+      const ExecResult r = Nmcli({"-t", "-f", "DEVICE,STATE", "device"}, 5000);
+      return r.exitCode == 0 && (r.output.find("lan0:disconnected") != std::string::npos ||
+                                 r.output.find("lan0:connected") != std::string::npos);
+    }, 30000);
+    if (!ready) {
+      error = "NetworkManager did not take lan0 over: " + Nmcli({"-t", "device"}, 5000).output + ReadOr(NmLogPath());
+      return false;
+    }
+    std::vector<std::string> add = {"connection", "add", "type", "ethernet", "ifname", "lan0", "con-name",
+                                    kNmProfile, "ipv6.method", "disabled"};
+    if (options_.pc == PcNetwork::kNetworkManagerFixed) {
+      for (const char* a : {"ipv4.method", "manual", "ipv4.addresses"}) add.push_back(a);
+      add.push_back(std::string(kFixedOutsideAddress) + "/" + std::to_string(kFixedOutsidePrefix));
+      add.push_back("ipv4.gateway");
+      add.push_back(kFixedOutsideGateway);
+    } else {
+      add.push_back("ipv4.method");
+      add.push_back("auto");
+    }
+    ExecResult r = Nmcli(add);
+    if (r.exitCode != 0) {
+      error = "nmcli connection add failed: " + r.output;
+      return false;
+    }
+    r = Nmcli({"--wait", "40", "connection", "up", kNmProfile}, 60000);
+    if (r.exitCode != 0) {
+      error = "the profile did not come up: " + r.output + ReadOr(NmLogPath());
+      return false;
+    }
+    return true;
+  }
+
+  // In NetworkManager's child, inside the pc role's private mounts: its run
+  // and state folders on tmpfs, and a udev database of one entry, for lan0.
+  static bool PrivateNetworkManagerFolders() {
+    for (const char* folder : {"/run/NetworkManager", "/run/udev"}) {
+      if (mkdir(folder, 0755) != 0 && errno != EEXIST) return false;
+      if (mount("kvbed", folder, "tmpfs", MS_NOSUID | MS_NODEV, "mode=0755") != 0) return false;
+    }
+    if (mount("kvbed", "/var/lib/NetworkManager", "tmpfs", MS_NOSUID | MS_NODEV, "mode=0700") != 0) return false;
+    if (mkdir("/run/udev/data", 0755) != 0) return false;
+    std::string index;
+    if (!ReadFile("/sys/class/net/lan0/ifindex", index)) return false;
+    while (!index.empty() && (index.back() == '\n' || index.back() == ' ')) index.pop_back();
+    // An entry that exists marks the device as initialised by udev.
+    return WriteFile("/run/udev/data/n" + index, "I:1\nE:ID_NET_DRIVER=veth\nE:NM_UNMANAGED=0\n");
+  }
+
+  template <typename Predicate>
+  static bool WaitFor(Predicate ready, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (ready()) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return ready();
+  }
+
+  static std::string ReadOr(const std::string& path) {
+    std::string text;
+    ReadFile(path, text);
+    if (text.size() > 4000) text = text.substr(text.size() - 4000);
+    return text;
+  }
+
   bool StartDnsmasq(std::string& error) {
-    std::vector<std::string> router = {
-        "dnsmasq", "--keep-in-foreground", "--conf-file=/dev/null", "--no-resolv", "--no-hosts",
-        "--bind-interfaces", "--interface=lan0", "--except-interface=lo", "--user=root", "--group=root",
-        "--pid-file=" + tempDir_ + "/dnsmasq-router.pid", "--dhcp-leasefile=" + tempDir_ + "/dnsmasq.leases",
-        "--log-facility=" + tempDir_ + "/dnsmasq-router.log", "--log-dhcp", "--log-queries",
-        "--dhcp-range=" + std::string(kDhcpFirst) + "," + kDhcpLast + ",255.255.255.0,1h",
-        "--dhcp-option=option:router," + std::string(kRouterLanAddress),
-        "--dhcp-option=option:dns-server," + std::string(kRouterLanAddress), "--dhcp-authoritative",
-        "--server=" + std::string(kIspAddress), "--local=/lan.kelvane.test/"};
-    for (const auto& [name, address] : options_.lanNames) router.push_back("--host-record=" + name + "," + address);
     std::vector<std::string> isp = {
         "dnsmasq", "--keep-in-foreground", "--conf-file=/dev/null", "--no-resolv", "--no-hosts",
         "--bind-interfaces", "--interface=wan0", "--except-interface=lo", "--user=root", "--group=root",
         "--pid-file=" + tempDir_ + "/dnsmasq-isp.pid", "--log-facility=" + tempDir_ + "/dnsmasq-isp.log",
         "--log-queries", "--no-dhcp-interface=wan0", "--local=/kelvane.test/"};
     for (const auto& [name, address] : options_.publicNames) isp.push_back("--host-record=" + name + "," + address);
-
-    const std::string routerLog = tempDir_ + "/dnsmasq-router.log";
     const std::string ispLog = tempDir_ + "/dnsmasq-isp.log";
-    if (Spawn(Role::kIsp, isp, tempDir_ + "/dnsmasq-isp.out") < 0 ||
-        Spawn(Role::kRouter, router, tempDir_ + "/dnsmasq-router.out") < 0) {
+    const pid_t ispPid = Spawn(Role::kIsp, isp, tempDir_ + "/dnsmasq-isp.out");
+    if (ispPid < 0) {
       error = "cannot start dnsmasq";
       return false;
     }
-    // Ready once both have logged their start and written their pid files.
-    for (int i = 0; i < 100; ++i) {
-      if (FileContains(routerLog, "started") && FileContains(ispLog, "started") &&
-          access((tempDir_ + "/dnsmasq-router.pid").c_str(), F_OK) == 0 &&
-          access((tempDir_ + "/dnsmasq-isp.pid").c_str(), F_OK) == 0)
-        return true;
-      for (pid_t pid : children_) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) {
-          std::string out;
-          ReadFile(tempDir_ + "/dnsmasq-router.out", out);
-          std::string out2;
-          ReadFile(tempDir_ + "/dnsmasq-isp.out", out2);
-          error = "dnsmasq ended at start: " + out + out2;
-          children_.erase(std::remove(children_.begin(), children_.end(), pid), children_.end());
-          return false;
-        }
+    if (!WaitForDnsmasq(ispPid, ispLog, tempDir_ + "/dnsmasq-isp.pid", tempDir_ + "/dnsmasq-isp.out", error))
+      return false;
+    return StartRouterDnsmasq(error);
+  }
+
+  // The router's dnsmasq for its current LAN address and DHCP range.
+  bool StartRouterDnsmasq(std::string& error) {
+    const std::string tag = std::to_string(++routerStarts_);
+    const std::string log = tempDir_ + "/dnsmasq-router" + (routerStarts_ > 1 ? "-" + tag : "") + ".log";
+    const std::string pidFile = tempDir_ + "/dnsmasq-router.pid";
+    unlink(pidFile.c_str());
+    std::vector<std::string> router = {
+        "dnsmasq", "--keep-in-foreground", "--conf-file=/dev/null", "--no-resolv", "--no-hosts",
+        "--bind-interfaces", "--interface=lan0", "--except-interface=lo", "--user=root", "--group=root",
+        "--pid-file=" + pidFile, "--dhcp-leasefile=" + tempDir_ + "/dnsmasq.leases",
+        "--log-facility=" + log, "--log-dhcp", "--log-queries",
+        "--dhcp-range=" + dhcpFirst_ + "," + dhcpLast_ + ",255.255.255.0,1h",
+        "--dhcp-option=option:router," + routerLan_, "--dhcp-option=option:dns-server," + routerLan_,
+        "--dhcp-authoritative", "--server=" + std::string(kIspAddress), "--local=/lan.kelvane.test/"};
+    for (const auto& [name, address] : options_.lanNames) router.push_back("--host-record=" + name + "," + address);
+    const std::string out = tempDir_ + "/dnsmasq-router.out";
+    routerDnsmasq_ = Spawn(Role::kRouter, router, out);
+    if (routerDnsmasq_ < 0) {
+      error = "cannot start dnsmasq";
+      return false;
+    }
+    return WaitForDnsmasq(routerDnsmasq_, log, pidFile, out, error);
+  }
+
+  // Ready once it has logged its start and written its pid file.
+  bool WaitForDnsmasq(pid_t pid, const std::string& log, const std::string& pidFile, const std::string& out,
+                      std::string& error) {
+    for (int i = 0; i < 200; ++i) {
+      if (FileContains(log, "started") && access(pidFile.c_str(), F_OK) == 0) return true;
+      int status = 0;
+      if (waitpid(pid, &status, WNOHANG) == pid) {
+        error = "dnsmasq ended at start: " + ReadOr(out);
+        children_.erase(std::remove(children_.begin(), children_.end(), pid), children_.end());
+        return false;
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    error = "dnsmasq did not come up within 5 s";
+    error = "dnsmasq did not come up within 10 s";
     return false;
   }
 
@@ -345,10 +693,23 @@ class NetnsBed {
     const bool joined = setns(fd, CLONE_NEWNET) == 0;
     close(fd);
     if (!joined) return false;
-    if (unshare(CLONE_NEWNS) != 0) return false;
+    // A host name of its own too: a DHCP client's script or a daemon that
+    // sets the host name changes the copy, never the machine's.
+    if (unshare(CLONE_NEWNS | CLONE_NEWUTS) != 0) return false;
     if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return false;
     const std::string resolv = ResolvConfPath(role);
     if (mount(resolv.c_str(), "/etc/resolv.conf", nullptr, MS_BIND, nullptr) != 0) return false;
+    if (role == Role::kPc) {
+      // Pid, lease and state files of whatever runs as the PC stay in the bed.
+      if (mount(PcRunDir().c_str(), "/run", nullptr, MS_BIND, nullptr) != 0) return false;
+      if (access("/var/lib/dhcp", F_OK) == 0 &&
+          mount(PcDhcpLibDir().c_str(), "/var/lib/dhcp", nullptr, MS_BIND, nullptr) != 0)
+        return false;
+      if (UsesNetworkManager(options_.pc)) {
+        if (mount(NmConfigDir().c_str(), "/etc/NetworkManager", nullptr, MS_BIND, nullptr) != 0) return false;
+        setenv("DBUS_SYSTEM_BUS_ADDRESS", DbusAddress().c_str(), 1);
+      }
+    }
     // A fresh sysfs for the namespace, as 'ip netns exec' gives; not fatal if refused.
     if (umount2("/sys", MNT_DETACH) == 0) mount(names_[Index(role)].c_str(), "/sys", "sysfs", 0, nullptr);
     return true;
@@ -593,6 +954,12 @@ class NetnsBed {
   std::string tempDir_;
   std::vector<pid_t> children_;
   bool up_ = false;
+  pid_t nmPid_ = -1;
+  pid_t routerDnsmasq_ = -1;
+  int routerStarts_ = 0;
+  std::string routerLan_ = kRouterLanAddress;
+  std::string dhcpFirst_ = kDhcpFirst;
+  std::string dhcpLast_ = kDhcpLast;
 };
 
 }  // namespace kelvane::testbed

@@ -1,6 +1,7 @@
 // kelvane-cli's host commands as a user runs them in the PC's namespace, and
 // the NetworkManager path of the Linux backend against a stand-in nmcli that
-// answers with recorded output (NetworkManager itself cannot run in CI).
+// answers with recorded output (the exact commands; the real daemon is met in
+// host_networkmanager_netns_test).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -120,7 +121,16 @@ TEST_F(HostCliNetns, NetworkManagerDecidesTheDhcpFlagAndDoesTheSwitch) {
     r << "switched=" << net.RestartAdapterWithDhcp("lan0") << "\n";
     r << "released=" << net.ReleaseInterface("lan0") << "\n";
     r << "renewed=" << net.RenewInterface("lan0") << "\n";
+    // A fixed profile: no lease on the device any more, and the method says so.
     std::ofstream(methodFile) << "ipv4.method:manual\n";
+    {
+      std::ifstream in(answers + "/devices-show.txt");
+      std::string kept;
+      for (std::string line; std::getline(in, line);)
+        if (line.rfind("DHCP4.", 0) != 0) kept += line + "\n";
+      in.close();
+      std::ofstream(answers + "/devices-show.txt", std::ios::trunc) << kept;
+    }
     adapters.clear();
     net.ListAdapters(adapters);
     if (!adapters.empty()) r << "manualDhcp=" << int(adapters[0].dhcpEnabled) << "\n";

@@ -81,6 +81,9 @@ TEST(HostNmcli, OneDeviceAnswerForEveryDevice) {
   EXPECT_EQ(devices[0].state, "connected");
   EXPECT_EQ(devices[0].connection, "5f1e2a7c-3b0e-4c55-9d1e-0a8f4b2c6d11");
   EXPECT_EQ(devices[0].dhcpServer, "192.168.123.254");
+  EXPECT_TRUE(devices[0].dhcpLease);
+  EXPECT_FALSE(devices[1].dhcpLease);
+  EXPECT_FALSE(devices[2].dhcpLease);
   EXPECT_EQ(devices[1].device, "wlp2s0");
   EXPECT_EQ(devices[1].connection, "");
   EXPECT_EQ(devices[1].dhcpServer, "");

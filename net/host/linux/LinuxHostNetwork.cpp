@@ -102,17 +102,25 @@ bool LinuxHostNetwork::ReadNm(NmState& nm, bool methods) {
     return false;
   nm.devices = ParseNmcliDeviceDetails(result.output);
   if (!methods) return true;
+  // A device with DHCP options runs its profile's DHCP client: the method is
+  // "auto" without asking. Only the others' profiles are looked up, so the
+  // usual look (a leased LAN adapter) costs one run.
   std::vector<std::string> argv = {options_.nmcli, "-t", "-f", "connection.uuid,ipv4.method", "connection", "show"};
   for (const NmDevice& d : nm.devices) {
     const std::string uuid = NmConnectionOf(nm, d.device);
-    if (uuid.empty() || std::find(argv.begin(), argv.end(), uuid) != argv.end()) continue;
+    if (uuid.empty()) continue;
+    if (d.dhcpLease) {
+      nm.methods[uuid] = "auto";
+      continue;
+    }
+    if (std::find(argv.begin(), argv.end(), uuid) != argv.end()) continue;
     argv.push_back("uuid");
     argv.push_back(uuid);
   }
   if (argv.size() == 6) return true;
   // A profile deleted between the two runs makes nmcli fail; the others still answered.
   RunProgram(argv, options_.programTimeoutMs, result);
-  nm.methods = ParseNmcliMethods(result.output);
+  for (const auto& [uuid, method] : ParseNmcliMethods(result.output)) nm.methods.emplace(uuid, method);
   return true;
 }
 

@@ -76,7 +76,10 @@ std::vector<NmDevice> ParseNmcliDeviceDetails(const std::string& output) {
   for (const std::string& line : Lines(output)) {
     if (!SplitField(line, name, value)) continue;
     if (name == "GENERAL.DEVICE") {
-      if (!value.empty()) devices.push_back(NmDevice{value, {}, {}, {}, {}});
+      if (!value.empty()) {
+        devices.emplace_back();
+        devices.back().device = value;
+      }
       continue;
     }
     if (devices.empty()) continue;
@@ -90,8 +93,9 @@ std::vector<NmDevice> ParseNmcliDeviceDetails(const std::string& output) {
                     : Trim(value);
     } else if (name == "GENERAL.CON-UUID") {
       d.connection = value == "--" ? std::string() : value;
-    } else if (name.compare(0, 13, "DHCP4.OPTION[") == 0 && d.dhcpServer.empty()) {
-      d.dhcpServer = NmcliDhcpServer(line);
+    } else if (name.compare(0, 13, "DHCP4.OPTION[") == 0) {
+      d.dhcpLease = true;
+      if (d.dhcpServer.empty()) d.dhcpServer = NmcliDhcpServer(line);
     }
   }
   return devices;

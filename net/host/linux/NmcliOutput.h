@@ -17,12 +17,13 @@ struct NmDevice {
   std::string state;       // "connected", "disconnected", "unmanaged", ...
   std::string connection;  // active connection profile, empty when none
   std::string dhcpServer;  // from the device's DHCP4 options, empty when none
+  bool dhcpLease = false;  // the device shows DHCP4 options: it holds a lease
 };
 
 // `nmcli -t -f GENERAL.DEVICE,GENERAL.STATE,GENERAL.CON-UUID,DHCP4 device show`
 // (every device in one answer, one block each): name, state text (from
-// "100 (connected)"), the active profile's uuid and the DHCP server. The type
-// is not asked for and stays empty.
+// "100 (connected)"), the active profile's uuid, whether it holds a DHCP lease
+// and the DHCP server. The type is not asked for and stays empty.
 std::vector<NmDevice> ParseNmcliDeviceDetails(const std::string& output);
 
 // `nmcli -t -f connection.uuid,ipv4.method connection show uuid A uuid B ...`:
