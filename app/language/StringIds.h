@@ -248,6 +248,8 @@ inline constexpr StringId kIdSavingRouterData = 30296;
 inline constexpr StringId kIdRestartingRouter = 30297;
 inline constexpr StringId kIdDone = 30298;
 inline constexpr StringId kIdError = 30299;
+// The summary of the status check when the login prompt was cancelled.
+inline constexpr StringId kIdLoginNotDone = 30300;
 
 // PC network status dialog
 inline constexpr StringId kIdPcStatusCaption = 30319;
@@ -403,7 +405,7 @@ inline constexpr StringId kIdHelpTextSetupType = 30641;
 inline constexpr StringId kIdHelpTextWelcome = 30644;
 
 // Every ID above, in the order of this file.
-inline constexpr std::array<StringId, 340> kAllStringIds = {
+inline constexpr std::array<StringId, 341> kAllStringIds = {
     kIdBack,
     kIdNext,
     kIdCancel,
@@ -611,6 +613,7 @@ inline constexpr std::array<StringId, 340> kAllStringIds = {
     kIdRestartingRouter,
     kIdDone,
     kIdError,
+    kIdLoginNotDone,
     kIdPcStatusCaption,
     kIdIpInfoGroup,
     kIdObtainAddressAutomatically,
