@@ -1,0 +1,199 @@
+// The Qt half of the page kit: a running step keeps the sheet from closing,
+// moving or opening Help whatever the user presses; the buttons come back on
+// every path; the narrator survives its page; the login prompt answers
+// through its hook; the router sheet's tabs and its Back button.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+#include "GuiTestSupport.h"
+#include "advanced/CPshRouter.h"
+#include "app/language/StringIds.h"
+#include "pages/CPspConnectivity.h"
+#include "state/WizardState.h"
+#include "wizard/CDlgPrompt.h"
+#include "wizard/CPshMain.h"
+#include "wizard/CStaticText.h"
+#include "wizard/MessageBox.h"
+#include "wizard/PageKit.h"
+#include "wizard/QtNarrator.h"
+#include "wizard/UiText.h"
+
+namespace kelvane {
+namespace {
+
+using namespace test;
+
+int gBoxesShown = 0;
+void CountAndRefuse(CDlgMessage* box) {
+  ++gBoxesShown;
+  box->reject();
+}
+
+// A page whose Next runs a long step, as the connectivity or store page does.
+class SlowPage : public CPspEx {
+ public:
+  SlowPage() : CPspEx(9100) { SetCancelPolicy(CancelPolicy::kAskUnlessBusy); }
+  bool OnSetActive() override {
+    BeginActivation(kStandardChrome, 20);
+    return CPspEx::OnSetActive();
+  }
+  int OnWizardNext() override {
+    BusyScope busy(this);
+    running = true;
+    during();
+    running = false;
+    ++stepsRun;
+    return -1;
+  }
+  std::function<void()> during = [] {};
+  bool running = false;
+  int stepsRun = 0;
+};
+
+class PageKitTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetMessageBoxHook(&CountAndRefuse);
+    gBoxesShown = 0;
+  }
+  void TearDown() override {
+    SetMessageBoxHook(nullptr);
+    SetPromptHook(nullptr);
+    sheet_.reset();
+  }
+  QPushButton* Button(int id) { return sheet_->Button(id); }
+  std::unique_ptr<CPshMain> sheet_;
+};
+
+TEST_F(PageKitTest, ARunningStepRefusesCancelEscapeCloseBoxNavigationAndHelp) {
+  QString why;
+  sheet_ = ShowSheet(kEnglish, &why);
+  if (!sheet_) GTEST_SKIP() << why.toStdString();
+  auto* page = new SlowPage();
+  sheet_->AddPage(page);
+  ASSERT_TRUE(sheet_->SetActivePage(page));
+  const CPspEx* before = sheet_->ActivePage();
+
+  struct Seen {
+    bool back, next, cancel, help;
+  } seen{};
+  page->during = [&] {
+    seen = {Button(CPshMain::kButtonBack)->isEnabled(), Button(CPshMain::kButtonNext)->isEnabled(),
+            Button(CPshMain::kButtonCancel)->isEnabled(), Button(CPshMain::kButtonHelp)->isEnabled()};
+    // Everything a user can do while the step waits arrives here.
+    sheet_->reject();
+    QTest::keyClick(sheet_.get(), Qt::Key_Escape);
+    sheet_->close();
+    sheet_->OnNext();
+    sheet_->OnBack();
+    sheet_->OnHelp();
+    PumpWait(50);
+  };
+  sheet_->OnNext();
+  EXPECT_EQ(page->stepsRun, 1);  // the Next during the step did not start a second one
+  EXPECT_FALSE(seen.back || seen.next || seen.cancel || seen.help);
+  EXPECT_TRUE(sheet_->isVisible());
+  EXPECT_EQ(sheet_->ActivePage(), before);
+  EXPECT_EQ(gBoxesShown, 0);
+  EXPECT_EQ(sheet_->HelpWindow(), nullptr);
+  // Afterwards the buttons are back and Cancel asks again.
+  EXPECT_TRUE(Button(CPshMain::kButtonBack)->isEnabled());
+  EXPECT_TRUE(Button(CPshMain::kButtonNext)->isEnabled());
+  EXPECT_TRUE(Button(CPshMain::kButtonCancel)->isEnabled());
+  EXPECT_TRUE(Button(CPshMain::kButtonHelp)->isEnabled());
+  EXPECT_FALSE(page->IsBusy());
+  sheet_->reject();
+  EXPECT_EQ(gBoxesShown, 1);
+  EXPECT_TRUE(sheet_->isVisible());
+}
+
+TEST_F(PageKitTest, NarratorWritesTheAreaAndOutlivesItsPage) {
+  QString why;
+  if (!LoadLanguage(kEnglish, &why)) GTEST_SKIP() << why.toStdString();
+  auto area = std::make_unique<CStaticText>();
+  QtNarrator narrator(area.get());
+  narrator.Say(kIdDone);
+  EXPECT_EQ(area->text(), UiText(kIdDone));
+  narrator.AppendText(" +");
+  EXPECT_EQ(area->text(), UiText(kIdDone) + QStringLiteral(" +"));
+  narrator.Countdown(kIdDone, 7);
+  EXPECT_EQ(area->text(), UiText(kIdDone) + QStringLiteral(".....7"));
+  // The page goes away during a pause (the user closed the window).
+  QTimer::singleShot(10, [&] { area.reset(); });
+  narrator.Pause(400);
+  EXPECT_FALSE(narrator.Alive());
+  narrator.Say(kIdError);  // nothing left to write: no crash
+  narrator.Append(kIdError, NarrationColour::kBad);
+}
+
+QString gTyped;
+bool gPressOk = true;
+void AnswerPrompt(CDlgPrompt* prompt) {
+  prompt->Entry()->setText(gTyped);
+  if (gPressOk) {
+    QTest::keyClick(prompt->Entry(), Qt::Key_Return);
+  } else {
+    prompt->reject();
+  }
+}
+
+TEST_F(PageKitTest, LoginPromptAnswersThroughItsHook) {
+  QString why;
+  if (!LoadLanguage(kEnglish, &why)) GTEST_SKIP() << why.toStdString();
+  SetPromptHook(&AnswerPrompt);
+  std::string word;
+  gTyped = QStringLiteral("s3cret word");
+  gPressOk = true;
+  ASSERT_TRUE(PromptLoginWord(false, word));
+  EXPECT_EQ(word, "s3cret word");
+  EXPECT_EQ(gBoxesShown, 0);  // the prompt went to its own hook
+  gPressOk = false;
+  word = "unchanged";
+  EXPECT_FALSE(PromptLoginWord(false, word));
+  EXPECT_EQ(word, "unchanged");
+}
+
+TEST_F(PageKitTest, RouterSheetHasItsTabsHelpOnTheLeftAndBackThatCloses) {
+  QString why;
+  if (!LoadLanguage(kEnglish, &why)) GTEST_SKIP() << why.toStdString();
+  WizardState& state = WizardState::Instance();
+  for (bool wireless : {true, false}) {
+    state.wirelessPresent = wireless;
+    CPshRouter sheet;
+    QStringList captions;
+    for (int i = 0; i < sheet.Tabs()->count(); ++i) captions << sheet.Tabs()->tabText(i);
+    QStringList expected{UiText(kIdTabLan), UiText(kIdTabWireless), UiText(kIdTabWan), UiText(kIdTabSystem)};
+    if (!wireless) expected.removeAt(1);
+    EXPECT_EQ(captions, expected) << wireless;
+    EXPECT_EQ(sheet.windowTitle(), UiText(kIdRouterManagementTitle));
+    EXPECT_EQ(sheet.Button(CPshRouter::kButtonCancel)->text(), UiText(kIdBack));
+    EXPECT_LT(sheet.Button(CPshRouter::kButtonHelp)->x(), sheet.Button(CPshRouter::kButtonCancel)->x());
+    sheet.show();
+    Spin(20);
+    EXPECT_FALSE(sheet.Button(CPshRouter::kButtonOk)->isVisible());
+    EXPECT_EQ(state.currentPageCode, 70u);  // the LAN page is active first
+
+    // A page at work keeps the sheet open; an idle one lets Back close it.
+    {
+      BusyScope busy(sheet.Page(0));
+      sheet.Button(CPshRouter::kButtonCancel)->click();
+      sheet.reject();
+      EXPECT_TRUE(sheet.isVisible());
+    }
+    sheet.Button(CPshRouter::kButtonCancel)->click();
+    EXPECT_FALSE(sheet.isVisible());
+  }
+  state.wirelessPresent = true;
+}
+
+}  // namespace
+}  // namespace kelvane
