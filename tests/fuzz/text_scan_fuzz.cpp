@@ -5,7 +5,8 @@
 // Input: an operation byte, a repeat byte, then the page, the key, the
 // terminator and the anchor separated by 0xFF bytes. Bits 3-4 of the
 // operation byte pick one of page / key / anchor to be repeated 2^(repeat % 17)
-// times (at most 140000 bytes), so that short inputs reach the horizon.
+// times (at most 140000 bytes), bit 5 repeats the page too, so that short
+// inputs reach the horizon.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -89,17 +90,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const unsigned op = data[0];
   const unsigned repeat = 1u << (data[1] % 17);
   std::vector<std::string> p = Pieces(std::string_view(reinterpret_cast<const char*>(data) + 2, size - 2));
+  const auto grow = [repeat](std::string& piece) {
+    if (piece.empty()) return;
+    const std::size_t times = std::min<std::size_t>(repeat, 140000 / piece.size());
+    std::string grown;
+    grown.reserve(piece.size() * times);
+    for (std::size_t i = 0; i < times; ++i) grown += piece;
+    piece.swap(grown);
+  };
   const unsigned amplified = (op >> 3) & 3;
-  if (amplified < 3) {
-    std::string& piece = p[amplified == 2 ? 3 : amplified];
-    if (!piece.empty()) {
-      const std::size_t times = std::min<std::size_t>(repeat, 140000 / piece.size());
-      std::string grown;
-      grown.reserve(piece.size() * times);
-      for (std::size_t i = 0; i < times; ++i) grown += piece;
-      piece.swap(grown);
-    }
-  }
+  if (amplified < 3) grow(p[amplified == 2 ? 3 : amplified]);
+  if ((op & 0x20) != 0 && amplified != 0) grow(p[0]);  // the page as well
   const std::string& page = p[0];
   const std::string& key = p[1];
   const std::string& terminator = p[2];
