@@ -49,8 +49,8 @@
 // hostname-mode=none, no automatic profiles, managing only lan0. It can
 // neither write the machine's resolv.conf nor set its host name.
 // MachineFingerprint() (resolv.conf, host name, the machine's own
-// NetworkManager profiles) lets a test check that nothing outside changed, and
-// NetworkManagerPids() that no daemon is left.
+// NetworkManager profiles) and MachineChanges() (since Up()) let a test check
+// that nothing outside changed, and NetworkManagerPids() that no daemon is left.
 //
 // MoveRouterLan() renumbers the router's LAN and its DHCP range, as a router
 // restarted with another LAN address does.
@@ -215,6 +215,8 @@ class NetnsBed {
   // Builds the bed; on failure everything made so far is removed again.
   bool Up(std::string& error) {
     RemoveStaleBeds();
+    machineBefore_ = TakeMachineFingerprint();
+    fingerprinted_ = true;
     char pattern[] = "/tmp/kvbed-XXXXXX";
     if (mkdtemp(pattern) == nullptr) {
       error = "cannot make a temporary folder";
@@ -398,6 +400,21 @@ class NetnsBed {
       for (const std::string& n : names) f.nmProfiles += n + "\n";
     }
     return f;
+  }
+
+  // What changed on the machine since Up() (empty: nothing): its
+  // resolv.conf, host name or NetworkManager profiles. Call after Down().
+  std::string MachineChanges() const {
+    if (!fingerprinted_) return {};
+    const MachineFingerprint now = TakeMachineFingerprint();
+    std::string changes;
+    if (now.resolvConf != machineBefore_.resolvConf)
+      changes += "/etc/resolv.conf changed: \"" + machineBefore_.resolvConf + "\" -> \"" + now.resolvConf + "\"\n";
+    if (now.hostName != machineBefore_.hostName)
+      changes += "host name changed: " + machineBefore_.hostName + " -> " + now.hostName + "\n";
+    if (now.nmProfiles != machineBefore_.nmProfiles)
+      changes += "/etc/NetworkManager/system-connections changed: " + now.nmProfiles + "\n";
+    return changes;
   }
 
   // Every NetworkManager process on the machine, in any namespace.
@@ -954,6 +971,8 @@ class NetnsBed {
   std::string tempDir_;
   std::vector<pid_t> children_;
   bool up_ = false;
+  MachineFingerprint machineBefore_;
+  bool fingerprinted_ = false;
   pid_t nmPid_ = -1;
   pid_t routerDnsmasq_ = -1;
   int routerStarts_ = 0;

@@ -22,6 +22,11 @@ using testbed::Role;
 
 class DiscoveryNetns : public ::testing::Test {
  protected:
+  void TearDown() override {
+    bed_.Down();
+    EXPECT_EQ(bed_.MachineChanges(), "");
+  }
+
   void SetUp() override {
     std::string why;
     if (!NetnsBed::CanRun(why)) GTEST_SKIP() << why;

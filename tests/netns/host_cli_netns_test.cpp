@@ -28,6 +28,11 @@ std::string CliPath() { return testing::BuiltProgram("kelvane-cli"); }
 
 class HostCliNetns : public ::testing::Test {
  protected:
+  void TearDown() override {
+    bed_.Down();
+    EXPECT_EQ(bed_.MachineChanges(), "");
+  }
+
   void SetUp() override {
     std::string why;
     if (!NetnsBed::CanRun(why)) GTEST_SKIP() << why;

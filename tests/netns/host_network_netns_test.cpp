@@ -55,6 +55,11 @@ bool InLeaseRange(const std::string& address) {
 
 class HostNetworkNetns : public ::testing::Test {
  protected:
+  void TearDown() override {
+    bed_.Down();
+    EXPECT_EQ(bed_.MachineChanges(), "");
+  }
+
   void SetUp() override {
     std::string why;
     if (!NetnsBed::CanRun(why)) GTEST_SKIP() << why;
@@ -518,6 +523,95 @@ TEST_F(HostNetworkNetns, LeasesOfOtherClientsAndFixedAddressesAreNotTouched) {
   EXPECT_NE(addr.output.find("192.168.123.61/24"), std::string::npos) << addr.output;
 }
 
+// Adapters without carrier show no address: an unplugged lan0 with its fixed
+// address and a virtual network's interface with a fixed address and nothing
+// behind it (its peer down, as a bridge without ports shows on most kernels)
+// come first in the kernel's order; the cabled adapter after them is chosen.
+TEST_F(HostNetworkNetns, AdaptersWithoutCarrierDoNotCount) {
+  PcIp({"addr", "add", "192.168.123.10/24", "dev", "lan0"});
+  ASSERT_EQ(bed_.Exec(Role::kRouter, {"ip", "link", "set", "lan0", "down"}).exitCode, 0);  // cable pulled
+  PcIp({"link", "add", "virbr0", "type", "veth", "peer", "name", "virbr0-nic"});
+  PcIp({"addr", "add", "192.168.122.1/24", "dev", "virbr0"});
+  PcIp({"link", "set", "virbr0", "up"});
+  PcIp({"link", "add", "eth1", "type", "veth", "peer", "name", "eth1peer"});
+  PcIp({"addr", "add", "192.168.50.2/24", "dev", "eth1"});
+  PcIp({"link", "set", "eth1peer", "up"});
+  PcIp({"link", "set", "eth1", "up"});
+  PcIp({"route", "add", "default", "via", "192.168.50.1"});
+  std::string report;
+  const int code = bed_.RunInRole(Role::kPc, [&](std::string& out) {
+    LinuxHostNetwork net(Options());
+    std::ostringstream r;
+    std::vector<HostAdapterInfo> adapters;
+    // Wait for the kernel's view to settle (the new links up, eth1 with carrier).
+    const auto eth1Ready = [&] {
+      for (const HostAdapterInfo& a : adapters)
+        if (a.adapterName.view() == "eth1" && a.ipAddress.view() != "0.0.0.0") return true;
+      return false;
+    };
+    for (int i = 0; i < 100 && !(net.ListAdapters(adapters) && eth1Ready()); ++i) WaitRealMs(100);
+    for (const HostAdapterInfo& a : adapters) r << a.adapterName.view() << "=" << a.ipAddress.view() << "\n";
+    bool dhcp = false;
+    std::uint32_t address = 0, gateway = 0;
+    std::string name;
+    r << "found=" << net.FindLocalAddress(1, dhcp, address, gateway, name) << "\nname=" << name
+      << "\naddress=" << Dotted(address) << "\ngateway=" << Dotted(gateway) << "\n";
+    out = r.str();
+    return 0;
+  }, report);
+  ASSERT_EQ(code, 0) << report;
+  auto v = ParseReport(report);
+  EXPECT_EQ(v["lan0"], "0.0.0.0") << report;
+  EXPECT_EQ(v["virbr0"], "0.0.0.0") << report;
+  EXPECT_EQ(v.count("virbr0-nic"), 0u) << "a link that is down is no adapter";
+  EXPECT_EQ(v["eth1"], "192.168.50.2") << report;
+  EXPECT_EQ(v["found"], "1");
+  EXPECT_EQ(v["name"], "eth1");
+  EXPECT_EQ(v["address"], "192.168.50.2");
+  EXPECT_EQ(v["gateway"], "192.168.50.1");
+}
+
+TEST_F(HostNetworkNetns, BroadcastTargetsGetTheirOwnReason) {
+  PcIp({"addr", "add", "192.168.123.15/24", "dev", "lan0"});
+  std::string report;
+  const int code = bed_.RunInRole(Role::kPc, [&](std::string& out) {
+    LinuxHostNetwork net(Options());
+    std::ostringstream r;
+    for (const char* target : {"255.255.255.255", "192.168.123.255"}) {
+      PingError error = PingError::kNone;
+      r << target << "=" << net.PingHost(target, 1, &error) << "\n" << target << "Error=" << static_cast<int>(error)
+        << "\n";
+    }
+    out = r.str();
+    return 0;
+  }, report);
+  ASSERT_EQ(code, 0) << report;
+  auto v = ParseReport(report);
+  const std::string broadcast = std::to_string(static_cast<int>(PingError::kBroadcastTarget));
+  EXPECT_EQ(v["255.255.255.255"], "0");
+  EXPECT_EQ(v["255.255.255.255Error"], broadcast) << "not a missing privilege";
+  EXPECT_EQ(v["192.168.123.255"], "0");
+  EXPECT_EQ(v["192.168.123.255Error"], broadcast) << "the subnet's broadcast: refused by the kernel";
+}
+
+TEST_F(HostNetworkNetns, PcWithOnlyLoopbackHasNoNetworkInfo) {
+  PcIp({"link", "del", "lan0"});
+  std::string report;
+  const int code = bed_.RunInRole(Role::kPc, [&](std::string& out) {
+    LinuxHostNetwork net(Options());
+    HostAdapterInfo info;
+    std::vector<HostAdapterInfo> adapters;
+    out = "info=" + std::to_string(net.GetHostNetworkInfo(info)) + "\nlisted=" +
+          std::to_string(net.ListAdapters(adapters)) + "\ncount=" + std::to_string(adapters.size()) + "\n";
+    return 0;
+  }, report);
+  ASSERT_EQ(code, 0) << report;
+  auto v = ParseReport(report);
+  EXPECT_EQ(v["listed"], "1") << "the list itself can be read";
+  EXPECT_EQ(v["count"], "0") << "loopback is no adapter";
+  EXPECT_EQ(v["info"], "0");
+}
+
 TEST(NetnsBedWithoutDhcp, SwitchGivesUpAfterTwentyLooks) {
   std::string why;
   if (!NetnsBed::CanRun(why)) GTEST_SKIP() << why;
@@ -545,6 +639,8 @@ TEST(NetnsBedWithoutDhcp, SwitchGivesUpAfterTwentyLooks) {
   auto v = ParseReport(report);
   EXPECT_EQ(v["switched"], "0");
   EXPECT_EQ(v["record"], "0.0.0.0") << "the static address was removed for the lease";
+  bed.Down();
+  EXPECT_EQ(bed.MachineChanges(), "");
   // 19 scaled pauses of 50 ms plus the looks themselves.
   EXPECT_GE(std::stoul(v["ms"]), 950u);
   EXPECT_LT(std::stoul(v["ms"]), 8000u);
