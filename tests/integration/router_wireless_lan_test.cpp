@@ -132,8 +132,10 @@ TEST_P(WirelessLanTest, DomainNameIsEscapedAndStored) {
   EXPECT_EQ(sim_->StateCopy().domainName, "home lan&x");
 }
 
-TEST_P(WirelessLanTest, RefreshAndFactoryReset) {
-  sim_->SetRestartMs(1500);  // still off the air when checked, even on a loaded machine
+// The factory settings take effect when the router restarts, as its own page
+// says: until then it keeps its address and login word, so the restart can be
+// asked for.
+TEST_P(WirelessLanTest, RefreshAndFactoryResetAtTheRestart) {
   ASSERT_TRUE(RefreshWanStatus(state_));
   EXPECT_EQ(LastLine(), Get("/cgi-bin/want?rc=&rf=&UB=0001&rd=status"));
   sim_->WithState([](RouterSimState& s) {
@@ -145,13 +147,23 @@ TEST_P(WirelessLanTest, RefreshAndFactoryReset) {
   });
   ASSERT_TRUE(ResetRouterToDefaults(state_));
   EXPECT_EQ(LastLine(), Get("/cgi-bin/rset?rc=@&rd=_toolbox"));
-  const RouterSimState s = sim_->StateCopy();
+  RouterSimState s = sim_->StateCopy();
+  EXPECT_TRUE(s.factoryResetPending);
+  EXPECT_EQ(s.loginWord, "changed");
+  EXPECT_EQ(s.lanAddress, "10.1.1.1");
+  EXPECT_FALSE(sim_->OffAir());
+
+  sim_->SetRestartMs(1500);  // still off the air when checked, even on a loaded machine
+  ASSERT_TRUE(RebootRouter(state_));
+  EXPECT_TRUE(sim_->OffAir());
+  ASSERT_TRUE(testing::WaitUntil([&] { return !sim_->OffAir(); }));
+  s = sim_->StateCopy();
+  EXPECT_FALSE(s.factoryResetPending);
   EXPECT_EQ(s.loginWord, "kwzpo");
   EXPECT_EQ(s.ssid, "LMQ-5812");
   EXPECT_EQ(s.channel, "11");
   EXPECT_EQ(s.lanAddress, "192.168.123.254");
   EXPECT_EQ(s.wanType, "0100");
-  EXPECT_TRUE(sim_->OffAir());
 }
 
 TEST_P(WirelessLanTest, RestartThatNeverReturns) {

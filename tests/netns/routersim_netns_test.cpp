@@ -192,8 +192,11 @@ TEST_F(RouterSimNetns, LanAddressMovesAtTheRestartAndFactoryResetBringsItBack) {
   PcAddress(leased + "/24");
   EXPECT_TRUE(PageAt("192.168.77.1")) << ReadText(Log());
 
-  // Factory reset and restart: back to 192.168.123.254/24 and its DHCP range.
+  // Factory reset, then restart: back to 192.168.123.254/24 and its DHCP
+  // range. The reset alone changes nothing yet.
   ASSERT_TRUE(FromPc("192.168.77.1", [](WizardState& s) { return ResetRouterToDefaults(s); }));
+  ASSERT_TRUE(PageAt("192.168.77.1"));
+  ASSERT_TRUE(FromPc("192.168.77.1", [](WizardState& s) { return RebootRouter(s); }));
   ASSERT_TRUE(RouterLanBecomes("192.168.123.254")) << ReadText(Log());
   ASSERT_EQ(bed_.Exec(Role::kPc, {"ip", "-4", "addr", "flush", "dev", "lan0"}).exitCode, 0);
   const std::string back = LeaseFromDhcp("back");

@@ -105,6 +105,7 @@ void RouterSimState::ResetToFactory() {
   lanAddress = "192.168.123.254";
   pendingLanAddress.clear();
   domainName.clear();
+  factoryResetPending = false;
   formLoggedIn = false;
 }
 
@@ -164,6 +165,7 @@ void RouterSimState::RestartWanLink(std::uint64_t nowMs) {
 }
 
 void RouterSimState::CompleteRestart(std::uint64_t nowMs) {
+  if (factoryResetPending) ResetToFactory();  // also drops a pending LAN address
   if (!pendingLanAddress.empty()) {
     lanAddress = pendingLanAddress;
     pendingLanAddress.clear();
@@ -369,12 +371,12 @@ CommandOutcome RouterSimState::ApplyLogin(const SimHttpRequest& request) {
 }
 
 CommandOutcome RouterSimState::ApplyReset() {
+  // Like the LAN address, the factory settings take effect when the router
+  // restarts: until then it keeps its address and its login word, so that the
+  // restart can still be asked for.
   CommandOutcome out;
   out.nextPage = "_toolbox";
-  const LoginFlavour keep = flavour;
-  ResetToFactory();
-  flavour = keep;
-  out.restart = true;
+  factoryResetPending = true;
   return out;
 }
 

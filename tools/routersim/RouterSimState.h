@@ -70,6 +70,7 @@ struct RouterSimState {
   std::string channelMask = "07FF";
   std::string lanAddress;
   std::string pendingLanAddress;  // applied by the next restart
+  bool factoryResetPending = false;  // a factory reset, applied by the next restart
   std::string domainName;
 
   // --- provider side and PC, not reset by a factory reset ---
@@ -102,8 +103,8 @@ struct RouterSimState {
   // "(1)" DHCP found, "(2)" PPPoE found, "(-1)" nothing.
   std::string DetectionCode() const;
   void RestartWanLink(std::uint64_t nowMs);
-  // After a restart: the new LAN address takes effect, logins are forgotten,
-  // the WAN link starts again.
+  // After a restart: a factory reset and the new LAN address take effect,
+  // logins are forgotten, the WAN link starts again.
   void CompleteRestart(std::uint64_t nowMs);
 
   // --- the CGI commands ---
