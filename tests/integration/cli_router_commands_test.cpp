@@ -285,6 +285,10 @@ TEST_F(CliTest, LanDomainMacAndMaintenance) {
   const CliResult r = Run({"reset"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(CommandLines(), std::vector<std::string>{Get("/cgi-bin/rset?rc=@&rd=_toolbox")});
+  // The router takes its factory settings when it restarts.
+  EXPECT_TRUE(sim_->StateCopy().factoryResetPending);
+  ASSERT_EQ(Run({"--password", "n&w", "reboot"}).status, 0);
+  ASSERT_TRUE(testing::WaitUntil([&] { return !sim_->OffAir(); }));
   s = sim_->StateCopy();
   EXPECT_EQ(s.loginWord, "kwzpo");
   EXPECT_EQ(s.lanAddress, "192.168.123.254");
