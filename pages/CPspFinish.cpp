@@ -1,17 +1,61 @@
 #include "pages/CPspFinish.h"
 
+#include <QCheckBox>
+#include <QLabel>
+
+#include "app/language/StringIds.h"
+#include "state/WizardState.h"
+#include "wizard/CImageButton.h"
+#include "wizard/OpenUrl.h"
 #include "wizard/UiText.h"
 
 namespace kelvane {
 
+namespace {
+// Only Finish: no Back, Next or Cancel, and no Help.
+constexpr ButtonChrome kFinishChrome{kBtnFinish, kBtnFinish, false};
+}  // namespace
+
 CPspFinish::CPspFinish(QWidget* parent) : CPspEx(kTemplateId, parent) {
   SetPageCaption(QStringLiteral(""));
-  SetCancelPolicy(CancelPolicy::kAskUnlessBusy);
+  SetHeaderTitle(UiText(kIdFinishTitle));
+  SetHeaderSubTitle(UiText(kIdFinishSubtitle));
+  SetCancelPolicy(CancelPolicy::kAlwaysAllow);
 }
 
 bool CPspFinish::OnSetActive() {
-  BeginActivation(kStandardChrome, kPageCode);
+  BeginActivation(kFinishChrome, kPageCode);
+  const WizardState& state = WizardState::Instance();
+  if (auto* message = qobject_cast<QLabel*>(Control(kMessageId))) {
+    message->setText(UiText(state.wanTestSkipped ? kIdFinishNotVerified : kIdFinishVerified));
+  }
+  if (auto* picture = ControlAs<CImageButton>(kPictureButtonId)) {
+    picture->SetBitmaps(kPictureResource, QColor(255, 255, 255), 0, QColor(), false);
+    picture->SetFlat(true, false);
+    picture->SetDrawBorder(false, false);
+    picture->SetTransparent(true, false);
+    picture->SetPressedStyle(9, false);
+    picture->SetInert(true, true);
+    picture->setFocusPolicy(Qt::NoFocus);
+    picture->show();
+  }
+  if (auto* box = qobject_cast<QCheckBox*>(Control(kOpenRouterBoxId))) {
+    box->setText(UiText(kIdOpenBrowserOption));
+    box->show();
+    box->setChecked(true);
+  }
   return CPspEx::OnSetActive();
+}
+
+bool CPspFinish::OnWizardFinish() {
+  const WizardState& state = WizardState::Instance();
+  auto* box = qobject_cast<QCheckBox*>(Control(kOpenRouterBoxId));
+  if (box != nullptr && box->isChecked() && !state.routerAddress.empty()) {
+    // Router texts are in the system's encoding, UTF-8 here.
+    OpenUrl(QStringLiteral("http://%1").arg(QString::fromUtf8(state.routerAddress.view().data(),
+                                                               static_cast<qsizetype>(state.routerAddress.view().size()))));
+  }
+  return true;
 }
 
 }  // namespace kelvane

@@ -1,5 +1,5 @@
 // The finish page (page code 60): the verdict, and the offer to open the
-// router's own pages in the browser.
+// router's own pages in the browser when the wizard closes.
 #pragma once
 
 #include "wizard/CPspEx.h"
@@ -12,10 +12,16 @@ class CPspFinish : public CPspEx {
  public:
   static constexpr int kTemplateId = 8007;
   static constexpr std::uint32_t kPageCode = 60;
+  static constexpr int kMessageId = 2600;
+  static constexpr int kOpenRouterBoxId = 6001;
+  static constexpr int kPictureButtonId = 6130;
+  static constexpr int kPictureId = 6104;
+  static constexpr int kPictureResource = 4034;
 
   explicit CPspFinish(QWidget* parent = nullptr);
 
   bool OnSetActive() override;
+  bool OnWizardFinish() override;
 };
 
 }  // namespace kelvane

@@ -1,19 +1,93 @@
 #include "pages/CPspTestWan.h"
 
+#include <QCheckBox>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+
+#include "net/host/HostNetwork.h"
+#include "pages/CPspDetectWan.h"
+#include "pages/CPspFinish.h"
+#include "state/InternetTargets.h"
+#include "state/WizardState.h"
+#include "wizard/CImageButton.h"
+#include "wizard/PageKit.h"
+#include "wizard/QtNarrator.h"
 #include "wizard/UiText.h"
 
 namespace kelvane {
 
 CPspTestWan::CPspTestWan(QWidget* parent) : CPspEx(kTemplateId, parent) {
   SetPageCaption(QStringLiteral(""));
-  SetHeaderTitle(UiText(30236));
-  SetHeaderSubTitle(UiText(30639));
+  SetHeaderTitle(UiText(kIdWanTestTitle));
+  SetHeaderSubTitle(UiText(kIdWanTestSubtitle));
   SetCancelPolicy(CancelPolicy::kAskUnlessBusy);
+}
+
+bool CPspTestWan::OnInitDialog() {
+  CPspEx::OnInitDialog();
+  if (auto* ignore = qobject_cast<QPushButton*>(Control(kIgnoreId))) {
+    connect(ignore, &QPushButton::clicked, this, &CPspTestWan::OnIgnore);
+  }
+  if (auto* picture = ControlAs<CImageButton>(kPictureButtonId)) {
+    picture->setAccessibleName(UiText(kIdWanTestTitle));
+  }
+  return true;
 }
 
 bool CPspTestWan::OnSetActive() {
   BeginActivation(kStandardChrome, kPageCode);
+  if (auto* message = qobject_cast<QLabel*>(Control(kMessageId))) message->setText(UiText(kIdWanTestIntro));
+  if (auto* box = qobject_cast<QCheckBox*>(Control(kSkipBoxId))) {
+    box->setText(UiText(kIdCancelWanTest));
+    box->show();
+  }
+  if (auto* picture = ControlAs<CImageButton>(kPictureButtonId)) {
+    picture->SetIcon(kPictureResource, 0, QSize(), false);
+    picture->show();
+  }
+  if (QWidget* ignore = Control(kIgnoreId)) ignore->hide();
   return CPspEx::OnSetActive();
+}
+
+int CPspTestWan::OnWizardBack() { return GoTo<CPspDetectWan>(); }
+
+void CPspTestWan::OnIgnore() {
+  if (IsBusy()) return;
+  WizardState::Instance().wanTestSkipped = true;
+  GoTo<CPspFinish>();
+}
+
+bool CPspTestWan::RunTest() {
+  QPointer<CPspTestWan> self(this);
+  BusyScope busy(this);
+  QtNarrator narrator(Control(kMessageId));
+  WanTestStep step;
+  const WanTestOutcome outcome =
+      step.Run(WizardState::Instance(), ActiveHostNetwork(), narrator, InternetTargets::Instance().publicHost);
+  if (!self.isNull()) {
+    lastOutcome_ = outcome;
+    ++testsRun_;
+  }
+  return outcome == WanTestOutcome::kPassed;
+}
+
+int CPspTestWan::OnWizardNext() {
+  if (IsBusy()) return -1;
+  WizardState& state = WizardState::Instance();
+  auto* box = qobject_cast<QCheckBox*>(Control(kSkipBoxId));
+  if (box != nullptr && box->isChecked()) {
+    state.wanTestSkipped = true;
+    return GoTo<CPspFinish>();
+  }
+  state.wanTestSkipped = false;
+  if (box != nullptr) box->hide();
+  QPointer<CPspTestWan> self(this);
+  const bool passed = RunTest();
+  if (self.isNull()) return -1;
+  if (box != nullptr) box->show();
+  if (passed) return GoTo<CPspFinish>();
+  return -1;
 }
 
 }  // namespace kelvane

@@ -1,6 +1,8 @@
-// The WAN test page (page code 50): the Internet service tested hop by hop.
+// The WAN test page (page code 50): the Internet service tested hop by hop,
+// from the PC outwards; a box lets the user skip the test.
 #pragma once
 
+#include "pages/steps/WanTestStep.h"
 #include "wizard/CPspEx.h"
 
 namespace kelvane {
@@ -11,10 +13,29 @@ class CPspTestWan : public CPspEx {
  public:
   static constexpr int kTemplateId = 4017;
   static constexpr std::uint32_t kPageCode = 50;
+  static constexpr int kMessageId = 6040;
+  static constexpr int kSkipBoxId = 6056;
+  static constexpr int kPictureButtonId = 6129;
+  static constexpr int kIgnoreId = 6044;
+  static constexpr int kPictureId = 6041;
+  static constexpr int kPictureResource = 4034;
 
   explicit CPspTestWan(QWidget* parent = nullptr);
 
+  bool OnInitDialog() override;
   bool OnSetActive() override;
+  int OnWizardBack() override;
+  int OnWizardNext() override;
+
+  WanTestOutcome LastOutcome() const { return lastOutcome_; }
+  int TestsRun() const { return testsRun_; }
+
+ private:
+  bool RunTest();
+  void OnIgnore();
+
+  WanTestOutcome lastOutcome_ = WanTestOutcome::kPassed;
+  int testsRun_ = 0;
 };
 
 }  // namespace kelvane
