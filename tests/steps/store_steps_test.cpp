@@ -1,0 +1,229 @@
+// Storing the settings against the emulator in this process: what the router
+// receives in each way the sequence can end, and what the user reads.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "pages/steps/StoreStep.h"
+#include "support/EmulatedRouter.h"
+
+namespace kelvane {
+namespace {
+
+using routersim::RouterSimFaults;
+using routersim::RouterSimState;
+
+// The command names the router received ("wlap", "prim", "want", "rebo", a
+// page read as "prim.htm"), in order.
+std::vector<std::string> Commands(const std::vector<std::string>& requests) {
+  std::vector<std::string> names;
+  for (const std::string& line : requests) {
+    const std::size_t start = line.find(' ');
+    if (start == std::string::npos) continue;
+    std::string path = line.substr(start + 1, line.find_first_of(" ?", start + 1) - start - 1);
+    if (path.rfind("/cgi-bin/", 0) == 0) path = path.substr(9);
+    else if (!path.empty() && path[0] == '/') path = path.substr(1);
+    names.push_back(path);
+  }
+  return names;
+}
+
+struct StoreCase {
+  const char* name;
+  std::function<void(WizardState&, test::EmulatedRouter&)> setUp;
+  StoreOutcome outcome;
+  std::vector<std::string> commands;  // what the router received
+  bool countdown;                     // the restart countdown ran
+};
+
+class StoreStepTest : public ::testing::TestWithParam<StoreCase> {};
+
+void Prepare(WizardState& state, test::EmulatedRouter& router) {
+  ResetRouterDefaults(state);
+  router.Found(state);
+  state.wanType = kWanDynamicIp;
+  state.wirelessPresent = true;
+  state.configureWireless = 1;
+  state.applyWan = 1;
+  state.WirelessSettings.ssid = "HomeNet";
+  state.WirelessSettings.channel = "6";
+  state.WirelessSettings.securityMode = kSecurityWpa2Psk;
+  state.WirelessSettings.key = "correct horse battery";
+}
+
+// Each row of the store failure table, and the ways through without one.
+const StoreCase kCases[] = {
+    {"AllSent",
+     [](WizardState&, test::EmulatedRouter&) {},
+     StoreOutcome::kStored,
+     {"wlap", "prim", "want", "rebo"},
+     true},
+    {"FirstPingFailsNothingSent",
+     [](WizardState&, test::EmulatedRouter& r) { r.Pc().pings["127.0.0.1"] = {{PingError::kTimedOut}, 0}; },
+     StoreOutcome::kNoRouterBefore,
+     {},
+     false},
+    {"WirelessRefusedNoWanNoRestart",
+     [](WizardState&, test::EmulatedRouter& r) {
+       RouterSimFaults f;
+       f.refuseAlert = "Invalid key";
+       f.match = "wlap";
+       r.Sim().SetFaults(f);
+     },
+     StoreOutcome::kWirelessRefused,
+     {"wlap"},
+     false},
+    {"WanRefusedNoRestart",
+     [](WizardState&, test::EmulatedRouter& r) {
+       RouterSimFaults f;
+       f.refuseAlert = "Invalid setting";
+       f.match = "/cgi-bin/prim";
+       r.Sim().SetFaults(f);
+     },
+     StoreOutcome::kWanRefused,
+     {"wlap", "prim"},
+     false},
+    {"RestartRefusedSettingsSent",
+     [](WizardState&, test::EmulatedRouter& r) {
+       RouterSimFaults f;
+       f.wrongStatus = 500;
+       f.match = "rebo";
+       r.Sim().SetFaults(f);
+     },
+     StoreOutcome::kRestartRefused,
+     {"wlap", "prim", "want", "rebo"},
+     false},
+    {"RestartedButSilent",
+     [](WizardState&, test::EmulatedRouter& r) {
+       RouterSimFaults f;
+       f.restartNeverReturns = true;
+       r.Sim().SetFaults(f);
+       r.Pc().pings["127.0.0.1"] = {{PingError::kNone, PingError::kTimedOut}, 0};
+     },
+     StoreOutcome::kNoRouterAfter,
+     {"wlap", "prim", "want", "rebo"},
+     true},
+    {"NoWirelessPartNeverGetsTheWirelessCommand",
+     [](WizardState& s, test::EmulatedRouter&) {
+       s.wirelessPresent = false;
+       s.configureWireless = 1;
+     },
+     StoreOutcome::kStored,
+     {"prim", "want", "rebo"},
+     true},
+    {"WirelessSkippedStillRestarts",
+     [](WizardState& s, test::EmulatedRouter&) { s.configureWireless = 0; },
+     StoreOutcome::kStored,
+     {"prim", "want", "rebo"},
+     true},
+    {"NothingToWriteNoRestart",
+     [](WizardState& s, test::EmulatedRouter&) {
+       s.configureWireless = 0;
+       s.applyWan = 0;
+     },
+     StoreOutcome::kStored,
+     {"want"},
+     false},
+};
+
+TEST_P(StoreStepTest, LeavesExactlyTheEffectOfItsOutcome) {
+  const StoreCase& c = GetParam();
+  test::EmulatedRouter router;
+  ASSERT_TRUE(router.ok()) << router.why();
+  WizardState state;
+  Prepare(state, router);
+  c.setUp(state, router);
+  router.Sim().ClearLog();
+
+  RecordingNarrator narrator;
+  const StoreOutcome outcome = StoreStep().Run(state, router.Pc(), narrator);
+  EXPECT_EQ(outcome, c.outcome);
+  EXPECT_EQ(Commands(router.Requests()), c.commands);
+  // The message the page is left with is the outcome's.
+  EXPECT_EQ(narrator.LastSaid(), MessageFor<StoreOutcome>(kStoreMessages, outcome));
+  EXPECT_EQ(!narrator.CountdownSeconds().empty(), c.countdown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, StoreStepTest, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(StoreStep, OutcomeTableMatchesTheFailureTable) {
+  const std::vector<std::pair<StoreOutcome, StringId>> expected = {
+      {StoreOutcome::kStored, 30226},         {StoreOutcome::kNoRouterBefore, 30223},
+      {StoreOutcome::kWirelessRefused, 30224}, {StoreOutcome::kWanRefused, 30224},
+      {StoreOutcome::kRestartRefused, 30225}, {StoreOutcome::kNoRouterAfter, 30223},
+  };
+  for (const auto& [outcome, id] : expected) EXPECT_EQ(MessageFor<StoreOutcome>(kStoreMessages, outcome), id);
+  // Each row that stops names the outcome whose message it shows.
+  const auto rows = StoreStep::Rows();
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (rows[i].policy != HopPolicy::kStopOnFailure) continue;
+    EXPECT_EQ(MessageFor<StoreOutcome>(kStoreMessages, StoreStep::OutcomeOfRow(static_cast<int>(i))),
+              rows[i].failureId)
+        << "row " << i;
+  }
+}
+
+TEST(StoreStep, NarratesEveryStepAndCountsTwentyTwoDownToOne) {
+  test::EmulatedRouter router;
+  ASSERT_TRUE(router.ok()) << router.why();
+  WizardState state;
+  Prepare(state, router);
+  RecordingNarrator narrator;
+  ASSERT_EQ(StoreStep().Run(state, router.Pc(), narrator), StoreOutcome::kStored);
+
+  const std::vector<StringId> said = narrator.SaidIds();
+  const std::vector<StringId> expected = {30218, 30219, 30219, 30220, 30218, 30226};
+  EXPECT_EQ(said, expected);
+  // 22 000 ms in 100 ms ticks: every second from 22 down to 1, never 0.
+  const std::vector<int> seconds = narrator.CountdownSeconds();
+  ASSERT_EQ(seconds.size(), 220u);
+  EXPECT_EQ(seconds.front(), 22);
+  EXPECT_EQ(seconds.back(), 1);
+  EXPECT_TRUE(std::is_sorted(seconds.rbegin(), seconds.rend()));
+  EXPECT_EQ(std::count(seconds.begin(), seconds.end(), 0), 0);
+  for (int s = 1; s <= 22; ++s) EXPECT_EQ(std::count(seconds.begin(), seconds.end(), s), 10) << s;
+  // Every progress text is followed by its 500 ms pause.
+  for (std::size_t i = 0; i + 1 < narrator.Events().size(); ++i) {
+    const auto& e = narrator.Events()[i];
+    if (e.kind == RecordingNarrator::Kind::kSay) {
+      EXPECT_EQ(narrator.Events()[i + 1].kind, RecordingNarrator::Kind::kPause);
+      EXPECT_EQ(narrator.Events()[i + 1].value, 500);
+    }
+  }
+  // The router holds what was chosen.
+  const RouterSimState after = router.Sim().StateCopy();
+  EXPECT_EQ(after.ssid, "HomeNet");
+  EXPECT_EQ(after.channel, "6");
+  EXPECT_EQ(after.psk, "correct horse battery");
+  EXPECT_EQ(after.wanType, routersim::kWtDynamic);
+}
+
+TEST(StoreStep, AFailedRunStartsAgainFromTheFirstPing) {
+  test::EmulatedRouter router;
+  ASSERT_TRUE(router.ok()) << router.why();
+  WizardState state;
+  Prepare(state, router);
+  RouterSimFaults refuse;
+  refuse.refuseAlert = "Busy";
+  refuse.match = "wlap";
+  router.Sim().SetFaults(refuse);
+  RecordingNarrator first;
+  ASSERT_EQ(StoreStep().Run(state, router.Pc(), first), StoreOutcome::kWirelessRefused);
+
+  router.Sim().SetFaults({});
+  router.Sim().ClearLog();
+  router.Pc().ClearCalls();
+  RecordingNarrator second;
+  EXPECT_EQ(StoreStep().Run(state, router.Pc(), second), StoreOutcome::kStored);
+  ASSERT_FALSE(second.SaidIds().empty());
+  EXPECT_EQ(second.SaidIds().front(), 30218);
+  EXPECT_EQ(Commands(router.Requests()), (std::vector<std::string>{"wlap", "prim", "want", "rebo"}));
+  EXPECT_EQ(router.Pc().CountCalls("PingHost"), 2);
+}
+
+}  // namespace
+}  // namespace kelvane
