@@ -1,7 +1,144 @@
 #include "advanced/CPspDIYLan.h"
 
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "advanced/steps/LanSettingsStep.h"
+#include "advanced/steps/RouterMove.h"
+#include "net/host/HostNetwork.h"
+#include "router/WanSettingsReader.h"
+#include "router/WirelessLanCommands.h"
+#include "state/WizardState.h"
+#include "wizard/PageKit.h"
+#include "wizard/QtNarrator.h"
+#include "wizard/UiText.h"
+
 namespace kelvane {
 
+namespace {
+
+constexpr std::uint32_t kSlovenian = 1060;
+const std::uint32_t kTallButtonLanguages[] = {1036, 1043, 1049, 3082};  // French, Dutch, Russian, Spanish
+
+QString Local(const std::string& bytes) { return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size())); }
+std::string Bytes(const QString& text) { return text.toLocal8Bit().toStdString(); }
+
+}  // namespace
+
 CPspDIYLan::CPspDIYLan(QWidget* parent) : CPspRouterTab(kTemplateId, kPageCode, kIdTabLan, kResultLine, parent) {}
+
+bool CPspDIYLan::OnInitDialog() {
+  CPspEx::OnInitDialog();
+  const WizardState& state = WizardState::Instance();
+  const struct {
+    int label, edit;
+    StringId text;
+  } rows[] = {{kAddressLabel, kAddressEdit, kIdAdvLanIpAddressLabel},
+              {kMaskLabel, kMaskEdit, kIdAdvLanSubnetMaskLabel},
+              {kDomainLabel, kDomainEdit, kIdAdvLanNetworkNameLabel}};
+  for (const auto& row : rows) {
+    if (auto* label = ControlAs<QLabel>(row.label)) {
+      label->setText(UiText(row.text) + QStringLiteral(":"));
+      label->setBuddy(Control(row.edit));
+    }
+  }
+  if (auto* edit = ControlAs<QLineEdit>(kAddressEdit)) {
+    edit->setText(Local(state.routerAddress.str()));
+    edit->setMaxLength(static_cast<int>(AddressText::kMaxLength));
+  }
+  if (auto* edit = ControlAs<QLineEdit>(kMaskEdit)) edit->setText(QStringLiteral("255.255.255.0"));
+  if (auto* edit = ControlAs<QLineEdit>(kDomainEdit)) {
+    edit->clear();
+    edit->setMaxLength(static_cast<int>(kLanDomainMax) + 8);  // room for blanks the store strips
+  }
+  const struct {
+    int id;
+    StringId text;
+    void (CPspDIYLan::*handler)();
+  } buttons[] = {{kRefreshButton, kIdAdvLanRead, &CPspDIYLan::Refresh},
+                 {kStoreButton, kIdAdvLanSave, &CPspDIYLan::OnStore},
+                 {kRebootButton, kIdAdvLanRestart, &CPspDIYLan::OnReboot}};
+  const std::uint32_t language = state.languageId;
+  const bool tall = std::find(std::begin(kTallButtonLanguages), std::end(kTallButtonLanguages), language) !=
+                    std::end(kTallButtonLanguages);
+  for (const auto& b : buttons) {
+    auto* button = ControlAs<QPushButton>(b.id);
+    if (button == nullptr) continue;
+    button->setText(UiText(b.text));
+    button->setEnabled(true);
+    connect(button, &QPushButton::clicked, this, b.handler);
+    if (tall) SetControlHeight(button, GetControlHeight(button) + 10);
+  }
+  if (language == kLanguageGreek || language == kSlovenian) {
+    QWidget* line = Control(kResultLine);
+    SetControlHeight(line, GetControlHeight(line) + 10);
+  }
+  if (auto greek = MakeGreekFont(font())) {
+    for (int id : {kAddressLabel, kMaskLabel, kDomainLabel, kRefreshButton, kStoreButton, kRebootButton}) {
+      if (QWidget* w = Control(id)) w->setFont(*greek);
+    }
+  }
+  return true;
+}
+
+bool CPspDIYLan::OnSetActive() {
+  if (auto* text = ControlAs<QLabel>(kDescription)) text->setText(UiText(kIdAdvLanIntro));
+  return CPspRouterTab::OnSetActive();
+}
+
+void CPspDIYLan::Refresh() {
+  auto* address = ControlAs<QLineEdit>(kAddressEdit);
+  auto* domain = ControlAs<QLineEdit>(kDomainEdit);
+  RunWithLogin(kIdReadingRouterData, [&] {
+    WizardState& state = WizardState::Instance();
+    // The LAN address is the one the wizard talks to; it is not read back.
+    if (address != nullptr) address->setText(Local(state.routerAddress.str()));
+    std::string name;
+    const LanDomainRead read = ReadLanDomainName(state, name);
+    if (domain != nullptr) {
+      domain->setText(read == LanDomainRead::kRead ? Local(name) : QString());
+      domain->setEnabled(read == LanDomainRead::kRead);
+    }
+    ShowResult(read == LanDomainRead::kRead);
+    return read == LanDomainRead::kRead;
+  });
+}
+
+void CPspDIYLan::OnStore() {
+  auto* address = ControlAs<QLineEdit>(kAddressEdit);
+  auto* domain = ControlAs<QLineEdit>(kDomainEdit);
+  if (address == nullptr || domain == nullptr) return;
+  RunWithLogin(kIdSavingRouterData, [&] {
+    const LanStoreResult result =
+        StoreLanSettings(Bytes(address->text()), Bytes(domain->text()), WizardState::Instance());
+    domain->setText(Local(result.domain));
+    MarkField(Control(kAddressLabel), result.addressOk);
+    MarkField(Control(kDomainLabel), result.domainOk);
+    if (result.outcome == LanStoreOutcome::kStored) {
+      ShowResultText(MessageFor<LanStoreOutcome>(kLanStoreMessages, result.outcome), QColor(0, 0, 255));
+    } else {
+      ShowResult(false);
+    }
+    return result.outcome == LanStoreOutcome::kStored;
+  });
+}
+
+void CPspDIYLan::OnReboot() {
+  auto* address = ControlAs<QLineEdit>(kAddressEdit);
+  RunWithLogin(kIdRestartingRouter, [&] {
+    WizardState& state = WizardState::Instance();
+    bool ok = RebootRouter(state);
+    // A new LAN address takes effect with this restart: the PC follows the
+    // router into its new network, or every later request would go nowhere.
+    if (ok && address != nullptr && Bytes(address->text()) != state.routerAddress.str()) {
+      QtNarrator narrator(Control(kResultLine));
+      ok = FollowRouterToNewNetwork(state, ActiveHostNetwork(), narrator).Followed();
+      if (ok) address->setText(Local(state.routerAddress.str()));
+    }
+    ShowResult(ok);
+    return ok;
+  });
+}
 
 }  // namespace kelvane

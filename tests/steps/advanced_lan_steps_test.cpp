@@ -1,0 +1,112 @@
+// The LAN tab's store and the PC following the router into a new network,
+// against the emulator and a simulated PC.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "advanced/steps/LanSettingsStep.h"
+#include "advanced/steps/RouterMove.h"
+#include "router/WanSettingsReader.h"
+#include "support/EmulatedRouter.h"
+
+namespace kelvane {
+namespace {
+
+class LanSteps : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(router_.ok()) << router_.why();
+    ResetRouterDefaults(state_);
+    router_.Found(state_);
+  }
+  routersim::RouterSimState Router() { return router_.Sim().StateCopy(); }
+  test::EmulatedRouter router_;
+  WizardState state_;
+};
+
+TEST_F(LanSteps, StoreChecksBothFieldsAtOnceAndSendsOnlyWhatPasses) {
+  const std::string longest(31, 'd');
+  struct Case {
+    std::string address, domain;
+    bool addressOk, domainOk;
+    LanStoreOutcome outcome;
+    std::string storedDomain;  // what the router holds afterwards
+  };
+  const Case cases[] = {
+      {"192.168.50.1", "  home.lan  ", true, true, LanStoreOutcome::kStored, "home.lan"},
+      {"192.168.50.1", "", true, true, LanStoreOutcome::kStored, ""},
+      {"192.168.50.1", longest, true, true, LanStoreOutcome::kStored, longest},
+      {"192.168.50.1", longest + "d", true, false, LanStoreOutcome::kInvalidInput, "before"},
+      {"192.168.50", "home", false, true, LanStoreOutcome::kInvalidInput, "before"},
+      {"192.168.50.256", longest + "d", false, false, LanStoreOutcome::kInvalidInput, "before"},
+      {"192.168.50.1", "tab\there", true, false, LanStoreOutcome::kInvalidInput, "before"},
+  };
+  for (const Case& c : cases) {
+    router_.Sim().WithState([](routersim::RouterSimState& s) {
+      s.domainName = "before";
+      s.pendingLanAddress.clear();
+    });
+    router_.Sim().ClearLog();
+    const LanStoreResult r = StoreLanSettings(c.address, c.domain, state_);
+    EXPECT_EQ(r.addressOk, c.addressOk) << c.address << "|" << c.domain;
+    EXPECT_EQ(r.domainOk, c.domainOk) << c.address << "|" << c.domain;
+    EXPECT_EQ(r.outcome, c.outcome) << c.address << "|" << c.domain;
+    EXPECT_EQ(Router().domainName, c.storedDomain) << c.address << "|" << c.domain;
+    if (c.outcome == LanStoreOutcome::kInvalidInput) {
+      EXPECT_TRUE(router_.Requests().empty()) << "nothing is sent for wrong input";
+    } else {
+      EXPECT_EQ(Router().pendingLanAddress, c.address);
+      EXPECT_EQ(state_.lanDomainName.view(), c.storedDomain);
+    }
+  }
+}
+
+TEST_F(LanSteps, AnAddressTheRouterRefusesKeepsTheDomainFromBeingSent) {
+  router_.Sim().WithState([](routersim::RouterSimState& s) { s.domainName = "before"; });
+  routersim::RouterSimFaults refuse;
+  refuse.wrongStatus = 500;
+  refuse.match = "cgi-bin/prim";
+  router_.Sim().SetFaults(refuse);
+  router_.Sim().ClearLog();
+  const LanStoreResult r = StoreLanSettings("192.168.50.1", "other", state_);
+  EXPECT_EQ(r.outcome, LanStoreOutcome::kAddressRefused);
+  EXPECT_EQ(Router().domainName, "before");
+  for (const std::string& line : router_.Requests()) EXPECT_EQ(line.find("cgi-bin/dhcp"), std::string::npos) << line;
+}
+
+TEST_F(LanSteps, DomainReadHasThreeOutcomes) {
+  router_.Sim().WithState([](routersim::RouterSimState& s) { s.domainName = "office"; });
+  std::string name;
+  EXPECT_EQ(ReadLanDomainName(state_, name), LanDomainRead::kRead);
+  EXPECT_EQ(name, "office");
+  EXPECT_EQ(state_.lanDomainName.view(), "office");
+  router_.Sim().Stop();
+  EXPECT_EQ(ReadLanDomainName(state_, name), LanDomainRead::kFetchFailed);
+  EXPECT_TRUE(state_.lanDomainName.empty());
+}
+
+TEST_F(LanSteps, ThePcFollowsTheRouterAndTalksToItAtItsNewAddress) {
+  SimHostNetwork& pc = router_.Pc();
+  state_.routerAddress = "192.168.123.254";  // where the router was before its restart
+  RecordingNarrator narrator;
+  const RouterMoveReport r = FollowRouterToNewNetwork(state_, pc, narrator);
+  EXPECT_TRUE(r.released);
+  EXPECT_TRUE(r.renewed);
+  EXPECT_TRUE(r.Followed());
+  EXPECT_EQ(state_.routerAddress.view(), router_.Address());
+  EXPECT_EQ(pc.CountCalls("ReleaseAllAdapters"), 1);
+  EXPECT_EQ(pc.CountCalls("RenewAllAdapters"), 1);
+  EXPECT_EQ(narrator.PausedMs(), static_cast<std::uint64_t>(kAfterRenewPauseMs));
+
+  // A renewal that fails takes no pause; a PC left without an address ends it.
+  pc.renewResults["eth0"] = false;
+  RecordingNarrator quiet;
+  const RouterMoveReport lost = FollowRouterToNewNetwork(state_, pc, quiet);
+  EXPECT_FALSE(lost.renewed);
+  EXPECT_EQ(quiet.PausedMs(), 0u);
+  EXPECT_FALSE(lost.pcAddress);
+  EXPECT_FALSE(lost.Followed());
+}
+
+}  // namespace
+}  // namespace kelvane
