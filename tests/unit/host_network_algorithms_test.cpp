@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 
 #include "net/Wait.h"
 #include "net/host/sim/SimHostNetwork.h"
@@ -224,6 +225,34 @@ TEST_F(HostAlgorithms, RenewAfterReleaseRenewsExactlyWhatWasReleased) {
   sim_.renewResults = {{"eth1", false}};
   EXPECT_FALSE(sim_.RenewAllAdapters());
   EXPECT_EQ(sim_.CountCalls("RenewInterface"), 3);
+}
+
+// Page tests press Cancel or close the window while a slow step runs: the
+// simulated operations wait their scripted time in slices that call the hook.
+TEST_F(HostAlgorithms, ScriptedDelaysKeepCallingTheWaitHook) {
+  sim_.adapters = {SimHostNetwork::Adapter("eth0", "192.168.123.140", "192.168.123.254")};
+  sim_.releaseDelayMs = 120;
+  sim_.renewDelayMs = 120;
+  sim_.restartDelayMs = 120;
+  int hookCalls = 0;
+  const WaitHook previous = SetWaitHook([&] { ++hookCalls; });
+  struct Step {
+    const char* name;
+    std::function<bool()> run;
+  };
+  const std::vector<Step> steps = {
+      {"release", [&] { return sim_.ReleaseAllAdapters(); }},
+      {"renew", [&] { return sim_.RenewAllAdapters(); }},
+      {"switch", [&] { return sim_.SwitchAdapterToDhcp("eth0"); }},
+  };
+  for (const Step& step : steps) {
+    hookCalls = 0;
+    const std::uint64_t start = SteadyMs();
+    EXPECT_TRUE(step.run()) << step.name;
+    EXPECT_GE(SteadyMs() - start, 115u) << step.name;
+    EXPECT_GE(hookCalls, 2) << step.name;
+  }
+  SetWaitHook(previous);
 }
 
 TEST_F(HostAlgorithms, PcWithOnlyLoopbackHasNoNetworkInfo) {
