@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "net/DiscoveryProbe.h"
+#include "net/TrafficLog.h"
 #include "router/WanCommands.h"
 #include "state/WizardState.h"
 
@@ -86,6 +87,21 @@ TEST(FuzzFindings, DISABLED_Im0EchoCarriesNoControlByteIntoTheRequest) {
       EXPECT_NE(url.find("&IM0=14"), std::string::npos);
     }
   }
+}
+
+// net/TrafficLog.cpp (LogTraffic): a log line keeps the bytes above 0x7F of
+// router text as they came, so `kelvane-cli --verbose` writes a router's C1
+// control (U+009B, CSI, can move the cursor) or a stray non-UTF-8 byte from
+// its status line to the terminal; everything else the CLI prints shows them
+// escaped. Here the line as the log sink receives it.
+TEST(FuzzFindings, DISABLED_TrafficLogLineHoldsNoC1ControlOrStrayByte) {
+  std::string logged;
+  SetTrafficLogSink([&logged](const std::string& line) { logged = line; });
+  LogTraffic("HTTP 127.0.0.1:80 received 20 bytes, status line: HTTP/1.0 200 \xC2\x9B" "2J \xFF caf\xC3\xA9");
+  SetTrafficLogSink({});
+  ASSERT_FALSE(logged.empty());
+  EXPECT_EQ(logged.find("\xC2\x9B"), std::string::npos) << logged;
+  EXPECT_EQ(logged.find('\xFF'), std::string::npos) << logged;
 }
 
 }  // namespace
