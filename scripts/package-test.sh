@@ -1,0 +1,250 @@
+#!/usr/bin/env bash
+# Checks the Debian packages that scripts/package.sh wrote into DIR (default
+# build/packages/): validates the desktop entry and the AppStream metainfo,
+# runs lintian (no errors allowed), tests the postinst's messages, installs
+# both packages with apt, checks the capabilities and the installed programs
+# (versions, language modules, manual pages, completion, an unprivileged
+# discovery probe against the emulator on loopback), then purges them and
+# checks that none of their files is left. Needs root; nothing leaves the
+# loopback interface.
+#
+#   scripts/package-test.sh [DIR]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+top=$(pwd)
+dir=${1:-build/packages}
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "package-test: skipped: installing packages needs root"
+  exit 0
+fi
+
+failures=0
+passes=0
+pass() { passes=$((passes + 1)); echo "ok   $*"; }
+fail() { failures=$((failures + 1)); echo "FAIL $*"; }
+check() { # description command...
+  local what=$1; shift
+  if "$@"; then pass "$what"; else fail "$what"; fi
+}
+
+shopt -s nullglob
+debs=("$dir"/kelvane_*.deb)
+sims=("$dir"/lmq-routersim_*.deb)
+if [ ${#debs[@]} -ne 1 ] || [ ${#sims[@]} -ne 1 ]; then
+  echo "package-test: want one kelvane_*.deb and one lmq-routersim_*.deb in $dir (scripts/package.sh)" >&2
+  exit 1
+fi
+deb=$(realpath "${debs[0]}")
+sim=$(realpath "${sims[0]}")
+
+tools=(lintian desktop-file-utils appstream bash-completion libcap2-bin util-linux man-db)
+missing=()
+for p in "${tools[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "package-test: installing ${missing[*]}"
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+work=$(mktemp -d)
+sim_pid=
+cleanup() {
+  if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+echo "== sources"
+check "desktop-file-validate res/kelvane.desktop" desktop-file-validate res/kelvane.desktop
+check "appstreamcli validate res/org.kelvane.kelvane.metainfo.xml" \
+  appstreamcli validate --no-net res/org.kelvane.kelvane.metainfo.xml
+
+echo "== lintian"
+# Errors fail the run; warnings and notes are listed.
+if lintian --fail-on error --display-info --show-overrides "$deb" "$sim" >"$work/lintian.txt" 2>&1; then
+  pass "lintian: no errors"
+else
+  fail "lintian reported errors"
+fi
+# Overridden tags (O:) come with their reason (N:) in the override file.
+grep -E '^[EWIP]:' "$work/lintian.txt" | sed 's/^/     /' || true
+echo "     $(grep -c '^O:' "$work/lintian.txt" || true) overridden tag(s): $(grep '^O:' "$work/lintian.txt" | cut -d' ' -f3 | sort -u | tr '\n' ' ')"
+
+echo "== postinst"
+mkdir "$work/control" "$work/fakebin"
+dpkg-deb -e "$deb" "$work/control"
+# A file system without capability support: setcap fails with its own message.
+cat >"$work/fakebin/setcap" <<'EOF'
+#!/bin/sh
+echo "Failed to set capabilities on file '$2' (Operation not supported)" >&2
+exit 1
+EOF
+chmod 755 "$work/fakebin/setcap"
+postinst_says() { # PATH expected...
+  local path=$1; shift
+  local out rc=0
+  out=$(PATH=$path /bin/sh "$work/control/postinst" configure 2>&1) || rc=$?
+  [ "$rc" -eq 0 ] || { echo "     postinst exited $rc: $out"; return 1; }
+  for want in "$@"; do
+    grep -qF -- "$want" <<<"$out" || { echo "     missing \"$want\" in: $out"; return 1; }
+  done
+}
+check "postinst names both files when the file system cannot hold capabilities" \
+  postinst_says "$work/fakebin:$PATH" "could not give /usr/lib/x86_64-linux-gnu/kelvane/kelvane" \
+  "could not give /usr/bin/kelvane-cli" "cannot keep file capabilities" "Operation not supported"
+check "postinst says when setcap is missing" postinst_says "$work/nothing" "setcap (package libcap2-bin) is missing"
+
+echo "== install"
+if dpkg-query -W -f='${Status}' kelvane lmq-routersim 2>/dev/null | grep -q 'install ok'; then
+  echo "package-test: an earlier install is still there; purging it first"
+  apt-get purge -y -q kelvane lmq-routersim >/dev/null
+fi
+DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$deb" "$sim" \
+  >"$work/apt-install.txt" 2>&1 || { cat "$work/apt-install.txt"; fail "apt-get install"; exit 1; }
+pass "apt-get install of both packages"
+dpkg -L kelvane >"$work/files-kelvane.txt"
+dpkg -L lmq-routersim >"$work/files-routersim.txt"
+
+wizard=$(readlink -f /usr/bin/kelvane)
+for prog in "$wizard" /usr/bin/kelvane-cli; do
+  caps=$(getcap "$prog")
+  check "getcap $prog: $caps" \
+    grep -Eq "cap_net_bind_service,cap_net_raw[+=]ep$" <<<"$caps"
+done
+check "lmq-routersim carries no capabilities" test -z "$(getcap /usr/bin/lmq-routersim)"
+
+# The installed programs run as nobody: with file capabilities the loader runs
+# them in secure mode, as it would for any user.
+as_nobody() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
+check "kelvane-cli --version" grep -qx "kelvane-cli [0-9.]*" <<<"$(as_nobody kelvane-cli --version)"
+check "kelvane --version (offscreen)" \
+  grep -qx "kelvane [0-9.]*" <<<"$(QT_QPA_PLATFORM=offscreen as_nobody kelvane --version)"
+languages=$(QT_QPA_PLATFORM=offscreen as_nobody kelvane --check-languages) || true
+check "the installed wizard loads its fourteen language modules from $(dirname "$wizard")/res" \
+  test "$(grep -c " ok  *$(dirname "$wizard")/res/LNG_[A-Za-z]*\.so$" <<<"$languages")" -eq 14
+grep -q "14 of 14" <<<"$languages" || echo "$languages" | sed 's/^/     /'
+
+echo "== desktop, software centre, manual pages"
+check "installed desktop entry validates" desktop-file-validate /usr/share/applications/kelvane.desktop
+check "installed metainfo validates" appstreamcli validate --no-net /usr/share/metainfo/org.kelvane.kelvane.metainfo.xml
+check "scalable icon installed" test -s /usr/share/icons/hicolor/scalable/apps/kelvane.svg
+for page in kelvane kelvane-cli lmq-routersim; do
+  check "man $page renders without warnings" \
+    test -z "$(MANWIDTH=80 man --warnings -l "/usr/share/man/man1/$page.1.gz" 2>&1 >/dev/null)"
+done
+# Every option and command that --help names is in the manual page.
+roff_text() { zcat "/usr/share/man/man1/$1.1.gz" | sed 's/\\-/-/g; s/\\f[BIRP]//g'; }
+help_words() { grep -oE -- '--[a-z][a-z0-9-]*' | sort -u; }
+missing_in() { # page words...
+  local page=$1 text; shift
+  text=$(roff_text "$page")
+  local absent=()
+  for w in "$@"; do grep -qF -- "$w" <<<"$text" || absent+=("$w"); done
+  [ ${#absent[@]} -eq 0 ] || { echo "     $page(1) lacks: ${absent[*]}"; return 1; }
+}
+cli_help=$(kelvane-cli --help)
+cli_commands=$(awk '/^Commands:/{on=1; next} on && /^  [a-z]/{print $1}' <<<"$cli_help")
+cli_options=$( { echo "$cli_help"; for c in $cli_commands; do kelvane-cli "$c" --help 2>&1; done; } | help_words)
+check "kelvane(1) has every option of kelvane --help" missing_in kelvane $(kelvane --help | help_words)
+check "kelvane-cli(1) has every command and option of the help texts" \
+  missing_in kelvane-cli $cli_commands $cli_options
+check "lmq-routersim(1) has every option of lmq-routersim --help" \
+  missing_in lmq-routersim $(lmq-routersim --help | help_words)
+
+echo "== bash completion"
+cat >"$work/complete.sh" <<'EOF'
+source /usr/share/bash-completion/bash_completion
+_completion_loader kelvane-cli
+complete -p kelvane-cli >/dev/null || { echo "no completion loaded for kelvane-cli"; exit 1; }
+# complete WORD... : completes the last word as bash would and prints the list.
+complete_words() {
+  COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
+  COMPREPLY=()
+  _kelvane_cli kelvane-cli "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+  printf '%s\n' "${COMPREPLY[@]}" | sort | tr '\n' ' '
+}
+bad=0
+expect() { # expected-list -- words...
+  local want=$1; shift 2
+  local got; got=$(complete_words "$@")
+  if [ "$got" != "$want " ]; then echo "     '$*' -> '$got', want '$want'"; bad=1; fi
+}
+expect "set-domain set-lan set-mac set-wan set-wireless" -- kelvane-cli --router 192.0.2.1 set-
+expect "--password --probe-port --probe-to" -- kelvane-cli --p
+expect "--help bigpond dynamic l2tp pppoe pptp static telia" -- kelvane-cli set-wan ""
+expect "--connect --dns1 --dns2 --service --wan-password --wan-user" -- kelvane-cli set-wan pppoe --
+expect "auto demand manual" -- kelvane-cli set-wan static --connect ""
+expect "mixed none wep wpa wpa2" -- kelvane-cli set-wireless --ssid home --security ""
+expect "bigpond dynamic l2tp pppoe pptp telia" -- kelvane-cli read wan-options ""
+# Every command, status page, WAN type and security mode the help texts name
+# is offered.
+offers() { # "wanted words" words...
+  local wanted=$1 got w; shift
+  got=" $(complete_words "$@")"
+  for w in $wanted; do
+    case "$got" in *" $w "*) ;; *) echo "     '$*' does not offer $w"; bad=1 ;; esac
+  done
+}
+offers "$CLI_COMMANDS" kelvane-cli ""
+offers "$READ_PAGES" kelvane-cli read ""
+offers "$WAN_TYPES" kelvane-cli set-wan ""
+offers "$SECURITY_MODES" kelvane-cli set-wireless --security ""
+exit $bad
+EOF
+read_pages=$(kelvane-cli read --help | sed -n 's/^usage: kelvane-cli read \([a-z|-]*\)$/\1/p' | tr '|' ' ')
+wan_types=$(kelvane-cli set-wan --help | sed -n 's/^  \([a-z][a-z0-9, ]*[a-z0-9]\)\( .*\)\{0,1\}$/\1/p' | tr -d ',')
+security_modes=$(kelvane-cli set-wireless --help | grep -o -- '--security [a-z0-9|]*|[a-z0-9|]*' | head -n 1 | cut -d' ' -f2 | tr '|' ' ')
+echo "     from the help texts: read $read_pages; set-wan $wan_types; --security $security_modes"
+check "bash completion: commands, options, WAN types, security modes" \
+  env CLI_COMMANDS="$(echo $cli_commands)" READ_PAGES="$read_pages" WAN_TYPES="$(echo $wan_types)" \
+  SECURITY_MODES="$security_modes" bash "$work/complete.sh"
+
+echo "== unprivileged discovery probe on loopback"
+# The emulator answers the discovery datagram on a free loopback port and
+# replies to 127.0.0.1:68; nobody's kelvane-cli must bind port 68 through its
+# capability and read the answer. A copy without the capability is refused.
+setpriv --reuid=65534 --regid=65534 --clear-groups \
+  lmq-routersim --address 127.0.0.1 --http-port 0 --udp-port 0 >/dev/null 2>"$work/sim.err" &
+sim_pid=$!
+port=
+for _ in $(seq 1 200); do
+  port=$(sed -n 's/.*discovery on UDP \([0-9][0-9]*\).*/\1/p' "$work/sim.err")
+  [ -n "$port" ] && break
+  kill -0 "$sim_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if [ -z "$port" ]; then
+  fail "lmq-routersim did not start: $(cat "$work/sim.err")"
+else
+  out=$(as_nobody kelvane-cli --probe-to "127.0.0.1:$port" discover 2>&1) && rc=0 || rc=$?
+  check "nobody's kelvane-cli discover --probe-to 127.0.0.1:$port answers 127.0.0.1 (exit $rc: $out)" \
+    test "$rc" -eq 0 -a "$out" = 127.0.0.1
+  chmod 755 "$work"
+  cp /usr/bin/kelvane-cli "$work/kelvane-cli-plain"
+  out=$(as_nobody "$work/kelvane-cli-plain" --probe-to "127.0.0.1:$port" discover 2>&1) && rc=0 || rc=$?
+  check "without the capability the same probe is refused on port 68 (exit $rc)" \
+    test "$rc" -eq 1 -a -n "$(grep -F "port 68" <<<"$out")"
+fi
+if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; sim_pid=; fi
+
+echo "== remove"
+apt-get purge -y -q kelvane lmq-routersim >"$work/apt-purge.txt" 2>&1 || { cat "$work/apt-purge.txt"; fail "apt-get purge"; }
+check "dpkg no longer knows kelvane" test -z "$(dpkg-query -W -f='${Status}' kelvane 2>/dev/null | grep 'installed')"
+leftovers() {
+  local left=0 path
+  while IFS= read -r path; do
+    [ -z "$path" ] || [ "$path" = "/." ] && continue
+    if [ -L "$path" ] || [ -f "$path" ]; then
+      echo "     left behind: $path"; left=1
+    elif [ -d "$path" ] && [ -z "$(ls -A "$path")" ] && ! dpkg -S "$path" >/dev/null 2>&1; then
+      echo "     empty folder left behind: $path"; left=1
+    fi
+  done < <(cat "$work/files-kelvane.txt" "$work/files-routersim.txt")
+  [ "$left" -eq 0 ]
+}
+check "no file of either package is left ($(cat "$work/files-kelvane.txt" "$work/files-routersim.txt" | wc -l) paths)" leftovers
+
+echo "package-test: $passes passed, $failures failed"
+[ "$failures" -eq 0 ]
