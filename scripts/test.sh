@@ -43,4 +43,12 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 # a bounded time behind its loopback-only guard; a finding fails the run.
 echo "== fuzz targets"
 scripts/fuzz.sh --seconds "${KELVANE_FUZZ_SECONDS:-20}" --parallel 2
+
+# ---- package stage (scripts/package.sh, scripts/package-test.sh): builds the
+# Debian packages, lints them, installs them with apt, checks capabilities,
+# installed programs and an unprivileged discovery probe on loopback, then
+# purges them. Last, because it binds port 68 like the namespace tests.
+echo "== Debian packages"
+scripts/package.sh --output build/packages
+scripts/package-test.sh build/packages
 echo "== all tests passed"
