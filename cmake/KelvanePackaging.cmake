@@ -3,7 +3,8 @@
 #   kelvane        the wizard, kelvane-cli, the fourteen language modules, the
 #                  desktop entry, icon, AppStream metainfo, manual pages and
 #                  the bash completion (install component "kelvane")
-#   lmq-routersim  the router emulator and its manual page ("routersim")
+#   lmq-routersim  the router emulator, its manual page and the example hook
+#                  for a LAN address move ("routersim")
 # Library dependencies come from dpkg-shlibdeps. The only hand-listed one is
 # libcap2-bin: its setcap is what the postinst runs.
 
@@ -76,6 +77,8 @@ Both programs are given the capabilities cap_net_bind_service and cap_net_raw
 when the package is installed, for router discovery and ping.")
 
 set(CPACK_DEBIAN_ROUTERSIM_PACKAGE_NAME lmq-routersim)
+# The example LAN-move hook starts dnsmasq.
+set(CPACK_DEBIAN_ROUTERSIM_PACKAGE_SUGGESTS dnsmasq-base)
 set(CPACK_COMPONENT_ROUTERSIM_DESCRIPTION
 "emulator of the LMQ-5812 router for testing its setup wizard
 lmq-routersim answers like an LMQ-5812 broadband router: its web interface

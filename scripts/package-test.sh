@@ -45,6 +45,7 @@ for p in "${tools[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "package-test: installing ${missing[*]}"
+  apt-get update -q || true
   DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 

@@ -37,6 +37,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "package.sh: installing ${missing[*]}"
   sudo_cmd=()
   if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+  "${sudo_cmd[@]}" apt-get update -q || true
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
