@@ -204,8 +204,21 @@ bool RouterSim::OpenListener(std::string* error) {
 
 bool RouterSim::MoveLan(const std::string& from, const std::string& to) {
   const std::string& dev = options_.lanInterface;
-  bool ok = RunProgram({"ip", "-4", "addr", "flush", "dev", dev}, 10000) == 0 &&
-            RunProgram({"ip", "addr", "add", to + "/24", "dev", dev}, 10000) == 0;
+  bool ok = true;
+  if (!dev.empty()) {
+    ok = RunProgram({"ip", "-4", "addr", "flush", "dev", dev}, 10000) == 0 &&
+         RunProgram({"ip", "addr", "add", to + "/24", "dev", dev}, 10000) == 0;
+    std::lock_guard<std::mutex> lock(mutex_);
+    Log(std::string(ok ? "LAN MOVED to " : "LAN MOVE FAILED to ") + to + " on " + dev);
+  }
+  // The program may be what moves the address (a test bed's own script), so
+  // it runs before the web server moves.
+  if (!options_.lanChangeProgram.empty()) {
+    const int rc = RunProgram({options_.lanChangeProgram, to, "24", dev, from}, 20000);
+    std::lock_guard<std::mutex> lock(mutex_);
+    Log("LAN CHANGE PROGRAM ended with " + std::to_string(rc));
+    ok = ok && rc == 0;
+  }
   bool rebind = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -214,7 +227,6 @@ bool RouterSim::MoveLan(const std::string& from, const std::string& to) {
       options_.bindAddress = to;
       rebind = true;
     }
-    Log(std::string(ok ? "LAN MOVED to " : "LAN MOVE FAILED to ") + to + " on " + dev);
   }
   if (rebind) {
     close(listenFd_);
@@ -225,12 +237,6 @@ bool RouterSim::MoveLan(const std::string& from, const std::string& to) {
       Log("cannot serve at " + to + ": " + error);
       ok = false;
     }
-  }
-  if (!options_.lanChangeProgram.empty()) {
-    const int rc = RunProgram({options_.lanChangeProgram, to, "24", dev, from}, 20000);
-    std::lock_guard<std::mutex> lock(mutex_);
-    Log("LAN CHANGE PROGRAM ended with " + std::to_string(rc));
-    ok = ok && rc == 0;
   }
   return ok;
 }
@@ -406,7 +412,7 @@ void RouterSim::AcceptLoop() {
   while (!stopping_) {
     // A restart that changed the LAN address moves the router before it
     // answers again.
-    if (!options_.lanInterface.empty()) {
+    if (!options_.lanInterface.empty() || !options_.lanChangeProgram.empty()) {
       std::string from, to;
       {
         std::lock_guard<std::mutex> lock(mutex_);

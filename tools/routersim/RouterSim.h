@@ -60,11 +60,14 @@ struct RouterSimOptions {
   // RouterSimState::wanUpOnPing too).
   std::string wakeInterface;
   // When a restart changes the LAN address, move it on this interface (the
-  // old address goes, the new one comes with a /24) and serve there; root only.
+  // old address goes, the new one comes with a /24); root only.
   std::string lanInterface;
-  // Run after such a move, with the arguments NEW_ADDRESS 24 INTERFACE
-  // OLD_ADDRESS, before the router is back on the air: the place to point the
-  // DHCP service at the new network (see lan-dhcp-hook.sh).
+  // Run when a restart changed the LAN address (after the move above, if
+  // any), with the arguments NEW_ADDRESS 24 INTERFACE OLD_ADDRESS (INTERFACE
+  // empty without lanInterface), before the router answers again: the place
+  // to point the DHCP service at the new network (lan-dhcp-hook.sh), or to
+  // let a test bed's script move the address itself. With either option the
+  // web server follows the address when it was bound to the old one.
   std::string lanChangeProgram;
 };
 

@@ -57,6 +57,6 @@ dnsmasq --conf-file=/dev/null --no-resolv --no-hosts \
   --log-facility="$dir/dnsmasq-router.log" --log-dhcp --log-queries \
   --dhcp-range="$net.100,$net.200,255.255.255.0,1h" \
   --dhcp-option=option:router,"$new" --dhcp-option=option:dns-server,"$new" \
-  --dhcp-authoritative --local=/lan.kelvane.test/ $upstream
+  --dhcp-authoritative --no-ping --local=/lan.kelvane.test/ $upstream
 
 echo "$new $prefix $dev $old" >> "$dir/lan-changes.log"
