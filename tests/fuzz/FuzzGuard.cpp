@@ -27,6 +27,7 @@ namespace kelvane::fuzz {
 namespace {
 
 std::atomic<unsigned long> gRefusals{0};
+std::atomic<unsigned long> gLookups{0};
 constexpr std::size_t kMaxPorts = 16;
 std::array<std::atomic<std::uint16_t>, kMaxPorts> gPorts{};
 std::atomic<std::size_t> gPortCount{0};
@@ -41,6 +42,11 @@ void Refuse(const char* what, int error) {
   gRefusals.fetch_add(1, std::memory_order_relaxed);
   if (Verbose()) std::fprintf(stderr, "fuzz guard: refused %s\n", what);
   errno = error;
+}
+
+void RefuseLookup(const char* what) {
+  gLookups.fetch_add(1, std::memory_order_relaxed);
+  Refuse(what, EACCES);
 }
 
 bool PortAllowed(std::uint16_t port) {
@@ -105,12 +111,15 @@ void GuardAllowPort(std::uint16_t port) {
 
 unsigned long GuardRefusals() { return gRefusals.load(); }
 
+unsigned long GuardLookups() { return gLookups.load(); }
+
 }  // namespace kelvane::fuzz
 
 using kelvane::fuzz::CheckDestination;
 using kelvane::fuzz::ChoosesInterface;
 using kelvane::fuzz::Next;
 using kelvane::fuzz::Refuse;
+using kelvane::fuzz::RefuseLookup;
 
 extern "C" {
 
@@ -195,7 +204,7 @@ int setsockopt(int fd, int level, int name, const void* value, socklen_t length)
 int getaddrinfo(const char* node, const char* service, const addrinfo* hints, addrinfo** result) {
   // A numeric host (or none) asks no resolver; everything else is refused.
   if (node != nullptr && (hints == nullptr || (hints->ai_flags & AI_NUMERICHOST) == 0)) {
-    Refuse("getaddrinfo of a host name", EACCES);
+    RefuseLookup("getaddrinfo of a host name");
     if (result != nullptr) *result = nullptr;
     return EAI_FAIL;
   }
@@ -205,14 +214,14 @@ int getaddrinfo(const char* node, const char* service, const addrinfo* hints, ad
 }
 
 int getaddrinfo_a(int, gaicb**, int, sigevent*) {
-  Refuse("getaddrinfo_a", EACCES);
+  RefuseLookup("getaddrinfo_a");
   return EAI_SYSTEM;
 }
 
 int getnameinfo(const sockaddr* address, socklen_t length, char* host, socklen_t hostLength, char* service,
                 socklen_t serviceLength, int flags) {
   if (host != nullptr && hostLength > 0 && (flags & NI_NUMERICHOST) == 0) {
-    Refuse("getnameinfo (reverse look-up)", EACCES);
+    RefuseLookup("getnameinfo (reverse look-up)");
     return EAI_FAIL;
   }
   static const auto real =
@@ -221,39 +230,39 @@ int getnameinfo(const sockaddr* address, socklen_t length, char* host, socklen_t
 }
 
 hostent* gethostbyname(const char*) {
-  Refuse("gethostbyname", EACCES);
+  RefuseLookup("gethostbyname");
   h_errno = NO_RECOVERY;
   return nullptr;
 }
 
 hostent* gethostbyname2(const char*, int) {
-  Refuse("gethostbyname2", EACCES);
+  RefuseLookup("gethostbyname2");
   h_errno = NO_RECOVERY;
   return nullptr;
 }
 
 hostent* gethostbyaddr(const void*, socklen_t, int) {
-  Refuse("gethostbyaddr", EACCES);
+  RefuseLookup("gethostbyaddr");
   h_errno = NO_RECOVERY;
   return nullptr;
 }
 
 int gethostbyname_r(const char*, hostent*, char*, size_t, hostent** result, int* error) {
-  Refuse("gethostbyname_r", EACCES);
+  RefuseLookup("gethostbyname_r");
   if (result != nullptr) *result = nullptr;
   if (error != nullptr) *error = NO_RECOVERY;
   return EACCES;
 }
 
 int gethostbyname2_r(const char*, int, hostent*, char*, size_t, hostent** result, int* error) {
-  Refuse("gethostbyname2_r", EACCES);
+  RefuseLookup("gethostbyname2_r");
   if (result != nullptr) *result = nullptr;
   if (error != nullptr) *error = NO_RECOVERY;
   return EACCES;
 }
 
 int gethostbyaddr_r(const void*, socklen_t, int, hostent*, char*, size_t, hostent** result, int* error) {
-  Refuse("gethostbyaddr_r", EACCES);
+  RefuseLookup("gethostbyaddr_r");
   if (result != nullptr) *result = nullptr;
   if (error != nullptr) *error = NO_RECOVERY;
   return EACCES;

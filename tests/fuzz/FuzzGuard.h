@@ -24,7 +24,8 @@ namespace kelvane::fuzz {
 // ports are refused as if closed (ECONNREFUSED).
 void GuardAllowPort(std::uint16_t port);
 
-// Number of calls the guard has refused so far.
+// Number of calls the guard has refused so far, and of those the name look-ups.
 unsigned long GuardRefusals();
+unsigned long GuardLookups();
 
 }  // namespace kelvane::fuzz

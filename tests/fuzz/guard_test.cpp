@@ -125,11 +125,13 @@ TEST_F(FuzzGuardTest, NameLookupsAreRefusedNumericOnesPass) {
   hints.ai_family = AF_INET;
   addrinfo* result = nullptr;
   const unsigned long before = GuardRefusals();
+  const unsigned long lookupsBefore = GuardLookups();
   EXPECT_NE(::getaddrinfo("localhost", nullptr, &hints, &result), 0);
   EXPECT_EQ(result, nullptr);
   EXPECT_NE(::getaddrinfo("router.example", "80", &hints, &result), 0);
   EXPECT_EQ(::gethostbyname("router.example"), nullptr);
   EXPECT_EQ(GuardRefusals(), before + 3);
+  EXPECT_EQ(GuardLookups(), lookupsBefore + 3);
 
   hints.ai_flags = AI_NUMERICHOST;
   ASSERT_EQ(::getaddrinfo("127.0.0.1", nullptr, &hints, &result), 0);

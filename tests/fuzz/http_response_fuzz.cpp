@@ -12,6 +12,7 @@
 
 #include "net/HttpClient.h"
 #include "net/TextScan.h"
+#include "tests/fuzz/FuzzGuard.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 using namespace kelvane;
@@ -112,6 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   peer.SetAnswers(answers);
   const std::string url = "http://127.0.0.1:" + std::to_string(peer.Port()) + "/start.htm";
   std::string response;
+  const unsigned long lookupsBefore = GuardLookups();
   const bool ok = withCredentials ? HttpGetAuth(url, kUser, kPassword, response, 5) : HttpGet(url, response, 5);
   const std::vector<LoopbackHttpPeer::Request> requests = peer.Requests();
 
@@ -126,6 +128,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (requests.size() == 2) {
     FUZZ_CHECK(IsHttpStatus(answers[0], 301), "followed a redirect without a 301");
+  }
+  // A name is looked up only for a plain "http://name[:port]" location: no
+  // other scheme, no user information, no stray text is taken for a host.
+  if (GuardLookups() != lookupsBefore) {
+    std::string location;
+    FUZZ_CHECK(GetRedirectLocation(answers[0], location), "look-up without a location");
+    FUZZ_CHECK(location.size() > 7 && FindNoCase(location.substr(0, 7), "http://") == 0,
+               "name looked up for " + Printable(location));
+    const std::string authority = location.substr(7, location.find('/', 7) - 7);
+    const std::string name = authority.substr(0, authority.find(':'));
+    for (const char c : name)
+      FUZZ_CHECK((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-' ||
+                     c == '_',
+                 "name looked up from " + Printable(location));
   }
   if (ok) {
     FUZZ_CHECK(IsHttpStatus(response, 200), "success without status 200: " + Printable(response));
