@@ -1,7 +1,189 @@
 #include "advanced/CPspDIYBRSystem.h"
 
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <algorithm>
+
+#include "advanced/steps/RouterMove.h"
+#include "advanced/steps/SystemSettingsStep.h"
+#include "net/host/HostNetwork.h"
+#include "router/WirelessLanCommands.h"
+#include "state/WizardState.h"
+#include "wizard/CDlgMessage.h"
+#include "wizard/MessageBox.h"
+#include "wizard/OpenUrl.h"
+#include "wizard/PageKit.h"
+#include "wizard/QtNarrator.h"
+#include "wizard/UiText.h"
+
 namespace kelvane {
 
-CPspDIYBRSystem::CPspDIYBRSystem(QWidget* parent) : CPspRouterTab(kTemplateId, kPageCode, kIdTabSystem, kResultLine, parent) { NoFirstRead(); }
+namespace {
+
+const QColor kBlack(0, 0, 0);
+const QColor kBlue(0, 0, 255);
+const QColor kRed(255, 0, 0);
+
+// Languages whose button texts need wider buttons, and of those the ones
+// whose restore-defaults text needs two lines.
+const std::uint32_t kWideLanguages[] = {1036, 1043, 1032, 1049, 3082, 1060, 1046};
+const std::uint32_t kTallRestoreLanguages[] = {1049, 1032, 1060};
+
+template <std::size_t N>
+bool In(const std::uint32_t (&list)[N], std::uint32_t id) {
+  return std::find(std::begin(list), std::end(list), id) != std::end(list);
+}
+
+std::string Bytes(const QString& text) { return text.toLocal8Bit().toStdString(); }
+
+}  // namespace
+
+CPspDIYBRSystem::CPspDIYBRSystem(QWidget* parent)
+    : CPspRouterTab(kTemplateId, kPageCode, kIdTabSystem, kResultLine, parent) {
+  NoFirstRead();
+}
+
+CPspDIYBRSystem::~CPspDIYBRSystem() = default;
+
+bool CPspDIYBRSystem::OnInitDialog() {
+  CPspEx::OnInitDialog();
+  greekFont_ = MakeGreekFont(font());
+  const struct {
+    int id;
+    StringId text;
+    void (CPspDIYBRSystem::*handler)();
+  } buttons[] = {{kOpenWebButton, kIdAdvSystemOpenWebPage, &CPspDIYBRSystem::OnOpenWebPage},
+                 {kRestartButton, kIdAdvSystemRestart, &CPspDIYBRSystem::OnRestart},
+                 {kRestoreButton, kIdAdvSystemRestoreDefaults, &CPspDIYBRSystem::OnRestoreDefaults},
+                 {kChangeButton, kIdAdvSystemChangePassword, &CPspDIYBRSystem::OnChangePassword}};
+  for (const auto& b : buttons) {
+    auto* button = ControlAs<QPushButton>(b.id);
+    if (button == nullptr) continue;
+    button->setText(UiText(b.text));
+    button->setEnabled(true);
+    if (greekFont_) button->setFont(*greekFont_);
+    connect(button, &QPushButton::clicked, this, b.handler);
+  }
+  if (auto* group = ControlAs<QGroupBox>(kPasswordGroup)) {
+    group->setTitle(UiText(kIdAdvSystemPasswordGroup));
+    if (greekFont_) group->setFont(*greekFont_);
+  }
+  const struct {
+    int label, edit;
+    StringId text;
+  } rows[] = {{kCurrentLabel, kCurrentEdit, kIdAdvSystemCurrentPasswordLabel},
+              {kNewLabel, kNewEdit, kIdAdvSystemNewPasswordLabel},
+              {kConfirmLabel, kConfirmEdit, kIdAdvSystemConfirmPasswordLabel}};
+  for (const auto& row : rows) {
+    if (auto* label = ControlAs<QLabel>(row.label)) {
+      label->setText(UiText(row.text) + QStringLiteral(":"));
+      label->setBuddy(Control(row.edit));
+      if (greekFont_) label->setFont(*greekFont_);
+    }
+    SetPasswordMask(Control(row.edit), true);
+    // One more than the router keeps, so a word that is too long is seen
+    // and refused rather than silently cut.
+    if (auto* edit = ControlAs<QLineEdit>(row.edit)) edit->setMaxLength(static_cast<int>(kRouterPasswordMax) + 1);
+  }
+  const std::uint32_t language = WizardState::Instance().languageId;
+  if (In(kWideLanguages, language)) {
+    for (int id : {kRestartButton, kRestoreButton, kOpenWebButton}) {
+      QWidget* button = Control(id);
+      SetControlWidth(button, GetControlWidth(button) + 55);
+    }
+  }
+  if (In(kTallRestoreLanguages, language)) {
+    QWidget* button = Control(kRestoreButton);
+    SetControlHeight(button, GetControlHeight(button) + 10);
+  }
+  return true;
+}
+
+bool CPspDIYBRSystem::OnSetActive() {
+  if (auto* text = ControlAs<QLabel>(kDescription)) text->setText(UiText(kIdAdvSystemIntro));
+  // Leaving the tab forgets a factory reset: only a restart on the same
+  // visit moves the PC back to the factory network.
+  resetPending_ = false;
+  return CPspRouterTab::OnSetActive();
+}
+
+void CPspDIYBRSystem::ShowAccessFailure() { ShowResultText(kIdAdvSystemFailed, kRed); }
+
+bool CPspDIYBRSystem::Confirm(StringId question) {
+  const int answer = ShowMessageEx(UiText(kIdCancelPromptCaption), UiText(question),
+                                   kMbIconInformation | kMbYesNoCancel | kMbDefButton2, UiText(kIdYesButton),
+                                   UiText(kIdNoButton), UiText(kIdCancelButton), window());
+  return answer == kAnswerYes;
+}
+
+void CPspDIYBRSystem::OnOpenWebPage() {
+  ClearResult();
+  OpenUrl(QStringLiteral("http://") + QString::fromLocal8Bit(WizardState::Instance().routerAddress.c_str()));
+}
+
+void CPspDIYBRSystem::OnRestart() {
+  for (int id : FieldLabelIds()) MarkField(Control(id), true);
+  ClearResult();
+  if (!Confirm(kIdAdvSystemConfirmRestart)) return;
+  bool restarted = false;
+  RunWithLogin(kIdAdvSystemWorking, [&] {
+    WizardState& state = WizardState::Instance();
+    restarted = RebootRouter(state);
+    ShowResultText(restarted ? kIdAdvSystemDone : kIdAdvSystemFailed, restarted ? kBlack : kRed);
+    if (restarted && resetPending_) {
+      // The router comes back with its factory address and serves its
+      // factory network: the PC follows it there. What comes of it is not
+      // shown; the restart itself was done.
+      resetPending_ = false;
+      QtNarrator quiet(nullptr);
+      FollowRouterToNewNetwork(state, ActiveHostNetwork(), quiet);
+    }
+    return restarted;
+  });
+}
+
+void CPspDIYBRSystem::OnRestoreDefaults() {
+  for (int id : FieldLabelIds()) MarkField(Control(id), true);
+  ClearResult();
+  if (!Confirm(kIdAdvSystemConfirmRestore)) return;
+  RunWithLogin(kIdAdvSystemWorking, [&] {
+    const bool reset = ResetRouterToDefaults(WizardState::Instance());
+    if (reset) resetPending_ = true;
+    ShowResultText(reset ? kIdAdvSystemDoneAfterRestart : kIdAdvSystemFailed, reset ? kBlue : kRed);
+    return reset;
+  });
+}
+
+void CPspDIYBRSystem::OnChangePassword() {
+  auto* current = ControlAs<QLineEdit>(kCurrentEdit);
+  auto* next = ControlAs<QLineEdit>(kNewEdit);
+  auto* confirm = ControlAs<QLineEdit>(kConfirmEdit);
+  if (current == nullptr || next == nullptr || confirm == nullptr) return;
+  ClearResult();
+  const PasswordCheck check = CheckPasswordChange(Bytes(current->text()), Bytes(next->text()), Bytes(confirm->text()));
+  MarkField(Control(kCurrentLabel), check.currentOk);
+  MarkField(Control(kNewLabel), check.newOk);
+  MarkField(Control(kConfirmLabel), check.confirmOk);
+  if (!check.Passed()) {
+    if (check.showError) ShowResultText(kIdAdvSystemFailed, kRed);
+    return;
+  }
+  if (!Confirm(kIdAdvSystemConfirmPassword)) return;
+  // The change needs no search or login of its own: the router checks the
+  // current word itself.
+  BusyScope busy(this);
+  ShowResultText(kIdAdvSystemWorking, kBlack);
+  const bool changed =
+      ChangeRouterPasswordAndLogin(Bytes(current->text()), Bytes(next->text()), WizardState::Instance());
+  if (changed) {
+    current->clear();
+    next->clear();
+    confirm->clear();
+  }
+  ShowResultText(changed ? kIdAdvSystemDone : kIdAdvSystemFailed, changed ? kBlack : kRed);
+}
 
 }  // namespace kelvane

@@ -1,8 +1,13 @@
 // The router sheet's system page (page code 73): the router's own web page,
-// restart, factory defaults and the login password.
+// restart, factory defaults and the login password. It reads nothing from the
+// router; every action but the web page asks first.
 #pragma once
 
+#include <memory>
+
 #include "advanced/CPspRouterTab.h"
+
+class QFont;
 
 namespace kelvane {
 
@@ -13,8 +18,44 @@ class CPspDIYBRSystem : public CPspRouterTab {
   static constexpr int kTemplateId = 4040;
   static constexpr std::uint32_t kPageCode = 73;
   static constexpr int kResultLine = 6141;
+  static constexpr int kDescription = 6140;
+  static constexpr int kOpenWebButton = 6149;
+  static constexpr int kRestartButton = 6137;
+  static constexpr int kRestoreButton = 6138;
+  static constexpr int kPasswordGroup = 6142;
+  static constexpr int kCurrentLabel = 6143;
+  static constexpr int kNewLabel = 6144;
+  static constexpr int kConfirmLabel = 6145;
+  static constexpr int kCurrentEdit = 6146;
+  static constexpr int kNewEdit = 6147;
+  static constexpr int kConfirmEdit = 6148;
+  static constexpr int kChangeButton = 6139;
 
   explicit CPspDIYBRSystem(QWidget* parent = nullptr);
+  ~CPspDIYBRSystem() override;
+
+  bool OnInitDialog() override;
+  bool OnSetActive() override;
+
+  void OnOpenWebPage();
+  void OnRestart();
+  void OnRestoreDefaults();
+  void OnChangePassword();
+
+  // A factory reset was accepted on this visit; the next restart then moves
+  // the PC back to the router's factory network.
+  bool ResetPending() const { return resetPending_; }
+
+ protected:
+  QList<int> FieldLabelIds() const override { return {kCurrentLabel, kNewLabel, kConfirmLabel}; }
+  void ShowAccessFailure() override;
+
+ private:
+  // The warning box with Yes, No and Cancel, No as default; true on Yes.
+  bool Confirm(StringId question);
+
+  bool resetPending_ = false;
+  std::unique_ptr<QFont> greekFont_;
 };
 
 }  // namespace kelvane

@@ -83,7 +83,7 @@ bool CPspRouterTab::RunWithLogin(StringId progressId, const std::function<bool()
     if (typed && RetryLoginWithWord(word, state)) outcome = RouterAccessOutcome::kReady;
   }
   if (outcome != RouterAccessOutcome::kReady) {
-    ShowResult(false);
+    ShowAccessFailure();
     return false;
   }
   return action();

@@ -47,6 +47,9 @@ class CPspRouterTab : public CPspEx {
   // cannot be reached the result line shows the error and the action does
   // not run (false).
   bool RunWithLogin(StringId progressId, const std::function<bool()>& action);
+  // What the result line says when the router cannot be reached; base: the
+  // error text. The system page has result texts of its own.
+  virtual void ShowAccessFailure() { ShowResult(false); }
   // The labels RunWithLogin resets to black; pages list their field labels.
   virtual QList<int> FieldLabelIds() const { return {}; }
   // A page without a read of its own (the system page) has no first read.
