@@ -7,8 +7,10 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "BuiltProgram.h"
@@ -23,12 +25,13 @@ std::uint64_t NowMs() { return SimNowMs(); }
 
 // Sends `request` to 127.0.0.1:port and reads until the server closes or
 // `waitMs` passes. `closed` tells whether the server closed.
-std::string Exchange(std::uint16_t port, const std::string& request, int waitMs, bool* closed = nullptr) {
+std::string ExchangeAt(const char* address, std::uint16_t port, const std::string& request, int waitMs,
+                       bool* closed = nullptr) {
   const int fd = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in a{};
   a.sin_family = AF_INET;
   a.sin_port = htons(port);
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  inet_pton(AF_INET, address, &a.sin_addr);
   std::string got;
   if (closed) *closed = false;
   if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
@@ -51,6 +54,10 @@ std::string Exchange(std::uint16_t port, const std::string& request, int waitMs,
   }
   close(fd);
   return got;
+}
+
+std::string Exchange(std::uint16_t port, const std::string& request, int waitMs, bool* closed = nullptr) {
+  return ExchangeAt("127.0.0.1", port, request, waitMs, closed);
 }
 
 std::string Request(const std::string& path, const std::string& extra = "") {
@@ -180,6 +187,68 @@ TEST_F(EmulatorTest, RestartTakesTheRouterOffTheAir) {
   EXPECT_TRUE(closed);
   ASSERT_TRUE(testing::WaitUntil([&] { return !sim_->OffAir(); }));
   EXPECT_NE(Exchange(sim_->HttpPort(), Request("/zero.htm"), 2000).find("200 OK"), std::string::npos);
+}
+
+// A restart that changes the LAN address runs the change program and moves
+// the web server to the new address (on loopback: 127.0.0.2 needs no root).
+TEST(EmulatorLanMoveTest, RestartToANewAddressRunsTheProgramAndServesThere) {
+  char dir[] = "/tmp/kvsim-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string program = std::string(dir) + "/on-lan-change";
+  const std::string record = std::string(dir) + "/args";
+  {
+    std::FILE* f = std::fopen(program.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fprintf(f, "#!/bin/sh\necho \"$@\" >> %s\n", record.c_str());
+    std::fclose(f);
+    chmod(program.c_str(), 0700);
+  }
+  RouterSimOptions options;
+  options.bindAddress = "127.0.0.1";
+  options.restartMs = 300;
+  options.lanChangeProgram = program;
+  RouterSim sim(options);
+  sim.WithState([](RouterSimState& s) { s.lanAddress = "127.0.0.1"; });
+  std::string error;
+  ASSERT_TRUE(sim.Start(&error)) << error;
+  const std::uint16_t port = sim.HttpPort();
+  auto read = [&](const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "r");
+    std::string text;
+    if (f == nullptr) return text;
+    char buf[256];
+    while (std::fgets(buf, sizeof buf, f)) text += buf;
+    std::fclose(f);
+    return text;
+  };
+
+  // A restart without a new address moves nothing.
+  ExchangeAt("127.0.0.1", port, Request("/cgi-bin/rebo?"), 2000);
+  ASSERT_TRUE(testing::WaitUntil([&] { return !sim.OffAir(); }));
+  EXPECT_NE(ExchangeAt("127.0.0.1", port, Request("/zero.htm"), 2000).find("200 OK"), std::string::npos);
+  EXPECT_EQ(read(record), "");
+
+  ExchangeAt("127.0.0.1", port, Request("/cgi-bin/prim?rc=@&rd=zero&LI=127.0.0.2&ai=0"), 2000);
+  ExchangeAt("127.0.0.1", port, Request("/cgi-bin/rebo?"), 2000);
+  ASSERT_TRUE(testing::WaitUntil([&] { return sim.Address() == "127.0.0.2:" + std::to_string(port); }));
+  EXPECT_NE(ExchangeAt("127.0.0.2", port, Request("/zero.htm"), 2000).find("200 OK"), std::string::npos);
+  bool closed = false;
+  EXPECT_EQ(ExchangeAt("127.0.0.1", port, Request("/zero.htm"), 500, &closed), "");
+  EXPECT_TRUE(closed);
+  // The program's arguments: new address, prefix, interface (none), old address.
+  EXPECT_EQ(read(record), "127.0.0.2 24  127.0.0.1\n");
+
+  // A factory reset applies at the next restart, which moves it back.
+  ExchangeAt("127.0.0.2", port, Request("/cgi-bin/rset?rc=@&rd=_toolbox"), 2000);
+  EXPECT_FALSE(sim.OffAir());
+  EXPECT_NE(ExchangeAt("127.0.0.2", port, Request("/zero.htm"), 2000).find("200 OK"), std::string::npos);
+  ExchangeAt("127.0.0.2", port, Request("/cgi-bin/rebo?"), 2000);
+  ASSERT_TRUE(testing::WaitUntil([&] { return sim.Address() == "192.168.123.254:" + std::to_string(port); }));
+  EXPECT_EQ(read(record), "127.0.0.2 24  127.0.0.1\n192.168.123.254 24  127.0.0.2\n");
+  sim.Stop();
+  std::remove(record.c_str());
+  std::remove(program.c_str());
+  rmdir(dir);
 }
 
 TEST_F(EmulatorTest, FaultSwitches) {
