@@ -198,9 +198,14 @@ TEST_F(HostAlgorithms, RenewAfterReleaseRenewsExactlyWhatWasReleased) {
   ASSERT_TRUE(sim_.GetHostNetworkInfo(info));
   EXPECT_EQ(info.adapterName.view(), "eth1") << "the released adapters show no address";
 
-  // The router came back on another network; wlan0 finds no server yet.
-  sim_.renewLeases["eth0"] = SimHostNetwork::Adapter("eth0", "192.168.0.100", "192.168.0.1");
-  sim_.renewResults = {{"wlan0", false}};
+  // The router comes back on another network as the renew starts; wlan0
+  // finds no server yet.
+  sim_.onCall = [this](const SimHostNetwork::Call& call) {
+    if (call.operation == "RenewAllAdapters") {
+      sim_.renewLeases["eth0"] = SimHostNetwork::Adapter("eth0", "192.168.0.100", "192.168.0.1");
+      sim_.renewResults = {{"wlan0", false}};
+    }
+  };
   sim_.ClearCalls();
   EXPECT_FALSE(sim_.RenewAllAdapters());
   std::vector<std::string> renewed;
@@ -215,6 +220,7 @@ TEST_F(HostAlgorithms, RenewAfterReleaseRenewsExactlyWhatWasReleased) {
   ASSERT_TRUE(sim_.FindLocalAddress(1, dhcp, state));
   EXPECT_EQ(state.pcAddress, Value("192.168.0.100")) << "an address on the new network";
 
+  sim_.onCall = nullptr;
   sim_.renewResults.clear();
   sim_.ClearCalls();
   EXPECT_TRUE(sim_.RenewAllAdapters());

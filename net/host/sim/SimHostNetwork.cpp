@@ -16,6 +16,7 @@ int SimHostNetwork::CountCalls(const std::string& operation) const {
 
 void SimHostNetwork::Record(const std::string& operation, const std::string& argument) {
   calls.push_back(Call{operation, argument});
+  if (onCall) onCall(calls.back());
 }
 
 HostAdapterInfo SimHostNetwork::Adapter(const std::string& name, const std::string& address,

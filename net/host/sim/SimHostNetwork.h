@@ -29,11 +29,14 @@
 //                              Vpn("Office", kVpnPptpOnly, "198.51.100.7", "bob")}
 // The delays are real milliseconds, waited in slices that call the wait hook,
 // so a page test can press Cancel or close the window during the step.
+// `calls` records every operation and primitive with its argument, in order;
+// `onCall` sees each as it happens.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -93,6 +96,10 @@ class SimHostNetwork : public HostNetwork {
 
   // --- Record ---------------------------------------------------------------
   std::vector<Call> calls;
+  // Called with every call as it is recorded, before it is answered: lets a
+  // test change the script at a chosen moment (say, the router moves when
+  // the renew starts, or a page is closed during the switch).
+  std::function<void(const Call&)> onCall;
   int CountCalls(const std::string& operation) const;
   void ClearCalls() { calls.clear(); }
 
