@@ -1,19 +1,179 @@
 #include "pages/CPspWLan.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPointer>
+
+#include "app/language/StringIds.h"
+#include "pages/CPspConnectivity.h"
+#include "pages/CPspDetectWan.h"
+#include "pages/steps/WirelessLoadStep.h"
+#include "state/WizardState.h"
+#include "wizard/CImageButton.h"
+#include "wizard/LabelBuddy.h"
+#include "wizard/PageKit.h"
+#include "wizard/Resources.h"
 #include "wizard/UiText.h"
 
 namespace kelvane {
 
+namespace {
+
+constexpr StringId kSecurityTexts[] = {kIdWirelessSecurityNone, kIdWirelessSecurityWep, kIdWirelessWpaPsk,
+                                       kIdAdvWirelessWpa2Psk, kIdAdvWirelessWpaWpa2Psk};
+
+QString Local(const std::string& text) {
+  return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
+std::string Local8(const QString& text) { return text.toLocal8Bit().toStdString(); }
+
+}  // namespace
+
 CPspWLan::CPspWLan(QWidget* parent) : CPspEx(kTemplateId, parent) {
   SetPageCaption(QStringLiteral(""));
-  SetHeaderTitle(UiText(30081));
-  SetHeaderSubTitle(UiText(30082));
+  SetHeaderTitle(UiText(kIdWirelessTitle));
+  SetHeaderSubTitle(UiText(kIdWirelessSubtitle));
   SetCancelPolicy(CancelPolicy::kAskUnlessBusy);
+}
+
+bool CPspWLan::OnInitDialog() {
+  CPspEx::OnInitDialog();
+  if (auto* skip = ControlAs<QCheckBox>(kSkipBoxId)) skip->setText(UiText(kIdSkipWirelessSetup));
+  if (auto* picture = ControlAs<CImageButton>(kPictureButtonId)) {
+    picture->SetBitmaps(kBitmapPcRouter, QColor());
+    picture->SetInert(true);
+    picture->setAccessibleName(UiText(kIdWirelessTitle));
+  }
+  const std::pair<int, StringId> labels[] = {{kSsidLabelId, kIdWirelessSsidLabel},
+                                             {kChannelLabelId, kIdWirelessChannelLabel},
+                                             {kSecurityLabelId, kIdWirelessSecurityLabel},
+                                             {kKeyLabelId, kIdWirelessKeyLabel}};
+  const int fields[] = {kSsidEditId, kChannelListId, kSecurityListId, kKeyEditId};
+  for (std::size_t i = 0; i < std::size(labels); ++i) {
+    auto* label = qobject_cast<QLabel*>(Control(labels[i].first));
+    if (label != nullptr) label->setText(UiText(labels[i].second) + QStringLiteral(":"));
+    PairLabel(label, Control(fields[i]));
+  }
+  const WirelessSettings& w = WizardState::Instance().WirelessSettings;
+  if (auto* ssid = ControlAs<QLineEdit>(kSsidEditId)) ssid->setMaxLength(static_cast<int>(w.ssid.kMaxLength));
+  if (auto* key = ControlAs<QLineEdit>(kKeyEditId)) key->setMaxLength(static_cast<int>(w.key.kMaxLength));
+  if (auto* security = ControlAs<QComboBox>(kSecurityListId)) {
+    for (StringId id : kSecurityTexts) security->addItem(UiText(id));
+    security->setCurrentIndex(0);
+    connect(security, &QComboBox::currentIndexChanged, this, &CPspWLan::OnSecurityChanged);
+  }
+  if (QWidget* w1 = Control(kKeyLabelId)) w1->hide();
+  if (QWidget* w2 = Control(kKeyEditId)) w2->hide();
+  return true;
 }
 
 bool CPspWLan::OnSetActive() {
   BeginActivation(kStandardChrome, kPageCode);
+  if (auto* message = qobject_cast<QLabel*>(Control(kMessageId))) message->setText(UiText(kIdWirelessIntro));
+  if (QWidget* picture = Control(kPictureButtonId)) picture->show();
+  if (auto* skip = ControlAs<QCheckBox>(kSkipBoxId)) {
+    skip->setChecked(false);
+    skip->show();
+  }
+  ShowForm(false);
+  for (int id : {kSsidLabelId, kKeyLabelId}) MarkField(Control(id), true);
+  settingsLoaded_ = false;
   return CPspEx::OnSetActive();
+}
+
+void CPspWLan::ShowForm(bool show) {
+  for (int id : {kSsidLabelId, kSsidEditId, kChannelLabelId, kChannelListId, kSecurityLabelId, kSecurityListId}) {
+    if (QWidget* w = Control(id)) w->setVisible(show);
+  }
+  if (!show) {
+    if (QWidget* w = Control(kKeyLabelId)) w->hide();
+    if (QWidget* w = Control(kKeyEditId)) w->hide();
+  }
+}
+
+void CPspWLan::OnSecurityChanged(int index) {
+  if (index < 0 || index >= static_cast<int>(kSecurityListModes.size())) return;
+  WirelessSettings& w = WizardState::Instance().WirelessSettings;
+  w.securityMode = kSecurityListModes[static_cast<std::size_t>(index)];
+  const bool keyed = index != 0;
+  if (QWidget* label = Control(kKeyLabelId)) label->setVisible(keyed);
+  if (auto* key = ControlAs<QLineEdit>(kKeyEditId)) {
+    key->setVisible(keyed);
+    if (keyed) {
+      key->setText(Local(w.key.str()));
+      key->repaint();
+    }
+  }
+}
+
+int CPspWLan::OnWizardBack() { return GoTo<CPspConnectivity>(); }
+
+int CPspWLan::OnWizardNext() {
+  WizardState& state = WizardState::Instance();
+  auto* skip = ControlAs<QCheckBox>(kSkipBoxId);
+  if (skip != nullptr && skip->isChecked()) {
+    state.configureWireless = 0;
+    return GoTo<CPspDetectWan>();
+  }
+  state.configureWireless = 1;
+  if (auto* message = qobject_cast<QLabel*>(Control(kMessageId))) message->setText(UiText(kIdWirelessInstructions));
+  if (QWidget* picture = Control(kPictureButtonId)) picture->hide();
+  if (!settingsLoaded_) {
+    settingsLoaded_ = LoadSettings();
+    return -1;
+  }
+  return Validate() ? GoTo<CPspDetectWan>() : -1;
+}
+
+bool CPspWLan::LoadSettings() {
+  QPointer<CPspWLan> self(this);
+  repaint();
+  WirelessForm form;
+  std::vector<std::string> listTexts;
+  auto* security = ControlAs<QComboBox>(kSecurityListId);
+  if (security != nullptr) {
+    for (int i = 0; i < security->count(); ++i) listTexts.push_back(security->itemText(i).toStdString());
+  }
+  {
+    BusyScope busy(this);
+    ShowForm(true);
+    if (security != nullptr) OnSecurityChanged(security->currentIndex());
+    form = LoadWirelessForm(WizardState::Instance(), listTexts);
+  }
+  if (self.isNull()) return false;
+  channels_ = form.channels;
+  if (auto* channel = ControlAs<QComboBox>(kChannelListId)) {
+    channel->clear();
+    channel->addItem(UiText(kIdWirelessChannelAuto));
+    for (const std::string& c : form.channels) channel->addItem(QString::fromStdString(c));
+    channel->setCurrentIndex(form.channelIndex);
+  }
+  if (security != nullptr) {
+    const QSignalBlocker block(security);
+    security->setCurrentIndex(form.securityIndex);
+  }
+  // Applied whether or not the index changed: it shows the key just read.
+  if (security != nullptr) OnSecurityChanged(security->currentIndex());
+  if (auto* ssid = ControlAs<QLineEdit>(kSsidEditId)) {
+    ssid->setText(Local(WizardState::Instance().WirelessSettings.ssid.str()));
+  }
+  return form.loaded;
+}
+
+bool CPspWLan::Validate() {
+  auto* ssid = ControlAs<QLineEdit>(kSsidEditId);
+  auto* key = ControlAs<QLineEdit>(kKeyEditId);
+  auto* channel = ControlAs<QComboBox>(kChannelListId);
+  const WirelessVerdict v =
+      StoreWirelessForm(WizardState::Instance(), ssid ? Local8(ssid->text()) : std::string(),
+                        key ? Local8(key->text()) : std::string(), channel ? channel->currentIndex() : -1, channels_);
+  MarkField(Control(kSsidLabelId), v.ssidOk);
+  MarkField(Control(kKeyLabelId), v.keyOk);
+  if (!v.Ok()) {
+    if (auto* message = qobject_cast<QLabel*>(Control(kMessageId))) message->setText(UiText(kIdWirelessInputError));
+  }
+  return v.Ok();
 }
 
 }  // namespace kelvane

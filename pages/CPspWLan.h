@@ -1,6 +1,10 @@
 // The wireless LAN page (page code 21): the router's wireless name, channel,
-// security and key, read from the router, checked, or skipped.
+// security and key, read from the router, checked, or skipped. Nothing is
+// written to the router here; the store page sends the settings.
 #pragma once
+
+#include <string>
+#include <vector>
 
 #include "wizard/CPspEx.h"
 
@@ -12,10 +16,35 @@ class CPspWLan : public CPspEx {
  public:
   static constexpr int kTemplateId = 4015;
   static constexpr std::uint32_t kPageCode = 21;
+  static constexpr int kMessageId = 6042;
+  static constexpr int kSkipBoxId = 6054;
+  static constexpr int kPictureButtonId = 6128;
+  static constexpr int kSsidLabelId = 6030;
+  static constexpr int kChannelLabelId = 6031;
+  static constexpr int kSecurityLabelId = 6032;
+  static constexpr int kKeyLabelId = 6033;
+  static constexpr int kSsidEditId = 6034;
+  static constexpr int kKeyEditId = 6035;
+  static constexpr int kChannelListId = 6036;
+  static constexpr int kSecurityListId = 6037;
 
   explicit CPspWLan(QWidget* parent = nullptr);
 
+  bool OnInitDialog() override;
   bool OnSetActive() override;
+  int OnWizardBack() override;
+  int OnWizardNext() override;
+
+  bool SettingsLoaded() const { return settingsLoaded_; }
+
+ private:
+  void OnSecurityChanged(int index);
+  bool LoadSettings();
+  bool Validate();
+  void ShowForm(bool show);
+
+  bool settingsLoaded_ = false;
+  std::vector<std::string> channels_;  // the list's numbers after "Auto"
 };
 
 }  // namespace kelvane

@@ -1,10 +1,17 @@
 // The seven WAN settings pages (page codes 30 to 36) are one class driven by
-// the WAN form table; each type keeps its own thin class, so the sheet holds
-// seven distinct pages with their own templates.
+// the WAN form table (pages/steps/WanForms.h); each type keeps its own thin
+// class, so the sheet holds seven distinct pages with their own templates.
+// On every activation a page reloads its fields from the settings record and
+// reads the router's connection-control choice; Next stores and checks every
+// field and marks every wrong label at once.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
+#include <QFont>
+
+#include "pages/steps/WanForms.h"
 #include "wizard/CPspEx.h"
 
 namespace kelvane {
@@ -16,11 +23,20 @@ class CPspWanSettings : public CPspEx {
   CPspWanSettings(int templateId, std::int32_t wanType, std::uint32_t pageCode, QWidget* parent = nullptr);
 
   std::int32_t WanType() const { return wanType_; }
+  const WanForm& Form() const { return *form_; }
+
+  bool OnInitDialog() override;
   bool OnSetActive() override;
+  int OnWizardBack() override;
+  int OnWizardNext() override;
 
  private:
+  void OnAddressModeChanged(int index);
+
   std::int32_t wanType_;
   std::uint32_t pageCode_;
+  const WanForm* form_;
+  std::unique_ptr<QFont> greekFont_;
 };
 
 class CPspDynamicWan : public CPspWanSettings {
