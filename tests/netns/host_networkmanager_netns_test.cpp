@@ -224,6 +224,10 @@ TEST_F(HostNetworkManager, ReleaseThenRenewAfterTheRouterMoved) {
     LinuxHostNetwork net;
     r << "released=" << net.ReleaseAllAdapters() << "\n";
     ReportSearch(net, "afterRelease", r);
+    HostAdapterInfo info;
+    LinuxHostNetwork another;  // as a second process would see it
+    another.GetHostNetworkInfo(info);
+    r << "infoDhcp=" << int(info.dhcpEnabled) << "\n";
     out = r.str();
     return 0;
   }, report);
@@ -231,6 +235,7 @@ TEST_F(HostNetworkManager, ReleaseThenRenewAfterTheRouterMoved) {
   auto v = ParseReport(report);
   EXPECT_EQ(v["released"], "1") << report;
   EXPECT_EQ(v["afterRelease"], "0") << "no address after the release";
+  EXPECT_EQ(v["infoDhcp"], "1") << "a released adapter still takes its address by DHCP";
   EXPECT_EQ(NmField({"-g", "GENERAL.STATE", "device", "show", "lan0"}), "30 (disconnected)");
 
   std::string error;

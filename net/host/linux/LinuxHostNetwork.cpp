@@ -434,6 +434,7 @@ bool LinuxHostNetwork::ListAdapters(std::vector<HostAdapterInfo>& adapters) {
 
   NmState nm;
   const bool nmPresent = ReadNm(nm, true);
+  LoadReleases();
 
   for (KernelAdapter& adapter : AdaptersFromKernel(links, addresses, routes)) {
     HostAdapterInfo& info = adapter.info;
@@ -457,7 +458,11 @@ bool LinuxHostNetwork::ListAdapters(std::vector<HostAdapterInfo>& adapters) {
           break;
         }
       }
-      info.dhcpEnabled = first ? (first->validLifetime != kInfiniteLifetime) : DhcpClientKnows(link.name);
+      // A lease we released leaves no address and, with NetworkManager, no
+      // active profile: the record of the release still says DHCP.
+      const bool released = std::any_of(releases_.begin(), releases_.end(),
+                                        [&](const ReleasedLease& l) { return l.interfaceName == link.name; });
+      info.dhcpEnabled = first ? (first->validLifetime != kInfiniteLifetime) : released || DhcpClientKnows(link.name);
       if (info.dhcpEnabled && adapter.carrier) info.dhcpServer = DhcpServerFromLease(link.name);
     }
     adapters.push_back(info);
