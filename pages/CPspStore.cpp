@@ -119,9 +119,9 @@ void CPspStore::FillSummary() {
     const SummaryLine& line = lines[i];
     const QString text = SummaryLineText(line) + (i + 1 < lines.size() ? QStringLiteral("\n") : QString());
     if (line.kind == SummaryLine::Kind::kHeading) {
-      summary_->AppendText(text, -1, false, heading);
+      summary_->AppendText(text, -1, true, heading);
     } else {
-      summary_->AppendText(text, -1, false, QtNarrator::Colour(NarrationColour::kDefault));
+      summary_->AppendText(text, -1, true, QtNarrator::Colour(NarrationColour::kDefault));
     }
   }
   summary_->moveCursor(QTextCursor::Start);

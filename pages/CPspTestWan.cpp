@@ -43,7 +43,10 @@ bool CPspTestWan::OnSetActive() {
     box->show();
   }
   if (auto* picture = ControlAs<CImageButton>(kPictureButtonId)) {
-    picture->SetIcon(kPictureResource, 0, QSize(), false);
+    picture->SetBitmaps(kPictureResource, QColor(255, 255, 255), 0, QColor(), false);
+    picture->SetFlat(true, false);
+    picture->SetDrawBorder(false, false);
+    picture->SetInert(true, true);
     picture->show();
   }
   if (QWidget* ignore = Control(kIgnoreId)) ignore->hide();

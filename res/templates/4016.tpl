@@ -6,5 +6,5 @@ size 317 143
 font 8 MS Shell Dlg
 #  id  kind    x    y    w    h   flags
 6039   text    5    5    310  64  -
-6125   button  240  40   72   30  multiline,tabstop
+6125   button  232  40   70   30  multiline,tabstop
 6053   check   5    80   305  22  hidden,multiline,tabstop

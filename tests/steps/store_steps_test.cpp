@@ -89,7 +89,7 @@ const StoreCase kCases[] = {
     {"RestartRefusedSettingsSent",
      [](WizardState&, test::EmulatedRouter& r) {
        RouterSimFaults f;
-       f.wrongStatus = 500;
+       f.refuseAlert = "Busy";
        f.match = "rebo";
        r.Sim().SetFaults(f);
      },
