@@ -33,8 +33,9 @@
 //
 // Every process of the pc role (Exec, Spawn, RunInRole) runs in a private
 // mount and host-name namespace: /etc/resolv.conf is the role's own file,
-// /run and /var/lib/dhcp are folders of the bed (so DHCP clients' pid and
-// lease files, and the backend's default /run/kelvane, stay in the bed), and
+// /run (PcRunDir(), with /run/netns still in it) and /var/lib/dhcp
+// (PcDhcpLibDir()) are folders of the bed, so DHCP clients' pid and lease
+// files and the backend's default /run/kelvane stay in the bed; and
 // with NetworkManager /etc/NetworkManager is the daemon's own configuration
 // folder (NmConfigDir(); its profiles in NmConnectionsDir()) and
 // DBUS_SYSTEM_BUS_ADDRESS names the bed's private system bus, so nmcli and
@@ -717,8 +718,13 @@ class NetnsBed {
     const std::string resolv = ResolvConfPath(role);
     if (mount(resolv.c_str(), "/etc/resolv.conf", nullptr, MS_BIND, nullptr) != 0) return false;
     if (role == Role::kPc) {
-      // Pid, lease and state files of whatever runs as the PC stay in the bed.
-      if (mount(PcRunDir().c_str(), "/run", nullptr, MS_BIND, nullptr) != 0) return false;
+      // Pid, lease and state files of whatever runs as the PC stay in the
+      // bed. /run/netns stays visible, so code running as the PC can still
+      // enter the other roles.
+      const std::string netns = PcRunDir() + "/netns";
+      if (mkdir(netns.c_str(), 0755) != 0 && errno != EEXIST) return false;
+      if (mount("/run/netns", netns.c_str(), nullptr, MS_BIND | MS_REC, nullptr) != 0) return false;
+      if (mount(PcRunDir().c_str(), "/run", nullptr, MS_BIND | MS_REC, nullptr) != 0) return false;
       if (access("/var/lib/dhcp", F_OK) == 0 &&
           mount(PcDhcpLibDir().c_str(), "/var/lib/dhcp", nullptr, MS_BIND, nullptr) != 0)
         return false;
