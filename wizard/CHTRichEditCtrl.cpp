@@ -93,7 +93,8 @@ void CHTRichEditCtrl::AppendText(const QString& text, int length, bool bold, QCo
   } else {
     lastHadColour_ = false;
   }
-  format.setFontWeight(bold ? QFont::Bold : QFont::Normal);
+  // Not bold: the weight of the default font (a log drawn in a bold font stays bold).
+  format.setFontWeight(bold ? QFont::Bold : defaultFormat_.font().weight());
   format.setAnchor(false);
   format.setAnchorHref(QString());
 
