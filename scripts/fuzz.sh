@@ -58,6 +58,7 @@ ctest --test-dir "$build" --output-on-failure -L fuzz
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:symbolize=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+export KELVANE_TIME_SCALE=${KELVANE_TIME_SCALE:-0.05}
 work="$top/$build/fuzz-work"
 mkdir -p "$work"
 

