@@ -59,7 +59,8 @@ echo "== package build ($build)"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
   -DKELVANE_TESTS=OFF -DKELVANE_BENCHMARKS=OFF -DKELVANE_GUI=ON "${launcher[@]}" \
   -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" \
-  -DCMAKE_SHARED_LINKER_FLAGS="$ldflags" -DCMAKE_MODULE_LINKER_FLAGS="$ldflags"
+  -DCMAKE_SHARED_LINKER_FLAGS="$ldflags" -DCMAKE_MODULE_LINKER_FLAGS="$ldflags" \
+  -DCMAKE_STRIP="$top/cmake/debian/strip"
 cmake --build "$build" -j "$jobs"
 
 echo "== CPack"
