@@ -112,6 +112,9 @@ CPshRouter::~CPshRouter() {
 
 void CPshRouter::AddPage(CPspRouterTab* page) {
   page->AttachSheet(this);
+  // The controls are made before the page goes into the tab widget, so they
+  // are shown with it.
+  page->Create();
   pages_.push_back(page);
   tabs_->addTab(page, page->PageCaption());
 }

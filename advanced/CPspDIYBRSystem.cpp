@@ -62,7 +62,7 @@ bool CPspDIYBRSystem::OnInitDialog() {
   for (const auto& b : buttons) {
     auto* button = ControlAs<QPushButton>(b.id);
     if (button == nullptr) continue;
-    button->setText(UiText(b.text));
+    SetButtonText(button, UiText(b.text));
     button->setEnabled(true);
     if (greekFont_) button->setFont(*greekFont_);
     connect(button, &QPushButton::clicked, this, b.handler);
@@ -99,6 +99,7 @@ bool CPspDIYBRSystem::OnInitDialog() {
     QWidget* button = Control(kRestoreButton);
     SetControlHeight(button, GetControlHeight(button) + 10);
   }
+  for (const auto& b : buttons) FitButtonToText(ControlAs<QPushButton>(b.id));
   return true;
 }
 

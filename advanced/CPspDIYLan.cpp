@@ -65,7 +65,7 @@ bool CPspDIYLan::OnInitDialog() {
   for (const auto& b : buttons) {
     auto* button = ControlAs<QPushButton>(b.id);
     if (button == nullptr) continue;
-    button->setText(UiText(b.text));
+    SetButtonText(button, UiText(b.text));
     button->setEnabled(true);
     connect(button, &QPushButton::clicked, this, b.handler);
     if (tall) SetControlHeight(button, GetControlHeight(button) + 10);

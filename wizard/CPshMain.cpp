@@ -33,6 +33,7 @@
 #include "wizard/CPspEx.h"
 #include "wizard/DialogTemplate.h"
 #include "wizard/MessageBox.h"
+#include "wizard/PageKit.h"
 #include "wizard/Resources.h"
 #include "wizard/UiText.h"
 #include "state/SystemInfo.h"
@@ -68,22 +69,6 @@ QSize TemplatePixels(const CPspEx* page) {
     return DialogUnitsToPixels(tpl.sizeDu, DialogBaseUnits(DialogFont(tpl)));
   }
   return page->TemplateSizePx();
-}
-
-QString WithoutMnemonics(const QString& text) {
-  QString out;
-  out.reserve(text.size());
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    if (text[i] == QLatin1Char('&')) {
-      if (i + 1 < text.size() && text[i + 1] == QLatin1Char('&')) {
-        out += QLatin1Char('&');
-        ++i;
-      }
-      continue;
-    }
-    out += text[i];
-  }
-  return out;
 }
 
 }  // namespace
@@ -302,30 +287,7 @@ void CPshMain::SetButtonText(QPushButton* button, const QString& text) {
   RewrapButton(button);
 }
 
-void CPshMain::RewrapButton(QPushButton* button) {
-  // The buttons are multi-line: a text too wide for its button is broken at
-  // the blank that gives the narrowest two lines.
-  const QString text = button->property("fullText").toString();
-  const QFontMetrics metrics(button->font());
-  const int room = button->width() - 6;
-  if (metrics.horizontalAdvance(WithoutMnemonics(text)) <= room || !text.contains(QLatin1Char(' '))) {
-    button->setText(text);
-    return;
-  }
-  QString best = text;
-  int bestWidth = INT_MAX;
-  for (qsizetype i = text.indexOf(QLatin1Char(' ')); i >= 0; i = text.indexOf(QLatin1Char(' '), i + 1)) {
-    const QString first = text.left(i);
-    const QString second = text.mid(i + 1);
-    const int wide = std::max(metrics.horizontalAdvance(WithoutMnemonics(first)),
-                              metrics.horizontalAdvance(WithoutMnemonics(second)));
-    if (wide < bestWidth) {
-      bestWidth = wide;
-      best = first + QLatin1Char('\n') + second;
-    }
-  }
-  button->setText(best);
-}
+void CPshMain::RewrapButton(QPushButton* button) { WrapButtonText(button); }
 
 int CPshMain::DoModal() { return exec(); }
 

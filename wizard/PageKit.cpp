@@ -1,5 +1,11 @@
 #include "wizard/PageKit.h"
 
+#include <QFontMetrics>
+#include <QPushButton>
+
+#include <algorithm>
+#include <climits>
+
 #include "app/language/StringIds.h"
 #include "state/WizardState.h"
 #include "wizard/CDlgMessage.h"
@@ -33,6 +39,67 @@ std::unique_ptr<QFont> MakeGreekFont(const QFont& base) {
   font->setPixelSize(10);
   font->setWeight(QFont::Normal);
   return font;
+}
+
+namespace {
+
+QString WithoutMnemonics(const QString& text) {
+  QString out;
+  out.reserve(text.size());
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text[i] == QLatin1Char('&')) {
+      if (i + 1 < text.size() && text[i + 1] == QLatin1Char('&')) {
+        out += QLatin1Char('&');
+        ++i;
+      }
+      continue;
+    }
+    out += text[i];
+  }
+  return out;
+}
+
+}  // namespace
+
+void SetButtonText(QPushButton* button, const QString& text) {
+  if (button == nullptr) return;
+  button->setProperty("fullText", text);
+  WrapButtonText(button);
+}
+
+void WrapButtonText(QPushButton* button) {
+  if (button == nullptr) return;
+  const QString text = button->property("fullText").toString();
+  const QFontMetrics metrics(button->font());
+  const int room = button->width() - 6;
+  if (metrics.horizontalAdvance(WithoutMnemonics(text)) <= room || !text.contains(QLatin1Char(' '))) {
+    button->setText(text);
+    return;
+  }
+  QString best = text;
+  int bestWidth = INT_MAX;
+  for (qsizetype i = text.indexOf(QLatin1Char(' ')); i >= 0; i = text.indexOf(QLatin1Char(' '), i + 1)) {
+    const QString first = text.left(i);
+    const QString second = text.mid(i + 1);
+    const int wide = std::max(metrics.horizontalAdvance(WithoutMnemonics(first)),
+                              metrics.horizontalAdvance(WithoutMnemonics(second)));
+    if (wide < bestWidth) {
+      bestWidth = wide;
+      best = first + QLatin1Char('\n') + second;
+    }
+  }
+  button->setText(best);
+}
+
+void FitButtonToText(QPushButton* button) {
+  if (button == nullptr) return;
+  const QFontMetrics metrics(button->font());
+  int widest = 0;
+  for (const QString& line : button->text().split(QLatin1Char('\n'))) {
+    widest = std::max(widest, metrics.horizontalAdvance(line));
+  }
+  const int needed = widest + 2 * metrics.averageCharWidth() + 4;
+  if (button->width() < needed) button->resize(needed, button->height());
 }
 
 bool PromptLoginWord(bool widenForDutch, std::string& word, QWidget* parent) {

@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QPointer>
+#include <QPushButton>
 
 #include <memory>
 #include <string>
@@ -40,6 +41,17 @@ bool IsGreekUi();
 // The Greek font of the pages and sheets: `base` at 10 pixels, normal weight.
 // Null in every other language, so a caller writes `if (font) w->setFont(*font)`.
 std::unique_ptr<QFont> MakeGreekFont(const QFont& base);
+
+// Sets the text of a multi-line button: a text too wide for the button is
+// broken at the blank that gives the narrowest two lines ("&" mnemonics
+// ignored in the measure). The full text is kept for a later re-wrap.
+void SetButtonText(QPushButton* button, const QString& text);
+// Wraps the button's full text again (after its width or font changed).
+void WrapButtonText(QPushButton* button);
+
+// Widens `button` (keeping its left edge) when its text does not fit, as
+// translated texts in our fonts may not; never makes it narrower.
+void FitButtonToText(QPushButton* button);
 
 // Asks for the router's login word in the masked login prompt (caption
 // "log in to the router", OK and Cancel). For Greek, and for Dutch when

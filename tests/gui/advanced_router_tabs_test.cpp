@@ -1,0 +1,235 @@
+// The router sheet's LAN and system tabs in a window, against the emulator in
+// this process: the first read, the store with its marks, the restart that
+// moves the PC along, the confirmations and the password change.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include <memory>
+
+#include "GuiTestSupport.h"
+#include "net/Wait.h"
+#include "advanced/CPshRouter.h"
+#include "advanced/CPspDIYBRSystem.h"
+#include "advanced/CPspDIYLan.h"
+#include "app/language/StringIds.h"
+#include "state/WizardState.h"
+#include "support/EmulatedRouter.h"
+#include "wizard/CDlgMessage.h"
+#include "wizard/CStaticText.h"
+#include "wizard/MessageBox.h"
+#include "wizard/OpenUrl.h"
+#include "wizard/UiText.h"
+
+namespace kelvane {
+namespace {
+
+using namespace test;
+
+int gAnswer = kAnswerYes;  // what the confirmation boxes answer
+int gBoxes = 0;
+QString gLastQuestion;
+void Answer(CDlgMessage* box) {
+  ++gBoxes;
+  if (auto* text = qobject_cast<QLabel*>(box->Control(805))) gLastQuestion = text->text();
+  // Buttons 802..804 are Yes, No, Cancel.
+  const int index = gAnswer == kAnswerYes ? 0 : gAnswer == kAnswerNo ? 1 : 2;
+  if (auto* b = qobject_cast<QPushButton*>(box->Control(802 + index))) b->click();
+}
+
+class RouterTabs : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    QString why;
+    if (!LoadLanguage(kEnglish, &why)) GTEST_SKIP() << why.toStdString();
+    ASSERT_TRUE(router_.ok()) << router_.why();
+    WizardState& state = WizardState::Instance();
+    ResetRouterDefaults(state);
+    router_.Found(state);
+    router_.Sim().WithState([](routersim::RouterSimState& s) { s.domainName = "home.lan"; });
+    SetMessageBoxHook(&Answer);
+    gBoxes = 0;
+    gAnswer = kAnswerYes;
+    sheet_ = std::make_unique<CPshRouter>();
+    sheet_->show();
+  }
+  void TearDown() override {
+    SetMessageBoxHook(nullptr);
+    sheet_.reset();
+  }
+  template <class P>
+  P* Show() {
+    P* page = sheet_->PageOf<P>();
+    EXPECT_NE(page, nullptr);
+    sheet_->SetActivePage(page);
+    return page;
+  }
+  static QString Line(CPspEx* page, int id) { return page->ControlAs<QLabel>(id)->text(); }
+  static QColor Colour(CPspEx* page, int id) { return page->ControlAs<CStaticText>(id)->TextColor(); }
+  static QLineEdit* Edit(CPspEx* page, int id) { return page->ControlAs<QLineEdit>(id); }
+  static void Click(CPspEx* page, int id) { page->ControlAs<QPushButton>(id)->click(); }
+
+  EmulatedRouter router_;
+  std::unique_ptr<CPshRouter> sheet_;
+};
+
+TEST_F(RouterTabs, LanFirstReadFillsTheFormQuietlyAndALaterRefreshSaysDone) {
+  auto* lan = Show<CPspDIYLan>();
+  ASSERT_TRUE(lan->WaitFirstRead(20000));
+  EXPECT_EQ(Edit(lan, CPspDIYLan::kDomainEdit)->text(), QStringLiteral("home.lan"));
+  EXPECT_TRUE(Edit(lan, CPspDIYLan::kDomainEdit)->isEnabled());
+  EXPECT_EQ(Edit(lan, CPspDIYLan::kMaskEdit)->text(), QStringLiteral("255.255.255.0"));
+  EXPECT_FALSE(Edit(lan, CPspDIYLan::kMaskEdit)->isEnabled());
+  EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), QString());  // the first read says nothing
+  SaveScreenshot(sheet_.get(), QStringLiteral("router-lan-English"));
+  Click(lan, CPspDIYLan::kRefreshButton);
+  EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdDone));
+  // A router that cannot be read leaves the domain empty and disabled.
+  router_.Sim().Stop();
+  Click(lan, CPspDIYLan::kRefreshButton);
+  EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdError));
+  EXPECT_EQ(Colour(lan, CPspDIYLan::kResultLine), QColor(255, 0, 0));
+}
+
+TEST_F(RouterTabs, LanStoreMarksEveryWrongFieldAndSendsNothingThen) {
+  auto* lan = Show<CPspDIYLan>();
+  ASSERT_TRUE(lan->WaitFirstRead(20000));
+  router_.Sim().ClearLog();
+  Edit(lan, CPspDIYLan::kAddressEdit)->setText(QStringLiteral("192.168.1."));
+  Edit(lan, CPspDIYLan::kDomainEdit)->setText(QString(32, QLatin1Char('x')));
+  Click(lan, CPspDIYLan::kStoreButton);
+  EXPECT_EQ(Colour(lan, CPspDIYLan::kAddressLabel), QColor(255, 0, 0));
+  EXPECT_EQ(Colour(lan, CPspDIYLan::kDomainLabel), QColor(255, 0, 0));
+  EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdError));
+  for (const std::string& line : router_.Requests()) EXPECT_EQ(line.find("cgi-bin"), std::string::npos) << line;
+
+  Edit(lan, CPspDIYLan::kAddressEdit)->setText(QStringLiteral("192.168.50.1"));
+  Edit(lan, CPspDIYLan::kDomainEdit)->setText(QStringLiteral("   office  "));
+  Click(lan, CPspDIYLan::kStoreButton);
+  EXPECT_EQ(Colour(lan, CPspDIYLan::kAddressLabel), QColor(0, 0, 0));
+  EXPECT_EQ(Edit(lan, CPspDIYLan::kDomainEdit)->text(), QStringLiteral("office"));
+  EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdAdvLanSaved));
+  EXPECT_EQ(Colour(lan, CPspDIYLan::kResultLine), QColor(0, 0, 255));
+  const routersim::RouterSimState after = router_.Sim().StateCopy();
+  EXPECT_EQ(after.pendingLanAddress, "192.168.50.1");
+  EXPECT_EQ(after.domainName, "office");
+}
+
+TEST_F(RouterTabs, RebootWithTheSameAddressLeavesThePcAloneANewOneMovesIt) {
+  auto* lan = Show<CPspDIYLan>();
+  ASSERT_TRUE(lan->WaitFirstRead(20000));
+  SimHostNetwork& pc = router_.Pc();
+  pc.ClearCalls();
+  Click(lan, CPspDIYLan::kRebootButton);
+  EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdDone));
+  EXPECT_EQ(pc.CountCalls("ReleaseAllAdapters"), 0);
+  ASSERT_TRUE(WaitUntil(20000, [&] { return !router_.Sim().OffAir(); }));
+
+  // The address typed differs from the one the wizard talks to: the PC gives
+  // up its lease, takes one in the new network and finds the router there
+  // (a router quicker to restart than the pause after the renewal).
+  router_.Sim().SetRestartMs(20);
+  Edit(lan, CPspDIYLan::kAddressEdit)->setText(QStringLiteral("192.168.50.1"));
+  Click(lan, CPspDIYLan::kRebootButton);
+  EXPECT_EQ(pc.CountCalls("ReleaseAllAdapters"), 1);
+  EXPECT_EQ(pc.CountCalls("RenewAllAdapters"), 1);
+  EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdDone));
+  EXPECT_EQ(Edit(lan, CPspDIYLan::kAddressEdit)->text(), QString::fromStdString(router_.Address()));
+}
+
+TEST_F(RouterTabs, SystemActionsAskFirstAndNoneMeansNothingIsSent) {
+  auto* system = Show<CPspDIYBRSystem>();
+  router_.Sim().ClearLog();
+  for (int answer : {kAnswerNo, kAnswerCancel}) {
+    gAnswer = answer;
+    Click(system, CPspDIYBRSystem::kRestartButton);
+    Click(system, CPspDIYBRSystem::kRestoreButton);
+  }
+  EXPECT_EQ(gBoxes, 4);
+  EXPECT_TRUE(router_.Requests().empty());
+  EXPECT_EQ(Line(system, CPspDIYBRSystem::kResultLine), QString());
+
+  gAnswer = kAnswerYes;
+  Click(system, CPspDIYBRSystem::kRestoreButton);
+  EXPECT_EQ(gLastQuestion, UiText(kIdAdvSystemConfirmRestore));
+  EXPECT_EQ(Line(system, CPspDIYBRSystem::kResultLine), UiText(kIdAdvSystemDoneAfterRestart));
+  EXPECT_EQ(Colour(system, CPspDIYBRSystem::kResultLine), QColor(0, 0, 255));
+  EXPECT_TRUE(system->ResetPending());
+  // Restart on the same visit: the PC follows the router to its factory network.
+  router_.Pc().ClearCalls();
+  Click(system, CPspDIYBRSystem::kRestartButton);
+  EXPECT_EQ(Line(system, CPspDIYBRSystem::kResultLine), UiText(kIdAdvSystemDone));
+  EXPECT_EQ(router_.Pc().CountCalls("ReleaseAllAdapters"), 1);
+  EXPECT_EQ(router_.Pc().CountCalls("RenewAllAdapters"), 1);
+  EXPECT_FALSE(system->ResetPending());
+
+  // Leaving the tab between the two forgets the reset.
+  Click(system, CPspDIYBRSystem::kRestoreButton);
+  EXPECT_TRUE(system->ResetPending());
+  Show<CPspDIYLan>();
+  Show<CPspDIYBRSystem>();
+  EXPECT_FALSE(system->ResetPending());
+}
+
+TEST_F(RouterTabs, PasswordChangeChecksFirstThenTakesTheNewWord) {
+  auto* system = Show<CPspDIYBRSystem>();
+  const auto typeIn = [&](const char* current, const char* next, const char* confirm) {
+    Edit(system, CPspDIYBRSystem::kCurrentEdit)->setText(QString::fromLatin1(current));
+    Edit(system, CPspDIYBRSystem::kNewEdit)->setText(QString::fromLatin1(next));
+    Edit(system, CPspDIYBRSystem::kConfirmEdit)->setText(QString::fromLatin1(confirm));
+    Click(system, CPspDIYBRSystem::kChangeButton);
+  };
+  EXPECT_EQ(Edit(system, CPspDIYBRSystem::kNewEdit)->echoMode(), QLineEdit::Password);
+  typeIn("kwzpo", "123456789", "12345678");
+  EXPECT_EQ(Colour(system, CPspDIYBRSystem::kConfirmLabel), QColor(255, 0, 0));
+  EXPECT_EQ(Colour(system, CPspDIYBRSystem::kNewLabel), QColor(0, 0, 0));
+  EXPECT_EQ(Line(system, CPspDIYBRSystem::kResultLine), UiText(kIdAdvSystemFailed));
+  EXPECT_EQ(gBoxes, 0);  // no question before the entries are right
+
+  typeIn("kwzpo", "n3w", "n3w");
+  EXPECT_EQ(gLastQuestion, UiText(kIdAdvSystemConfirmPassword));
+  EXPECT_EQ(Line(system, CPspDIYBRSystem::kResultLine), UiText(kIdAdvSystemDone));
+  EXPECT_EQ(router_.Sim().StateCopy().loginWord, "n3w");
+  EXPECT_EQ(WizardState::Instance().loginPassword.view(), "n3w");
+  EXPECT_TRUE(Edit(system, CPspDIYBRSystem::kCurrentEdit)->text().isEmpty());
+  SaveScreenshot(sheet_.get(), QStringLiteral("router-system-English"));
+}
+
+TEST_F(RouterTabs, OpenWebPageNeedsNoLogin) {
+  auto* system = Show<CPspDIYBRSystem>();
+  QString opened;
+  const OpenUrlHook previous = SetOpenUrlHook([&](const QString& url) {
+    opened = url;
+    return true;
+  });
+  router_.Sim().ClearLog();
+  Click(system, CPspDIYBRSystem::kOpenWebButton);
+  SetOpenUrlHook(previous);
+  EXPECT_EQ(opened, QStringLiteral("http://") + QString::fromStdString(router_.Address()));
+  EXPECT_TRUE(router_.Requests().empty());
+}
+
+TEST(RouterTabScreens, LanAndSystemTabsInTheScreenshotLanguages) {
+  if (ScreenshotDir().isEmpty()) GTEST_SKIP() << "KELVANE_SCREENSHOT_DIR is not set";
+  for (std::uint32_t language : kScreenshotLanguages) {
+    QString why;
+    if (!LoadLanguage(language, &why)) GTEST_SKIP() << why.toStdString();
+    WizardState::Instance().languageId = language;
+    CPshRouter sheet;
+    sheet.show();
+    auto* lan = sheet.PageOf<CPspDIYLan>();
+    sheet.SetActivePage(lan);
+    lan->ShowResultText(kIdAdvLanSaved, QColor(0, 0, 255));
+    SaveScreenshot(&sheet, QStringLiteral("router-lan-") + LanguageName(language));
+    sheet.SetActivePage(sheet.PageOf<CPspDIYBRSystem>());
+    SaveScreenshot(&sheet, QStringLiteral("router-system-") + LanguageName(language));
+  }
+  WizardState::Instance().languageId = kEnglish;
+}
+
+}  // namespace
+}  // namespace kelvane
