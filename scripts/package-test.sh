@@ -167,6 +167,7 @@ check "lmq-routersim(1) has every option of lmq-routersim --help" \
 
 echo "== bash completion"
 cat >"$work/complete.sh" <<'EOF'
+export LC_ALL=C
 source /usr/share/bash-completion/bash_completion
 _completion_loader kelvane-cli
 complete -p kelvane-cli >/dev/null || { echo "no completion loaded for kelvane-cli"; exit 1; }
@@ -185,8 +186,14 @@ expect() { # expected-list -- words...
 }
 expect "set-domain set-lan set-mac set-wan set-wireless" -- kelvane-cli --router 192.0.2.1 set-
 expect "--password --probe-port --probe-to" -- kelvane-cli --p
+expect "--verbose --version" -- kelvane-cli --ver
+expect "--count" -- kelvane-cli ping --c
+expect "--nm-dir --no-login" -- kelvane-cli phonebook --n
 expect "--help bigpond dynamic l2tp pppoe pptp static telia" -- kelvane-cli set-wan ""
-expect "--connect --dns1 --dns2 --service --wan-password --wan-user" -- kelvane-cli set-wan pppoe --
+expect "--dns1 --dns2" -- kelvane-cli set-wan pppoe --d
+expect "--wan-password --wan-user" -- kelvane-cli set-wan pppoe --wan
+expect "--login-server" -- kelvane-cli set-wan bigpond --l
+expect "" -- kelvane-cli set-wan static --wan
 expect "auto demand manual" -- kelvane-cli set-wan static --connect ""
 expect "mixed none wep wpa wpa2" -- kelvane-cli set-wireless --ssid home --security ""
 expect "bigpond dynamic l2tp pppoe pptp telia" -- kelvane-cli read wan-options ""
