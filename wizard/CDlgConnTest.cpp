@@ -51,6 +51,14 @@ CDlgConnTest::CDlgConnTest(QWidget* parent) : QDialog(parent) {
   const int osCode = WizardState::Instance().osVersionCode;
   const int bottom = (osCode == 502 || osCode == 6006) ? kLogBottomTall : kLogBottom;
   log_->setGeometry(kLogLeft, kLogTop, kLogRight - kLogLeft, bottom - kLogTop);
+  // With a dialog font wider than the one the rectangle was drawn for, the
+  // group box grows; the log keeps the same margins inside it.
+  if (QWidget* group = Control(kGroup)) {
+    const int margin = kLogLeft - group->x();
+    if (margin > 0 && group->geometry().right() - margin > log_->geometry().right()) {
+      log_->setGeometry(kLogLeft, kLogTop, group->geometry().right() - margin - kLogLeft + 1, log_->height());
+    }
+  }
   // The log sits inside the group box, above Refresh, whatever the font.
   if (QWidget* refresh = Control(kRefresh)) {
     const int limit = refresh->y() - 6;

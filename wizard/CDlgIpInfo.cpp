@@ -1,11 +1,14 @@
 #include "wizard/CDlgIpInfo.h"
 
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
+
+#include <algorithm>
 
 #include "app/language/StringIds.h"
 #include "net/host/HostNetwork.h"
@@ -21,6 +24,8 @@ namespace {
 constexpr int kModeFontPx = 14;
 constexpr int kRightInsetPx = 20;  // fields and Renew end this far inside the right edge
 constexpr int kButtonGapPx = 6;
+constexpr int kLabelGapPx = 4;
+constexpr int kModeMinFontPx = 9;
 constexpr StringId kLabelTexts[5] = {kIdPcIpAddressLabel, kIdPcSubnetMaskLabel, kIdPcGatewayLabel,
                                      kIdPcPrimaryDnsLabel, kIdPcSecondaryDnsLabel};
 }  // namespace
@@ -39,18 +44,42 @@ CDlgIpInfo::CDlgIpInfo(QWidget* parent) : QDialog(parent) {
     mode->SetFont(kModeFontPx, true);
     mode->clear();
   }
+  // Labels longer than their column (German, Russian, Greek) widen the
+  // column, and the dialog with it, so that every field keeps its width.
+  int labelWidth = 0;
+  int grow = 0;
+  for (int i = 0; i < 5; ++i) {
+    auto* label = qobject_cast<QLabel*>(Control(kLabels[i]));
+    if (label == nullptr) continue;
+    label->setText(UiText(kLabelTexts[i]));
+    labelWidth = std::max(labelWidth, label->fontMetrics().horizontalAdvance(label->text()) + 4);
+  }
+  if (QWidget* label = Control(kLabels[0]); label != nullptr) {
+    if (QWidget* field = Control(kFields[0]); field != nullptr) {
+      grow = std::max(0, label->x() + labelWidth + kLabelGapPx - field->x());
+    }
+  }
+  if (grow > 0) {
+    setFixedSize(width() + grow, height());
+    if (QWidget* group = Control(kGroup)) group->resize(group->width() + grow, group->height());
+    if (QWidget* mode = Control(kModeText)) mode->resize(mode->width() + grow, mode->height());
+  }
   for (int i = 0; i < 5; ++i) {
     auto* label = qobject_cast<QLabel*>(Control(kLabels[i]));
     QWidget* field = Control(kFields[i]);
     if (label != nullptr) {
-      label->setText(UiText(kLabelTexts[i]));
+      label->resize(std::max(label->width(), labelWidth), label->height());
       label->setBuddy(field);
     }
     if (field != nullptr) {
       // Each field reaches to 20 pixels inside the right edge.
+      field->move(field->x() + grow, field->y());
       field->setGeometry(field->x(), field->y(), width() - kRightInsetPx - field->x(), field->height());
       field->setAccessibleName(UiText(kLabelTexts[i]));
     }
+  }
+  if (grow > 0) {
+    if (QWidget* refresh = Control(kRefresh)) refresh->move(refresh->x() + grow / 2, refresh->y());
   }
   for (int id : kHidden) {
     if (QWidget* w = Control(id)) {
@@ -95,6 +124,18 @@ void CDlgIpInfo::reject() {
   QDialog::reject();
 }
 
+// The mode text is drawn 14 pixels high and bold; a translation too long for
+// one line at that size gets the largest smaller size that fits.
+void CDlgIpInfo::FitModeText() {
+  auto* mode = qobject_cast<CStaticText*>(Control(kModeText));
+  if (mode == nullptr) return;
+  for (int px = kModeFontPx; px >= kModeMinFontPx; --px) {
+    mode->SetFont(px, true);
+    if (QFontMetrics(mode->OwnFont()).horizontalAdvance(mode->text()) <= mode->width()) break;
+  }
+  mode->repaint();
+}
+
 void CDlgIpInfo::EmptyFields() {
   for (int id : kFields) {
     if (auto* field = qobject_cast<QLineEdit*>(Control(id))) field->clear();
@@ -115,6 +156,7 @@ void CDlgIpInfo::Fill() {
     const bool dhcp = info.dhcpEnabled != 0;
     if (auto* mode = qobject_cast<QLabel*>(Control(kModeText))) {
       mode->setText(UiText(dhcp ? kIdObtainAddressAutomatically : kIdUseThisAddress));
+      FitModeText();
     }
     if (QWidget* renew = Control(kRenew)) {
       renew->setVisible(dhcp);

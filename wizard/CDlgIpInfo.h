@@ -49,6 +49,7 @@ class CDlgIpInfo : public QDialog {
 
  private:
   void EmptyFields();
+  void FitModeText();
 
   bool busy_ = false;
   bool firstShow_ = true;
