@@ -1,0 +1,140 @@
+// The router sheet's LAN move on a real network: the LAN address is changed,
+// the router restarted, and the PC — through its plain DHCP client, and
+// through the bed's real NetworkManager — gives up its lease, takes one in the
+// router's new network and talks to the router at its new address. A factory
+// reset with a restart on the same visit brings everything back to
+// 192.168.123.0/24. These are the steps the LAN and system tabs run.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "BuiltProgram.h"
+#include "advanced/steps/LanSettingsStep.h"
+#include "advanced/steps/RouterAccess.h"
+#include "advanced/steps/RouterMove.h"
+#include "net/host/linux/LinuxHostNetwork.h"
+#include "netns/NetnsBed.h"
+#include "router/WanSettingsReader.h"
+#include "router/WirelessLanCommands.h"
+#include "state/WizardState.h"
+
+namespace kelvane {
+namespace {
+
+using testbed::NetnsBed;
+using testbed::PcNetwork;
+using testbed::Role;
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string PcAddressText(const WizardState& state) {
+  char text[INET_ADDRSTRLEN] = {};
+  in_addr a{};
+  a.s_addr = state.pcAddress;
+  inet_ntop(AF_INET, &a, text, sizeof text);
+  return text;
+}
+
+class LanMoveNetns : public ::testing::TestWithParam<PcNetwork> {
+ protected:
+  void SetUp() override {
+    testbed::NetnsBedOptions options;
+    options.pc = GetParam();
+    std::string why;
+    if (!NetnsBed::CanRun(why, options)) GTEST_SKIP() << why;
+    sim_ = testing::BuiltProgram("lmq-routersim");
+    hook_ = testing::BuiltProgram("lan-dhcp-hook.sh");
+    if (sim_.empty() || hook_.empty()) GTEST_SKIP() << "lmq-routersim is not built (KELVANE_BIN_DIR)";
+    before_ = NetnsBed::TakeMachineFingerprint();
+    bed_ = std::make_unique<NetnsBed>(options);
+    std::string error;
+    ASSERT_TRUE(bed_->Up(error)) << error;
+    // A real router's DHCP service goes down with it at once; the bed's
+    // dnsmasq stands beside the emulator and serves the old network until the
+    // restart moves it, so the restart is kept shorter than a renewal takes.
+    const std::vector<std::string> argv = {
+        "env", "KV_DHCP_DIR=" + bed_->TempDir(), std::string("KV_DHCP_UPSTREAM=") + testbed::kIspAddress, sim_,
+        "--listen", "192.168.123.254", "--log", "--restart-ms", "50", "--domain", "home.lan",
+        "--lan-interface", "lan0", "--on-lan-change", hook_};
+    ASSERT_GT(bed_->Spawn(Role::kRouter, argv, bed_->TempDir() + "/sim.log"), 0);
+  }
+  void TearDown() override {
+    if (!bed_) return;
+    bed_->Down();
+    EXPECT_EQ(NetnsBed::TakeMachineFingerprint(), before_) << "the machine's own network settings changed";
+    EXPECT_TRUE(NetnsBed::NetworkManagerPids().empty()) << "a NetworkManager was left running";
+  }
+
+  std::unique_ptr<NetnsBed> bed_;
+  std::string sim_, hook_;
+  testbed::MachineFingerprint before_;
+};
+
+TEST_P(LanMoveNetns, ThePcFollowsTheRouterToItsNewNetworkAndBackAfterAFactoryReset) {
+  std::string report;
+  const int code = bed_->RunInRole(
+      Role::kPc,
+      [](std::string& out) {
+        std::ostringstream r;
+        LinuxHostNetwork host;
+        WizardState state;
+        ResetRouterDefaults(state);
+        RecordingNarrator narrator;
+        // The router answers once it is up; the search tries for a while.
+        RouterAccessOutcome reach = RouterAccessOutcome::kNoRouter;
+        for (int i = 0; i < 10 && reach != RouterAccessOutcome::kReady; ++i) reach = ReachRouter(state, host);
+        r << "reach=" << static_cast<int>(reach) << " at " << state.routerAddress.view() << "\n";
+        if (reach != RouterAccessOutcome::kReady) {
+          out = r.str();
+          return 1;
+        }
+        const LanStoreResult stored = StoreLanSettings("192.168.77.1", " office ", state);
+        r << "stored=" << static_cast<int>(stored.outcome) << "\n";
+        r << "reboot=" << RebootRouter(state) << "\n";
+        const RouterMoveReport moved = FollowRouterToNewNetwork(state, host, narrator);
+        r << "moved=" << moved.released << moved.renewed << moved.pcAddress << moved.routerFound << moved.loggedIn
+          << "\nrouter=" << state.routerAddress.view() << "\npc=" << PcAddressText(state) << "\n";
+        std::string domain;
+        r << "domainRead=" << static_cast<int>(ReadLanDomainName(state, domain)) << "\ndomain=" << domain << "\n";
+
+        r << "reset=" << ResetRouterToDefaults(state) << "\n";
+        r << "reboot2=" << RebootRouter(state) << "\n";
+        const RouterMoveReport back = FollowRouterToNewNetwork(state, host, narrator);
+        r << "back=" << back.released << back.renewed << back.pcAddress << back.routerFound << back.loggedIn
+          << "\nrouter2=" << state.routerAddress.view() << "\npc2=" << PcAddressText(state) << "\n";
+        out = r.str();
+        return 0;
+      },
+      report, 240000);
+  ASSERT_EQ(code, 0) << report << ReadText(bed_->TempDir() + "/sim.log");
+  const auto has = [&](const std::string& line) { return report.find(line + "\n") != std::string::npos; };
+  EXPECT_TRUE(has("stored=0")) << report;
+  EXPECT_TRUE(has("reboot=1")) << report;
+  EXPECT_TRUE(has("moved=11111")) << report << ReadText(bed_->TempDir() + "/sim.log");
+  EXPECT_TRUE(has("router=192.168.77.1")) << report;
+  EXPECT_NE(report.find("pc=192.168.77."), std::string::npos) << report;
+  EXPECT_TRUE(has("domainRead=0")) << report;
+  EXPECT_TRUE(has("domain=office")) << report;
+  EXPECT_TRUE(has("back=11111")) << report;
+  EXPECT_TRUE(has("router2=192.168.123.254")) << report;
+  EXPECT_NE(report.find("pc2=192.168.123."), std::string::npos) << report;
+}
+
+INSTANTIATE_TEST_SUITE_P(DhcpClients, LanMoveNetns,
+                         ::testing::Values(PcNetwork::kDhclient, PcNetwork::kNetworkManager),
+                         [](const ::testing::TestParamInfo<PcNetwork>& info) {
+                           return info.param == PcNetwork::kDhclient ? std::string("Dhclient")
+                                                                     : std::string("NetworkManager");
+                         });
+
+}  // namespace
+}  // namespace kelvane
