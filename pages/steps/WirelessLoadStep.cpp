@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "pages/steps/WirelessKey.h"
+#include "router/Fields.h"
 #include "router/StatusReaders.h"
 
 namespace kelvane {
@@ -75,7 +76,9 @@ WirelessForm LoadWirelessForm(WizardState& state, const std::vector<std::string>
       form.channelIndex = std::max(0, indexOf(channel));
     }
     form.securityIndex = SecurityIndexFromText(security, securityListTexts);
-    w.key = key;
+    // The passphrase line of the status page is percent-encoded (a blank
+    // reads "%20"); shown and sent back as read, the key would change.
+    w.key = state.WirelessSettings.securityMode == kSecurityWep ? key : UrlDecode(key);
   } else {
     w.ssid = kModelString;
     form.securityIndex = 0;

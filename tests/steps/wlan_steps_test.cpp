@@ -50,7 +50,7 @@ TEST(WirelessLoad, FromTheRouter) {
       s.securityCode = c.securityCode;
       s.ssid = "HomeNet";
       s.wepKey = "0123456789";
-      s.psk = "passphrase1";
+      s.psk = "pass phrase%1";
     });
     WizardState state;
     ResetRouterDefaults(state);
@@ -65,6 +65,8 @@ TEST(WirelessLoad, FromTheRouter) {
     EXPECT_EQ(state.WirelessSettings.securityMode, kSecurityListModes[static_cast<std::size_t>(c.securityIndex)]);
     if (c.securityCode == "1") {
       EXPECT_EQ(state.WirelessSettings.key, "0123456789");
+    } else if (c.securityCode != "0") {
+      EXPECT_EQ(state.WirelessSettings.key, "pass phrase%1");  // decoded as read
     }
   }
 }

@@ -1,0 +1,160 @@
+// The wireless page against the emulated router: the skip box, the form
+// filled from the router, red labels, the channel when the router cannot be
+// read, the ways out while it reads, Back, and pictures.
+#include "EasyPageFixture.h"
+
+#include "pages/CPspConnectivity.h"
+#include "pages/CPspDetectWan.h"
+#include "pages/CPspWLan.h"
+
+namespace kelvane {
+namespace {
+
+using namespace test;
+using P = CPspWLan;
+
+class WlanPageTest : public EasyPageTest {
+ protected:
+  bool Open(std::uint32_t language = kEnglish, routersim::RouterSimOptions options = {}) {
+    if (!Start(language, options)) return false;
+    router_->Found(WizardState::Instance());
+    router_->Sim().WithState([](routersim::RouterSimState& s) {
+      s.ssid = "HomeNet";
+      s.channel = "0";
+      s.securityCode = "8";
+      s.psk = "old passphrase";
+    });
+    Activate(P::kTemplateId);
+    return true;
+  }
+  QComboBox* Combo(int id) { return qobject_cast<QComboBox*>(Active()->Control(id)); }
+};
+
+TEST_F(WlanPageTest, ActivationShowsTheExplanationAndTheSkipBox) {
+  if (!Open()) GTEST_SKIP() << why_.toStdString();
+  EXPECT_EQ(WizardState::Instance().currentPageCode, 21u);
+  EXPECT_EQ(ButtonStates(), Standard());
+  EXPECT_EQ(Text(P::kMessageId), UiText(30083));
+  EXPECT_TRUE(Visible(P::kSkipBoxId));
+  EXPECT_TRUE(Visible(P::kPictureButtonId));
+  for (int id : {P::kSsidLabelId, P::kSsidEditId, P::kChannelListId, P::kSecurityListId, P::kKeyEditId}) {
+    EXPECT_FALSE(Visible(id)) << id;
+  }
+}
+
+TEST_F(WlanPageTest, SkipGoesOnWithoutReadingTheRouter) {
+  if (!Open()) GTEST_SKIP() << why_.toStdString();
+  router_->Sim().ClearLog();
+  qobject_cast<QCheckBox*>(Active()->Control(P::kSkipBoxId))->setChecked(true);
+  Next();
+  EXPECT_EQ(ActiveTemplate(), CPspDetectWan::kTemplateId);
+  EXPECT_EQ(WizardState::Instance().configureWireless, 0);
+  EXPECT_TRUE(router_->Requests().empty());
+}
+
+TEST_F(WlanPageTest, LoadsFromTheRouterThenChecksAndMovesOn) {
+  if (!Open()) GTEST_SKIP() << why_.toStdString();
+  Next();
+  ASSERT_EQ(ActiveTemplate(), P::kTemplateId);
+  auto* page = static_cast<P*>(Active());
+  EXPECT_TRUE(page->SettingsLoaded());
+  EXPECT_EQ(Text(P::kMessageId), UiText(30084));
+  EXPECT_FALSE(Visible(P::kPictureButtonId));
+  EXPECT_EQ(Text(P::kSsidEditId), QStringLiteral("HomeNet"));
+  EXPECT_EQ(Combo(P::kChannelListId)->currentIndex(), 0);  // "0" is Auto
+  EXPECT_EQ(Combo(P::kChannelListId)->count(), 12);        // Auto + 1..11
+  EXPECT_EQ(Combo(P::kSecurityListId)->currentIndex(), 3);
+  EXPECT_TRUE(Visible(P::kKeyEditId));
+  EXPECT_EQ(Text(P::kKeyEditId), QStringLiteral("old passphrase"));
+  Shot(QStringLiteral("easy-wlan-English-form"));
+
+  // A 7-character key and an empty SSID: both labels red at once.
+  qobject_cast<QLineEdit*>(Active()->Control(P::kSsidEditId))->clear();
+  qobject_cast<QLineEdit*>(Active()->Control(P::kKeyEditId))->setText(QStringLiteral("1234567"));
+  Next();
+  EXPECT_EQ(ActiveTemplate(), P::kTemplateId);
+  EXPECT_TRUE(Red(P::kSsidLabelId));
+  EXPECT_TRUE(Red(P::kKeyLabelId));
+  EXPECT_FALSE(Red(P::kChannelLabelId));
+  EXPECT_EQ(Text(P::kMessageId), UiText(30096));
+  Shot(QStringLiteral("easy-wlan-English-red"));
+
+  // Keyboard alone: type the SSID, pick channel 6 with the arrow keys, WEP, a key.
+  QWidget* ssid = Active()->Control(P::kSsidEditId);
+  ssid->setFocus();
+  QTest::keyClicks(ssid, QStringLiteral("Kelvane"));
+  QTest::keyClick(ssid, Qt::Key_Tab);
+  QWidget* channel = QApplication::focusWidget();
+  ASSERT_EQ(channel, Active()->Control(P::kChannelListId));
+  for (int i = 0; i < 6; ++i) QTest::keyClick(channel, Qt::Key_Down);
+  QTest::keyClick(channel, Qt::Key_Tab);
+  QWidget* security = QApplication::focusWidget();
+  ASSERT_EQ(security, Active()->Control(P::kSecurityListId));
+  QTest::keyClick(security, Qt::Key_Up);
+  QTest::keyClick(security, Qt::Key_Up);  // WPA2-PSK -> WEP
+  QTest::keyClick(security, Qt::Key_Tab);
+  QWidget* key = QApplication::focusWidget();
+  ASSERT_EQ(key, Active()->Control(P::kKeyEditId));
+  static_cast<QLineEdit*>(key)->clear();
+  QTest::keyClicks(key, QStringLiteral("abcdef0123"));
+  Next();
+  EXPECT_EQ(ActiveTemplate(), CPspDetectWan::kTemplateId);
+  const WirelessSettings& w = WizardState::Instance().WirelessSettings;
+  EXPECT_EQ(w.ssid, "Kelvane");
+  EXPECT_EQ(w.channel, "6");
+  EXPECT_EQ(w.securityMode, kSecurityWep);
+  EXPECT_EQ(w.keyIsText, 0);
+  EXPECT_EQ(w.wepKeyLength, kWepKey64);
+  EXPECT_EQ(WizardState::Instance().configureWireless, 1);
+}
+
+TEST_F(WlanPageTest, UnreadableRouterOffersChannel11AndLoadsAgain) {
+  if (!Open()) GTEST_SKIP() << why_.toStdString();
+  router_->Sim().Stop();
+  Next();
+  auto* page = static_cast<P*>(Active());
+  EXPECT_FALSE(page->SettingsLoaded());
+  EXPECT_EQ(Combo(P::kChannelListId)->currentText(), QStringLiteral("11"));
+  EXPECT_EQ(Text(P::kSsidEditId), QString::fromLatin1(kModelString));
+  EXPECT_EQ(Combo(P::kSecurityListId)->currentIndex(), 0);
+  EXPECT_FALSE(Visible(P::kKeyEditId));
+  EXPECT_EQ(ButtonStates(), Standard());
+  // The next Next loads again instead of checking.
+  Next();
+  EXPECT_EQ(ActiveTemplate(), P::kTemplateId);
+  EXPECT_FALSE(page->SettingsLoaded());
+}
+
+TEST_F(WlanPageTest, NoWayOutWhileReadingAndBackForgetsTheForm) {
+  routersim::RouterSimOptions options;
+  options.faults.answerDelayMs = 500;
+  if (!Open(kEnglish, options)) GTEST_SKIP() << why_.toStdString();
+  bool stayed = false;
+  EXPECT_TRUE(TryToLeaveDuringStep([&] { Next(); }, stayed));
+  EXPECT_TRUE(stayed);
+  EXPECT_TRUE(static_cast<P*>(Active())->SettingsLoaded());
+  qobject_cast<QLineEdit*>(Active()->Control(P::kSsidEditId))->setText(QStringLiteral("typed"));
+  Back();
+  EXPECT_EQ(ActiveTemplate(), CPspConnectivity::kTemplateId);
+  Activate(P::kTemplateId);
+  EXPECT_FALSE(static_cast<P*>(Active())->SettingsLoaded());
+  EXPECT_FALSE(Visible(P::kSsidEditId));
+  EXPECT_NE(WizardState::Instance().WirelessSettings.ssid, "typed");
+}
+
+TEST_F(WlanPageTest, Screenshots) {
+  if (ScreenshotDir().isEmpty()) GTEST_SKIP() << "KELVANE_SCREENSHOT_DIR not set";
+  for (std::uint32_t language : kScreenshotLanguages) {
+    ResetRouterDefaults(WizardState::Instance());
+    if (!Open(language)) GTEST_SKIP() << why_.toStdString();
+    const QString name = LanguageName(language);
+    Shot(QStringLiteral("easy-wlan-%1-intro").arg(name));
+    Next();
+    qobject_cast<QLineEdit*>(Active()->Control(P::kKeyEditId))->setText(QStringLiteral("short"));
+    Next();
+    Shot(QStringLiteral("easy-wlan-%1-form-red").arg(name));
+  }
+}
+
+}  // namespace
+}  // namespace kelvane
