@@ -1,7 +1,238 @@
 #include "advanced/CPspDIYWLan.h"
 
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <algorithm>
+
+#include "advanced/steps/AdvancedWirelessStep.h"
+#include "router/WirelessLanCommands.h"
+#include "state/WizardState.h"
+#include "wizard/PageKit.h"
+#include "wizard/UiText.h"
+
 namespace kelvane {
 
-CPspDIYWLan::CPspDIYWLan(QWidget* parent) : CPspRouterTab(kTemplateId, kPageCode, kIdTabWireless, kResultLine, parent) {}
+namespace {
+
+constexpr std::uint32_t kSlovenian = 1060;
+const std::uint32_t kTallButtonLanguages[] = {1036, 1043, 1049, 3082};
+const char* const kAuto = "Auto";
+
+QString Local(std::string_view bytes) {
+  return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+std::string Bytes(const QString& text) { return text.toLocal8Bit().toStdString(); }
+
+}  // namespace
+
+CPspDIYWLan::CPspDIYWLan(QWidget* parent)
+    : CPspRouterTab(kTemplateId, kPageCode, kIdTabWireless, kResultLine, parent) {}
+
+bool CPspDIYWLan::OnInitDialog() {
+  CPspEx::OnInitDialog();
+  const auto greek = MakeGreekFont(font());
+  const struct {
+    int label, field;
+    StringId text;
+  } rows[] = {{kSsidLabel, kSsidEdit, kIdAdvWirelessSsidLabel},
+              {kChannelLabel, kChannelList, kIdAdvWirelessChannelLabel},
+              {kSecurityLabel, kSecurityList, kIdAdvWirelessSecurityLabel},
+              {kCipherLabel, kCipherList, kIdAdvWirelessCipherLabel},
+              {kKeyLabel, kKeyEdit, kIdAdvWirelessKeyLabel}};
+  for (const auto& row : rows) {
+    if (auto* label = ControlAs<QLabel>(row.label)) {
+      label->setText(UiText(row.text) + QStringLiteral(":"));
+      label->setBuddy(Control(row.field));
+      if (greek) label->setFont(*greek);
+    }
+  }
+  if (auto* ssid = ControlAs<QLineEdit>(kSsidEdit)) ssid->setMaxLength(static_cast<int>(FixedText<33>::kMaxLength) + 1);
+  if (auto* key = ControlAs<QLineEdit>(kKeyEdit)) key->setMaxLength(static_cast<int>(FixedText<129>::kMaxLength));
+  if (auto* security = ControlAs<QComboBox>(kSecurityList)) {
+    security->clear();
+    security->addItems({UiText(kIdWirelessSecurityNone), UiText(kIdWirelessSecurityWep), QStringLiteral("WPAPSK"),
+                        QStringLiteral("WPA2PSK"), QStringLiteral("WPA-PSK/WPA2-PSK")});
+    security->setCurrentIndex(0);
+    connect(security, &QComboBox::currentIndexChanged, this, [this](int) { OnSecurityChanged(); });
+  }
+  if (auto* cipher = ControlAs<QComboBox>(kCipherList)) {
+    cipher->clear();
+    cipher->addItems({QStringLiteral("TKIP"), QStringLiteral("AES"), QStringLiteral("TKIP+AES")});
+  }
+  for (int id : {kCipherLabel, kCipherList, kKeyLabel, kKeyEdit}) {
+    if (QWidget* w = Control(id)) w->hide();
+  }
+  SetPasswordMask(Control(kKeyEdit), true);
+  const std::uint32_t language = WizardState::Instance().languageId;
+  const bool tall = std::find(std::begin(kTallButtonLanguages), std::end(kTallButtonLanguages), language) !=
+                    std::end(kTallButtonLanguages);
+  const struct {
+    int id;
+    StringId text;
+    void (CPspDIYWLan::*handler)();
+  } buttons[] = {{kRefreshButton, kIdAdvWirelessRead, &CPspDIYWLan::Refresh},
+                 {kStoreButton, kIdAdvWirelessSave, &CPspDIYWLan::OnStore},
+                 {kRebootButton, kIdAdvWirelessRestart, &CPspDIYWLan::OnReboot}};
+  for (const auto& b : buttons) {
+    auto* button = ControlAs<QPushButton>(b.id);
+    if (button == nullptr) continue;
+    if (greek) button->setFont(*greek);
+    SetButtonText(button, UiText(b.text));
+    button->setEnabled(true);
+    connect(button, &QPushButton::clicked, this, b.handler);
+    if (tall) SetControlHeight(button, GetControlHeight(button) + 10);
+  }
+  if (language == kLanguageGreek || language == kSlovenian) {
+    QWidget* line = Control(kResultLine);
+    SetControlHeight(line, GetControlHeight(line) + 10);
+  }
+  return true;
+}
+
+bool CPspDIYWLan::OnSetActive() {
+  if (auto* text = ControlAs<QLabel>(kDescription)) text->setText(UiText(kIdAdvWirelessIntro));
+  OnSecurityChanged();
+  return CPspRouterTab::OnSetActive();
+}
+
+void CPspDIYWLan::OnSecurityChanged() {
+  WirelessSettings& w = WizardState::Instance().WirelessSettings;
+  auto* security = ControlAs<QComboBox>(kSecurityList);
+  auto* cipher = ControlAs<QComboBox>(kCipherList);
+  auto* key = ControlAs<QLineEdit>(kKeyEdit);
+  if (security == nullptr || cipher == nullptr || key == nullptr) return;
+  const int position = security->currentIndex();
+  if (position >= 0 && position < kAdvancedSecurityCount) w.securityMode = kAdvancedSecurityModes[position];
+  for (int id : {kCipherLabel, kCipherList, kKeyLabel, kKeyEdit}) Control(id)->hide();
+  if (QWidget* store = Control(kStoreButton)) store->setEnabled(true);
+  const std::int32_t mode = w.securityMode;
+  if (mode == kSecurityWpaPsk || mode == kSecurityWpa2Psk) {
+    Control(kCipherLabel)->show();
+    cipher->show();
+    cipher->setEnabled(true);
+    cipher->setCurrentIndex(w.tkipCipher != 0 ? kCipherTkip : kCipherAes);
+  } else if (mode == kSecurityWpaMixed) {
+    Control(kCipherLabel)->show();
+    cipher->show();
+    cipher->setEnabled(false);
+    cipher->setCurrentIndex(kCipherBoth);
+  }
+  if (mode == kSecurityWep || mode == kSecurityWpaPsk || mode == kSecurityWpa2Psk || mode == kSecurityWpaMixed) {
+    MarkField(Control(kKeyLabel), true);
+    Control(kKeyLabel)->show();
+    key->setText(Local(w.key.view()));
+    key->show();
+  }
+}
+
+void CPspDIYWLan::FillChannels(bool read, const std::array<std::uint8_t, 16>& flags) {
+  auto* channels = ControlAs<QComboBox>(kChannelList);
+  if (channels == nullptr) return;
+  channels->clear();
+  channels->addItem(QString::fromLatin1(kAuto));
+  if (read) {
+    for (int i = 0; i < 14; ++i) {
+      if (flags[static_cast<std::size_t>(i)] == 1) channels->addItem(QString::number(i + 1));
+    }
+  } else {
+    channels->addItem(QStringLiteral("11"));
+  }
+  const int eleven = channels->findText(QStringLiteral("11"));
+  channels->setCurrentIndex(eleven >= 0 ? eleven : 0);
+}
+
+void CPspDIYWLan::ShowUnreadable() {
+  WizardState::Instance().WirelessSettings.ssid.Clear();
+  auto* ssid = ControlAs<QLineEdit>(kSsidEdit);
+  auto* channels = ControlAs<QComboBox>(kChannelList);
+  auto* security = ControlAs<QComboBox>(kSecurityList);
+  auto* cipher = ControlAs<QComboBox>(kCipherList);
+  auto* key = ControlAs<QLineEdit>(kKeyEdit);
+  ssid->clear();
+  ssid->setEnabled(false);
+  channels->clear();
+  channels->setEnabled(false);
+  {
+    const QSignalBlocker quiet(security);
+    security->setCurrentIndex(0);
+  }
+  security->setEnabled(false);
+  cipher->setCurrentIndex(0);
+  Control(kCipherLabel)->hide();
+  cipher->hide();
+  Control(kKeyLabel)->hide();
+  key->clear();
+  key->hide();
+}
+
+void CPspDIYWLan::Refresh() {
+  RunWithLogin(kIdReadingRouterData, [this] {
+    WizardState& state = WizardState::Instance();
+    if (QWidget* store = Control(kStoreButton)) store->setEnabled(true);
+    if (auto* key = ControlAs<QLineEdit>(kKeyEdit)) key->clear();
+    const AdvancedWirelessReading r = ReadAdvancedWireless(state);
+    FillChannels(r.channelsRead, r.channels);
+    auto* ssid = ControlAs<QLineEdit>(kSsidEdit);
+    auto* channels = ControlAs<QComboBox>(kChannelList);
+    auto* security = ControlAs<QComboBox>(kSecurityList);
+    if (r.ok) {
+      ssid->setText(Local(r.ssid));
+      if (r.channel == "0") {
+        channels->setCurrentIndex(0);
+      } else {
+        for (int i = 0; i < channels->count(); ++i) {
+          if (channels->itemText(i).startsWith(Local(r.channel))) {
+            channels->setCurrentIndex(i);
+            break;
+          }
+        }
+      }
+      if (r.securityPosition >= 0) {
+        const QSignalBlocker quiet(security);
+        security->setCurrentIndex(r.securityPosition);
+      }
+      OnSecurityChanged();
+      ssid->setEnabled(true);
+      channels->setEnabled(true);
+      security->setEnabled(true);
+    } else {
+      ShowUnreadable();
+    }
+    ShowResult(r.ok);
+    return r.ok;
+  });
+}
+
+void CPspDIYWLan::OnStore() {
+  auto* ssid = ControlAs<QLineEdit>(kSsidEdit);
+  auto* key = ControlAs<QLineEdit>(kKeyEdit);
+  auto* channels = ControlAs<QComboBox>(kChannelList);
+  auto* cipher = ControlAs<QComboBox>(kCipherList);
+  if (ssid == nullptr || key == nullptr || channels == nullptr || cipher == nullptr) return;
+  RunWithLogin(kIdSavingRouterData, [&] {
+    const AdvancedWirelessStore s = StoreAdvancedWireless(Bytes(ssid->text()), Bytes(key->text()),
+                                                          Bytes(channels->currentText()), cipher->currentIndex(),
+                                                          WizardState::Instance());
+    MarkField(Control(kSsidLabel), s.ssidOk);
+    MarkField(Control(kKeyLabel), s.keyOk);
+    if (s.sent) {
+      ShowResultText(kIdAdvWirelessSaved, QColor(0, 0, 255));
+    } else {
+      ShowResult(false);
+    }
+    return s.sent;
+  });
+}
+
+void CPspDIYWLan::OnReboot() {
+  RunWithLogin(kIdRestartingRouter, [this] {
+    const bool ok = RebootRouter(WizardState::Instance());
+    ShowResult(ok);
+    return ok;
+  });
+}
 
 }  // namespace kelvane

@@ -1,8 +1,11 @@
-// The router sheet's wireless page (page code 71): the router's wireless name,
-// channel, security, cipher and key, read, changed and stored.
+// The router sheet's wireless page (page code 71): the router's wireless
+// name, channel, security, cipher and key as the router reports them,
+// changed, stored and put into effect by a restart.
 #pragma once
 
 #include "advanced/CPspRouterTab.h"
+
+class QComboBox;
 
 namespace kelvane {
 
@@ -13,8 +16,37 @@ class CPspDIYWLan : public CPspRouterTab {
   static constexpr int kTemplateId = 4026;
   static constexpr std::uint32_t kPageCode = 71;
   static constexpr int kResultLine = 6100;
+  static constexpr int kDescription = 6090;
+  static constexpr int kSsidLabel = 6091;
+  static constexpr int kSsidEdit = 6095;
+  static constexpr int kChannelLabel = 6092;
+  static constexpr int kChannelList = 6096;
+  static constexpr int kSecurityLabel = 6093;
+  static constexpr int kSecurityList = 6097;
+  static constexpr int kCipherLabel = 6101;
+  static constexpr int kCipherList = 6102;
+  static constexpr int kKeyLabel = 6094;
+  static constexpr int kKeyEdit = 6098;
+  static constexpr int kRefreshButton = 6120;
+  static constexpr int kStoreButton = 6099;
+  static constexpr int kRebootButton = 6121;
 
   explicit CPspDIYWLan(QWidget* parent = nullptr);
+
+  bool OnInitDialog() override;
+  bool OnSetActive() override;
+  void Refresh() override;
+  void OnStore();
+  void OnReboot();
+  // The security list's selection changed (also run on activation and after a read).
+  void OnSecurityChanged();
+
+ protected:
+  QList<int> FieldLabelIds() const override { return {kSsidLabel, kKeyLabel}; }
+
+ private:
+  void FillChannels(bool read, const std::array<std::uint8_t, 16>& flags);
+  void ShowUnreadable();
 };
 
 }  // namespace kelvane

@@ -1,0 +1,71 @@
+// The router sheet's wireless page without its window: reading the router's
+// wireless settings as the status page reports them (name, channel, the
+// security code with its cipher, and the key by mode), and checking and
+// storing what the user changed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "router/StatusReaders.h"
+#include "state/WizardState.h"
+
+namespace kelvane {
+
+// Positions of the page's security list and the mode each stands for.
+inline constexpr std::int32_t kAdvancedSecurityModes[] = {kSecurityNone, kSecurityWep, kSecurityWpaPsk,
+                                                          kSecurityWpa2Psk, kSecurityWpaMixed};
+inline constexpr int kAdvancedSecurityCount = 5;
+// Positions of the cipher list: "TKIP", "AES", "TKIP+AES".
+inline constexpr int kCipherTkip = 0;
+inline constexpr int kCipherAes = 1;
+inline constexpr int kCipherBoth = 2;
+
+// One row of the router's security codes: the mode it means, what it says of
+// the cipher (1 TKIP, 0 AES, -1 nothing), and the security list position.
+struct SecurityCodeRow {
+  char code;
+  std::int32_t mode;
+  int tkip;
+  int position;
+};
+inline constexpr SecurityCodeRow kSecurityCodes[] = {
+    {'0', kSecurityNone, -1, 0},    {'1', kSecurityWep, -1, 1},      {'2', kSecurityWpaPsk, 1, 2},
+    {'3', kSecurityWpaPsk, 0, 2},   {'4', kSecurityWpa2Psk, 0, 3},   {'8', kSecurityWpa2Psk, 1, 3},
+    {'5', kSecurityWpaMixed, -1, 4},
+};
+
+// The list position of `mode`; -1 for a mode the list does not offer.
+int AdvancedSecurityPosition(std::int32_t mode);
+
+struct AdvancedWirelessReading {
+  bool ok = false;          // every fetch and extraction that ran succeeded
+  std::string ssid;
+  std::string channel;      // as the router reports it; "0" is automatic
+  int securityPosition = -1;  // -1: an unknown code, the list keeps its place
+  bool keyRead = false;     // the mode has a key on the page and it was read
+  std::string key;
+  ChannelFlags channels{};  // allowed channels (flag i is channel i+1)
+  bool channelsRead = false;
+};
+
+// Reads sysinfo.htm for the channels and the wireless status page twice (the
+// settings, then the key of the mode). Writes the SSID, channel, mode,
+// cipher and key into WirelessSettings as they are read.
+AdvancedWirelessReading ReadAdvancedWireless(WizardState& state);
+
+struct AdvancedWirelessStore {
+  bool ssidOk = false;
+  bool keyOk = false;
+  bool sent = false;  // the router took the command
+};
+
+// Takes the SSID, key (when the mode has one) and channel text into
+// WirelessSettings, checks them, and sends the wireless command when both
+// pass. With WPA the cipher list decides tkipCipher (mode 2: TKIP at
+// position 0, else AES; modes 5 and 8: AES).
+AdvancedWirelessStore StoreAdvancedWireless(const std::string& ssid, const std::string& key,
+                                            const std::string& channelText, int cipherPosition,
+                                            WizardState& state);
+
+}  // namespace kelvane

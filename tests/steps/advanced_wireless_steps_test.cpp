@@ -1,0 +1,159 @@
+// The router sheet's wireless page without its window, in every page layout
+// of the emulator: the security codes with their cipher and list position,
+// the key read by mode, a failed read, and the store with the key rules.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "advanced/steps/AdvancedWirelessStep.h"
+#include "support/EmulatedRouter.h"
+
+namespace kelvane {
+namespace {
+
+class AdvancedWireless : public ::testing::TestWithParam<routersim::PageLayout> {
+ protected:
+  void SetUp() override {
+    routersim::RouterSimOptions options;
+    options.layout = GetParam();
+    router_ = std::make_unique<test::EmulatedRouter>(options);
+    ASSERT_TRUE(router_->ok()) << router_->why();
+    ResetRouterDefaults(state_);
+    router_->Found(state_);
+  }
+  void Router(const std::function<void(routersim::RouterSimState&)>& f) { router_->Sim().WithState(f); }
+  std::unique_ptr<test::EmulatedRouter> router_;
+  WizardState state_;
+};
+
+TEST_P(AdvancedWireless, SecurityCodesGiveModeCipherPositionAndTheKeyOfTheMode) {
+  struct Case {
+    const char* code;
+    std::int32_t mode;
+    int tkip;  // -1: left as it was
+    int position;
+    bool keyRead;
+    std::string key;
+  };
+  const Case cases[] = {
+      {"0", kSecurityNone, -1, 0, false, ""},
+      {"1", kSecurityWep, -1, 1, true, "0a1b2c3d4e"},
+      {"2", kSecurityWpaPsk, 1, 2, true, "pass phrase&more"},
+      {"3", kSecurityWpaPsk, 0, 2, true, "pass phrase&more"},
+      {"4", kSecurityWpa2Psk, 0, 3, true, "pass phrase&more"},
+      {"8", kSecurityWpa2Psk, 1, 3, true, "pass phrase&more"},
+      {"5", kSecurityWpaMixed, -1, 4, false, ""},
+      {"7", kSecurityNone, -1, -1, false, ""},
+  };
+  for (const Case& c : cases) {
+    Router([&](routersim::RouterSimState& s) {
+      s.ssid = "Monkey key";
+      s.channel = "6";
+      s.securityCode = c.code;
+      s.wepKey = "0a1b2c3d4e";
+      s.psk = "pass phrase&more";
+    });
+    state_.WirelessSettings.tkipCipher = 7;  // so "left as it was" shows
+    state_.WirelessSettings.key = "held";
+    const AdvancedWirelessReading r = ReadAdvancedWireless(state_);
+    ASSERT_TRUE(r.ok) << c.code;
+    EXPECT_EQ(r.ssid, "Monkey key") << c.code;
+    EXPECT_EQ(r.channel, "6") << c.code;
+    EXPECT_EQ(state_.WirelessSettings.securityMode, c.mode) << c.code;
+    EXPECT_EQ(state_.WirelessSettings.tkipCipher, c.tkip < 0 ? 7 : c.tkip) << c.code;
+    EXPECT_EQ(r.securityPosition, c.position) << c.code;
+    EXPECT_EQ(r.keyRead, c.keyRead) << c.code;
+    // Modes without a key on the page keep the key the wizard holds.
+    EXPECT_EQ(state_.WirelessSettings.key.view(), c.keyRead ? c.key : "held") << c.code;
+  }
+}
+
+TEST_P(AdvancedWireless, AnUnreadableRouterIsAFailedReadAndTheChannelsFallBack) {
+  router_->Sim().Stop();
+  const AdvancedWirelessReading r = ReadAdvancedWireless(state_);
+  EXPECT_FALSE(r.ok);
+  EXPECT_FALSE(r.channelsRead);
+}
+
+TEST_P(AdvancedWireless, ChannelsComeFromTheRegionMaskAndZeroIsAutomatic) {
+  Router([](routersim::RouterSimState& s) {
+    s.channelMask = "0015";  // channels 1, 3 and 5
+    s.channel = "0";
+  });
+  const AdvancedWirelessReading r = ReadAdvancedWireless(state_);
+  ASSERT_TRUE(r.ok);
+  ASSERT_TRUE(r.channelsRead);
+  EXPECT_EQ(r.channel, "0");
+  std::string allowed;
+  for (int i = 0; i < 14; ++i) {
+    if (r.channels[static_cast<std::size_t>(i)] == 1) allowed += std::to_string(i + 1) + " ";
+  }
+  EXPECT_EQ(allowed, "1 3 5 ");
+}
+
+TEST_P(AdvancedWireless, StoreChecksTheKeyByModeAndSendsOnlyWhatPasses) {
+  const std::string hex10 = "0123456789", hex26(26, 'a'), hex64(64, 'F');
+  struct Case {
+    std::int32_t mode;
+    std::string key;
+    int cipher;
+    bool keyOk;
+    std::uint8_t keyIsText;
+    std::int32_t wepLength;
+    std::uint8_t tkip;
+  };
+  const Case cases[] = {
+      {kSecurityWep, hex10, 0, true, 0, kWepKey64, 1},
+      {kSecurityWep, "abcde", 0, true, 1, kWepKey64, 1},
+      {kSecurityWep, hex26, 0, true, 0, kWepKey128, 1},
+      {kSecurityWep, "thirteen char", 0, true, 1, kWepKey128, 1},
+      {kSecurityWep, "twelve chars", 0, false, 1, 0, 1},
+      {kSecurityWep, "012345678g", 0, false, 1, 0, 1},
+      {kSecurityWpaPsk, "seven c", 0, false, 1, 0, 1},
+      {kSecurityWpaPsk, "eight ch", 0, true, 1, 0, 1},
+      {kSecurityWpaPsk, "eight ch", 1, true, 1, 0, 0},
+      {kSecurityWpaPsk, std::string(63, 'x'), 0, true, 1, 0, 1},
+      {kSecurityWpaPsk, std::string(64, 'x'), 0, false, 1, 0, 1},
+      {kSecurityWpa2Psk, hex64, 0, true, 0, 0, 0},  // WPA2 stores AES whatever the list says
+      {kSecurityWpaMixed, "mixed mode key", 2, true, 1, 0, 0},
+  };
+  for (const Case& c : cases) {
+    state_.WirelessSettings.securityMode = c.mode;
+    state_.WirelessSettings.wepKeyLength = 0;
+    state_.WirelessSettings.tkipCipher = 1;
+    router_->Sim().ClearLog();
+    const AdvancedWirelessStore s = StoreAdvancedWireless("Home", c.key, "Auto", c.cipher, state_);
+    const std::string what = std::to_string(c.mode) + " '" + c.key + "'";
+    EXPECT_TRUE(s.ssidOk) << what;
+    EXPECT_EQ(s.keyOk, c.keyOk) << what;
+    EXPECT_EQ(s.sent, c.keyOk) << what;
+    EXPECT_EQ(router_->Requests().empty(), !c.keyOk) << what;
+    if (!c.keyOk) continue;
+    EXPECT_EQ(state_.WirelessSettings.keyIsText, c.keyIsText) << what;
+    EXPECT_EQ(state_.WirelessSettings.wepKeyLength, c.wepLength) << what;
+    EXPECT_EQ(state_.WirelessSettings.tkipCipher, c.tkip) << what;
+    EXPECT_EQ(router_->Sim().StateCopy().channel, "0") << "Auto is sent as the automatic channel";
+  }
+}
+
+TEST_P(AdvancedWireless, AnSsidOutsideOneToThirtyTwoCharactersIsRefusedAndNothingSent) {
+  state_.WirelessSettings.securityMode = kSecurityNone;
+  for (const std::string& ssid : {std::string(), std::string(33, 's')}) {
+    router_->Sim().ClearLog();
+    const AdvancedWirelessStore s = StoreAdvancedWireless(ssid, "", "11", 0, state_);
+    EXPECT_FALSE(s.ssidOk) << ssid.size();
+    EXPECT_FALSE(s.sent);
+    EXPECT_TRUE(router_->Requests().empty());
+  }
+  EXPECT_TRUE(StoreAdvancedWireless(std::string(32, 's'), "", "11", 0, state_).sent);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllLayouts, AdvancedWireless,
+                         ::testing::Values(routersim::PageLayout::kClassic, routersim::PageLayout::kCompact,
+                                           routersim::PageLayout::kVaried),
+                         [](const ::testing::TestParamInfo<routersim::PageLayout>& info) {
+                           return std::string(routersim::PageLayoutName(info.param));
+                         });
+
+}  // namespace
+}  // namespace kelvane
