@@ -1,0 +1,158 @@
+// The router sheet's wireless tab in a window, against the emulator in this
+// process: what a read shows for each security code, the cleared state after
+// a failed read, the marks of a refused store, and screenshots per mode.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <memory>
+
+#include "GuiTestSupport.h"
+#include "advanced/CPshRouter.h"
+#include "advanced/CPspDIYWLan.h"
+#include "app/language/StringIds.h"
+#include "state/WizardState.h"
+#include "support/EmulatedRouter.h"
+#include "wizard/CStaticText.h"
+#include "wizard/UiText.h"
+
+namespace kelvane {
+namespace {
+
+using namespace test;
+using P = CPspDIYWLan;
+
+class WirelessTab : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    QString why;
+    if (!LoadLanguage(kEnglish, &why)) GTEST_SKIP() << why.toStdString();
+    ASSERT_TRUE(router_.ok()) << router_.why();
+    WizardState& state = WizardState::Instance();
+    ResetRouterDefaults(state);
+    state.wirelessPresent = true;
+    router_.Found(state);
+  }
+  P* Open(const char* code, const char* channel = "6") {
+    router_.Sim().WithState([&](routersim::RouterSimState& s) {
+      s.ssid = "Home";
+      s.channel = channel;
+      s.securityCode = code;
+      s.wepKey = "0a1b2c3d4e";
+      s.psk = "pass phrase";
+    });
+    sheet_ = std::make_unique<CPshRouter>();
+    sheet_->show();
+    P* page = sheet_->PageOf<P>();
+    sheet_->SetActivePage(page);
+    EXPECT_TRUE(page->WaitFirstRead(20000));
+    return page;
+  }
+  template <class T>
+  T* C(P* page, int id) {
+    return page->ControlAs<T>(id);
+  }
+  bool Shown(P* page, int id) { return page->Control(id)->isVisibleTo(page); }
+
+  EmulatedRouter router_;
+  std::unique_ptr<CPshRouter> sheet_;
+};
+
+TEST_F(WirelessTab, EachSecurityCodeShowsItsEntryCipherAndKey) {
+  struct Case {
+    const char* code;
+    const char* entry;
+    bool cipherShown, cipherEnabled;
+    const char* cipher;
+    bool keyShown;
+    const char* key;
+  };
+  const Case cases[] = {
+      {"0", nullptr, false, false, "", false, ""},
+      {"1", "WEP", false, false, "", true, "0a1b2c3d4e"},
+      {"2", "WPAPSK", true, true, "TKIP", true, "pass phrase"},
+      {"3", "WPAPSK", true, true, "AES", true, "pass phrase"},
+      {"8", "WPA2PSK", true, true, "TKIP", true, "pass phrase"},
+      {"4", "WPA2PSK", true, true, "AES", true, "pass phrase"},
+      {"5", "WPA-PSK/WPA2-PSK", true, false, "TKIP+AES", true, nullptr},
+  };
+  for (const Case& c : cases) {
+    P* page = Open(c.code);
+    const QString entry = c.entry == nullptr ? UiText(kIdWirelessSecurityNone) : QString::fromLatin1(c.entry);
+    EXPECT_EQ(C<QComboBox>(page, P::kSecurityList)->currentText(), entry) << c.code;
+    EXPECT_EQ(Shown(page, P::kCipherList), c.cipherShown) << c.code;
+    if (c.cipherShown) {
+      EXPECT_EQ(C<QComboBox>(page, P::kCipherList)->isEnabled(), c.cipherEnabled) << c.code;
+      EXPECT_EQ(C<QComboBox>(page, P::kCipherList)->currentText(), QString::fromLatin1(c.cipher)) << c.code;
+    }
+    EXPECT_EQ(Shown(page, P::kKeyEdit), c.keyShown) << c.code;
+    if (c.key != nullptr && c.keyShown) {
+      EXPECT_EQ(C<QLineEdit>(page, P::kKeyEdit)->text(), QString::fromLatin1(c.key)) << c.code;
+    }
+    EXPECT_EQ(C<QLineEdit>(page, P::kKeyEdit)->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(page->ControlAs<QLabel>(P::kResultLine)->text(), QString()) << "the first read says nothing";
+    SaveScreenshot(sheet_.get(), QStringLiteral("router-wireless-code%1-English").arg(QLatin1String(c.code)));
+  }
+}
+
+TEST_F(WirelessTab, ChannelZeroShowsAutoAndAFailedReadClearsAndDisablesTheForm) {
+  P* page = Open("8", "0");
+  EXPECT_EQ(C<QComboBox>(page, P::kChannelList)->currentText(), QStringLiteral("Auto"));
+  // The router is found and logs in, but its wireless status page fails.
+  routersim::RouterSimFaults broken;
+  broken.wrongStatus = 500;
+  broken.match = "rf=0010";
+  router_.Sim().SetFaults(broken);
+  C<QPushButton>(page, P::kRefreshButton)->click();
+  EXPECT_EQ(page->ControlAs<QLabel>(P::kResultLine)->text(), UiText(kIdError));
+  EXPECT_FALSE(C<QLineEdit>(page, P::kSsidEdit)->isEnabled());
+  EXPECT_TRUE(C<QLineEdit>(page, P::kSsidEdit)->text().isEmpty());
+  EXPECT_FALSE(C<QComboBox>(page, P::kChannelList)->isEnabled());
+  EXPECT_EQ(C<QComboBox>(page, P::kChannelList)->count(), 0);
+  EXPECT_FALSE(C<QComboBox>(page, P::kSecurityList)->isEnabled());
+  EXPECT_EQ(C<QComboBox>(page, P::kSecurityList)->currentIndex(), 0);
+  EXPECT_FALSE(Shown(page, P::kKeyEdit));
+  EXPECT_FALSE(Shown(page, P::kCipherList));
+  EXPECT_TRUE(WizardState::Instance().WirelessSettings.ssid.empty());
+}
+
+TEST_F(WirelessTab, ARefusedKeyTurnsItsLabelRedAndSendsNothing) {
+  P* page = Open("1");
+  router_.Sim().ClearLog();
+  C<QLineEdit>(page, P::kKeyEdit)->setText(QStringLiteral("twelve chars"));
+  C<QPushButton>(page, P::kStoreButton)->click();
+  EXPECT_EQ(page->ControlAs<CStaticText>(P::kKeyLabel)->TextColor(), QColor(255, 0, 0));
+  EXPECT_EQ(page->ControlAs<CStaticText>(P::kSsidLabel)->TextColor(), QColor(0, 0, 0));
+  EXPECT_EQ(page->ControlAs<QLabel>(P::kResultLine)->text(), UiText(kIdError));
+  for (const std::string& line : router_.Requests()) EXPECT_EQ(line.find("cgi-bin/wlap"), std::string::npos) << line;
+
+  C<QLineEdit>(page, P::kKeyEdit)->setText(QStringLiteral("thirteen char"));
+  C<QPushButton>(page, P::kStoreButton)->click();
+  EXPECT_EQ(page->ControlAs<QLabel>(P::kResultLine)->text(), UiText(kIdAdvWirelessSaved));
+  EXPECT_EQ(page->ControlAs<CStaticText>(P::kKeyLabel)->TextColor(), QColor(0, 0, 0));
+  EXPECT_EQ(router_.Sim().StateCopy().wepKey, "thirteen char");
+}
+
+TEST(WirelessTabScreens, SecurityModesInTheScreenshotLanguages) {
+  if (ScreenshotDir().isEmpty()) GTEST_SKIP() << "KELVANE_SCREENSHOT_DIR is not set";
+  for (std::uint32_t language : kScreenshotLanguages) {
+    QString why;
+    if (!LoadLanguage(language, &why)) GTEST_SKIP() << why.toStdString();
+    WizardState::Instance().languageId = language;
+    CPshRouter sheet;
+    sheet.show();
+    auto* page = sheet.PageOf<P>();
+    sheet.SetActivePage(page);
+    for (int position : {1, 3, 4}) {
+      page->ControlAs<QComboBox>(P::kSecurityList)->setCurrentIndex(position);
+      SaveScreenshot(&sheet, QStringLiteral("router-wireless-mode%1-").arg(position) + LanguageName(language));
+    }
+  }
+  WizardState::Instance().languageId = kEnglish;
+}
+
+}  // namespace
+}  // namespace kelvane
