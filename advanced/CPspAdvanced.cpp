@@ -85,6 +85,13 @@ bool CPspAdvanced::OnInitDialog() {
     picture->setText(UiText(kPictureCaptions[i]));
     picture->setAccessibleName(UiText(kPictureCaptions[i]));
     picture->SetTooltipText(QString());
+    // A caption wider than the picture (Russian) widens it about its centre;
+    // like the picture itself, it covers the ends of the status lines.
+    const int needed = picture->fontMetrics().horizontalAdvance(picture->text()) + 8;
+    if (needed > picture->width()) {
+      const int grow = needed - picture->width();
+      picture->setGeometry(picture->x() - grow / 2, picture->y(), needed, picture->height());
+    }
   }
   connect(Picture(0), &QPushButton::clicked, this, &CPspAdvanced::OnPcPicture);
   connect(Picture(1), &QPushButton::clicked, this, &CPspAdvanced::OnRouterPicture);
