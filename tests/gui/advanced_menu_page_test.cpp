@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QPointer>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -216,6 +217,10 @@ TEST_F(AdvancedMenuTest, VerdictsAfterEachOutcome) {
     EXPECT_EQ(Summary()->TextColor(), passed ? QColor(0, 200, 0) : QColor(230, 0, 0));
     EXPECT_EQ(menu_->LineColour(0), c.routerOk ? QColor(0, 200, 0) : QColor(255, 0, 0));
     EXPECT_EQ(menu_->LineColour(1), c.internetOk ? QColor(0, 200, 0) : QColor(255, 0, 0));
+    // What is painted: the middle of each line, between the pictures.
+    const QImage painted = menu_->grab().toImage();
+    EXPECT_EQ(QColor(painted.pixel(142, 90)), menu_->LineColour(0));
+    EXPECT_EQ(QColor(painted.pixel(337, 90)), menu_->LineColour(1));
     EXPECT_EQ(Picture(CPspAdvanced::kPcPicture)->HoverCursorId(), kCursorHand);
     EXPECT_EQ(Picture(CPspAdvanced::kRouterPicture)->HoverCursorId(), c.routerOk ? kCursorHand : kCursorNoAction);
     EXPECT_EQ(Picture(CPspAdvanced::kInternetPicture)->HoverCursorId(),
@@ -262,7 +267,7 @@ TEST_F(AdvancedMenuTest, BusyDuringTheCheckRefusesEveryWayOut) {
   struct Seen {
     bool tried = false, busy = false, pageEnabled = true, refreshEnabled = true, sheetVisible = false;
     bool stayed = false;
-    QColor line;
+    QColor line, painted;
   } seen;
   boxesSeen = 0;
   SetMessageBoxHook(RejectBox);
@@ -274,6 +279,8 @@ TEST_F(AdvancedMenuTest, BusyDuringTheCheckRefusesEveryWayOut) {
     seen.line = menu_->LineColour(1);
     seen.pageEnabled = menu_->isEnabled();
     seen.refreshEnabled = menu_->Control(CPspAdvanced::kRefresh)->isEnabled();
+    seen.painted = QColor(menu_->grab().toImage().pixel(142, 90));
+    SaveScreenshot(sheet_.get(), QStringLiteral("advanced-menu-checking-English"));
     sheet_->OnBack();
     sheet_->OnNext();
     sheet_->reject();
@@ -292,6 +299,7 @@ TEST_F(AdvancedMenuTest, BusyDuringTheCheckRefusesEveryWayOut) {
   ASSERT_TRUE(seen.tried);
   EXPECT_TRUE(seen.busy);
   EXPECT_EQ(seen.line, QColor(0, 50, 50));
+  EXPECT_EQ(seen.painted, QColor(0, 50, 50));
   EXPECT_FALSE(seen.pageEnabled);
   EXPECT_FALSE(seen.refreshEnabled);
   EXPECT_TRUE(seen.sheetVisible);
