@@ -1,0 +1,238 @@
+// The connectivity check of the easy mode in the namespace bed, with the
+// real network backend of the PC: a real broadcast finds the emulated router,
+// real dnsmasq answers the DHCP probe, and the PC is switched to DHCP by its
+// real owner (a DHCP client, or the bed's NetworkManager).
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "BuiltProgram.h"
+#include "net/Wait.h"
+#include "net/host/HostNetwork.h"
+#include "netns/NetnsBed.h"
+#include "pages/steps/ConnectivityStep.h"
+#include "state/ProbeTarget.h"
+#include "state/WizardState.h"
+
+namespace kelvane {
+namespace {
+
+using testbed::NetnsBed;
+using testbed::Role;
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string Said(const RecordingNarrator& n) {
+  std::string s;
+  for (StringId id : n.SaidIds()) s += std::to_string(id) + " ";
+  return s;
+}
+
+class EasyConnectivityNetns : public ::testing::Test {
+ protected:
+  // Brings the bed up with `pc` owning the PC's network; the router runs the
+  // emulator with `simArgs` unless `withRouter` is false.
+  void Up(testbed::PcNetwork pc, const std::vector<std::string>& simArgs, bool withRouter = true) {
+    std::string why;
+    testbed::NetnsBedOptions options;
+    options.pc = pc;
+    if (!NetnsBed::CanRun(why, options)) GTEST_SKIP() << why;
+    sim_ = testing::BuiltProgram("lmq-routersim");
+    if (sim_.empty()) GTEST_SKIP() << "lmq-routersim is not built (KELVANE_BIN_DIR)";
+    resolvBefore_ = ReadText("/etc/resolv.conf");
+    bed_ = std::make_unique<NetnsBed>(options);
+    std::string error;
+    ASSERT_TRUE(bed_->Up(error)) << error;
+    if (!withRouter) return;
+    std::vector<std::string> argv = {sim_, "--listen", testbed::kRouterLanAddress};
+    argv.insert(argv.end(), simArgs.begin(), simArgs.end());
+    ASSERT_GT(bed_->Spawn(Role::kRouter, argv, bed_->TempDir() + "/sim.log"), 0);
+    std::string report;
+    const int ready = bed_->RunInRole(
+        Role::kRouter,
+        [](std::string&) {
+          // The web server accepts connections (a Basic router answers 401).
+          return WaitUntil(10000, [] {
+                   const int fd = socket(AF_INET, SOCK_STREAM, 0);
+                   sockaddr_in a{};
+                   a.sin_family = AF_INET;
+                   a.sin_port = htons(80);
+                   inet_pton(AF_INET, testbed::kRouterLanAddress, &a.sin_addr);
+                   const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+                   close(fd);
+                   return ok;
+                 })
+                     ? 0
+                     : 1;
+        },
+        report);
+    ASSERT_EQ(ready, 0) << "the emulated router did not come up: " << ReadText(bed_->TempDir() + "/sim.log");
+  }
+  void TearDown() override {
+    if (bed_) {
+      const std::string changes = bed_->MachineChanges();
+      bed_->Down();
+      EXPECT_EQ(changes, "");
+      EXPECT_EQ(ReadText("/etc/resolv.conf"), resolvBefore_);
+    }
+  }
+
+  // The check as the page runs it, in the PC's namespace; the report names
+  // the outcome, what was said and what the state holds.
+  int RunCheck(const std::function<int(std::string&)>& body, std::string& report) {
+    return bed_->RunInRole(Role::kPc, body, report, 180000);
+  }
+
+  std::unique_ptr<NetnsBed> bed_;
+  std::string sim_;
+  std::string resolvBefore_;
+};
+
+// The PC with a lease finds the router by the real broadcast and logs in.
+TEST_F(EasyConnectivityNetns, FindsTheRouterAndLogsIn) {
+  Up(testbed::PcNetwork::kDhclient, {});
+  if (!bed_) return;
+  std::string report;
+  const int rc = RunCheck(
+      [](std::string& out) {
+        ProbeTarget::Instance() = ProbeTarget{};
+        WizardState state;
+        ResetRouterDefaults(state);
+        RecordingNarrator n;
+        ConnectivityStep step(state, ActiveHostNetwork(), n);
+        const ConnectivityOutcome o = step.Run("");
+        out = "outcome=" + std::to_string(static_cast<int>(o)) + " said=" + Said(n) +
+              " router=" + state.routerAddress.str();
+        return o == ConnectivityOutcome::kPassed && state.routerAddress == testbed::kRouterLanAddress ? 0 : 1;
+      },
+      report);
+  EXPECT_EQ(rc, 0) << report;
+}
+
+// A changed login word on a Basic router: the prompt, then the right word
+// typed with blanks passes, as the user name with an empty password.
+TEST_F(EasyConnectivityNetns, ChangedWordBringsThePromptAndTheRightWordPasses) {
+  Up(testbed::PcNetwork::kDhclient, {"--login", "basic", "--login-word", "s3cret"});
+  if (!bed_) return;
+  std::string report;
+  const int rc = RunCheck(
+      [](std::string& out) {
+        ProbeTarget::Instance() = ProbeTarget{};
+        WizardState state;
+        ResetRouterDefaults(state);
+        RecordingNarrator n;
+        ConnectivityStep step(state, ActiveHostNetwork(), n);
+        const ConnectivityOutcome first = step.Run("");
+        const std::string word = ConnectivityStep::TakeTypedWord(" s3cret ", state);
+        const ConnectivityOutcome second = step.Run(word);
+        out = "first=" + std::to_string(static_cast<int>(first)) + " second=" +
+              std::to_string(static_cast<int>(second)) + " said=" + Said(n) + " user=" + state.loginUser.str() +
+              " basic=" + std::to_string(state.basicAuthLogin);
+        return first == ConnectivityOutcome::kLoginPrompt && second == ConnectivityOutcome::kPassed &&
+                       state.loginUser == "s3cret" && state.loginPassword.empty() && state.basicAuthLogin == 1
+                   ? 0
+                   : 1;
+      },
+      report);
+  EXPECT_EQ(rc, 0) << report;
+}
+
+// No router at all: 30067 once the 2-second probe has run out.
+TEST_F(EasyConnectivityNetns, NoRouterGives30067WithinTheProbeTime) {
+  Up(testbed::PcNetwork::kDhclient, {}, false);
+  if (!bed_) return;
+  std::string report;
+  const int rc = RunCheck(
+      [](std::string& out) {
+        ProbeTarget::Instance() = ProbeTarget{};
+        WizardState state;
+        ResetRouterDefaults(state);
+        RecordingNarrator n;
+        ConnectivityStep step(state, ActiveHostNetwork(), n);
+        const auto start = std::chrono::steady_clock::now();
+        const ConnectivityOutcome o = step.Run("");
+        const auto ms =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+        out = "outcome=" + std::to_string(static_cast<int>(o)) + " said=" + Said(n) + " ms=" + std::to_string(ms);
+        // The probe waits its 2 s (protocol time, not scaled); the PC's address
+        // is there at the first attempt.
+        return o == ConnectivityOutcome::kNoRouter && n.LastSaid() == 30067 && ms >= 1900 && ms < 3500 ? 0 : 1;
+      },
+      report);
+  EXPECT_EQ(rc, 0) << report;
+}
+
+// A fixed address outside the router's network: the DHCP offer (the router
+// answers the presence probe), then the switch by the PC's real owner gives a
+// lease from the router's dnsmasq.
+void OfferAndSwitch(EasyConnectivityNetns* test, NetnsBed& bed, std::string& report, int& rc) {
+  (void)test;
+  rc = bed.RunInRole(
+      Role::kPc,
+      [](std::string& out) {
+        // A real DHCP client needs real seconds for its lease: the address
+        // wait after the switch runs unscaled here.
+        SetTimeScale(1.0);
+        ProbeTarget::Instance() = ProbeTarget{};
+        WizardState state;
+        ResetRouterDefaults(state);
+        RecordingNarrator n;
+        ConnectivityStep step(state, ActiveHostNetwork(), n);
+        const ConnectivityOutcome o = step.Run("");
+        const std::string before = FormatDotted(state.pcAddress);
+        const DhcpSwitchOutcome s = o == ConnectivityOutcome::kDhcpOffer ? step.SwitchToDhcp()
+                                                                         : DhcpSwitchOutcome::kSwitchFailed;
+        std::string after = FormatDotted(state.pcAddress);
+        if (s != DhcpSwitchOutcome::kSwitched) {
+          // What the PC shows after a failed switch, for the report.
+          std::vector<HostAdapterInfo> list;
+          ActiveHostNetwork().ListAdapters(list);
+          for (const HostAdapterInfo& a : list) after += std::string(" [") + a.adapterName.c_str() + " " + a.ipAddress.c_str() + "]";
+        }
+        out = "outcome=" + std::to_string(static_cast<int>(o)) + " switch=" + std::to_string(static_cast<int>(s)) +
+              " said=" + Said(n) + " before=" + before + " after=" + after + " adapter=" + state.pcAdapterName;
+        const bool inRouterNet = after.rfind("192.168.123.", 0) == 0;
+        return o == ConnectivityOutcome::kDhcpOffer && before == testbed::kFixedOutsideAddress &&
+                       s == DhcpSwitchOutcome::kSwitched && inRouterNet && state.pcAdapterName == "lan0"
+                   ? 0
+                   : 1;
+      },
+      report, 180000);
+}
+
+TEST_F(EasyConnectivityNetns, FixedOutsideGetsTheOfferAndIsSwitchedByTheDhcpClient) {
+  Up(testbed::PcNetwork::kFixedOutside, {"--answer-dhcp"});
+  if (!bed_) return;
+  std::string report;
+  int rc = 1;
+  OfferAndSwitch(this, *bed_, report, rc);
+  EXPECT_EQ(rc, 0) << report;
+}
+
+TEST_F(EasyConnectivityNetns, FixedOutsideIsSwitchedThroughNetworkManager) {
+  Up(testbed::PcNetwork::kNetworkManagerFixed, {"--answer-dhcp"});
+  if (!bed_) return;
+  std::string report;
+  int rc = 1;
+  OfferAndSwitch(this, *bed_, report, rc);
+  EXPECT_EQ(rc, 0) << report;
+  // The daemon's profile now takes its address by DHCP.
+  const auto method = bed_->Nmcli({"-g", "ipv4.method", "connection", "show", testbed::kNmProfile});
+  EXPECT_NE(method.output.find("auto"), std::string::npos) << method.output;
+}
+
+}  // namespace
+}  // namespace kelvane
