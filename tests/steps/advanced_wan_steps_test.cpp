@@ -1,0 +1,162 @@
+// The router sheet's WAN page without its window, in every page layout of
+// the emulator: the store of each type with its checks, the type changing
+// only after the router took the command, Telia refusing the store, the MAC
+// sent with dynamic IP, and the MAC clone read back.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "advanced/steps/AdvancedWanStep.h"
+#include "router/WanSettingsReader.h"
+#include "support/EmulatedRouter.h"
+
+namespace kelvane {
+namespace {
+
+using Rows = std::array<std::string, kWanMaxFields>;
+
+class AdvancedWan : public ::testing::TestWithParam<routersim::PageLayout> {
+ protected:
+  void SetUp() override {
+    routersim::RouterSimOptions options;
+    options.layout = GetParam();
+    router_ = std::make_unique<test::EmulatedRouter>(options);
+    ASSERT_TRUE(router_->ok()) << router_->why();
+    ResetRouterDefaults(state_);
+    router_->Found(state_);
+  }
+  routersim::RouterSimState Router() { return router_->Sim().StateCopy(); }
+  bool Sent(const char* cgi) {
+    for (const std::string& line : router_->Requests()) {
+      if (line.find(cgi) != std::string::npos) return true;
+    }
+    return false;
+  }
+  std::unique_ptr<test::EmulatedRouter> router_;
+  WizardState state_;
+};
+
+TEST_P(AdvancedWan, EachTypeStoresOnlyWhenEveryRowPassesAndMarksEveryWrongRow) {
+  struct Case {
+    const char* name;
+    std::int32_t type;
+    Rows rows;
+    std::array<bool, kWanMaxFields> ok;
+    AdvancedWanStoreOutcome outcome;
+  };
+  const Case cases[] = {
+      {"static with both DNS", 2, {" 10.0.0.2 ", "255.255.255.0", "10.0.0.1", "10.0.0.53", "10.0.0.54", ""},
+       {true, true, true, true, true}, AdvancedWanStoreOutcome::kStored},
+      {"static without the second DNS", 2, {"10.0.0.2", "255.255.255.0", "10.0.0.1", "10.0.0.53", "", ""},
+       {true, true, true, true, true}, AdvancedWanStoreOutcome::kStored},
+      {"static without the first DNS", 2, {"10.0.0.2", "255.255.255.0", "10.0.0.1", "", "", ""},
+       {true, true, true, false, true}, AdvancedWanStoreOutcome::kInvalidInput},
+      {"static with bad dotted quads", 2, {"10.0.0.256", ".255.255.0", "10..0.1", "10.0.0.53.", "", ""},
+       {false, false, false, false, true}, AdvancedWanStoreOutcome::kInvalidInput},
+      {"PPPoE", 3, {" carol", "secret", "", "", "", ""}, {true, true, true}, AdvancedWanStoreOutcome::kStored},
+      {"PPPoE without user name", 3, {"", "secret", "svc", "", "", ""}, {false, true, true},
+       AdvancedWanStoreOutcome::kInvalidInput},
+      {"PPTP", 4, {"0.0.0.0", "0.0.0.0", "0.0.0.0", "vpn.example.test", "bob", "pw"},
+       {true, true, true, true, true, true}, AdvancedWanStoreOutcome::kStored},
+      {"L2TP with a bad server", 5, {"0.0.0.0", "0.0.0.0", "0.0.0.0", "bad server!", "bob", ""},
+       {true, true, true, false, true, false}, AdvancedWanStoreOutcome::kInvalidInput},
+      {"BigPond with an empty password", 6, {"dave", "", "", "", "", ""}, {true, true, true},
+       AdvancedWanStoreOutcome::kStored},
+      {"Telia cannot be chosen here", 7, {"erin", "pw", "", "", "", ""}, {}, AdvancedWanStoreOutcome::kNoType},
+      {"nothing chosen", 0, {}, {}, AdvancedWanStoreOutcome::kNoType},
+  };
+  for (const Case& c : cases) {
+    state_.wanType = 1;
+    router_->Sim().ClearLog();
+    const AdvancedWanStoreResult r = StoreAdvancedWan(c.type, c.rows, "", 1, 1, state_);
+    EXPECT_EQ(r.outcome, c.outcome) << c.name;
+    for (int i = 0; i < kWanMaxFields; ++i) EXPECT_EQ(r.rowOk[i], c.ok[i]) << c.name << " row " << i + 1;
+    const bool stored = c.outcome == AdvancedWanStoreOutcome::kStored;
+    EXPECT_EQ(state_.wanType, stored ? c.type : 1) << c.name;
+    EXPECT_EQ(Sent("cgi-bin/"), stored) << c.name << ": nothing may be sent for wrong input";
+  }
+  // Address rows are stripped, user names kept as typed.
+  const AdvancedWanStoreResult pppoe = StoreAdvancedWan(3, {" carol", "secret", "", "", "", ""}, "", 0, 1, state_);
+  EXPECT_EQ(pppoe.rows[0], " carol");
+  const AdvancedWanStoreResult fixed =
+      StoreAdvancedWan(2, {" 10.0.0.2 ", "255.255.255.0", "10.0.0.1", "10.0.0.53", "", ""}, "", 0, 1, state_);
+  EXPECT_EQ(fixed.rows[0], "10.0.0.2");
+  EXPECT_EQ(state_.StaticIpSettings.ipAddress.view(), "10.0.0.2");
+}
+
+TEST_P(AdvancedWan, ARefusedCommandLeavesTheTypeAsItWas) {
+  routersim::RouterSimFaults refuse;
+  refuse.wrongStatus = 500;
+  refuse.match = "cgi-bin/";
+  router_->Sim().SetFaults(refuse);
+  state_.wanType = 1;
+  const AdvancedWanStoreResult r = StoreAdvancedWan(3, {"carol", "secret", "", "", "", ""}, "", 0, 1, state_);
+  EXPECT_EQ(r.outcome, AdvancedWanStoreOutcome::kApplyRefused);
+  EXPECT_EQ(state_.wanType, 1);
+}
+
+TEST_P(AdvancedWan, DynamicIpTakesTheMacOnlyOnARouterRunningDynamicIpAndAlwaysSendsIt) {
+  struct Case {
+    std::string mac;
+    std::int32_t routerType;
+    bool macOk;
+    AdvancedWanStoreOutcome outcome;
+  };
+  const Case cases[] = {
+      {" 00-11-22-AA-bb-cc ", 1, true, AdvancedWanStoreOutcome::kStored},
+      {"00:11:22:AA:BB:CC", 1, false, AdvancedWanStoreOutcome::kInvalidInput},
+      {"00:11:22:AA:BB:CC", 3, true, AdvancedWanStoreOutcome::kStored},  // not taken from the edit
+  };
+  for (const Case& c : cases) {
+    state_.DynamicIpSettings.macAddress = "00-0A-0B-0C-0D-0E";
+    router_->Sim().ClearLog();
+    const AdvancedWanStoreResult r = StoreAdvancedWan(1, {}, c.mac, 1, c.routerType, state_);
+    EXPECT_EQ(r.macOk, c.macOk) << c.mac;
+    EXPECT_EQ(r.outcome, c.outcome) << c.mac;
+    if (c.outcome != AdvancedWanStoreOutcome::kStored) continue;
+    EXPECT_TRUE(Sent("cgi-bin/")) << c.mac;
+    const std::string expected = c.routerType == 1 ? "00-11-22-AA-bb-cc" : "00-0A-0B-0C-0D-0E";
+    EXPECT_EQ(state_.DynamicIpSettings.macAddress.view(), expected) << c.mac;
+    EXPECT_EQ(state_.DynamicIpSettings.optionState, 1);
+  }
+}
+
+TEST_P(AdvancedWan, MacCloneCopiesThePcsAddressAndReadsItBack) {
+  router_->Sim().WithState([](routersim::RouterSimState& s) { s.pcMac = "00-1A-2B-3C-4D-5E"; });
+  std::string mac;
+  ASSERT_TRUE(CloneAndReadMac(state_, mac));
+  EXPECT_EQ(mac, "00-1A-2B-3C-4D-5E");
+  EXPECT_EQ(state_.DynamicIpSettings.macAddress.view(), mac);
+  router_->Sim().Stop();
+  EXPECT_FALSE(CloneAndReadMac(state_, mac));
+  EXPECT_TRUE(mac.empty());
+}
+
+TEST_P(AdvancedWan, WhatIsStoredReadsBackAsTheSameTypeAndRows) {
+  ASSERT_EQ(StoreAdvancedWan(4, {"10.1.0.5", "255.255.0.0", "10.1.0.1", "vpn.example.test", "bob", "pw"}, "", 2, 1,
+                             state_)
+                .outcome,
+            AdvancedWanStoreOutcome::kStored);
+  WizardState fresh;
+  ResetRouterDefaults(fresh);
+  router_->Found(fresh);
+  WanSettingsReading reading;
+  ASSERT_TRUE(ReadWanSettings(fresh, reading));
+  EXPECT_EQ(reading.type, 4);
+  EXPECT_TRUE(reading.staticAddress);
+  EXPECT_EQ(fresh.PptpSettings.ipAddress.view(), "10.1.0.5");
+  EXPECT_EQ(fresh.PptpSettings.server.view(), "vpn.example.test");
+  EXPECT_EQ(fresh.PptpSettings.userName.view(), "bob");
+  EXPECT_TRUE(fresh.PptpSettings.password.empty()) << "passwords are never read back";
+  EXPECT_EQ(fresh.PptpSettings.optionState, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllLayouts, AdvancedWan,
+                         ::testing::Values(routersim::PageLayout::kClassic, routersim::PageLayout::kCompact,
+                                           routersim::PageLayout::kVaried),
+                         [](const ::testing::TestParamInfo<routersim::PageLayout>& info) {
+                           return std::string(routersim::PageLayoutName(info.param));
+                         });
+
+}  // namespace
+}  // namespace kelvane
