@@ -18,6 +18,7 @@ packages=(
   iproute2 dnsmasq-base isc-dhcp-client iputils-ping procps psmisc
   libcap2-bin
   xvfb xauth
+  at-spi2-core python3-pyatspi
   fonts-dejavu-core fonts-noto-core fonts-noto-cjk
 )
 # Daemons the test bed runs itself; their services must not start here.
