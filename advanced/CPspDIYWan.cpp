@@ -154,12 +154,10 @@ void CPspDIYWan::LayoutByType() {
     auto* edit = ControlAs<QLineEdit>(kWanRowEditId(row));
     MarkField(label, true);
     // Back on the router's own type the rows keep what they hold; another
-    // type starts empty.
-    if (routersType) {
-      SetPasswordMask(edit, false);
-    } else {
-      edit->clear();
-    }
+    // type starts empty. Either way a row masked for the previous type is
+    // unmasked, or a user name would show as stars.
+    SetPasswordMask(edit, false);
+    if (!routersType) edit->clear();
     edit->setEnabled(true);
     const std::size_t index = static_cast<std::size_t>(row - 1);
     const bool used = index < form->fields.size();
