@@ -5,7 +5,7 @@
 // and saves a picture of every page and of every state a step shows. It
 // touches nothing but the widgets, so the pages run exactly as for a person.
 //
-// Used by the end-to-end walk (easy_walk_test, started by the namespace test
+// Used by the end-to-end walk (startup_easy_walk_test, started by the namespace test
 // and by scripts/demo.sh --walk) and by the page benchmarks. Header only.
 //
 //   EasyWalker walker(plan);
@@ -66,8 +66,10 @@ struct WalkPlan {
   // Give up after this long (real milliseconds) or this many presses on one page.
   int timeoutMs = 300000;
   int maxPressesPerPage = 8;
-  // Real milliseconds a page must stay idle before the walker acts.
+  // Real milliseconds a page must stay idle before the walker acts, and
+  // between two pictures of a running step.
   int settleMs = 250;
+  int busyShotGapMs = 300;
 };
 
 struct WalkResult {
@@ -78,6 +80,7 @@ struct WalkResult {
   std::vector<QString> opened;      // what Finish opened
   std::vector<QString> messages;    // message boxes seen (their text)
   int prompts = 0;                  // login prompts answered
+  int logins = 0;                   // login words typed into a page's own login box
   std::vector<QString> shots;       // pictures saved
   qint64 elapsedMs = 0;
 };
@@ -192,7 +195,7 @@ class EasyWalker {
     if (page->IsBusy() || acting_) {
       idleSince_ = clock_.elapsed();
       const QString face = Face(page);
-      if (face != lastFace_ && busyShots_ < 12 && clock_.elapsed() - lastBusyShot_ >= 700) {
+      if (face != lastFace_ && busyShots_ < 12 && clock_.elapsed() - lastBusyShot_ >= plan_.busyShotGapMs) {
         lastFace_ = face;
         lastBusyShot_ = clock_.elapsed();
         ++busyShots_;
@@ -230,6 +233,7 @@ class EasyWalker {
         auto* login = qobject_cast<QLineEdit*>(page->Control(6050));
         if (login != nullptr && login->isVisible() && !plan_.loginWord.isEmpty()) {
           login->setText(plan_.loginWord);
+          ++result_.logins;
           if (auto* submit = qobject_cast<QPushButton*>(page->Control(6051)); submit && submit->isVisible()) {
             submit->click();
             return;

@@ -1,0 +1,134 @@
+// The easy road walked by the real start-up routine on the PC's real network:
+// the program the namespace end-to-end test and scripts/demo.sh --walk start
+// inside the test bed's PC namespace. It does nothing unless KELVANE_WALK is
+// set, and it refuses to run in the machine's own network namespace, so an
+// ordinary test run never lets the wizard touch a real network.
+//
+// Environment:
+//   KELVANE_WALK=1                 walk (otherwise the test is skipped)
+//   KELVANE_WALK_PUBLIC_HOST/_DNS/_SITE   the Internet targets (--public-host ...)
+//   KELVANE_WALK_LOGIN_WORD        the word typed when the router refuses the stored one
+//   KELVANE_WALK_PPPOE=user:word   what the PPPoE page is filled with
+//   KELVANE_WALK_SKIP_WIRELESS=1   tick "do not set up wireless now"
+//   KELVANE_WALK_SHOTS=DIR         pictures of every page and state
+//   KELVANE_WALK_PREFIX=NAME       picture name prefix
+//   KELVANE_WALK_REPORT=FILE       key=value lines: finished, failure, pages,
+//                                  finish (verdict text), opened, messages, prompts, shots
+#include <gtest/gtest.h>
+
+#include <net/if.h>
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <string>
+#include <vector>
+
+#include "EasyWalker.h"
+#include "app/KelvaneApp.h"
+#include "app/StartupOptions.h"
+#include "net/host/HostNetwork.h"
+#include "state/ProbeTarget.h"
+
+namespace kelvane {
+namespace {
+
+// Whether this is the test bed's PC: a network namespace other than that of
+// process 1 (when that can be seen) whose only interfaces are loopback and
+// the bed's lan0. The machine's own namespace always has others.
+bool InsideTheBedsPc(std::string& why) {
+  struct stat mine {};
+  struct stat init {};
+  if (stat("/proc/self/ns/net", &mine) == 0 && stat("/proc/1/ns/net", &init) == 0 && mine.st_ino == init.st_ino &&
+      mine.st_dev == init.st_dev) {
+    why = "this is the network namespace of process 1";
+    return false;
+  }
+  struct if_nameindex* names = if_nameindex();
+  if (names == nullptr) {
+    why = "cannot list the network interfaces";
+    return false;
+  }
+  bool lan = false;
+  bool other = false;
+  for (struct if_nameindex* n = names; n->if_index != 0; ++n) {
+    const std::string name = n->if_name;
+    if (name == "lan0") lan = true;
+    else if (name != "lo") other = true, why = "interface " + name + " is not the test bed's";
+  }
+  if_freenameindex(names);
+  if (!lan && !other) why = "no lan0: this is not the test bed's PC";
+  return lan && !other;
+}
+
+QString Env(const char* name) { return qEnvironmentVariable(name); }
+
+TEST(EasyWalk, FromWelcomeToFinishOnThePcsNetwork) {
+  if (Env("KELVANE_WALK").isEmpty()) GTEST_SKIP() << "KELVANE_WALK is not set: the walk runs only inside the test bed";
+  std::string why;
+  ASSERT_TRUE(InsideTheBedsPc(why)) << "refusing to walk the wizard outside the test bed's PC namespace: " << why;
+
+  // The real PC network and the real discovery broadcast, as the program has.
+  SetActiveHostNetwork(nullptr);
+  ProbeTarget::Instance() = ProbeTarget{};
+  std::vector<std::string> args = {"kelvane"};
+  const std::pair<const char*, const char*> targets[] = {{"KELVANE_WALK_PUBLIC_HOST", "--public-host"},
+                                                         {"KELVANE_WALK_PUBLIC_DNS", "--public-dns"},
+                                                         {"KELVANE_WALK_SITE", "--test-site"}};
+  for (const auto& [env, option] : targets) {
+    ASSERT_FALSE(Env(env).isEmpty()) << env << " must name a host of the test bed";
+    args.push_back(option);
+    args.push_back(Env(env).toStdString());
+  }
+  std::vector<const char*> argv;
+  for (const std::string& a : args) argv.push_back(a.c_str());
+  StartupOptions options;
+  std::string error;
+  ASSERT_TRUE(ParseStartupOptions(static_cast<int>(argv.size()), argv.data(), options, error)) << error;
+  ApplyInternetTargets(options);
+
+  QTemporaryDir runtime;
+  ASSERT_TRUE(runtime.isValid());
+  if (Env("XDG_RUNTIME_DIR").isEmpty()) qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+
+  test::WalkPlan plan;
+  plan.loginWord = Env("KELVANE_WALK_LOGIN_WORD");
+  const QStringList pppoe = Env("KELVANE_WALK_PPPOE").split(QLatin1Char(':'));
+  if (pppoe.size() == 2) plan.wanFields[kWanPppoe] = {pppoe[0], pppoe[1], QString()};
+  plan.skipWireless = !Env("KELVANE_WALK_SKIP_WIRELESS").isEmpty();
+  plan.screenshotDir = Env("KELVANE_WALK_SHOTS");
+  if (!Env("KELVANE_WALK_PREFIX").isEmpty()) plan.screenshotPrefix = Env("KELVANE_WALK_PREFIX");
+  plan.timeoutMs = 240000;
+
+  test::EasyWalker walker(plan);
+  KelvaneApp app;
+  app.SetSheetHook([&walker](CPshMain& sheet) { walker.Attach(&sheet); });
+  const int exitCode = app.Run();
+  const test::WalkResult& result = walker.Result();
+
+  if (!Env("KELVANE_WALK_REPORT").isEmpty()) {
+    QFile file(Env("KELVANE_WALK_REPORT"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QTextStream out(&file);
+    QStringList pages;
+    for (std::uint32_t code : result.pages) pages << QString::number(code);
+    out << "finished=" << (result.finished ? 1 : 0) << "\n";
+    out << "failure=" << result.failure << "\n";
+    out << "pages=" << pages.join(QLatin1Char(',')) << "\n";
+    out << "finish=" << result.finishText << "\n";
+    for (const QString& url : result.opened) out << "opened=" << url << "\n";
+    for (const QString& m : result.messages) out << "message=" << QString(m).replace(QLatin1Char('\n'), QLatin1Char(' ')) << "\n";
+    out << "prompts=" << result.prompts << "\n";
+    out << "logins=" << result.logins << "\n";
+    out << "elapsed_ms=" << result.elapsedMs << "\n";
+    for (const QString& s : result.shots) out << "shot=" << s << "\n";
+  }
+  EXPECT_EQ(exitCode, KelvaneApp::kExitOk);
+  EXPECT_TRUE(result.finished) << result.failure.toStdString();
+}
+
+}  // namespace
+}  // namespace kelvane

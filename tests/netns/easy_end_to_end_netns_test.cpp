@@ -1,0 +1,266 @@
+// The easy mode from end to end in the namespace test bed: the real wizard,
+// started by its real start-up routine in the PC's namespace and driven
+// offscreen from the welcome page to Finish, against the emulated router in
+// the router's namespace, with the provider's hosts in the isp namespace.
+// Each case checks the verdict on the finish page, the router's settings
+// afterwards and the exact list of requests the router received.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "BuiltProgram.h"
+#include "advanced/steps/RouterAccess.h"
+#include "net/HttpClient.h"
+#include "net/Wait.h"
+#include "netns/NetnsBed.h"
+#include "router/StatusReaders.h"
+#include "router/WanSettingsReader.h"
+#include "state/WizardState.h"
+
+namespace kelvane {
+namespace {
+
+using testbed::NetnsBed;
+using testbed::PcNetwork;
+using testbed::Role;
+
+constexpr const char* kVerified = "Your settings are in use and your Internet service has been checked and works.";
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// The request lines of the emulator's log, without the HTTP version.
+std::vector<std::string> Requests(const std::string& log) {
+  std::vector<std::string> out;
+  for (const std::string& line : Lines(log)) {
+    if (line.rfind("GET ", 0) != 0 && line.rfind("POST ", 0) != 0) continue;
+    out.push_back(line.substr(0, line.rfind(" HTTP/")));
+  }
+  return out;
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const std::string& l : lines) out += "  " + l + "\n";
+  return out;
+}
+
+struct EndToEndCase {
+  const char* name;
+  PcNetwork pc;
+  std::vector<std::string> routerOptions;
+  std::vector<std::string> walkEnv;
+  std::string loginWord;  // the router's changed login word ("" : the factory one)
+  bool basicLogin;        // the router asks for Basic credentials
+  std::string pages;
+  std::vector<std::string> requests;
+  // What the router holds afterwards.
+  std::string ssid;
+  std::string wanTypeCode;
+  std::string pppoeUser;
+};
+
+class EasyEndToEnd : public ::testing::TestWithParam<EndToEndCase> {
+ protected:
+  void SetUp() override {
+    std::string why;
+    testbed::NetnsBedOptions options;
+    options.pc = GetParam().pc;
+    if (!NetnsBed::CanRun(why, options)) GTEST_SKIP() << why;
+    sim_ = testing::BuiltProgram("lmq-routersim");
+    walk_ = testing::BuiltProgram("startup_easy_walk_test");
+    if (sim_.empty() || walk_.empty()) GTEST_SKIP() << "lmq-routersim or startup_easy_walk_test is not built";
+    resolvBefore_ = ReadText("/etc/resolv.conf");
+    bed_ = std::make_unique<NetnsBed>(options);
+    std::string error;
+    ASSERT_TRUE(bed_->Up(error)) << error;
+  }
+  void TearDown() override {
+    if (bed_) bed_->Down();
+    if (!sim_.empty() && !walk_.empty()) {
+      EXPECT_EQ(ReadText("/etc/resolv.conf"), resolvBefore_);
+    }
+  }
+
+  std::string Log() const { return bed_->TempDir() + "/sim.log"; }
+
+  void StartRouter(const std::vector<std::string>& extra, const std::string& loginWord) {
+    // The discovery responder hears the PC's broadcast beside dnsmasq and
+    // answers with a broadcast on the LAN, which a PC outside the router's
+    // network receives too.
+    std::vector<std::string> argv = {sim_,          "--listen",     testbed::kRouterLanAddress,
+                                     "--log",       "--restart-ms", "1000",
+                                     "--isp-gateway", testbed::kIspAddress, "--isp-dns1",
+                                     testbed::kIspAddress, "--isp-dns2", ""};
+    argv.insert(argv.end(), extra.begin(), extra.end());
+    ASSERT_GT(bed_->Spawn(Role::kRouter, argv, Log()), 0);
+    std::string report;
+    const int ready = bed_->RunInRole(
+        Role::kRouter,
+        [&loginWord](std::string&) {
+          std::string page;
+          // A router that asks for Basic credentials answers only with them.
+          return WaitUntil(10000, [&] {
+                   return HttpGet("192.168.123.254/zero.htm", page, 1) ||
+                          (!loginWord.empty() && HttpGetAuth("192.168.123.254/zero.htm", loginWord, "", page, 1));
+                 })
+                     ? 0
+                     : 1;
+        },
+        report);
+    ASSERT_EQ(ready, 0) << "the emulated router did not come up: " << ReadText(Log());
+  }
+
+  std::unique_ptr<NetnsBed> bed_;
+  std::string sim_, walk_, resolvBefore_;
+};
+
+TEST_P(EasyEndToEnd, WelcomeToFinish) {
+  const EndToEndCase& c = GetParam();
+  StartRouter(c.routerOptions, c.loginWord);
+  // What the router got before the wizard started (the test's own look).
+  const std::size_t before = Requests(ReadText(Log())).size();
+
+  const std::string report = bed_->TempDir() + "/walk.report";
+  const char* scale = std::getenv("KELVANE_TIME_SCALE");
+  std::vector<std::string> argv = {"env",
+                                   "KELVANE_WALK=1",
+                                   "QT_QPA_PLATFORM=offscreen",
+                                   "LANG=en_US.UTF-8",
+                                   "LC_ALL=",
+                                   std::string("KELVANE_TIME_SCALE=") + (scale != nullptr ? scale : "0.05"),
+                                   std::string("KELVANE_WALK_PUBLIC_HOST=") + testbed::kPublicHost,
+                                   std::string("KELVANE_WALK_PUBLIC_DNS=") + testbed::kIspAddress,
+                                   "KELVANE_WALK_SITE=www.kelvane.test",
+                                   "KELVANE_WALK_REPORT=" + report,
+                                   std::string("KELVANE_WALK_PREFIX=") + c.name};
+  if (const char* shots = std::getenv("KELVANE_SCREENSHOT_DIR"); shots != nullptr && *shots != '\0') {
+    argv.push_back(std::string("KELVANE_WALK_SHOTS=") + shots);
+  }
+  argv.insert(argv.end(), c.walkEnv.begin(), c.walkEnv.end());
+  argv.push_back(walk_);
+  const testbed::ExecResult walked = bed_->Exec(Role::kPc, argv, 300000);
+  const std::string walkReport = ReadText(report);
+  ASSERT_EQ(walked.exitCode, 0) << walked.output << "\n" << walkReport << "\nrouter log:\n" << ReadText(Log());
+
+  std::map<std::string, std::string> seen;
+  for (const std::string& line : Lines(walkReport)) {
+    const std::size_t eq = line.find('=');
+    if (eq != std::string::npos && !seen.count(line.substr(0, eq))) seen[line.substr(0, eq)] = line.substr(eq + 1);
+  }
+  EXPECT_EQ(seen["finished"], "1") << walkReport;
+  EXPECT_EQ(seen["finish"], kVerified);
+  EXPECT_EQ(seen["opened"], std::string("http://") + testbed::kRouterLanAddress);
+  EXPECT_EQ(seen["pages"], c.pages);
+  // A changed login word is asked for once, in the page's own login box.
+  EXPECT_EQ(seen["logins"], c.loginWord.empty() ? "0" : "1");
+
+  const std::string log = ReadText(Log());
+  std::vector<std::string> requests = Requests(log);
+  requests.erase(requests.begin(), requests.begin() + static_cast<std::ptrdiff_t>(std::min(before, requests.size())));
+  EXPECT_EQ(requests, c.requests) << "the router received:\n" << Joined(requests);
+
+  // A dial-on-demand WAN came up because the wizard's wake-up echo toward the
+  // public host went through the router, before the addresses were read.
+  if (std::find(c.routerOptions.begin(), c.routerOptions.end(), "--dial-on-demand") != c.routerOptions.end()) {
+    const std::size_t wake = log.find(std::string("WAKE-UP ECHO to ") + testbed::kPublicHost);
+    ASSERT_NE(wake, std::string::npos) << log;
+    EXPECT_LT(wake, log.rfind("rf=0020")) << log;
+  }
+
+  // The router holds what the user chose (read back from the PC).
+  std::string state;
+  const int read = bed_->RunInRole(
+      Role::kPc,
+      [&](std::string& out) {
+        WizardState s;
+        ResetRouterDefaults(s);
+        s.routerAddress = testbed::kRouterLanAddress;
+        s.basicAuthLogin = c.basicLogin ? 1 : 0;
+        if (!c.loginWord.empty() && !RetryLoginWithWord(c.loginWord, s)) return 1;
+        std::string ssid, channel, security, key;
+        if (!ReadWirelessStatus(ssid, channel, security, key, s)) return 2;
+        WanSettingsReading wan;
+        ReadWanSettings(s, wan);
+        out = ssid + "|" + wan.typeCode + "|" + std::string(s.PppoeSettings.userName.view());
+        return 0;
+      },
+      state);
+  ASSERT_EQ(read, 0) << state;
+  EXPECT_EQ(state, c.ssid + "|" + c.wanTypeCode + "|" + c.pppoeUser);
+}
+
+// What the router receives on the easy road, in order. The two looks at the
+// front page are the login-method probe and the login; the wireless page reads
+// the channels and the wireless state; the detection reads the WAN state; the
+// store page sends the settings, the refresh and the restart; the WAN test
+// reads the link and the addresses. Nothing else may reach the router.
+const std::vector<std::string> kWireless = {"GET /sysinfo.htm", "GET /zero.htm?rc=&rf=0010"};
+const std::string kDetect = "GET /zero.htm?rc=&rf=0004";
+const std::string kWlap =
+    "GET /cgi-bin/wlap?RC=@&rf=1000&Xf=1&KM0=x&ZW0=o&rd=wpa&ZN=KelvaneHome&ZC=11&KM%23=00FF&KM4=o&CS=4&KM5=x&PK="
+    "kelvane%20pass%20phrase";
+const std::string kDynamic = "GET /cgi-bin/prim?rc=@&rf=0008&rd=zero&Wt=0100&lf=0037&ai=0&DF00=x";
+const std::string kRefresh = "GET /cgi-bin/want?rc=&rf=&UB=0001&rd=status";
+const std::string kReboot = "GET /cgi-bin/rebo?";
+const std::vector<std::string> kWanTest = {"GET /zero.htm?rc=&rf=0004", "GET /zero.htm?rc=&rf=0020"};
+
+std::vector<std::string> Road(std::vector<std::string> login, std::vector<std::string> wan) {
+  std::vector<std::string> all = std::move(login);
+  all.insert(all.end(), kWireless.begin(), kWireless.end());
+  all.push_back(kDetect);
+  all.insert(all.end(), wan.begin(), wan.end());
+  all.push_back(kRefresh);
+  all.push_back(kReboot);
+  all.insert(all.end(), kWanTest.begin(), kWanTest.end());
+  return all;
+}
+
+const EndToEndCase kCases[] = {
+    {"DynamicIpWpa2", PcNetwork::kDhclient, {}, {}, "", false, "0,10,20,21,22,40,50,60",
+     Road({"GET /", "GET /"}, {kWlap, kDynamic}), "KelvaneHome", "0100", ""},
+    {"PppoeWokenByTheEcho", PcNetwork::kDhclient,
+     {"--wan-service", "pppoe", "--wan-type", "0200", "--dial-on-demand", "lan0"},
+     {"KELVANE_WALK_PPPOE=carol@isp:s3cret word"}, "", false, "0,10,20,21,22,32,40,50,60",
+     Road({"GET /", "GET /"},
+          {"GET /cgi-bin/want?rd=prim&Wt=0200", kWlap, "GET /prim.htm",
+           "GET /cgi-bin/prim?rc=@&rf=0008&rd=zero&lf=0037&ai=0&DF00=o&DF01=x&DF08=o&DF09=x&Wt=0200&IU0=carol%40isp"
+           "&IW0=s3cret%20word&IT0=&ID00=&ID01=&IM0=1492"}),
+     "KelvaneHome", "0200", "carol@isp"},
+    {"ChangedLoginWord", PcNetwork::kDhclient, {"--login", "basic", "--login-word", "hunter22"},
+     {"KELVANE_WALK_LOGIN_WORD=hunter22"}, "hunter22", true, "0,10,20,21,22,40,50,60",
+     Road(std::vector<std::string>(10, "GET /"), {kWlap, kDynamic}), "KelvaneHome", "0100", ""},
+};
+
+INSTANTIATE_TEST_SUITE_P(Bed, EasyEndToEnd, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A PC with a fixed address outside the router's network, switched to DHCP
+// by the connectivity page. Held back: after the switch the wireless page
+// reaches nothing (no request arrives at the router) and the walk stays there.
+const EndToEndCase kPendingCases[] = {
+    {"FixedPcSwitchedToDhcp", PcNetwork::kFixedOutside, {"--answer-dhcp"}, {}, "", false, "0,10,20,21,22,40,50,60",
+     Road({}, {kWlap, kDynamic}), "KelvaneHome", "0100", ""},
+};
+
+INSTANTIATE_TEST_SUITE_P(DISABLED_AfterDhcpSwitch, EasyEndToEnd, ::testing::ValuesIn(kPendingCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace kelvane
