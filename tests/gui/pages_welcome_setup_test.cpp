@@ -206,6 +206,8 @@ TEST_F(PagesTest, ModeButtonsGoToTheConnectivityAndAdvancedPages) {
   ASSERT_TRUE(sheet_->SetActivePage(setupType));
   QTest::mouseClick(advanced, Qt::LeftButton);
   EXPECT_EQ(sheet_->ActivePage(), menu);
+  // The menu is busy until its first status check has run; Back waits for it.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !menu->IsBusy(); }, 30000));
   QTest::mouseClick(Button(CPshMain::kButtonBack), Qt::LeftButton);
   EXPECT_EQ(sheet_->ActivePage(), setupType);
   EXPECT_EQ(sheet_->HeaderTitleText(), UiText(kIdSetupTypeTitle));
