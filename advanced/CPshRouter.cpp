@@ -34,14 +34,6 @@ constexpr int kButtonRaisePx = 3;
 constexpr int kButtonDropPx = 2;
 constexpr int kHelpLeftPx = 15;
 
-QSize TemplatePixels(const CPspEx* page) {
-  DialogTemplate tpl;
-  if (page->TemplateId() != 0 && LoadDialogTemplate(page->TemplateId(), tpl)) {
-    return DialogUnitsToPixels(tpl.sizeDu, DialogBaseUnits(DialogFont(tpl)));
-  }
-  return page->TemplateSizePx();
-}
-
 }  // namespace
 
 CPshRouter::CPshRouter(QWidget* parent) : QDialog(parent) {
@@ -84,7 +76,7 @@ CPshRouter::CPshRouter(QWidget* parent) : QDialog(parent) {
 
   // The page area fits the largest template.
   QSize area(0, 0);
-  for (CPspRouterTab* page : pages_) area = area.expandedTo(TemplatePixels(page));
+  for (CPspRouterTab* page : pages_) area = area.expandedTo(page->PlannedSizePx());
   const QSize base = DialogBaseUnits(font());
   const int margin = kMarginDu * base.width() / 4;
   const int tabBar = tabs_->tabBar()->sizeHint().height();

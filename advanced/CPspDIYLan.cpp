@@ -18,9 +18,6 @@ namespace kelvane {
 
 namespace {
 
-constexpr std::uint32_t kSlovenian = 1060;
-const std::uint32_t kTallButtonLanguages[] = {1036, 1043, 1049, 3082};  // French, Dutch, Russian, Spanish
-
 QString Local(const std::string& bytes) { return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size())); }
 std::string Bytes(const QString& text) { return text.toLocal8Bit().toStdString(); }
 
@@ -52,30 +49,12 @@ bool CPspDIYLan::OnInitDialog() {
     edit->clear();
     edit->setMaxLength(static_cast<int>(kLanDomainMax) + 8);  // room for blanks the store strips
   }
-  const struct {
-    int id;
-    StringId text;
-    void (CPspDIYLan::*handler)();
-  } buttons[] = {{kRefreshButton, kIdAdvLanRead, &CPspDIYLan::Refresh},
-                 {kStoreButton, kIdAdvLanSave, &CPspDIYLan::OnStore},
-                 {kRebootButton, kIdAdvLanRestart, &CPspDIYLan::OnReboot}};
-  const std::uint32_t language = state.languageId;
-  const bool tall = std::find(std::begin(kTallButtonLanguages), std::end(kTallButtonLanguages), language) !=
-                    std::end(kTallButtonLanguages);
-  for (const auto& b : buttons) {
-    auto* button = ControlAs<QPushButton>(b.id);
-    if (button == nullptr) continue;
-    SetButtonText(button, UiText(b.text));
-    button->setEnabled(true);
-    connect(button, &QPushButton::clicked, this, b.handler);
-    if (tall) SetControlHeight(button, GetControlHeight(button) + 10);
-  }
-  if (language == kLanguageGreek || language == kSlovenian) {
-    QWidget* line = Control(kResultLine);
-    SetControlHeight(line, GetControlHeight(line) + 10);
-  }
+  SetUpActionButton(kRefreshButton, kIdAdvLanRead, &CPspDIYLan::Refresh);
+  SetUpActionButton(kStoreButton, kIdAdvLanSave, &CPspDIYLan::OnStore);
+  SetUpActionButton(kRebootButton, kIdAdvLanRestart, &CPspDIYLan::OnReboot);
+  AdjustForLanguage({kRefreshButton, kStoreButton, kRebootButton});
   if (auto greek = MakeGreekFont(font())) {
-    for (int id : {kAddressLabel, kMaskLabel, kDomainLabel, kRefreshButton, kStoreButton, kRebootButton}) {
+    for (int id : {kAddressLabel, kMaskLabel, kDomainLabel}) {
       if (QWidget* w = Control(id)) w->setFont(*greek);
     }
   }

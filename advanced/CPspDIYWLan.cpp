@@ -17,8 +17,6 @@ namespace kelvane {
 
 namespace {
 
-constexpr std::uint32_t kSlovenian = 1060;
-const std::uint32_t kTallButtonLanguages[] = {1036, 1043, 1049, 3082};
 const char* const kAuto = "Auto";
 
 QString Local(std::string_view bytes) {
@@ -66,29 +64,10 @@ bool CPspDIYWLan::OnInitDialog() {
     if (QWidget* w = Control(id)) w->hide();
   }
   SetPasswordMask(Control(kKeyEdit), true);
-  const std::uint32_t language = WizardState::Instance().languageId;
-  const bool tall = std::find(std::begin(kTallButtonLanguages), std::end(kTallButtonLanguages), language) !=
-                    std::end(kTallButtonLanguages);
-  const struct {
-    int id;
-    StringId text;
-    void (CPspDIYWLan::*handler)();
-  } buttons[] = {{kRefreshButton, kIdAdvWirelessRead, &CPspDIYWLan::Refresh},
-                 {kStoreButton, kIdAdvWirelessSave, &CPspDIYWLan::OnStore},
-                 {kRebootButton, kIdAdvWirelessRestart, &CPspDIYWLan::OnReboot}};
-  for (const auto& b : buttons) {
-    auto* button = ControlAs<QPushButton>(b.id);
-    if (button == nullptr) continue;
-    if (greek) button->setFont(*greek);
-    SetButtonText(button, UiText(b.text));
-    button->setEnabled(true);
-    connect(button, &QPushButton::clicked, this, b.handler);
-    if (tall) SetControlHeight(button, GetControlHeight(button) + 10);
-  }
-  if (language == kLanguageGreek || language == kSlovenian) {
-    QWidget* line = Control(kResultLine);
-    SetControlHeight(line, GetControlHeight(line) + 10);
-  }
+  SetUpActionButton(kRefreshButton, kIdAdvWirelessRead, &CPspDIYWLan::Refresh);
+  SetUpActionButton(kStoreButton, kIdAdvWirelessSave, &CPspDIYWLan::OnStore);
+  SetUpActionButton(kRebootButton, kIdAdvWirelessRestart, &CPspDIYWLan::OnReboot);
+  AdjustForLanguage({kRefreshButton, kStoreButton, kRebootButton});
   return true;
 }
 

@@ -22,8 +22,6 @@ namespace kelvane {
 
 namespace {
 
-constexpr std::uint32_t kSlovenian = 1060;
-const std::uint32_t kTallButtonLanguages[] = {1043, 1036, 1049, 3082};
 
 QString Local(std::string_view bytes) {
   return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
@@ -49,22 +47,10 @@ bool CPspDIYWan::OnInitDialog() {
     label->setText(UiText(kIdAdvWanServiceLabel));
     label->setBuddy(Control(kTypeList));
   }
-  const struct {
-    int id;
-    StringId text;
-    void (CPspDIYWan::*handler)();
-  } buttons[] = {{kRefreshButton, kIdAdvWanRead, &CPspDIYWan::Refresh},
-                 {kStoreButton, kIdAdvWanSave, &CPspDIYWan::OnStore},
-                 {kRebootButton, kIdAdvWanRestart, &CPspDIYWan::OnReboot},
-                 {kCloneButton, kIdAdvWanCloneMac, &CPspDIYWan::OnCloneMac}};
-  for (const auto& b : buttons) {
-    auto* button = ControlAs<QPushButton>(b.id);
-    if (button == nullptr) continue;
-    if (greekFont_ && b.id != kCloneButton) button->setFont(*greekFont_);
-    SetButtonText(button, UiText(b.text));
-    button->setEnabled(true);
-    connect(button, &QPushButton::clicked, this, b.handler);
-  }
+  SetUpActionButton(kRefreshButton, kIdAdvWanRead, &CPspDIYWan::Refresh);
+  SetUpActionButton(kStoreButton, kIdAdvWanSave, &CPspDIYWan::OnStore);
+  SetUpActionButton(kRebootButton, kIdAdvWanRestart, &CPspDIYWan::OnReboot);
+  SetUpActionButton(kCloneButton, kIdAdvWanCloneMac, &CPspDIYWan::OnCloneMac);
   if (auto* label = ControlAs<QLabel>(kAddressModeLabel)) {
     label->setText(UiText(kIdIpModeLabel) + QStringLiteral(":"));
     label->setBuddy(Control(kAddressModeList));
@@ -113,18 +99,7 @@ bool CPspDIYWan::OnInitDialog() {
   }
   connectionLabelPos_ = GetControlPos(Control(kConnectionLabel));
   connectionListPos_ = GetControlPos(Control(kConnectionList));
-  const std::uint32_t language = WizardState::Instance().languageId;
-  if (language == kLanguageGreek || language == kSlovenian) {
-    QWidget* line = Control(kResultLine);
-    SetControlHeight(line, GetControlHeight(line) + 10);
-  }
-  if (std::find(std::begin(kTallButtonLanguages), std::end(kTallButtonLanguages), language) !=
-      std::end(kTallButtonLanguages)) {
-    for (int id : {kRefreshButton, kStoreButton, kRebootButton}) {
-      QWidget* button = Control(id);
-      SetControlHeight(button, GetControlHeight(button) + 10);
-    }
-  }
+  AdjustForLanguage({kRefreshButton, kStoreButton, kRebootButton});
   return true;
 }
 

@@ -2,6 +2,8 @@
 
 #include <QTimerEvent>
 
+#include <algorithm>
+
 #include "advanced/steps/RouterAccess.h"
 #include "net/Wait.h"
 #include "state/WizardState.h"
@@ -21,6 +23,30 @@ CPspRouterTab::CPspRouterTab(int templateId, std::uint32_t pageCode, StringId ta
     : CPspEx(templateId, parent), pageCode_(pageCode), resultLineId_(resultLineId) {
   SetPageCaption(UiText(tabCaptionId));
   SetCancelPolicy(CancelPolicy::kAllowUnlessBusy);
+}
+
+void CPspRouterTab::SetUpActionButtonLook(QPushButton* button, StringId text) {
+  if (auto greek = MakeGreekFont(font())) button->setFont(*greek);
+  SetButtonText(button, UiText(text));
+  button->setEnabled(true);
+}
+
+void CPspRouterTab::AdjustForLanguage(std::initializer_list<int> actionButtons) {
+  constexpr std::uint32_t kSlovenian = 1060;
+  const std::uint32_t language = WizardState::Instance().languageId;
+  if (language == kLanguageGreek || language == kSlovenian) {
+    QWidget* line = Control(resultLineId_);
+    SetControlHeight(line, GetControlHeight(line) + 10);
+  }
+  const std::uint32_t tallButtonLanguages[] = {1036, 1043, 1049, 3082};  // French, Dutch, Russian, Spanish
+  if (std::find(std::begin(tallButtonLanguages), std::end(tallButtonLanguages), language) !=
+      std::end(tallButtonLanguages)) {
+    for (int id : actionButtons) {
+      QWidget* button = Control(id);
+      SetControlHeight(button, GetControlHeight(button) + 10);
+      if (auto* push = qobject_cast<QPushButton*>(button)) WrapButtonText(push);
+    }
+  }
 }
 
 bool CPspRouterTab::OnSetActive() {

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <QBasicTimer>
+#include <QPushButton>
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 
 #include "app/language/StringIds.h"
 #include "wizard/CPspEx.h"
@@ -52,12 +54,27 @@ class CPspRouterTab : public CPspEx {
   virtual void ShowAccessFailure() { ShowResult(false); }
   // The labels RunWithLogin resets to black; pages list their field labels.
   virtual QList<int> FieldLabelIds() const { return {}; }
+  // One of the page's action buttons: its text (wrapped when it is a
+  // multi-line button), the Greek font, enabled, and its handler.
+  template <class Page>
+  void SetUpActionButton(int id, StringId text, void (Page::*handler)()) {
+    auto* button = ControlAs<QPushButton>(id);
+    if (button == nullptr) return;
+    SetUpActionButtonLook(button, text);
+    connect(button, &QPushButton::clicked, static_cast<Page*>(this), handler);
+  }
+  // The language rules the LAN, wireless and WAN pages share: Greek and
+  // Slovenian get a taller result line, Dutch, French, Russian and Spanish
+  // taller action buttons (their texts take two lines).
+  void AdjustForLanguage(std::initializer_list<int> actionButtons);
   // A page without a read of its own (the system page) has no first read.
   void NoFirstRead() { firstReadPending_ = false; }
 
   void timerEvent(QTimerEvent* event) override;
 
  private:
+  void SetUpActionButtonLook(QPushButton* button, StringId text);
+
   std::uint32_t pageCode_;
   int resultLineId_;
   bool firstReadPending_ = true;

@@ -61,16 +61,6 @@ constexpr int kButtonExtraHeightPx = 5;
 constexpr int kGreekLanguage = 1032;
 constexpr int kGreekButtonFontPx = 10;
 
-// Size of a page in pixels from its dialog template (the page may not be
-// created yet); the frame's default page size when it has none.
-QSize TemplatePixels(const CPspEx* page) {
-  DialogTemplate tpl;
-  if (page->TemplateId() != 0 && LoadDialogTemplate(page->TemplateId(), tpl)) {
-    return DialogUnitsToPixels(tpl.sizeDu, DialogBaseUnits(DialogFont(tpl)));
-  }
-  return page->TemplateSizePx();
-}
-
 }  // namespace
 
 CPshMain::CPshMain(const QPixmap& headerBitmap, QWidget* parent)
@@ -195,7 +185,7 @@ void CPshMain::LayoutFrame() {
   pageAreaWidth_ = 0;
   pageAreaHeight_ = 0;
   for (const CPspEx* page : pages_) {
-    const QSize size = TemplatePixels(page);
+    const QSize size = page->PlannedSizePx();
     pageAreaWidth_ = std::max(pageAreaWidth_, size.width());
     const int top = page->IsHeaderHidden() ? 0 : headerHeight_;
     pageAreaHeight_ = std::max(pageAreaHeight_, top + size.height());

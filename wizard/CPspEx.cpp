@@ -61,6 +61,14 @@ bool CPspEx::Create() {
   return OnInitDialog();
 }
 
+QSize CPspEx::PlannedSizePx() const {
+  DialogTemplate tpl;
+  if (templateId_ != 0 && LoadDialogTemplate(templateId_, tpl)) {
+    return DialogUnitsToPixels(tpl.sizeDu, DialogBaseUnits(DialogFont(tpl)));
+  }
+  return templateSizePx_;
+}
+
 QWidget* CPspEx::Control(int id) const { return FindControl(this, id); }
 
 SheetOps* CPspEx::Sheet() const { return sheet_; }

@@ -146,6 +146,10 @@ class CPspEx : public QWidget {
 
   // Template geometry: size in pixels and the base units used for it.
   QSize TemplateSizePx() const { return templateSizePx_; }
+  // The page's size in pixels from its dialog template, also before the page
+  // is created (the sheets size their page area with it); the default page
+  // size for a page without a template.
+  QSize PlannedSizePx() const;
   QSize BaseUnits() const { return baseUnits_; }
   // Where the base OnSetActive puts the page inside the sheet's page area:
   // (0, 1) and the template size plus (2, 29), as the wizard frame expects.
