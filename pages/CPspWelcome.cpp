@@ -15,6 +15,7 @@
 #include "wizard/SheetOps.h"
 #include "wizard/UiText.h"
 #include "state/WizardState.h"
+#include "wizard/LabelBuddy.h"
 
 namespace kelvane {
 
@@ -49,7 +50,11 @@ bool CPspWelcome::OnInitDialog() {
   }
   if (auto* intro = qobject_cast<QLabel*>(Control(kIntroduction))) intro->setText(UiText(kIdWelcomeIntro));
   QWidget* label = Control(kLanguageLabel);
-  if (auto* text = qobject_cast<QLabel*>(label)) text->setText(UiText(kIdSelectLanguageLabel));
+  if (auto* text = qobject_cast<QLabel*>(label)) {
+    text->setText(UiText(kIdSelectLanguageLabel));
+    // The label names the list for screen readers (not just its entry).
+    PairLabel(text, Selector());
+  }
 
   if (QComboBox* selector = Selector()) {
     std::vector<std::u16string> items;
