@@ -10,6 +10,10 @@
 #   --xvfb           run on a virtual display even when there is a real one
 #   --seconds N      on the virtual display: how long the wizard runs (default 10)
 #   --shots DIR      where the virtual display's screenshots go (default demo-shots/)
+#   --walk           drive the whole easy road by itself on a virtual display,
+#                    once for a router on dynamic IP and once for one that
+#                    proposes PPPoE and dials on demand; saves a picture of
+#                    every page and state and prints the emulator's final state
 #
 # It builds the wizard, the router emulator and the language modules (build/),
 # makes the namespace test bed (scripts/netns-bed.sh: pc <-> router <-> isp),
@@ -26,7 +30,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$(pwd)
 
-usage() { sed -n '2,11p' "$0" >&2; exit 2; }
+usage() { sed -n '2,15p' "$0" >&2; exit 2; }
 
 build=1
 build_dir=build
@@ -34,6 +38,7 @@ static_pc=0
 force_xvfb=0
 seconds=10
 shots=$top/demo-shots
+walk=0
 kelvane_args=()
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -43,6 +48,7 @@ while [ $# -gt 0 ]; do
     --xvfb) force_xvfb=1; shift ;;
     --seconds) seconds=${2:?--seconds needs a value}; shift 2 ;;
     --shots) shots=${2:?--shots needs a folder}; shift 2 ;;
+    --walk) walk=1; shift ;;
     --) shift; kelvane_args=("$@"); break ;;
     -h|--help) usage ;;
     *) echo "demo.sh: unknown option $1" >&2; usage ;;
@@ -63,7 +69,9 @@ if [ "$build" -eq 1 ]; then
   if [ ! -f "$build_dir/CMakeCache.txt" ]; then
     cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
   fi
-  cmake --build "$build_dir" -j 2 --target kelvane lmq-routersim
+  targets=(kelvane lmq-routersim)
+  [ "$walk" -eq 1 ] && targets+=(startup_easy_walk_test kelvane-cli)
+  cmake --build "$build_dir" -j 2 --target "${targets[@]}"
 fi
 bin=$(cd "$build_dir/bin" 2>/dev/null && pwd) || { echo "demo.sh: $build_dir/bin is missing; run without --no-build" >&2; exit 1; }
 for program in "$bin/kelvane" "$bin/lmq-routersim"; do
@@ -92,6 +100,71 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM HUP
+
+# ---- the easy road walked by itself ----
+# The walker is a test program that runs the wizard's real start-up routine and
+# presses what a person would press; it refuses to run outside the bed's PC.
+if [ "$walk" -eq 1 ]; then
+  for program in "$bin/startup_easy_walk_test" "$bin/kelvane-cli"; do
+    [ -x "$program" ] || { echo "demo.sh: $program is missing; run without --no-build" >&2; exit 1; }
+  done
+  if ! command -v Xvfb >/dev/null; then
+    echo "demo.sh: --walk needs Xvfb (apt-get install xvfb)" >&2
+    exit 1
+  fi
+  mkdir -p "$shots"
+  status=0
+  walk_road() {  # NAME, then emulator options
+    local name=$1
+    shift
+    echo "demo.sh: ---- $name: making the test bed (tag $tag)"
+    bed up --pc dhclient >/dev/null
+    bed spawn router "$work/$name-routersim.log" "$bin/lmq-routersim" --listen 192.168.123.254 --log \
+      --restart-ms 3000 --isp-gateway 198.51.100.1 --isp-dns1 198.51.100.1 --isp-dns2 "" "$@" >/dev/null
+    local up=0
+    for _ in $(seq 1 100); do
+      if ip netns exec "kvrt-$tag" bash -c 'exec 3<>/dev/tcp/192.168.123.254/80' 2>/dev/null; then up=1; break; fi
+      sleep 0.1
+    done
+    [ "$up" -eq 1 ] || { echo "demo.sh: the emulated router did not start" >&2; cat "$work/$name-routersim.log" >&2; return 1; }
+    # A virtual display inside the PC's namespace.
+    local number=99
+    while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do number=$((number + 1)); done
+    ip netns exec "kvpc-$tag" Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$number" ] && break; sleep 0.05; done
+    local rc=0
+    echo "demo.sh: $name: the wizard walks the easy road on display :$number"
+    bed exec pc env DISPLAY=":$number" QT_QPA_PLATFORM=xcb LANG=en_US.UTF-8 LC_ALL= \
+      KELVANE_TIME_SCALE="${KELVANE_TIME_SCALE:-1}" KELVANE_WALK=1 \
+      KELVANE_WALK_PUBLIC_HOST=203.0.113.80 KELVANE_WALK_PUBLIC_DNS=198.51.100.1 KELVANE_WALK_SITE=www.kelvane.test \
+      KELVANE_WALK_PPPOE="demo@provider:demo word" KELVANE_WALK_SHOTS="$shots" KELVANE_WALK_PREFIX="$name" \
+      KELVANE_WALK_REPORT="$work/$name.report" "$bin/startup_easy_walk_test" >"$work/$name-walk.log" 2>&1 || rc=$?
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=
+    echo "demo.sh: $name: the walk says:"
+    grep -E '^(finished|failure|pages|finish|opened|message)=' "$work/$name.report" 2>/dev/null | sed 's/^/  /' || true
+    [ "$rc" -eq 0 ] || { echo "demo.sh: $name: the walk failed; its log:" >&2; tail -n 30 "$work/$name-walk.log" >&2; }
+    echo "demo.sh: $name: what the router received:"
+    grep -E '^(GET|POST|WAKE-UP|RESTART|BACK)' "$work/$name-routersim.log" | sed 's/^/  /'
+    echo "demo.sh: $name: the emulator's final state, read from the PC:"
+    local cli=("$bin/kelvane-cli" --router 192.168.123.254)
+    for what in wireless wan-settings wan-addr; do
+      echo "  [$what]"
+      bed exec pc "${cli[@]}" read "$what" 2>&1 | sed 's/^/    /' || true
+    done
+    bed down >/dev/null 2>&1 || true
+    return "$rc"
+  }
+  walk_road dynamic-ip || status=1
+  walk_road pppoe --wan-service pppoe --wan-type 0200 --dial-on-demand lan0 || status=1
+  shopt -s nullglob
+  pictures=("$shots"/dynamic-ip-*.png "$shots"/pppoe-*.png)
+  echo "demo.sh: ${#pictures[@]} pictures of the pages and their states in $shots"
+  [ -n "${SUDO_USER:-}" ] && chown -R "$SUDO_USER" "$shots" 2>/dev/null || true
+  exit "$status"
+fi
 
 # ---- the test bed and the router ----
 echo "demo.sh: making the test bed (tag $tag)"

@@ -96,6 +96,10 @@ class EasyWalker {
       return true;
     });
     QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
+    // A timer is not delivered again while its own slot runs, and a press of
+    // Next runs the whole step inside the slot: a second timer watches the
+    // step's states meanwhile.
+    QObject::connect(&watch_, &QTimer::timeout, [this] { Watch(); });
   }
   ~EasyWalker() {
     SetMessageBoxHook(nullptr);
@@ -112,6 +116,7 @@ class EasyWalker {
     sheet_ = sheet;
     clock_.start();
     timer_.start(20);
+    watch_.start(40);
   }
   const WalkResult& Result() {
     result_.elapsedMs = clock_.isValid() ? clock_.elapsed() : 0;
@@ -145,6 +150,7 @@ class EasyWalker {
 
   void Stop(const QString& why) {
     timer_.stop();
+    watch_.stop();
     if (result_.failure.isEmpty() && !result_.finished) result_.failure = why;
     if (!sheet_.isNull()) sheet_->EndSheet(0);
   }
@@ -191,16 +197,8 @@ class EasyWalker {
       lastFace_.clear();
       busyShots_ = 0;
     }
-    // A step is running (its waits deliver this tick): picture its states.
     if (page->IsBusy() || acting_) {
       idleSince_ = clock_.elapsed();
-      const QString face = Face(page);
-      if (face != lastFace_ && busyShots_ < 12 && clock_.elapsed() - lastBusyShot_ >= plan_.busyShotGapMs) {
-        lastFace_ = face;
-        lastBusyShot_ = clock_.elapsed();
-        ++busyShots_;
-        Shot(QStringLiteral("working"));
-      }
       return;
     }
     if (QApplication::activeModalWidget() != nullptr && QApplication::activeModalWidget() != sheet_) return;
@@ -215,6 +213,21 @@ class EasyWalker {
     Act(page, code);
     acting_ = false;
     idleSince_ = clock_.elapsed();
+  }
+
+  // While a step runs (its waits deliver this timer): a picture of every new
+  // state it shows, a few tenths of a second apart.
+  void Watch() {
+    if (sheet_.isNull()) return;
+    CPspEx* page = sheet_->ActivePage();
+    if (page == nullptr || page != lastPage_ || !page->IsBusy()) return;
+    const QString face = Face(page);
+    if (face != lastFace_ && busyShots_ < 12 && clock_.elapsed() - lastBusyShot_ >= plan_.busyShotGapMs) {
+      lastFace_ = face;
+      lastBusyShot_ = clock_.elapsed();
+      ++busyShots_;
+      Shot(QStringLiteral("working"));
+    }
   }
 
   void Click(int buttonId) {
@@ -270,6 +283,7 @@ class EasyWalker {
         Shot(QStringLiteral("finish"));
         result_.finished = true;
         timer_.stop();
+        watch_.stop();
         Click(CPshMain::kButtonFinish);
         return;
       }
@@ -298,6 +312,7 @@ class EasyWalker {
   WalkResult result_;
   QPointer<CPshMain> sheet_;
   QTimer timer_;
+  QTimer watch_;
   QElapsedTimer clock_;
   CPspEx* lastPage_ = nullptr;
   int presses_ = 0;
