@@ -157,6 +157,19 @@ TEST_F(DetectSelectPageTest, SelectionOffersSixButtonsAndNoNext) {
   EXPECT_EQ(ActiveTemplate(), D::kTemplateId);
 }
 
+TEST_F(DetectSelectPageTest, GreekGivesTheTranslatedCaptionsTheSmallerFont) {
+  if (!Open(kGreek)) GTEST_SKIP() << why_.toStdString();
+  Activate(S::kTemplateId);
+  for (int id : {6010, 6011}) {
+    EXPECT_EQ(Active()->Control(id)->font().pixelSize(), 10) << id;
+    EXPECT_EQ(Active()->Control(id)->font().weight(), QFont::Normal) << id;
+  }
+  for (int id : {6012, 6013, 6014, 6015}) {
+    EXPECT_NE(Active()->Control(id)->font().pixelSize(), 10) << id;
+    EXPECT_EQ(Active()->Control(id)->font().weight(), QFont::Bold) << id;
+  }
+}
+
 TEST_F(DetectSelectPageTest, Screenshots) {
   if (ScreenshotDir().isEmpty()) GTEST_SKIP() << "KELVANE_SCREENSHOT_DIR not set";
   for (std::uint32_t language : kScreenshotLanguages) {
