@@ -155,9 +155,13 @@ void CPspAdvanced::RefreshStatus() {
   const AdvancedStatusStep::AskLoginWord ask = [self](std::string& word) {
     return !self.isNull() && PromptLoginWord(true, word, self->window());
   };
-  const AdvancedStatusResult result = step_.Run(WizardState::Instance(), ActiveHostNetwork(), narrator, ask,
-                                                InternetTargets::Instance().publicDns);
+  // The step runs on a copy: the waits inside it pump events, and the login
+  // memory is written back only to a page that still exists.
+  AdvancedStatusStep step = step_;
+  const AdvancedStatusResult result = step.Run(WizardState::Instance(), ActiveHostNetwork(), narrator, ask,
+                                               InternetTargets::Instance().publicDns);
   if (self.isNull()) return;
+  step_ = step;
 
   pcOk_ = result.pcOk;
   routerOk_ = result.routerOk;
