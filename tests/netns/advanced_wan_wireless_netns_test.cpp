@@ -1,0 +1,349 @@
+// The router sheet's WAN and wireless tabs on a real network: the real pages
+// (advanced_wan_wireless_walk_test, offscreen, in the bed's PC namespace with
+// its DHCP lease and the real broadcast search) change the emulated router
+// from dynamic IP to PPPoE and back, and its wireless security from WPA2 to
+// WEP and back, each change followed by a restart and a read of what the
+// router then holds. The test checks what the pages showed, the exact list
+// of requests the router received (nothing the user did not ask for, the
+// typed secrets as typed), the router's final settings read from the PC, and
+// that nothing on the machine itself changed and nothing was left running.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "BuiltProgram.h"
+#include "advanced/steps/AdvancedWirelessStep.h"
+#include "advanced/steps/RouterAccess.h"
+#include "net/HttpClient.h"
+#include "net/Wait.h"
+#include "net/host/linux/LinuxHostNetwork.h"
+#include "netns/NetnsBed.h"
+#include "router/WanSettingsReader.h"
+#include "state/WizardState.h"
+
+namespace kelvane {
+namespace {
+
+using testbed::NetnsBed;
+using testbed::PcNetwork;
+using testbed::Role;
+
+// What the user types. The secrets hold characters a query must escape.
+constexpr const char* kSsid = "KelvaneHome";
+constexpr const char* kFirstPassphrase = "first pass phrase";
+constexpr const char* kPppoeUser = "carol@isp.test";
+constexpr const char* kPppoeWord = "pa ss&w=rd";
+constexpr const char* kPppoeService = "fibre-1";
+constexpr const char* kWepKey = "Kelvane&WEP13";  // 13 characters
+constexpr const char* kPassphrase = "blue heron & 42%";
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// The request lines of the emulator's log, without the HTTP version.
+std::vector<std::string> Requests(const std::string& log) {
+  std::vector<std::string> out;
+  for (const std::string& line : Lines(log)) {
+    if (line.rfind("GET ", 0) != 0 && line.rfind("POST ", 0) != 0) continue;
+    out.push_back(line.substr(0, line.rfind(" HTTP/")));
+  }
+  return out;
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const std::string& l : lines) out += "  " + l + "\n";
+  return out;
+}
+
+std::string UrlDecoded(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '+') {
+      out += ' ';
+    } else if (text[i] == '%' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
+               std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
+      out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+// The decoded query fields of a request line, in order.
+std::map<std::string, std::string> QueryOf(const std::string& request) {
+  std::map<std::string, std::string> fields;
+  const std::size_t q = request.find('?');
+  if (q == std::string::npos) return fields;
+  std::istringstream in(request.substr(q + 1));
+  for (std::string pair; std::getline(in, pair, '&');) {
+    const std::size_t eq = pair.find('=');
+    fields[UrlDecoded(pair.substr(0, eq))] = eq == std::string::npos ? "" : UrlDecoded(pair.substr(eq + 1));
+  }
+  return fields;
+}
+
+std::string PathOf(const std::string& request) {
+  const std::size_t space = request.find(' ');
+  const std::size_t q = request.find('?');
+  return request.substr(space + 1, (q == std::string::npos ? request.size() : q) - space - 1);
+}
+
+// Processes anywhere on the machine running `program`.
+std::vector<pid_t> Running(const std::string& program) {
+  std::vector<pid_t> pids;
+  DIR* proc = opendir("/proc");
+  if (proc == nullptr) return pids;
+  while (dirent* e = readdir(proc)) {
+    const pid_t pid = static_cast<pid_t>(std::atoi(e->d_name));
+    if (pid <= 0) continue;
+    char target[4096] = {};
+    const std::string link = std::string("/proc/") + e->d_name + "/exe";
+    const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
+    if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == program) pids.push_back(pid);
+  }
+  closedir(proc);
+  return pids;
+}
+
+class AdvancedWanWirelessNetns : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testbed::NetnsBedOptions options;
+    options.pc = PcNetwork::kDhclient;
+    std::string why;
+    if (!NetnsBed::CanRun(why, options)) GTEST_SKIP() << why;
+    sim_ = testing::BuiltProgram("lmq-routersim");
+    walk_ = testing::BuiltProgram("advanced_wan_wireless_walk_test");
+    if (sim_.empty() || walk_.empty()) GTEST_SKIP() << "lmq-routersim or advanced_wan_wireless_walk_test is not built";
+    before_ = NetnsBed::TakeMachineFingerprint();
+    bed_ = std::make_unique<NetnsBed>(options);
+    std::string error;
+    ASSERT_TRUE(bed_->Up(error)) << error;
+    const std::vector<std::string> argv = {sim_,       "--address", testbed::kRouterLanAddress, "--log",
+                                           "--restart-ms", "300",   "--ssid",                   kSsid};
+    ASSERT_GT(bed_->Spawn(Role::kRouter, argv, Log()), 0);
+    std::string report;
+    const int ready = bed_->RunInRole(
+        Role::kRouter,
+        [](std::string&) {
+          std::string page;
+          return WaitUntil(10000, [&] { return HttpGet("192.168.123.254/zero.htm", page, 1); }) ? 0 : 1;
+        },
+        report);
+    ASSERT_EQ(ready, 0) << "the emulated router did not come up: " << ReadText(Log());
+  }
+  void TearDown() override {
+    if (!bed_) return;
+    bed_->Down();
+    EXPECT_EQ(NetnsBed::TakeMachineFingerprint(), before_) << "the machine's own network settings changed";
+    EXPECT_TRUE(Running(walk_).empty()) << "the walk was left running";
+    EXPECT_TRUE(Running(sim_).empty()) << "the emulator was left running";
+  }
+
+  std::string Log() const { return bed_->TempDir() + "/sim.log"; }
+
+  std::unique_ptr<NetnsBed> bed_;
+  std::string sim_, walk_;
+  testbed::MachineFingerprint before_;
+};
+
+TEST_F(AdvancedWanWirelessNetns, PppoeAndBackThenWepAndBackEachWithARestart) {
+  // The router starts in dynamic IP with WPA2; the emulator starts without
+  // security, so the test stores WPA2 itself first (its own requests are not
+  // part of the list checked below).
+  std::string setup;
+  const int prepared = bed_->RunInRole(
+      Role::kPc,
+      [](std::string& out) {
+        LinuxHostNetwork host;
+        WizardState state;
+        ResetRouterDefaults(state);
+        RouterAccessOutcome reach = RouterAccessOutcome::kNoRouter;
+        for (int i = 0; i < 10 && reach != RouterAccessOutcome::kReady; ++i) reach = ReachRouter(state, host);
+        if (reach != RouterAccessOutcome::kReady) {
+          out = "router not reached: " + std::to_string(static_cast<int>(reach));
+          return 1;
+        }
+        state.WirelessSettings.securityMode = kSecurityWpa2Psk;
+        if (!StoreAdvancedWireless(kSsid, kFirstPassphrase, "11", kCipherAes, state).sent) {
+          out = "WPA2 not stored";
+          return 2;
+        }
+        return 0;
+      },
+      setup);
+  ASSERT_EQ(prepared, 0) << setup << ReadText(Log());
+  const std::size_t mark = Requests(ReadText(Log())).size();
+  const std::vector<pid_t> pcBefore = bed_->PidsIn(Role::kPc);
+
+  const std::string reportPath = bed_->TempDir() + "/walk.report";
+  const char* scale = std::getenv("KELVANE_TIME_SCALE");
+  std::vector<std::string> argv = {"env",
+                                   "KELVANE_ROUTER_WALK=1",
+                                   "QT_QPA_PLATFORM=offscreen",
+                                   "LANG=en_US.UTF-8",
+                                   "LC_ALL=",
+                                   std::string("KELVANE_TIME_SCALE=") + (scale != nullptr ? scale : "0.05"),
+                                   std::string("KELVANE_ROUTER_WALK_PPPOE_USER=") + kPppoeUser,
+                                   std::string("KELVANE_ROUTER_WALK_PPPOE_WORD=") + kPppoeWord,
+                                   std::string("KELVANE_ROUTER_WALK_PPPOE_SERVICE=") + kPppoeService,
+                                   std::string("KELVANE_ROUTER_WALK_WEP_KEY=") + kWepKey,
+                                   std::string("KELVANE_ROUTER_WALK_PASSPHRASE=") + kPassphrase,
+                                   "KELVANE_ROUTER_WALK_REPORT=" + reportPath};
+  if (const char* shots = std::getenv("KELVANE_SCREENSHOT_DIR"); shots != nullptr && *shots != '\0') {
+    argv.push_back(std::string("KELVANE_ROUTER_WALK_SHOTS=") + shots);
+  }
+  argv.push_back(walk_);
+  const testbed::ExecResult walked = bed_->Exec(Role::kPc, argv, 300000);
+  const std::string walkReport = ReadText(reportPath);
+  const std::string log = ReadText(Log());
+  ASSERT_EQ(walked.exitCode, 0) << walked.output << "\n" << walkReport << "\nrouter log:\n" << log;
+  EXPECT_EQ(bed_->PidsIn(Role::kPc), pcBefore) << "the walk left a process in the PC's namespace";
+
+  std::printf("What the pages showed:\n%s", walkReport.c_str());
+  std::map<std::string, std::string> seen;
+  for (const std::string& line : Lines(walkReport)) {
+    const std::size_t eq = line.find('=');
+    if (eq != std::string::npos) seen[line.substr(0, eq)] = line.substr(eq + 1);
+  }
+  // type shown, router's type, result line; rows as "row1|row2|row3".
+  const std::map<std::string, std::string> expectedView = {
+      {"finished", "1"},
+      {"wan.first", "1,1,''"},
+      {"wan.pppoe.emptied", "||"},
+      {"wan.pppoe.store", "saved"},
+      {"wan.pppoe.restart", "done"},
+      {"wan.pppoe.readback", std::string("3,3,") + kPppoeUser + "||" + kPppoeService},
+      {"wan.dynamic.store", "saved"},
+      {"wan.dynamic.restart", "done"},
+      {"wan.dynamic.readback", "1,1,1"},
+      // security position | SSID | channel | cipher | key ("-": no key row)
+      {"wlan.first", std::string("3|") + kSsid + "|11|AES|" + kFirstPassphrase + ",''"},
+      {"wlan.wep.store", "saved"},
+      {"wlan.wep.restart", "done"},
+      {"wlan.wep.readback", std::string("1|") + kSsid + "|11||" + kWepKey},
+      {"wlan.wpa2.store", "saved"},
+      {"wlan.wpa2.restart", "done"},
+      {"wlan.wpa2.readback", std::string("3|") + kSsid + "|11|AES|" + kPassphrase},
+  };
+  for (const auto& [key, value] : expectedView) EXPECT_EQ(seen[key], value) << key << "\n" << walkReport;
+  for (const char* reads : {"wan.pppoe.reads", "wan.dynamic.reads", "wlan.wep.reads", "wlan.wpa2.reads"}) {
+    EXPECT_GE(std::atoi(seen[reads].c_str()), 1) << reads << " (-1: the router never answered again)";
+  }
+
+  std::vector<std::string> requests = Requests(log);
+  requests.erase(requests.begin(), requests.begin() + static_cast<std::ptrdiff_t>(std::min(mark, requests.size())));
+  // Every read and command begins with the login ("GET /"); a search that
+  // finds the router still off the air asks for no page at all.
+  const std::string login = "GET /";
+  const std::string wanRead = "GET /zero.htm?rc=&rf=0008";
+  const std::string wlanRead = "GET /zero.htm?rc=&rf=0010";
+  const std::string restart = "GET /cgi-bin/rebo?";
+  const std::string wanRestart = "GET /cgi-bin/want?rc=&rf=&UB=0001&rd=status";
+  const std::vector<std::string> expected = {
+      // The sheet opens on the LAN tab: its first read.
+      login, "GET /dhcp.htm",
+      // The WAN tab's first read: type code, fields, dynamic IP's second look
+      // at the form, its connection-control boxes.
+      login, wanRead, "GET /prim.htm", "GET /prim.htm", "GET /cgi-bin/want?rd=prim&Wt=0100",
+      // Store PPPoE with what was typed, then the WAN link is restarted.
+      login, "GET /prim.htm",
+      "GET /cgi-bin/prim?rc=@&rf=0008&rd=zero&lf=0037&ai=0&DF00=x&DF01=x&Wt=0200&IU0=carol%40isp.test"
+      "&IW0=pa%20ss%26w%3Drd&IT0=fibre-1&ID00=&ID01=",
+      wanRestart,
+      // Restart, then Read once the router is back.
+      login, restart,
+      login, wanRead, "GET /prim.htm", "GET /cgi-bin/want?rd=prim&Wt=0200",
+      // Store dynamic IP; then the WAN MAC held since the first read (the
+      // router's own, unchanged: the MAC row is not shown while the router
+      // runs PPPoE).
+      login, "GET /cgi-bin/prim?rc=@&rf=0008&rd=zero&Wt=0100&lf=0037&ai=0&DF00=o", wanRestart,
+      "GET /prim.htm", "GET /cgi-bin/prim?rc=@&rd=zero&En=00-50-18-58-12-01&ai=0&DF00=o&DF01=x",
+      login, restart,
+      login, wanRead, "GET /prim.htm", "GET /prim.htm", "GET /cgi-bin/want?rd=prim&Wt=0100",
+      // The wireless tab's first read: channels, the settings, the key.
+      login, "GET /sysinfo.htm", wlanRead, wlanRead,
+      // WEP with the 13-character key, restart, read.
+      login, "GET /cgi-bin/wlap?RC=@&rf=1000&Xf=1&KM0=x&ZW0=o&rd=wpa&ZN=KelvaneHome&ZC=11&CS=1&ZS=130&KM%23=000F"
+      "&ZO0=Kelvane%26WEP13",
+      login, restart,
+      login, "GET /sysinfo.htm", wlanRead, wlanRead,
+      // WPA2 (AES) with the passphrase, restart, read.
+      login, "GET /cgi-bin/wlap?RC=@&rf=1000&Xf=1&KM0=x&ZW0=o&rd=wpa&ZN=KelvaneHome&ZC=11&KM%23=00FF&KM4=o&CS=4"
+      "&KM5=x&PK=blue%20heron%20%26%2042%25",
+      login, restart,
+      login, "GET /sysinfo.htm", wlanRead, wlanRead,
+  };
+  EXPECT_EQ(requests, expected) << "the router received:\n" << Joined(requests);
+
+  // Each secret went to the router once, decoded exactly as typed, in the
+  // command that stores it.
+  const std::pair<const char*, const char*> secrets[] = {
+      {kPppoeWord, "/cgi-bin/prim"}, {kWepKey, "/cgi-bin/wlap"}, {kPassphrase, "/cgi-bin/wlap"}};
+  for (const auto& [secret, path] : secrets) {
+    std::vector<std::string> carriers;
+    for (const std::string& r : requests) {
+      for (const auto& [name, value] : QueryOf(r)) {
+        if (value == secret) carriers.push_back(PathOf(r) + " " + name);
+      }
+    }
+    ASSERT_EQ(carriers.size(), 1u) << secret << "\n" << Joined(requests);
+    EXPECT_EQ(carriers[0].substr(0, carriers[0].find(' ')), path) << secret;
+  }
+
+  // Four restarts, each back on the air before the next read.
+  const std::vector<std::string> logLines = Lines(log);
+  const auto count = [&](const std::string& what) {
+    return std::count_if(logLines.begin(), logLines.end(), [&](const std::string& l) { return l.rfind(what, 0) == 0; });
+  };
+  EXPECT_EQ(count("RESTART"), 4) << log;
+  EXPECT_EQ(count("BACK ON THE AIR"), 4) << log;
+
+  // What the router holds now, read from the PC.
+  std::string state;
+  const int read = bed_->RunInRole(
+      Role::kPc,
+      [](std::string& out) {
+        LinuxHostNetwork host;
+        WizardState s;
+        ResetRouterDefaults(s);
+        if (ReachRouter(s, host) != RouterAccessOutcome::kReady) return 1;
+        WanSettingsReading wan;
+        const bool wanRead = ReadWanSettings(s, wan);
+        const AdvancedWirelessReading w = ReadAdvancedWireless(s);
+        out = std::to_string(wanRead) + "|" + wan.typeCode + "|" + std::to_string(w.ok) + "|" + w.ssid + "|" +
+              std::to_string(w.securityPosition) + "|" + std::to_string(s.WirelessSettings.tkipCipher) + "|" + w.key;
+        return 0;
+      },
+      state);
+  ASSERT_EQ(read, 0) << state;
+  EXPECT_EQ(state, std::string("1|0100|1|") + kSsid + "|3|0|" + kPassphrase);
+}
+
+}  // namespace
+}  // namespace kelvane
