@@ -224,8 +224,10 @@ bool UdpSocket::ReceiveDatagram(long seconds, long microseconds) {
       if (SteadyMs() >= deadline) return false;
       continue;
     }
-    if (n <= 0) {
-      lastError_ = n < 0 ? errno : 0;
+    // A datagram without payload is an answer all the same: its sender is
+    // what the probes want. Only a failing receive is an error.
+    if (n < 0) {
+      lastError_ = errno;
       return false;
     }
     receivedLength_ = static_cast<std::uint16_t>(n);

@@ -43,8 +43,10 @@ class UdpSocket {
   bool SendPayload(int count);
 
   // Waits up to `seconds` + `microseconds` (in slices, calling the wait hook)
-  // for one datagram. In bound-receiver mode the sender becomes the
-  // destination, so a later SendPayload answers it.
+  // for one datagram, an empty one included (ReceivedLength() is then 0).
+  // False at the time-out or when receiving fails (LastError() tells why). In
+  // bound-receiver mode the sender becomes the destination, so a later
+  // SendPayload answers it.
   bool ReceiveDatagram(long seconds, long microseconds);
 
   // The sender of the last datagram: byte 0 is the first octet of the dotted form.

@@ -35,10 +35,10 @@ int LoopbackUdpSocket(std::uint16_t& port) {
   return fd;
 }
 
-// net/UdpSocket.cpp (ReceiveDatagram): a datagram without payload ends the
-// probe's wait at once as "no answer". The probe takes the sender of the
+// net/UdpSocket.cpp (ReceiveDatagram) ended the probe's wait at once as "no
+// answer" on a datagram without payload. The probe takes the sender of the
 // first datagram of any kind as the router, an empty one included.
-TEST(FuzzFindings, DISABLED_DiscoveryProbeTakesAnEmptyReplyAsTheAnswer) {
+TEST(FuzzFindings, DiscoveryProbeTakesAnEmptyReplyAsTheAnswer) {
   std::uint16_t responderPort = 0;
   const int responder = LoopbackUdpSocket(responderPort);
   ASSERT_GE(responder, 0);
