@@ -66,7 +66,9 @@ void CPspRouterTab::timerEvent(QTimerEvent* event) {
     return;
   }
   firstReadTimer_.stop();
-  if (!firstReadPending_ || IsBusy()) return;
+  // A tab the user left again within the 300 ms keeps its first read for
+  // when it is shown next: nothing is read for a page nobody sees.
+  if (!firstReadPending_ || IsBusy() || !isVisible()) return;
   setEnabled(false);
   firstReadPending_ = false;
   inFirstRead_ = true;

@@ -95,6 +95,18 @@ TEST_F(RouterTabs, LanFirstReadFillsTheFormQuietlyAndALaterRefreshSaysDone) {
   EXPECT_EQ(Colour(lan, CPspDIYLan::kResultLine), QColor(255, 0, 0));
 }
 
+TEST_F(RouterTabs, ATabLeftBeforeItsFirstReadReadsWhenItIsShownAgain) {
+  auto* lan = Show<CPspDIYLan>();
+  auto* system = Show<CPspDIYBRSystem>();  // at once, within the 300 ms
+  Spin(600);
+  EXPECT_TRUE(lan->FirstReadPending());
+  EXPECT_TRUE(router_.Requests().empty()) << "nothing is read for a tab nobody sees";
+  ASSERT_NE(system, nullptr);
+  Show<CPspDIYLan>();
+  ASSERT_TRUE(lan->WaitFirstRead(20000));
+  EXPECT_FALSE(router_.Requests().empty());
+}
+
 TEST_F(RouterTabs, LanStoreMarksEveryWrongFieldAndSendsNothingThen) {
   auto* lan = Show<CPspDIYLan>();
   ASSERT_TRUE(lan->WaitFirstRead(20000));
