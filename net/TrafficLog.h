@@ -19,7 +19,9 @@ void SetTrafficLogSink(TrafficLogSink sink);
 bool TrafficLogEnabled();
 
 // Writes one line (without line end) after removing credentials; does nothing
-// while the log is off.
+// while the log is off. The line is made safe for a terminal: a C0 control or
+// DEL shows as ".", a C1 control or a byte outside valid UTF-8 as \xNN, and
+// a backslash as "\\".
 void LogTraffic(std::string_view line);
 
 // The text with the value of any Authorization header and any "user:password@"
