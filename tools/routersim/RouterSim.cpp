@@ -699,6 +699,14 @@ void RouterSim::UdpLoop() {
       in_pktinfo info{};
       info.ipi_ifindex = arrival.ipi_ifindex;
       info.ipi_spec_dst = arrival.ipi_spec_dst;  // the router's address on that port
+      // A router answers from its LAN address. The kernel's choice follows the
+      // route back to the sender, which for a PC with an address outside the
+      // LAN is the WAN side; use the LAN address where it is ours.
+      const bool fromLan = ParseIpv4(lan, lanAddr) && lanAddr.s_addr != arrival.ipi_spec_dst.s_addr;
+      if (fromLan) info.ipi_spec_dst = lanAddr;
+      std::memcpy(CMSG_DATA(cm), &info, sizeof info);
+      if (fromLan && sendmsg(udpFd_, &reply_msg, 0) >= 0) continue;
+      info.ipi_spec_dst = arrival.ipi_spec_dst;  // the LAN address is not on this host
       std::memcpy(CMSG_DATA(cm), &info, sizeof info);
     }
     sendmsg(udpFd_, &reply_msg, 0);
