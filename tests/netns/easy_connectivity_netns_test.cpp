@@ -19,6 +19,7 @@
 #include "net/host/HostNetwork.h"
 #include "netns/NetnsBed.h"
 #include "pages/steps/ConnectivityStep.h"
+#include "router/StatusReaders.h"
 #include "state/ProbeTarget.h"
 #include "state/WizardState.h"
 
@@ -205,8 +206,12 @@ void OfferAndSwitch(EasyConnectivityNetns* test, NetnsBed& bed, std::string& rep
         out = "outcome=" + std::to_string(static_cast<int>(o)) + " switch=" + std::to_string(static_cast<int>(s)) +
               " said=" + Said(n) + " before=" + before + " after=" + after + " adapter=" + state.pcAdapterName;
         const bool inRouterNet = after.rfind("192.168.123.", 0) == 0;
+        // The next page reads the router with what the check found.
+        std::string ssid, channel, security, key;
+        const bool read = ReadWirelessStatus(ssid, channel, security, key, state);
+        out += " read=" + std::to_string(read) + " at=" + state.routerAddress.str();
         return o == ConnectivityOutcome::kDhcpOffer && before == testbed::kFixedOutsideAddress &&
-                       s == DhcpSwitchOutcome::kSwitched && inRouterNet && state.pcAdapterName == "lan0"
+                       s == DhcpSwitchOutcome::kSwitched && inRouterNet && state.pcAdapterName == "lan0" && read
                    ? 0
                    : 1;
       },
