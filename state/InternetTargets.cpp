@@ -14,6 +14,9 @@ InternetTargets& InternetTargets::Instance() {
 
 bool IsDottedIpv4(std::string_view text) {
   if (text.empty() || text.size() > 15) return false;
+  // inet_pton reads the copy only up to its first NUL, so "1.2.3.4" followed
+  // by a NUL and more would pass: a NUL anywhere is no address.
+  if (text.find('\0') != std::string_view::npos) return false;
   // inet_pton accepts exactly four decimal parts 0-255 without leading zeros.
   const std::string copy(text);
   in_addr address{};

@@ -13,11 +13,13 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "net/DiscoveryProbe.h"
 #include "net/TrafficLog.h"
 #include "router/WanCommands.h"
+#include "state/InternetTargets.h"
 #include "state/WizardState.h"
 
 namespace kelvane {
@@ -119,6 +121,30 @@ TEST(FuzzFindings, TrafficLogLineHoldsNoC1ControlOrStrayByte) {
     EXPECT_EQ(logged, c.out);
   }
   SetTrafficLogSink({});
+}
+
+// state/InternetTargets.cpp (IsDottedIpv4) handed a copy of the text to
+// inet_pton, which stops at a NUL, so an address followed by a NUL and
+// anything passed as --public-host or --public-dns.
+TEST(FuzzFindings, DottedIpv4RefusesANulInsideOrAfterTheAddress) {
+  using namespace std::string_view_literals;
+  struct Case {
+    std::string_view text;
+    bool dotted;
+  };
+  const Case cases[] = {
+      {"9.9.9.9"sv, true},           {"255.255.255.255"sv, true}, {"9.9.9.9\0"sv, false},
+      {"9.9.9.9\0x"sv, false},       {"9.9.\0.9"sv, false},       {"\0"sv, false},
+      {"9.9.9.09"sv, false},         {"9.9.9.256"sv, false},      {"9.9.9"sv, false},
+      {"9.9.9.9.9"sv, false},        {""sv, false},               {" 9.9.9.9"sv, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::string(c.text)));
+    EXPECT_EQ(IsDottedIpv4(c.text), c.dotted);
+    if (c.text.find('\0') != std::string_view::npos) {
+      EXPECT_FALSE(IsHostNameOrAddress(c.text));
+    }
+  }
 }
 
 }  // namespace
