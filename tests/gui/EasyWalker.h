@@ -83,6 +83,7 @@ struct WalkResult {
   int logins = 0;                   // login words typed into a page's own login box
   std::vector<QString> shots;       // pictures saved
   qint64 elapsedMs = 0;
+  qint64 actingMs = 0;              // time spent inside presses (the pages' steps)
 };
 
 class EasyWalker {
@@ -210,7 +211,9 @@ class EasyWalker {
     acting_ = true;
     Shot(presses_ == 0 ? QStringLiteral("shown") : QStringLiteral("after"));
     ++presses_;
+    const qint64 pressed = clock_.elapsed();
     Act(page, code);
+    result_.actingMs += clock_.elapsed() - pressed;
     acting_ = false;
     idleSince_ = clock_.elapsed();
   }
