@@ -8,19 +8,41 @@ namespace kelvane {
 namespace {
 
 // The "IM0" value of the router's form, quoted or not. An unquoted value ends
-// at the first blank, ">", CR or LF, wherever the tag ends; it is escaped
-// when echoed back like every other value, so a blank or "&" in it cannot
-// break the request or add a field.
+// at the first blank, ">" or control byte (CR, LF, tab ...), wherever the tag
+// ends; it is escaped when echoed back like every other value, so a blank or
+// "&" in it cannot break the request or add a field.
 bool ReadIm0(const std::string& page, std::string& value) {
   if (ExtractValue(page, "NAME=IM0 VALUE=\"", "\"", value)) return true;
   constexpr std::string_view kKey = "NAME=IM0 VALUE=";
   const std::size_t keyAt = FindNoCase(page, kKey);
   if (keyAt == std::string_view::npos) return false;
   const std::string_view rest = std::string_view(page).substr(keyAt + kKey.size());
-  const std::size_t end = rest.find_first_of(" >\r\n");
-  if (end == std::string_view::npos) return false;
+  std::size_t end = 0;
+  while (end < rest.size() && rest[end] != '>' && static_cast<unsigned char>(rest[end]) > 0x20 && rest[end] != 0x7F) {
+    ++end;
+  }
+  if (end == rest.size()) return false;
   value.assign(rest.substr(0, end));
   return true;
+}
+
+// The IM0 value as it goes back to the router: escaped like every value, and
+// a control byte the router's page held (a quoted value may hold one) escaped
+// as well, so nothing raw ends up in the request line.
+std::string EchoedIm0(std::string_view value) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (char c : UrlEncode(value)) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x20 || b == 0x7F) {
+      out += '%';
+      out += kHex[b >> 4];
+      out += kHex[b & 0x0F];
+    } else {
+      out += c;
+    }
+  }
+  return out;
 }
 
 // "&DF00=o|x&DF01=o|x" from an option state (1 automatically, 2 manually).
@@ -100,7 +122,7 @@ std::string PppoeWanUrl(const WizardState& state, const std::string& primPage) {
   url += "&IT0=" + UrlEncode(r.serviceName.view());
   url += "&ID00=" + Plain(r.primaryDns.view());
   url += "&ID01=" + Plain(r.secondaryDns.view());
-  if (im0Found) url += "&IM0=" + UrlEncode(im0);
+  if (im0Found) url += "&IM0=" + EchoedIm0(im0);
   return url;
 }
 
@@ -116,7 +138,7 @@ std::string PptpWanUrl(const WizardState& state, const PptpSettings& r, bool l2t
   url += "&DI0=" + UrlEncode(r.server.view());
   url += "&IU0=" + UrlEncode(r.userName.view());
   url += "&IW0=" + UrlEncode(r.password.view());
-  if (im0Found) url += "&IM0=" + UrlEncode(im0);
+  if (im0Found) url += "&IM0=" + EchoedIm0(im0);
   return url;
 }
 
