@@ -12,6 +12,7 @@
 //   KELVANE_WALK_SKIP_WIRELESS=1   tick "do not set up wireless now"
 //   KELVANE_WALK_SHOTS=DIR         pictures of every page and state
 //   KELVANE_WALK_PREFIX=NAME       picture name prefix
+//   KELVANE_WALK_VERBOSE=1         the traffic log on the error stream
 //   KELVANE_WALK_REPORT=FILE       key=value lines: finished, failure, pages,
 //                                  finish (verdict text), opened, messages, prompts, shots
 #include <gtest/gtest.h>
@@ -24,12 +25,14 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <iostream>
 #include <string>
 #include <vector>
 
 #include "EasyWalker.h"
 #include "app/KelvaneApp.h"
 #include "app/StartupOptions.h"
+#include "net/TrafficLog.h"
 #include "net/host/HostNetwork.h"
 #include "state/ProbeTarget.h"
 
@@ -89,6 +92,7 @@ TEST(EasyWalk, FromWelcomeToFinishOnThePcsNetwork) {
   std::string error;
   ASSERT_TRUE(ParseStartupOptions(static_cast<int>(argv.size()), argv.data(), options, error)) << error;
   ApplyInternetTargets(options);
+  if (!Env("KELVANE_WALK_VERBOSE").isEmpty()) SetTrafficLog(&std::cerr);
 
   QTemporaryDir runtime;
   ASSERT_TRUE(runtime.isValid());
