@@ -78,6 +78,26 @@ class Harasser {
   int messageId_;
 };
 
+// Every text the message area is painted with: the narrator repaints at once
+// after each change, so no state is missed however loaded the machine is.
+class PaintedTexts : public QObject {
+ public:
+  explicit PaintedTexts(QWidget* area) : area_(area) { area->installEventFilter(this); }
+  std::vector<QString> texts;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == area_ && event->type() == QEvent::Paint) {
+      const QString text = static_cast<QLabel*>(area_)->text();
+      if (texts.empty() || texts.back() != text) texts.push_back(text);
+    }
+    return false;
+  }
+
+ private:
+  QWidget* area_;
+};
+
 class EasyStorePages : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -209,6 +229,7 @@ TEST_F(EasyStorePages, StoringCountsDownRefusesEveryWayOutAndOffersTheBox) {
   EXPECT_TRUE(store->Summary()->isVisible());
   router_.Sim().ClearLog();
   Harasser harasser(sheet_.get(), store, CPspStore::kMessageId);
+  PaintedTexts painted(store->Control(CPspStore::kMessageId));
   QTimer shot;
   bool countdownShot = false;
   QObject::connect(&shot, &QTimer::timeout, [&] {
@@ -229,14 +250,13 @@ TEST_F(EasyStorePages, StoringCountsDownRefusesEveryWayOutAndOffersTheBox) {
   std::set<int> seconds;
   const QRegularExpression countdown(QStringLiteral("^%1\\.\\.\\.\\.\\.(\\d+)$")
                                          .arg(QRegularExpression::escape(UiText(30220))));
-  for (const QString& t : harasser.texts) {
+  for (const QString& t : painted.texts) {
     const auto m = countdown.match(t);
     if (m.hasMatch()) seconds.insert(m.captured(1).toInt());
   }
-  ASSERT_FALSE(seconds.empty());
-  EXPECT_EQ(*seconds.rbegin(), 22);
-  EXPECT_GE(*seconds.begin(), 1);
-  EXPECT_GE(seconds.size(), 10u);  // the seconds tick by, even at a small time scale
+  std::set<int> all;
+  for (int i = 1; i <= 22; ++i) all.insert(i);
+  EXPECT_EQ(seconds, all);  // 22 down to 1, never 0
 
   EXPECT_EQ(LabelText(store, CPspStore::kMessageId), UiText(30226));
   auto* box = qobject_cast<QCheckBox*>(store->Control(CPspStore::kSkipTestBoxId));
@@ -359,12 +379,14 @@ TEST_F(EasyStorePages, WanTestPassesToTheConfirmedFinishRefusingEveryWayOutOnEac
   EXPECT_FALSE(test->Control(CPspTestWan::kIgnoreId)->isVisible());
   EXPECT_TRUE(test->Control(CPspTestWan::kSkipBoxId)->isVisible());
   Harasser harasser(sheet_.get(), test, CPspTestWan::kMessageId);
+  PaintedTexts painted(test->Control(CPspTestWan::kMessageId));
   Next();
   EXPECT_EQ(test->LastOutcome(), WanTestOutcome::kPassed);
+  EXPECT_GT(harasser.attempts, 0);
   EXPECT_FALSE(harasser.escaped);
   EXPECT_EQ(g_messageBoxes, 0);
   for (StringId id : {30238, 30239, 30240, 30241, 30242, 30243}) {
-    EXPECT_NE(std::find(harasser.texts.begin(), harasser.texts.end(), UiText(id)), harasser.texts.end()) << id;
+    EXPECT_NE(std::find(painted.texts.begin(), painted.texts.end(), UiText(id)), painted.texts.end()) << id;
   }
   ASSERT_EQ(sheet_->ActivePage()->TemplateId(), CPspFinish::kTemplateId);
   EXPECT_FALSE(WizardState::Instance().wanTestSkipped);
