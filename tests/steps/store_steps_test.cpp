@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "pages/steps/SettingsSummary.h"
 #include "pages/steps/StoreStep.h"
 #include "support/EmulatedRouter.h"
 
@@ -223,6 +224,67 @@ TEST(StoreStep, AFailedRunStartsAgainFromTheFirstPing) {
   EXPECT_EQ(second.SaidIds().front(), 30218);
   EXPECT_EQ(Commands(router.Requests()), (std::vector<std::string>{"wlap", "prim", "want", "rebo"}));
   EXPECT_EQ(router.Pc().CountCalls("PingHost"), 2);
+}
+
+}  // namespace
+}  // namespace kelvane
+
+namespace kelvane {
+namespace {
+
+// The summary lines as "H:label(suffix)", "F:label=value" or "F:label=#id", "-".
+std::vector<std::string> Shape(const std::vector<SummaryLine>& lines) {
+  std::vector<std::string> out;
+  for (const SummaryLine& l : lines) {
+    switch (l.kind) {
+      case SummaryLine::Kind::kBlank: out.push_back("-"); break;
+      case SummaryLine::Kind::kHeading:
+        out.push_back("H:" + std::to_string(l.label) + (l.suffix ? "(" + std::to_string(l.suffix) + ")" : ""));
+        break;
+      case SummaryLine::Kind::kField:
+        out.push_back("F:" + std::to_string(l.label) + "=" + (l.valueId ? "#" + std::to_string(l.valueId) : l.value));
+        break;
+    }
+  }
+  return out;
+}
+
+TEST(SettingsSummary, LinesFollowTheChoicesAndHidePasswords) {
+  WizardState s;
+  ResetRouterDefaults(s);
+  s.WirelessSettings.ssid = "Home";
+  s.WirelessSettings.channel = "0";
+  s.WirelessSettings.securityMode = kSecurityWep;
+  s.WirelessSettings.wepKeyLength = 0;
+  s.wanType = kWanTelia;
+  s.TeliaSettings.userName = "erin";
+  s.TeliaSettings.password = "abc";
+  s.TeliaSettings.optionState = kConnectAutomatically;
+  EXPECT_EQ(Shape(BuildSettingsSummary(s)),
+            (std::vector<std::string>{"H:30081", "F:30086=Home", "F:30087=#30090", "F:30088=#30092", "-",
+                                      "H:30161(30657)", "F:30661=erin", "F:30660=***", "F:30456=#30457"}));
+
+  // Static IP has no connection control; wireless skipped leaves out its part and the blank line.
+  s.configureWireless = 0;
+  s.wanType = kWanStaticIp;
+  s.StaticIpSettings.ipAddress = "198.51.100.20";
+  const auto staticLines = Shape(BuildSettingsSummary(s));
+  ASSERT_FALSE(staticLines.empty());
+  EXPECT_EQ(staticLines.front(), "H:30161(30147)");
+  EXPECT_EQ(staticLines.size(), 6u);
+  EXPECT_EQ(staticLines[1], "F:" + std::to_string(kIdStaticIpAddressLabel) + "=198.51.100.20");
+
+  // A type without a form: the WAN part stops at its heading.
+  s.wanType = kWanNone;
+  EXPECT_EQ(Shape(BuildSettingsSummary(s)), (std::vector<std::string>{"H:30161"}));
+  // Nothing to write: nothing to show.
+  s.applyWan = 0;
+  EXPECT_TRUE(BuildSettingsSummary(s).empty());
+  // A numbered channel shows its number; "Auto" and "0" the automatic text.
+  EXPECT_TRUE(ChannelIsNumber("6"));
+  EXPECT_FALSE(ChannelIsNumber("0"));
+  EXPECT_FALSE(ChannelIsNumber("Auto"));
+  EXPECT_FALSE(ChannelIsNumber(""));
 }
 
 }  // namespace
