@@ -414,6 +414,22 @@ TEST_F(EasyStorePages, WanTestFailureStaysWithTheAdviceAndTheBoxSkipsWithoutTraf
   EXPECT_TRUE(router_.Pc().calls.empty());
 }
 
+TEST_F(EasyStorePages, WanTestBackGoesToDetectionAndTheHiddenIgnoreSkipsToFinish) {
+  Show();
+  auto* test = Activate<CPspTestWan>();
+  ASSERT_NE(test, nullptr);
+  sheet_->Button(CPshMain::kButtonBack)->click();
+  EXPECT_EQ(sheet_->ActivePage()->TemplateId(), 4007);
+  test = Activate<CPspTestWan>();
+  auto* ignore = qobject_cast<QPushButton*>(test->Control(CPspTestWan::kIgnoreId));
+  ASSERT_NE(ignore, nullptr);
+  EXPECT_FALSE(ignore->isVisible());
+  WizardState::Instance().wanTestSkipped = false;
+  ignore->click();
+  EXPECT_EQ(sheet_->ActivePage()->TemplateId(), CPspFinish::kTemplateId);
+  EXPECT_TRUE(WizardState::Instance().wanTestSkipped);
+}
+
 // ---------------------------------------------------------------- finish
 
 TEST_F(EasyStorePages, FinishOpensTheRouterOnlyWhenAskedAndTheAddressIsKnown) {
