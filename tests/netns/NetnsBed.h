@@ -418,6 +418,22 @@ class NetnsBed {
     return changes;
   }
 
+  // The NetworkManager processes of the machine's own network namespace (the
+  // one this test runs in): there must never be one. Other beds' daemons,
+  // of tests running at the same time, are not counted.
+  static std::vector<pid_t> NetworkManagersOutsideBeds() {
+    std::vector<pid_t> outside;
+    struct stat own {};
+    if (stat("/proc/self/ns/net", &own) != 0) return outside;
+    for (pid_t pid : NetworkManagerPids()) {
+      struct stat ns {};
+      if (stat(("/proc/" + std::to_string(pid) + "/ns/net").c_str(), &ns) == 0 && ns.st_ino == own.st_ino &&
+          ns.st_dev == own.st_dev)
+        outside.push_back(pid);
+    }
+    return outside;
+  }
+
   // Every NetworkManager process on the machine, in any namespace.
   static std::vector<pid_t> NetworkManagerPids() {
     std::vector<pid_t> pids;

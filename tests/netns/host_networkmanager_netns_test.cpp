@@ -45,20 +45,6 @@ bool InRange(const std::string& address, const std::string& network, int first, 
   return host >= first && host <= last;
 }
 
-// Processes of the machine's own network namespace called NetworkManager.
-std::vector<pid_t> NetworkManagersOutsideBeds() {
-  std::vector<pid_t> outside;
-  struct stat own {};
-  if (stat("/proc/self/ns/net", &own) != 0) return outside;
-  for (pid_t pid : NetnsBed::NetworkManagerPids()) {
-    struct stat ns {};
-    if (stat(("/proc/" + std::to_string(pid) + "/ns/net").c_str(), &ns) == 0 && ns.st_ino == own.st_ino &&
-        ns.st_dev == own.st_dev)
-      outside.push_back(pid);
-  }
-  return outside;
-}
-
 // What the adapter search saw, as report lines with the given prefix.
 void ReportSearch(LinuxHostNetwork& net, const std::string& prefix, std::ostringstream& r) {
   bool dhcp = false;
@@ -79,7 +65,7 @@ class HostNetworkManager : public ::testing::Test {
     if (!NetnsBed::CanRun(why, options_)) {
       GTEST_SKIP() << why;
     }
-    ASSERT_TRUE(NetworkManagersOutsideBeds().empty()) << "a NetworkManager runs in the machine's own namespace";
+    ASSERT_TRUE(NetnsBed::NetworkManagersOutsideBeds().empty()) << "a NetworkManager runs in the machine's own namespace";
     before_ = NetnsBed::TakeMachineFingerprint();
     bed_ = std::make_unique<NetnsBed>(options_);
     std::string error;
@@ -94,7 +80,7 @@ class HostNetworkManager : public ::testing::Test {
     if (nm > 0) {
       EXPECT_NE(kill(nm, 0), 0) << "the bed's NetworkManager survived the bed";
     }
-    EXPECT_TRUE(NetworkManagersOutsideBeds().empty());
+    EXPECT_TRUE(NetnsBed::NetworkManagersOutsideBeds().empty());
     const testbed::MachineFingerprint after = NetnsBed::TakeMachineFingerprint();
     EXPECT_EQ(after.resolvConf, before_.resolvConf) << "the machine's /etc/resolv.conf changed";
     EXPECT_EQ(after.hostName, before_.hostName) << "the machine's host name changed";

@@ -71,7 +71,7 @@ TEST(FuzzFindings, DiscoveryProbeTakesAnEmptyReplyAsTheAnswer) {
 // where a web server may take it for the end of the path. The form field
 // reader ends an unquoted value at a tab as well; a control byte inside a
 // quoted value goes out escaped.
-TEST(FuzzFindings, DISABLED_Im0EchoCarriesNoControlByteIntoTheRequest) {
+TEST(FuzzFindings, Im0EchoCarriesNoControlByteIntoTheRequest) {
   WizardState state;
   state.routerAddress = "127.0.0.1:8080";
   struct Case {
