@@ -236,9 +236,10 @@ TEST(RouterTabScreens, LanAndSystemTabsInTheScreenshotLanguages) {
     auto* lan = sheet.PageOf<CPspDIYLan>();
     sheet.SetActivePage(lan);
     lan->ShowResultText(kIdAdvLanSaved, QColor(0, 0, 255));
-    SaveScreenshot(&sheet, QStringLiteral("router-lan-") + LanguageName(language));
+    EXPECT_FALSE(lan->ControlAs<QLabel>(CPspDIYLan::kDescription)->text().isEmpty()) << LanguageName(language).toStdString();
+    EXPECT_TRUE(SaveScreenshot(&sheet, QStringLiteral("router-lan-") + LanguageName(language)));
     sheet.SetActivePage(sheet.PageOf<CPspDIYBRSystem>());
-    SaveScreenshot(&sheet, QStringLiteral("router-system-") + LanguageName(language));
+    EXPECT_TRUE(SaveScreenshot(&sheet, QStringLiteral("router-system-") + LanguageName(language)));
   }
   WizardState::Instance().languageId = kEnglish;
 }

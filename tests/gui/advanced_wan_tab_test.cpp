@@ -180,7 +180,8 @@ TEST(WanTabScreens, EachTypeInTheScreenshotLanguages) {
     sheet.SetActivePage(page);
     for (int type : {1, 2, 3, 4}) {
       page->ControlAs<QComboBox>(P::kTypeList)->setCurrentIndex(type - 1);
-      SaveScreenshot(&sheet, QStringLiteral("router-wan-type%1-").arg(type) + LanguageName(language));
+      EXPECT_FALSE(page->ControlAs<QLabel>(P::kTypeLabel)->text().isEmpty()) << type;
+      EXPECT_TRUE(SaveScreenshot(&sheet, QStringLiteral("router-wan-type%1-").arg(type) + LanguageName(language)));
     }
   }
   WizardState::Instance().languageId = kEnglish;

@@ -148,7 +148,8 @@ TEST(WirelessTabScreens, SecurityModesInTheScreenshotLanguages) {
     sheet.SetActivePage(page);
     for (int position : {1, 3, 4}) {
       page->ControlAs<QComboBox>(P::kSecurityList)->setCurrentIndex(position);
-      SaveScreenshot(&sheet, QStringLiteral("router-wireless-mode%1-").arg(position) + LanguageName(language));
+      EXPECT_TRUE(page->Control(P::kKeyEdit)->isVisibleTo(page)) << position;
+      EXPECT_TRUE(SaveScreenshot(&sheet, QStringLiteral("router-wireless-mode%1-").arg(position) + LanguageName(language)));
     }
   }
   WizardState::Instance().languageId = kEnglish;
