@@ -1,7 +1,6 @@
 #include "advanced/CPshRouter.h"
 
 #include <QFontMetrics>
-#include <QKeyEvent>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -12,10 +11,8 @@
 #include "advanced/CPspDIYLan.h"
 #include "advanced/CPspDIYWLan.h"
 #include "advanced/CPspDIYWan.h"
-#include "app/language/StringIds.h"
+#include "language/StringIds.h"
 #include "state/WizardState.h"
-#include "wizard/CDlgHelp.h"
-#include "wizard/CPshMain.h"
 #include "wizard/DialogTemplate.h"
 #include "wizard/PageKit.h"
 #include "wizard/Resources.h"
@@ -36,7 +33,7 @@ constexpr int kHelpLeftPx = 15;
 
 }  // namespace
 
-CPshRouter::CPshRouter(QWidget* parent) : QDialog(parent) {
+CPshRouter::CPshRouter(QWidget* parent) : CSheetBase(parent) {
   setObjectName(QStringLiteral("CPshRouter"));
   setFont(DialogFont());
   setWindowIcon(LoadIconResource(kIconApplication));
@@ -46,11 +43,7 @@ CPshRouter::CPshRouter(QWidget* parent) : QDialog(parent) {
   tabs_ = new QTabWidget(this);
   tabs_->setObjectName(QStringLiteral("tabs"));
   auto makeButton = [this](int id, StringId text) {
-    auto* button = new QPushButton(this);
-    button->setObjectName(ControlObjectName(id));
-    button->setProperty("controlId", id);
-    button->setAutoDefault(false);
-    button->setDefault(false);
+    QPushButton* button = MakeButton(id);
     if (greekFont_) button->setFont(*greekFont_);
     button->setText(UiText(text));
     return button;
@@ -94,7 +87,7 @@ CPshRouter::CPshRouter(QWidget* parent) : QDialog(parent) {
 }
 
 CPshRouter::~CPshRouter() {
-  help_.reset();
+  DropHelpWindow();
   // The tab widget deletes the pages it holds; a page that was not shown
   // (wireless without a wireless part) is ours to delete.
   for (CPspRouterTab* page : owned_) {
@@ -162,11 +155,6 @@ CPspEx* CPshRouter::FindPageByTemplate(int templateId) const {
   return nullptr;
 }
 
-bool CPshRouter::ActiveBusy() const {
-  const CPspEx* page = ActivePage();
-  return page != nullptr && page->IsBusy();
-}
-
 void CPshRouter::EnterBusy(CPspEx*) {
   tabs_->setEnabled(false);
   cancel_->setEnabled(false);
@@ -189,48 +177,9 @@ void CPshRouter::ShowAndEnableHelpButton(bool show, bool enable) {
   helpButton_->setEnabled(enable);
 }
 
-void CPshRouter::HideHelpWindow() {
-  if (help_) help_->HideHelp();
-}
-
-void CPshRouter::OnHelp() {
-  if (ActiveBusy()) return;
-  if (!help_) {
-    help_ = std::make_unique<CDlgHelp>();
-    help_->SetButtonText(UiText(kIdHelpWindowOk));
-  }
-  std::uint32_t titleId = 0;
-  std::uint32_t textId = 0;
-  CPshMain::HelpTopic(WizardState::Instance().currentPageCode, titleId, textId);
-  help_->SetTitle(UiText(kIdHelpWindowTitle) + QStringLiteral(" - ") + (titleId != 0 ? UiText(titleId) : QString()));
-  help_->SetBody(textId != 0 ? UiText(textId) : QString());
-  help_->ShowHelp();
-}
-
 void CPshRouter::reject() {
-  if (ActiveBusy()) return;
-  if (CPspEx* page = ActivePage(); page != nullptr && !page->OnQueryCancel()) return;
+  if (!PageAllowsClose()) return;
   QDialog::reject();
-}
-
-void CPshRouter::keyPressEvent(QKeyEvent* event) {
-  switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      if (CPspEx* page = ActivePage()) page->OnOK();
-      event->accept();
-      return;
-    case Qt::Key_Escape:
-      event->accept();
-      reject();
-      return;
-    case Qt::Key_F1:
-      event->accept();
-      if (helpButton_->isVisible() && helpButton_->isEnabled()) OnHelp();
-      return;
-    default:
-      QDialog::keyPressEvent(event);
-  }
 }
 
 }  // namespace kelvane

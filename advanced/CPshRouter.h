@@ -5,13 +5,11 @@
 // share the login and result handling of CPspRouterTab.
 #pragma once
 
-#include <QDialog>
-
 #include <memory>
 #include <vector>
 
 #include "advanced/CPspRouterTab.h"
-#include "wizard/SheetOps.h"
+#include "wizard/CSheetBase.h"
 
 class QFont;
 class QPushButton;
@@ -19,10 +17,9 @@ class QTabWidget;
 
 namespace kelvane {
 
-class CDlgHelp;
 class CPspEx;
 
-class CPshRouter : public QDialog, public SheetOps {
+class CPshRouter : public CSheetBase {
   Q_OBJECT
 
  public:
@@ -37,10 +34,9 @@ class CPshRouter : public QDialog, public SheetOps {
 
   int PageCount() const { return static_cast<int>(pages_.size()); }
   CPspRouterTab* Page(int index) const;
-  CPspEx* ActivePage() const;
+  CPspEx* ActivePage() const override;
   QTabWidget* Tabs() const { return tabs_; }
   QPushButton* Button(int id) const;
-  CDlgHelp* HelpWindow() const { return help_.get(); }
   // The sheet's page of class P, or null when the sheet does not hold one.
   template <class P>
   P* PageOf() const {
@@ -57,7 +53,6 @@ class CPshRouter : public QDialog, public SheetOps {
   void EnableHelpButton(bool enable) override;
   void ShowAndEnableHelpButton(bool show, bool enable) override;
   void ShiftBackButton(int, int) override {}
-  void HideHelpWindow() override;
   bool SetActivePage(CPspEx* page) override;
   bool ConfirmCancel() override { return true; }
   CPspEx* FindPageByTemplate(int templateId) const override;
@@ -65,18 +60,16 @@ class CPshRouter : public QDialog, public SheetOps {
   void LeaveBusy(CPspEx* page) override;
 
  public slots:
-  void OnHelp();
   // Back, Escape and the close box: the active page may refuse while busy.
   void reject() override;
 
  protected:
-  void keyPressEvent(QKeyEvent* event) override;
+  QPushButton* HelpButton() const override { return helpButton_; }
   void showEvent(QShowEvent* event) override;
 
  private:
   void AddPage(CPspRouterTab* page);
   void OnTabChanged(int index);
-  bool ActiveBusy() const;
 
   std::vector<CPspRouterTab*> pages_;  // in tab order
   std::vector<CPspRouterTab*> owned_;  // every page built, also one not shown
@@ -85,7 +78,6 @@ class CPshRouter : public QDialog, public SheetOps {
   QPushButton* cancel_ = nullptr;
   QPushButton* helpButton_ = nullptr;
   std::unique_ptr<QFont> greekFont_;
-  std::unique_ptr<CDlgHelp> help_;
   int activeIndex_ = -1;
 };
 

@@ -16,7 +16,7 @@
 
 #include <memory>
 
-#include "advanced/steps/AdvancedStatusStep.h"
+#include "steps/advanced/AdvancedStatusStep.h"
 #include "wizard/CPspEx.h"
 
 namespace kelvane {

@@ -7,8 +7,8 @@
 
 #include <algorithm>
 
-#include "advanced/steps/RouterMove.h"
-#include "advanced/steps/SystemSettingsStep.h"
+#include "steps/advanced/RouterMove.h"
+#include "steps/advanced/SystemSettingsStep.h"
 #include "net/host/HostNetwork.h"
 #include "router/WirelessLanCommands.h"
 #include "state/WizardState.h"
@@ -37,7 +37,6 @@ bool In(const std::uint32_t (&list)[N], std::uint32_t id) {
   return std::find(std::begin(list), std::end(list), id) != std::end(list);
 }
 
-std::string Bytes(const QString& text) { return text.toLocal8Bit().toStdString(); }
 
 }  // namespace
 
@@ -164,7 +163,7 @@ void CPspDIYBRSystem::OnChangePassword() {
   auto* confirm = ControlAs<QLineEdit>(kConfirmEdit);
   if (current == nullptr || next == nullptr || confirm == nullptr) return;
   ClearResult();
-  const PasswordCheck check = CheckPasswordChange(Bytes(current->text()), Bytes(next->text()), Bytes(confirm->text()));
+  const PasswordCheck check = CheckPasswordChange(ToLocal8(current->text()), ToLocal8(next->text()), ToLocal8(confirm->text()));
   MarkField(Control(kCurrentLabel), check.currentOk);
   MarkField(Control(kNewLabel), check.newOk);
   MarkField(Control(kConfirmLabel), check.confirmOk);
@@ -178,7 +177,7 @@ void CPspDIYBRSystem::OnChangePassword() {
   BusyScope busy(this);
   ShowResultText(kIdAdvSystemWorking, kBlack);
   const bool changed =
-      ChangeRouterPasswordAndLogin(Bytes(current->text()), Bytes(next->text()), WizardState::Instance());
+      ChangeRouterPasswordAndLogin(ToLocal8(current->text()), ToLocal8(next->text()), WizardState::Instance());
   if (changed) {
     current->clear();
     next->clear();

@@ -4,8 +4,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "advanced/steps/LanSettingsStep.h"
-#include "advanced/steps/RouterMove.h"
+#include "steps/advanced/LanSettingsStep.h"
+#include "steps/advanced/RouterMove.h"
 #include "net/host/HostNetwork.h"
 #include "router/WanSettingsReader.h"
 #include "router/WirelessLanCommands.h"
@@ -18,8 +18,6 @@ namespace kelvane {
 
 namespace {
 
-QString Local(const std::string& bytes) { return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size())); }
-std::string Bytes(const QString& text) { return text.toLocal8Bit().toStdString(); }
 
 }  // namespace
 
@@ -41,7 +39,7 @@ bool CPspDIYLan::OnInitDialog() {
     }
   }
   if (auto* edit = ControlAs<QLineEdit>(kAddressEdit)) {
-    edit->setText(Local(state.routerAddress.str()));
+    edit->setText(FromLocal8(state.routerAddress.str()));
     edit->setMaxLength(static_cast<int>(AddressText::kMaxLength));
   }
   if (auto* edit = ControlAs<QLineEdit>(kMaskEdit)) edit->setText(QStringLiteral("255.255.255.0"));
@@ -72,11 +70,11 @@ void CPspDIYLan::Refresh() {
   RunWithLogin(kIdReadingRouterData, [&] {
     WizardState& state = WizardState::Instance();
     // The LAN address is the one the wizard talks to; it is not read back.
-    if (address != nullptr) address->setText(Local(state.routerAddress.str()));
+    if (address != nullptr) address->setText(FromLocal8(state.routerAddress.str()));
     std::string name;
     const LanDomainRead read = ReadLanDomainName(state, name);
     if (domain != nullptr) {
-      domain->setText(read == LanDomainRead::kRead ? Local(name) : QString());
+      domain->setText(read == LanDomainRead::kRead ? FromLocal8(name) : QString());
       domain->setEnabled(read == LanDomainRead::kRead);
     }
     ShowResult(read == LanDomainRead::kRead);
@@ -90,8 +88,8 @@ void CPspDIYLan::OnStore() {
   if (address == nullptr || domain == nullptr) return;
   RunWithLogin(kIdSavingRouterData, [&] {
     const LanStoreResult result =
-        StoreLanSettings(Bytes(address->text()), Bytes(domain->text()), WizardState::Instance());
-    domain->setText(Local(result.domain));
+        StoreLanSettings(ToLocal8(address->text()), ToLocal8(domain->text()), WizardState::Instance());
+    domain->setText(FromLocal8(result.domain));
     MarkField(Control(kAddressLabel), result.addressOk);
     MarkField(Control(kDomainLabel), result.domainOk);
     if (result.outcome == LanStoreOutcome::kStored) {
@@ -110,10 +108,10 @@ void CPspDIYLan::OnReboot() {
     bool ok = RebootRouter(state);
     // A new LAN address takes effect with this restart: the PC follows the
     // router into its new network, or every later request would go nowhere.
-    if (ok && address != nullptr && Bytes(address->text()) != state.routerAddress.str()) {
+    if (ok && address != nullptr && ToLocal8(address->text()) != state.routerAddress.str()) {
       QtNarrator narrator(Control(kResultLine));
       ok = FollowRouterToNewNetwork(state, ActiveHostNetwork(), narrator).Followed();
-      if (ok) address->setText(Local(state.routerAddress.str()));
+      if (ok) address->setText(FromLocal8(state.routerAddress.str()));
     }
     ShowResult(ok);
     return ok;

@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-#include "advanced/steps/AdvancedWirelessStep.h"
+#include "steps/advanced/AdvancedWirelessStep.h"
 #include "router/WirelessLanCommands.h"
 #include "state/WizardState.h"
 #include "wizard/PageKit.h"
@@ -19,10 +19,6 @@ namespace {
 
 const char* const kAuto = "Auto";
 
-QString Local(std::string_view bytes) {
-  return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-std::string Bytes(const QString& text) { return text.toLocal8Bit().toStdString(); }
 
 }  // namespace
 
@@ -102,7 +98,7 @@ void CPspDIYWLan::OnSecurityChanged() {
   if (mode == kSecurityWep || mode == kSecurityWpaPsk || mode == kSecurityWpa2Psk || mode == kSecurityWpaMixed) {
     MarkField(Control(kKeyLabel), true);
     Control(kKeyLabel)->show();
-    key->setText(Local(w.key.view()));
+    key->setText(FromLocal8(w.key.view()));
     key->show();
   }
 }
@@ -158,12 +154,12 @@ void CPspDIYWLan::Refresh() {
     auto* channels = ControlAs<QComboBox>(kChannelList);
     auto* security = ControlAs<QComboBox>(kSecurityList);
     if (r.ok) {
-      ssid->setText(Local(r.ssid));
+      ssid->setText(FromLocal8(r.ssid));
       if (r.channel == "0") {
         channels->setCurrentIndex(0);
       } else {
         for (int i = 0; i < channels->count(); ++i) {
-          if (channels->itemText(i).startsWith(Local(r.channel))) {
+          if (channels->itemText(i).startsWith(FromLocal8(r.channel))) {
             channels->setCurrentIndex(i);
             break;
           }
@@ -192,8 +188,8 @@ void CPspDIYWLan::OnStore() {
   auto* cipher = ControlAs<QComboBox>(kCipherList);
   if (ssid == nullptr || key == nullptr || channels == nullptr || cipher == nullptr) return;
   RunWithLogin(kIdSavingRouterData, [&] {
-    const AdvancedWirelessStore s = StoreAdvancedWireless(Bytes(ssid->text()), Bytes(key->text()),
-                                                          Bytes(channels->currentText()), cipher->currentIndex(),
+    const AdvancedWirelessStore s = StoreAdvancedWireless(ToLocal8(ssid->text()), ToLocal8(key->text()),
+                                                          ToLocal8(channels->currentText()), cipher->currentIndex(),
                                                           WizardState::Instance());
     MarkField(Control(kSsidLabel), s.ssidOk);
     MarkField(Control(kKeyLabel), s.keyOk);

@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <array>
 
-#include "advanced/steps/AdvancedWanStep.h"
-#include "pages/steps/WanForms.h"
+#include "steps/advanced/AdvancedWanStep.h"
+#include "steps/kit/WanForms.h"
 #include "router/WanSettingsReader.h"
 #include "router/WirelessLanCommands.h"
 #include "state/WizardState.h"
@@ -23,10 +23,6 @@ namespace kelvane {
 namespace {
 
 
-QString Local(std::string_view bytes) {
-  return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-std::string Bytes(const QString& text) { return text.toLocal8Bit().toStdString(); }
 
 }  // namespace
 
@@ -200,11 +196,11 @@ void CPspDIYWan::Refresh() {
       for (std::size_t i = 0; i < form->fields.size(); ++i) {
         // Passwords are never read back: their rows stay empty.
         const WanField& field = form->fields[i];
-        ControlAs<QLineEdit>(field.editId)->setText(field.password ? QString() : Local(field.access.read(state)));
+        ControlAs<QLineEdit>(field.editId)->setText(field.password ? QString() : FromLocal8(field.access.read(state)));
       }
     }
     if (reading.type == kWanDynamicIp) {
-      ControlAs<QLineEdit>(kMacEdit)->setText(Local(state.DynamicIpSettings.macAddress.view()));
+      ControlAs<QLineEdit>(kMacEdit)->setText(FromLocal8(state.DynamicIpSettings.macAddress.view()));
       MarkField(Control(kMacLabel), reading.macFound);
     }
     if (form != nullptr && form->addressMode) {
@@ -235,20 +231,20 @@ void CPspDIYWan::OnStore() {
     const std::int32_t type = ChosenType();
     std::array<std::string, kWanMaxFields> rows;
     for (int row = 1; row <= kWanMaxFields; ++row) {
-      rows[static_cast<std::size_t>(row - 1)] = Bytes(ControlAs<QLineEdit>(kWanRowEditId(row))->text());
+      rows[static_cast<std::size_t>(row - 1)] = ToLocal8(ControlAs<QLineEdit>(kWanRowEditId(row))->text());
     }
     auto* macEdit = ControlAs<QLineEdit>(kMacEdit);
     const int option = ControlAs<QComboBox>(kConnectionList)->currentIndex();
     const AdvancedWanStoreResult r =
-        StoreAdvancedWan(type, rows, Bytes(macEdit->text()), option, routerWanType_, WizardState::Instance());
+        StoreAdvancedWan(type, rows, ToLocal8(macEdit->text()), option, routerWanType_, WizardState::Instance());
     if (const WanForm* form = WanFormFor(type); form != nullptr && r.outcome != AdvancedWanStoreOutcome::kNoType) {
       for (std::size_t i = 0; i < form->fields.size(); ++i) {
         const WanField& field = form->fields[i];
-        if (field.strip) ControlAs<QLineEdit>(field.editId)->setText(Local(r.rows[i]));
+        if (field.strip) ControlAs<QLineEdit>(field.editId)->setText(FromLocal8(r.rows[i]));
         MarkField(Control(field.labelId), r.rowOk[i]);
       }
       if (type == kWanDynamicIp && routerWanType_ == kWanDynamicIp) {
-        macEdit->setText(Local(r.mac));
+        macEdit->setText(FromLocal8(r.mac));
         MarkField(Control(kMacLabel), r.macOk);
       }
     }
@@ -281,7 +277,7 @@ void CPspDIYWan::OnCloneMac() {
   MarkField(Control(kMacLabel), true);
   std::string mac;
   const bool ok = CloneAndReadMac(WizardState::Instance(), mac);
-  ControlAs<QLineEdit>(kMacEdit)->setText(Local(mac));
+  ControlAs<QLineEdit>(kMacEdit)->setText(FromLocal8(mac));
   if (!ok) MarkField(Control(kMacLabel), false);
   if (ok) {
     ShowResultText(kIdAdvWanSaved, QColor(0, 0, 255));

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "advanced/steps/RouterAccess.h"
+#include "steps/advanced/RouterAccess.h"
 #include "net/Wait.h"
 #include "state/WizardState.h"
 #include "wizard/CStaticText.h"

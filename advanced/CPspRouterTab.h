@@ -11,7 +11,7 @@
 #include <functional>
 #include <initializer_list>
 
-#include "app/language/StringIds.h"
+#include "language/StringIds.h"
 #include "wizard/CPspEx.h"
 
 namespace kelvane {

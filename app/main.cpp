@@ -10,8 +10,8 @@
 
 #include "app/KelvaneApp.h"
 #include "app/StartupOptions.h"
-#include "app/language/LanguageModule.h"
-#include "app/language/LanguageTable.h"
+#include "language/LanguageModule.h"
+#include "language/LanguageTable.h"
 #include "net/TrafficLog.h"
 #include "wizard/PumpWait.h"
 #include "wizard/Resources.h"

@@ -16,7 +16,7 @@
 #include "net/Wait.h"
 #include "pages/CPspStore.h"
 #include "pages/CPspTestWan.h"
-#include "wizard/CPshMain.h"
+#include "app/CPshMain.h"
 
 using namespace kelvane;
 

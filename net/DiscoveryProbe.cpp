@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "net/UdpSocket.h"
-#include "router/Fields.h"
+#include "net/ByteOrder.h"
 
 namespace kelvane {
 namespace {

@@ -3,10 +3,10 @@
 #include <QLineEdit>
 #include <QPointer>
 
-#include "app/language/StringIds.h"
+#include "language/StringIds.h"
 #include "net/host/HostNetwork.h"
 #include "pages/CPspSetupType.h"
-#include "pages/steps/ConnectivityStep.h"
+#include "steps/easy/ConnectivityStep.h"
 #include "state/WizardState.h"
 #include "wizard/CImageButton.h"
 #include "wizard/CStaticText.h"
@@ -81,7 +81,7 @@ bool CPspConnectivity::RunConnectivityCheck() {
     BusyScope busy(this);
     QtNarrator narrator(Control(kMessageId));
     auto* edit = ControlAs<QLineEdit>(kLoginEditId);
-    const std::string boxWord = edit != nullptr ? edit->text().toLocal8Bit().toStdString() : std::string();
+    const std::string boxWord = edit != nullptr ? ToLocal8(edit->text()) : std::string();
     ConnectivityStep step(WizardState::Instance(), ActiveHostNetwork(), narrator);
     outcome = step.Run(boxWord);
   }
@@ -100,8 +100,8 @@ int CPspConnectivity::OnWizardNext() {
   WizardState& state = WizardState::Instance();
   if (loginPrompted_) {
     if (auto* edit = ControlAs<QLineEdit>(kLoginEditId)) {
-      const std::string word = ConnectivityStep::TakeTypedWord(edit->text().toLocal8Bit().toStdString(), state);
-      edit->setText(QString::fromLocal8Bit(word.data(), static_cast<qsizetype>(word.size())));
+      const std::string word = ConnectivityStep::TakeTypedWord(ToLocal8(edit->text()), state);
+      edit->setText(FromLocal8(word));
     }
   }
   if (dhcpSwitchPending_) {

@@ -5,13 +5,13 @@
 #include <QPointer>
 #include <QPushButton>
 
-#include "app/language/StringIds.h"
+#include "language/StringIds.h"
 #include "net/host/HostNetwork.h"
 #include "pages/CPspConnectivity.h"
 #include "pages/CPspSelectWan.h"
 #include "pages/CPspWLan.h"
-#include "pages/steps/WanDetectionStep.h"
-#include "pages/steps/WanRouting.h"
+#include "steps/easy/WanDetectionStep.h"
+#include "steps/kit/WanRouting.h"
 #include "state/WizardState.h"
 #include "wizard/CImageButton.h"
 #include "wizard/PageKit.h"

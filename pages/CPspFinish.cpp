@@ -3,7 +3,7 @@
 #include <QCheckBox>
 #include <QLabel>
 
-#include "app/language/StringIds.h"
+#include "language/StringIds.h"
 #include "state/WizardState.h"
 #include "wizard/CImageButton.h"
 #include "wizard/OpenUrl.h"

@@ -2,9 +2,9 @@
 
 #include <QLabel>
 
-#include "app/language/StringIds.h"
+#include "language/StringIds.h"
 #include "pages/CPspDetectWan.h"
-#include "pages/steps/WanRouting.h"
+#include "steps/kit/WanRouting.h"
 #include "state/WizardState.h"
 #include "wizard/CImageButton.h"
 #include "wizard/PageKit.h"

@@ -2,7 +2,7 @@
 
 #include <QLabel>
 
-#include "app/language/StringIds.h"
+#include "language/StringIds.h"
 #include "wizard/CImageButton.h"
 #include "wizard/Resources.h"
 #include "wizard/SheetOps.h"
@@ -57,14 +57,8 @@ void CPspSetupType::SetUpButton(int id, int iconId, std::uint32_t textId) {
 }
 
 bool CPspSetupType::OnSetActive() {
-  SheetOps* sheet = FindSheet();
-  if (sheet != nullptr) {
-    sheet->HideHelpWindow();
-    sheet->EnableWizardButtons(true, false, true, false);
-    sheet->ShowWizardButtons(true, true, true, false);
-    sheet->ShowHelpButton(false);
-  }
-  WizardState::Instance().currentPageCode = kPageCode;
+  // Back, Next and Cancel shown, no Help: this page has no help of its own.
+  BeginActivation(ButtonChrome{kBtnBack | kBtnNext | kBtnCancel, kBtnBack | kBtnCancel, false}, kPageCode);
   return CPspEx::OnSetActive();
 }
 

@@ -11,7 +11,7 @@
 #include "pages/CPspSelectWan.h"
 #include "pages/CPspTestWan.h"
 #include "pages/CPspWLan.h"
-#include "pages/steps/SettingsSummary.h"
+#include "steps/easy/SettingsSummary.h"
 #include "state/WizardState.h"
 #include "wizard/CHTRichEditCtrl.h"
 #include "wizard/DialogTemplate.h"

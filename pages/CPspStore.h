@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "pages/steps/StoreStep.h"
+#include "steps/easy/StoreStep.h"
 #include "wizard/CPspEx.h"
 
 namespace kelvane {

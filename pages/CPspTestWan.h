@@ -2,7 +2,7 @@
 // from the PC outwards; a box lets the user skip the test.
 #pragma once
 
-#include "pages/steps/WanTestStep.h"
+#include "steps/easy/WanTestStep.h"
 #include "wizard/CPspEx.h"
 
 namespace kelvane {

@@ -5,10 +5,10 @@
 #include <QLineEdit>
 #include <QPointer>
 
-#include "app/language/StringIds.h"
+#include "language/StringIds.h"
 #include "pages/CPspConnectivity.h"
 #include "pages/CPspDetectWan.h"
-#include "pages/steps/WirelessLoadStep.h"
+#include "steps/easy/WirelessLoadStep.h"
 #include "state/WizardState.h"
 #include "wizard/CImageButton.h"
 #include "wizard/LabelBuddy.h"
@@ -23,10 +23,6 @@ namespace {
 constexpr StringId kSecurityTexts[] = {kIdWirelessSecurityNone, kIdWirelessSecurityWep, kIdWirelessWpaPsk,
                                        kIdAdvWirelessWpa2Psk, kIdAdvWirelessWpaWpa2Psk};
 
-QString Local(const std::string& text) {
-  return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
-std::string Local8(const QString& text) { return text.toLocal8Bit().toStdString(); }
 
 }  // namespace
 
@@ -101,7 +97,7 @@ void CPspWLan::OnSecurityChanged(int index) {
   if (auto* key = ControlAs<QLineEdit>(kKeyEditId)) {
     key->setVisible(keyed);
     if (keyed) {
-      key->setText(Local(w.key.str()));
+      key->setText(FromLocal8(w.key.str()));
       key->repaint();
     }
   }
@@ -156,7 +152,7 @@ bool CPspWLan::LoadSettings() {
   // Applied whether or not the index changed: it shows the key just read.
   if (security != nullptr) OnSecurityChanged(security->currentIndex());
   if (auto* ssid = ControlAs<QLineEdit>(kSsidEditId)) {
-    ssid->setText(Local(WizardState::Instance().WirelessSettings.ssid.str()));
+    ssid->setText(FromLocal8(WizardState::Instance().WirelessSettings.ssid.str()));
   }
   return form.loaded;
 }
@@ -166,8 +162,8 @@ bool CPspWLan::Validate() {
   auto* key = ControlAs<QLineEdit>(kKeyEditId);
   auto* channel = ControlAs<QComboBox>(kChannelListId);
   const WirelessVerdict v =
-      StoreWirelessForm(WizardState::Instance(), ssid ? Local8(ssid->text()) : std::string(),
-                        key ? Local8(key->text()) : std::string(), channel ? channel->currentIndex() : -1, channels_);
+      StoreWirelessForm(WizardState::Instance(), ssid ? ToLocal8(ssid->text()) : std::string(),
+                        key ? ToLocal8(key->text()) : std::string(), channel ? channel->currentIndex() : -1, channels_);
   MarkField(Control(kSsidLabelId), v.ssidOk);
   MarkField(Control(kKeyLabelId), v.keyOk);
   if (!v.Ok()) {

@@ -20,9 +20,6 @@ namespace kelvane {
 
 namespace {
 
-QString Local(std::string_view text) {
-  return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QString LabelText(StringId id) { return UiText(id) + QStringLiteral(":"); }
 
@@ -94,7 +91,7 @@ bool CPspWanSettings::OnSetActive() {
   }
   for (const WanField& field : form_->fields) {
     MarkField(Control(field.labelId), true);
-    if (auto* edit = ControlAs<QLineEdit>(field.editId)) edit->setText(Local(field.access.read(state)));
+    if (auto* edit = ControlAs<QLineEdit>(field.editId)) edit->setText(FromLocal8(field.access.read(state)));
   }
   if (form_->optionCount > 0) {
     auto* combo = ControlAs<QComboBox>(kWanConnectionComboId);
@@ -125,7 +122,7 @@ void CPspWanSettings::OnAddressModeChanged(int index) {
     auto* edit = ControlAs<QLineEdit>(field.editId);
     if (edit == nullptr) continue;
     // A dynamic address travels to the router as "0.0.0.0" in the three fields.
-    if (dynamic) edit->setText(Local(kDynamicAddressText));
+    if (dynamic) edit->setText(FromLocal8(kDynamicAddressText));
     edit->setEnabled(!dynamic);
   }
 }
@@ -141,7 +138,7 @@ int CPspWanSettings::OnWizardNext() {
   std::vector<std::string> texts;
   for (const WanField& field : form_->fields) {
     auto* edit = ControlAs<QLineEdit>(field.editId);
-    texts.push_back(edit != nullptr ? edit->text().toLocal8Bit().toStdString() : std::string());
+    texts.push_back(edit != nullptr ? ToLocal8(edit->text()) : std::string());
   }
   auto* combo = ControlAs<QComboBox>(kWanConnectionComboId);
   const int option = combo != nullptr ? combo->currentIndex() : 0;
@@ -149,7 +146,7 @@ int CPspWanSettings::OnWizardNext() {
   for (std::size_t i = 0; i < form_->fields.size(); ++i) {
     const WanField& field = form_->fields[i];
     if (field.strip) {
-      if (auto* edit = ControlAs<QLineEdit>(field.editId)) edit->setText(Local(texts[i]));
+      if (auto* edit = ControlAs<QLineEdit>(field.editId)) edit->setText(FromLocal8(texts[i]));
     }
     MarkField(Control(field.labelId), verdict.fieldOk[i]);
   }

@@ -1,5 +1,5 @@
 // The seven WAN settings pages (page codes 30 to 36) are one class driven by
-// the WAN form table (pages/steps/WanForms.h); each type keeps its own thin
+// the WAN form table (steps/kit/WanForms.h); each type keeps its own thin
 // class, so the sheet holds seven distinct pages with their own templates.
 // On every activation a page reloads its fields from the settings record and
 // reads the router's connection-control choice; Next stores and checks every
@@ -11,7 +11,7 @@
 
 #include <QFont>
 
-#include "pages/steps/WanForms.h"
+#include "steps/kit/WanForms.h"
 #include "wizard/CPspEx.h"
 
 namespace kelvane {

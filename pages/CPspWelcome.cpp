@@ -7,10 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/language/LanguageSelector.h"
-#include "app/language/StringIds.h"
+#include "language/LanguageSelector.h"
+#include "language/StringIds.h"
 #include "pages/CPspSetupType.h"
-#include "wizard/CPshMain.h"
 #include "wizard/CStaticText.h"
 #include "wizard/SheetOps.h"
 #include "wizard/UiText.h"
@@ -107,23 +106,12 @@ void CPspWelcome::LayoutPicture() {
 }
 
 bool CPspWelcome::OnSetActive() {
-  SheetOps* sheet = FindSheet();
-  if (sheet != nullptr) {
-    sheet->HideHelpWindow();
-    sheet->EnableWizardButtons(false, true, true, false);
-    sheet->ShowWizardButtons(true, true, true, false);
-    sheet->ShowHelpButton(false);
-  }
-  WizardState::Instance().currentPageCode = kPageCode;
+  // Back, Next and Cancel shown, no Help: this page has no help of its own.
+  BeginActivation(ButtonChrome{kBtnBack | kBtnNext | kBtnCancel, kBtnNext | kBtnCancel, false}, kPageCode);
   return CPspEx::OnSetActive();
 }
 
-int CPspWelcome::OnWizardNext() {
-  if (auto* sheet = dynamic_cast<CPshMain*>(Sheet())) {
-    if (CPspSetupType* setupType = sheet->SetupType()) sheet->SetActivePage(setupType);
-  }
-  return -1;
-}
+int CPspWelcome::OnWizardNext() { return GoTo<CPspSetupType>(); }
 
 bool CPspWelcome::OnQueryCancel() {
   SheetOps* sheet = Sheet();
@@ -133,7 +121,7 @@ bool CPspWelcome::OnQueryCancel() {
 void CPspWelcome::OnLanguageSelected(int index) {
   if (!DecideLanguageChange(index)) return;
   // The start-up loop unloads the module and builds the sheet again.
-  if (auto* sheet = dynamic_cast<CPshMain*>(Sheet())) sheet->EndSheet(0);
+  if (SheetOps* sheet = Sheet()) sheet->EndSheet(0);
 }
 
 }  // namespace kelvane

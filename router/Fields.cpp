@@ -149,23 +149,4 @@ std::string UrlDecode(std::string_view text) {
 
 std::string MaskText(std::string_view text) { return std::string(text.size(), '*'); }
 
-void WriteU16BE(std::uint8_t* destination, std::uint16_t value) {
-  destination[0] = static_cast<std::uint8_t>(value >> 8);
-  destination[1] = static_cast<std::uint8_t>(value);
-}
-
-void WriteU32BE(std::uint8_t* destination, std::uint32_t value) {
-  destination[0] = static_cast<std::uint8_t>(value >> 24);
-  destination[1] = static_cast<std::uint8_t>(value >> 16);
-  destination[2] = static_cast<std::uint8_t>(value >> 8);
-  destination[3] = static_cast<std::uint8_t>(value);
-}
-
-void WriteU32LE(std::uint8_t* destination, std::uint32_t value) {
-  destination[0] = static_cast<std::uint8_t>(value);
-  destination[1] = static_cast<std::uint8_t>(value >> 8);
-  destination[2] = static_cast<std::uint8_t>(value >> 16);
-  destination[3] = static_cast<std::uint8_t>(value >> 24);
-}
-
 }  // namespace kelvane

@@ -57,9 +57,4 @@ std::string UrlDecode(std::string_view text);
 // Every character replaced by "*" (passwords in summaries).
 std::string MaskText(std::string_view text);
 
-// Byte writers for datagrams.
-void WriteU16BE(std::uint8_t* destination, std::uint16_t value);
-void WriteU32BE(std::uint8_t* destination, std::uint32_t value);
-void WriteU32LE(std::uint8_t* destination, std::uint32_t value);
-
 }  // namespace kelvane

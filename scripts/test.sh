@@ -20,6 +20,7 @@ for arg in "$@"; do
 done
 
 scripts/install-deps.sh
+scripts/check-layers.sh
 
 jobs=$(nproc 2>/dev/null || echo 2)
 export QT_QPA_PLATFORM=offscreen

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QTimerEvent>
 
-#include "app/language/StringIds.h"
+#include "language/StringIds.h"
 #include "net/host/HostNetwork.h"
 #include "state/InternetTargets.h"
 #include "state/WizardState.h"

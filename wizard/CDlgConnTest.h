@@ -7,7 +7,7 @@
 #include <QBasicTimer>
 #include <QDialog>
 
-#include "advanced/steps/ConnTestStep.h"
+#include "steps/advanced/ConnTestStep.h"
 
 namespace kelvane {
 

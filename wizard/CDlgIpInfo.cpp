@@ -10,7 +10,7 @@
 
 #include <algorithm>
 
-#include "app/language/StringIds.h"
+#include "language/StringIds.h"
 #include "net/host/HostNetwork.h"
 #include "wizard/CStaticText.h"
 #include "wizard/DialogTemplate.h"

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "app/language/StringIds.h"
+#include "language/StringIds.h"
 #include "state/WizardState.h"
 #include "wizard/CDlgMessage.h"
 #include "wizard/CDlgPrompt.h"

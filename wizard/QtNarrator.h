@@ -10,7 +10,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "pages/steps/Narrator.h"
+#include "steps/kit/Narrator.h"
 
 namespace kelvane {
 

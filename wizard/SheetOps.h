@@ -37,6 +37,9 @@ class SheetOps {
   // A page changed its caption or header texts; the sheet redraws its header
   // when that page is the active one. Optional.
   virtual void PageTextsChanged(CPspEx* /*page*/) {}
+  // Ends the sheet's modal run with `result` without asking the active page
+  // (the welcome page's language change). Optional.
+  virtual void EndSheet(int /*result*/) {}
 };
 
 }  // namespace kelvane

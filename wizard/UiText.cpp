@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/language/LanguageModule.h"
+#include "language/LanguageModule.h"
 
 namespace kelvane {
 
@@ -11,5 +11,11 @@ QString UiText(std::uint32_t id) {
   LoadText(id, text);
   return QString::fromStdU16String(text);
 }
+
+QString FromLocal8(std::string_view bytes) {
+  return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+std::string ToLocal8(const QString& text) { return text.toLocal8Bit().toStdString(); }
 
 }  // namespace kelvane

@@ -23,7 +23,7 @@
 #include "state/WizardState.h"
 #include "support/EmulatedRouter.h"
 #include "wizard/CDlgMessage.h"
-#include "wizard/CPshMain.h"
+#include "app/CPshMain.h"
 #include "wizard/CPspEx.h"
 #include "wizard/CStaticText.h"
 #include "wizard/MessageBox.h"

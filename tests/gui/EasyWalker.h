@@ -31,10 +31,10 @@
 #include <string>
 #include <vector>
 
-#include "pages/steps/WanForms.h"
+#include "steps/kit/WanForms.h"
 #include "state/WizardState.h"
 #include "wizard/CDlgPrompt.h"
-#include "wizard/CPshMain.h"
+#include "app/CPshMain.h"
 #include "wizard/CPspEx.h"
 #include "wizard/MessageBox.h"
 #include "wizard/OpenUrl.h"

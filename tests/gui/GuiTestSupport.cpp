@@ -8,9 +8,9 @@
 
 #include <string>
 
-#include "app/language/LanguageModule.h"
-#include "app/language/LanguageTable.h"
-#include "wizard/CPshMain.h"
+#include "language/LanguageModule.h"
+#include "language/LanguageTable.h"
+#include "app/CPshMain.h"
 #include "state/WizardState.h"
 
 namespace kelvane::test {

@@ -14,7 +14,7 @@
 #include <memory>
 
 #include "GuiTestSupport.h"
-#include "app/language/StringIds.h"
+#include "language/StringIds.h"
 #include "net/Wait.h"
 #include "router/RouterLogin.h"
 #include "state/InternetTargets.h"

@@ -16,7 +16,7 @@
 #include "advanced/CPshRouter.h"
 #include "advanced/CPspDIYBRSystem.h"
 #include "advanced/CPspDIYLan.h"
-#include "app/language/StringIds.h"
+#include "language/StringIds.h"
 #include "state/WizardState.h"
 #include "support/EmulatedRouter.h"
 #include "wizard/CDlgMessage.h"

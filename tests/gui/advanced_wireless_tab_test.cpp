@@ -13,7 +13,7 @@
 #include "GuiTestSupport.h"
 #include "advanced/CPshRouter.h"
 #include "advanced/CPspDIYWLan.h"
-#include "app/language/StringIds.h"
+#include "language/StringIds.h"
 #include "state/WizardState.h"
 #include "support/EmulatedRouter.h"
 #include "wizard/CStaticText.h"

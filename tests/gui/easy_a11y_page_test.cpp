@@ -20,13 +20,13 @@
 
 #include <map>
 
-#include "app/language/StringIds.h"
+#include "language/StringIds.h"
 #include "pages/CPspConnectivity.h"
 #include "pages/CPspDetectWan.h"
 #include "pages/CPspSelectWan.h"
 #include "pages/CPspWLan.h"
 #include "pages/CPspWelcome.h"
-#include "pages/steps/WanForms.h"
+#include "steps/kit/WanForms.h"
 #include "wizard/LabelBuddy.h"
 
 namespace kelvane {

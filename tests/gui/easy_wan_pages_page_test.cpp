@@ -7,7 +7,7 @@
 #include "pages/CPspSelectWan.h"
 #include "pages/CPspStore.h"
 #include "pages/CPspWanSettings.h"
-#include "pages/steps/WanForms.h"
+#include "steps/kit/WanForms.h"
 
 namespace kelvane {
 namespace {

@@ -15,12 +15,12 @@
 #include <vector>
 
 #include "GuiTestSupport.h"
-#include "app/language/LanguageTable.h"
-#include "app/language/StringIds.h"
+#include "language/LanguageTable.h"
+#include "language/StringIds.h"
 #include "pages/CPspSetupType.h"
 #include "pages/CPspWelcome.h"
 #include "wizard/CImageButton.h"
-#include "wizard/CPshMain.h"
+#include "app/CPshMain.h"
 #include "wizard/CPspEx.h"
 #include "wizard/CStaticText.h"
 #include "wizard/SheetOps.h"

@@ -12,7 +12,7 @@
 #include "net/Wait.h"
 #include "wizard/PumpWait.h"
 #include "state/WizardState.h"
-#include "wizard/CPshMain.h"
+#include "app/CPshMain.h"
 #include "wizard/CPspEx.h"
 
 namespace kelvane {

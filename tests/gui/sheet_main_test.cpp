@@ -14,13 +14,13 @@
 #include <vector>
 
 #include "GuiTestSupport.h"
-#include "app/language/StringIds.h"
+#include "language/StringIds.h"
 #include "pages/CPspSetupType.h"
 #include "pages/CPspWelcome.h"
 #include "wizard/CDlgHelp.h"
 #include "wizard/CDlgMessage.h"
 #include "wizard/CHTRichEditCtrl.h"
-#include "wizard/CPshMain.h"
+#include "app/CPshMain.h"
 #include "wizard/CPspEx.h"
 #include "wizard/SheetOps.h"
 #include "wizard/UiText.h"

@@ -19,7 +19,7 @@
 #include "app/InstanceLock.h"
 #include "app/RuntimeFolder.h"
 #include "app/SingleInstance.h"
-#include "app/language/LanguageModule.h"
+#include "language/LanguageModule.h"
 
 namespace kelvane {
 namespace {

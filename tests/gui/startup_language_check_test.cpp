@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/language/LanguageModule.h"
-#include "app/language/LanguageTable.h"
+#include "language/LanguageModule.h"
+#include "language/LanguageTable.h"
 
 namespace kelvane {
 namespace {

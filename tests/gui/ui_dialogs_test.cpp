@@ -12,7 +12,7 @@
 #include <functional>
 
 #include "GuiTestSupport.h"
-#include "app/language/StringIds.h"
+#include "language/StringIds.h"
 #include "wizard/CDlgHelp.h"
 #include "wizard/CDlgPrompt.h"
 #include "wizard/CHTRichEditCtrl.h"

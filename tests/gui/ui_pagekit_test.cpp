@@ -16,11 +16,11 @@
 
 #include "GuiTestSupport.h"
 #include "advanced/CPshRouter.h"
-#include "app/language/StringIds.h"
+#include "language/StringIds.h"
 #include "pages/CPspConnectivity.h"
 #include "state/WizardState.h"
 #include "wizard/CDlgPrompt.h"
-#include "wizard/CPshMain.h"
+#include "app/CPshMain.h"
 #include "wizard/CStaticText.h"
 #include "wizard/MessageBox.h"
 #include "wizard/PageKit.h"

@@ -15,9 +15,9 @@
 #include <string>
 
 #include "BuiltProgram.h"
-#include "advanced/steps/LanSettingsStep.h"
-#include "advanced/steps/RouterAccess.h"
-#include "advanced/steps/RouterMove.h"
+#include "steps/advanced/LanSettingsStep.h"
+#include "steps/advanced/RouterAccess.h"
+#include "steps/advanced/RouterMove.h"
 #include "net/host/linux/LinuxHostNetwork.h"
 #include "netns/NetnsBed.h"
 #include "router/WanSettingsReader.h"

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "BuiltProgram.h"
-#include "advanced/steps/AdvancedStatusStep.h"
-#include "advanced/steps/ConnTestStep.h"
+#include "steps/advanced/AdvancedStatusStep.h"
+#include "steps/advanced/ConnTestStep.h"
 #include "net/HttpClient.h"
 #include "net/Wait.h"
 #include "net/host/HostNetwork.h"

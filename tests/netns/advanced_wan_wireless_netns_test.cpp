@@ -23,8 +23,8 @@
 #include <vector>
 
 #include "BuiltProgram.h"
-#include "advanced/steps/AdvancedWirelessStep.h"
-#include "advanced/steps/RouterAccess.h"
+#include "steps/advanced/AdvancedWirelessStep.h"
+#include "steps/advanced/RouterAccess.h"
 #include "net/HttpClient.h"
 #include "net/Wait.h"
 #include "net/host/linux/LinuxHostNetwork.h"

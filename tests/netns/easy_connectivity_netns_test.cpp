@@ -18,7 +18,7 @@
 #include "net/Wait.h"
 #include "net/host/HostNetwork.h"
 #include "netns/NetnsBed.h"
-#include "pages/steps/ConnectivityStep.h"
+#include "steps/easy/ConnectivityStep.h"
 #include "router/StatusReaders.h"
 #include "state/ProbeTarget.h"
 #include "state/WizardState.h"

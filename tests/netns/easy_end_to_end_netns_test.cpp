@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "BuiltProgram.h"
-#include "advanced/steps/RouterAccess.h"
+#include "steps/advanced/RouterAccess.h"
 #include "net/HttpClient.h"
 #include "net/Wait.h"
 #include "netns/NetnsBed.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "advanced/steps/ConnTestStep.h"
+#include "steps/advanced/ConnTestStep.h"
 #include "router/RouterLogin.h"
 #include "support/EmulatedRouter.h"
 

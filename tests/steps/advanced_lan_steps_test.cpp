@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "advanced/steps/LanSettingsStep.h"
-#include "advanced/steps/RouterMove.h"
+#include "steps/advanced/LanSettingsStep.h"
+#include "steps/advanced/RouterMove.h"
 #include "router/WanSettingsReader.h"
 #include "support/EmulatedRouter.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "advanced/steps/AdvancedStatusStep.h"
+#include "steps/advanced/AdvancedStatusStep.h"
 #include "router/RouterLogin.h"
 #include "support/EmulatedRouter.h"
 

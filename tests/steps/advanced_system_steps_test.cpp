@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "advanced/steps/SystemSettingsStep.h"
+#include "steps/advanced/SystemSettingsStep.h"
 #include "router/RouterLogin.h"
 #include "support/EmulatedRouter.h"
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "advanced/steps/AdvancedWanStep.h"
+#include "steps/advanced/AdvancedWanStep.h"
 #include "router/WanSettingsReader.h"
 #include "support/EmulatedRouter.h"
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "advanced/steps/AdvancedWirelessStep.h"
+#include "steps/advanced/AdvancedWirelessStep.h"
 #include "support/EmulatedRouter.h"
 
 namespace kelvane {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "pages/steps/ConnectivityStep.h"
+#include "steps/easy/ConnectivityStep.h"
 #include "support/EmulatedRouter.h"
 
 namespace kelvane {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "pages/steps/WanDetectionStep.h"
-#include "pages/steps/WanRouting.h"
+#include "steps/easy/WanDetectionStep.h"
+#include "steps/kit/WanRouting.h"
 #include "support/EmulatedRouter.h"
 
 namespace kelvane {

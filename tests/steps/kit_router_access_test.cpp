@@ -2,7 +2,7 @@
 // emulator in this process: the support every page test stands on.
 #include <gtest/gtest.h>
 
-#include "advanced/steps/RouterAccess.h"
+#include "steps/advanced/RouterAccess.h"
 #include "support/EmulatedRouter.h"
 
 namespace kelvane {

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "pages/steps/HopRunner.h"
-#include "pages/steps/OutcomeTable.h"
-#include "pages/steps/Reachability.h"
-#include "pages/steps/WanRouting.h"
+#include "steps/kit/HopRunner.h"
+#include "steps/kit/OutcomeTable.h"
+#include "steps/kit/Reachability.h"
+#include "steps/kit/WanRouting.h"
 
 namespace kelvane {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "pages/steps/SettingsSummary.h"
-#include "pages/steps/StoreStep.h"
+#include "steps/easy/SettingsSummary.h"
+#include "steps/easy/StoreStep.h"
 #include "support/EmulatedRouter.h"
 
 namespace kelvane {

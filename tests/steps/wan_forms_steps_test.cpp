@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "pages/steps/WanForms.h"
-#include "pages/steps/WanRouting.h"
+#include "steps/kit/WanForms.h"
+#include "steps/kit/WanRouting.h"
 
 namespace kelvane {
 namespace {

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "pages/steps/WanTestStep.h"
+#include "steps/easy/WanTestStep.h"
 #include "support/EmulatedRouter.h"
 
 namespace kelvane {

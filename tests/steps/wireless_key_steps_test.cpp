@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "pages/steps/WirelessKey.h"
+#include "steps/kit/WirelessKey.h"
 #include "state/WizardState.h"
 
 namespace kelvane {

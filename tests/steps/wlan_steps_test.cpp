@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "pages/steps/WirelessLoadStep.h"
+#include "steps/easy/WirelessLoadStep.h"
 #include "support/EmulatedRouter.h"
 
 namespace kelvane {

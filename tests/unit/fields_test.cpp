@@ -1,3 +1,4 @@
+#include "net/ByteOrder.h"
 #include "router/Fields.h"
 
 #include <gtest/gtest.h>

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/language/LanguageModule.h"
-#include "app/language/LanguageTable.h"
-#include "app/language/StringIds.h"
+#include "language/LanguageModule.h"
+#include "language/LanguageTable.h"
+#include "language/StringIds.h"
 
 namespace kelvane {
 namespace {

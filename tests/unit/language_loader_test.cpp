@@ -1,15 +1,15 @@
 // Loading, reading and unloading language modules: the modules built next to
 // the test programs (bin/res) and the loader test module (lang-test/res, with
 // texts around the 1023-character cut and a file that is no library).
-#include "app/language/LanguageModule.h"
+#include "language/LanguageModule.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "app/language/LanguageTable.h"
-#include "app/language/StringIds.h"
+#include "language/LanguageTable.h"
+#include "language/StringIds.h"
 
 namespace kelvane {
 namespace {

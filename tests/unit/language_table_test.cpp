@@ -1,6 +1,6 @@
 // The language table, the start-up language from the locale, and the welcome
 // page's selector logic.
-#include "app/language/LanguageTable.h"
+#include "language/LanguageTable.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/language/LanguageModule.h"
-#include "app/language/LanguageSelector.h"
-#include "app/language/StringIds.h"
+#include "language/LanguageModule.h"
+#include "language/LanguageSelector.h"
+#include "language/StringIds.h"
 
 namespace kelvane {
 namespace {

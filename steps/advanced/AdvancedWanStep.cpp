@@ -1,0 +1,71 @@
+#include "steps/advanced/AdvancedWanStep.h"
+
+#include <span>
+
+#include "router/RouterRequest.h"
+#include "router/WanCommands.h"
+#include "router/WanSettingsReader.h"
+#include "router/WirelessLanCommands.h"
+
+namespace kelvane {
+
+AdvancedWanStoreResult StoreAdvancedWan(std::int32_t type, const std::array<std::string, kWanMaxFields>& rows,
+                                        const std::string& mac, int optionIndex, std::int32_t routerWanType,
+                                        WizardState& state) {
+  AdvancedWanStoreResult result;
+  result.rows = rows;
+  const WanForm* form = type >= 1 && type <= kAdvancedWanTypeCount ? WanFormFor(type) : nullptr;
+  if (form == nullptr) return result;
+
+  std::array<std::string, kWanMaxFields> texts = rows;
+  const WanFormVerdict verdict =
+      StoreWanForm(*form, state, std::span<std::string>(texts.data(), form->fields.size()), optionIndex,
+                   WanFormUser::kAdvanced);
+  for (std::size_t i = 0; i < form->fields.size(); ++i) {
+    result.rowOk[i] = verdict.fieldOk[i];
+    result.rows[i] = texts[i];
+  }
+  bool ok = verdict.allOk;
+  if (type == kWanDynamicIp && routerWanType == kWanDynamicIp) {
+    std::string macText = mac;
+    const WanFieldAccess& access = kWanMacField.access;
+    macText = std::string(StripBlanks(macText));
+    const bool fits = access.write(state, macText);
+    result.macOk = fits && PassesCheck(kWanMacField.advancedCheck, macText);
+    result.mac = macText;
+    ok = ok && result.macOk;
+  } else {
+    result.mac = mac;
+  }
+  if (!ok) {
+    result.outcome = AdvancedWanStoreOutcome::kInvalidInput;
+    return result;
+  }
+  if (!ApplyWanSettings(type, state)) {
+    result.outcome = AdvancedWanStoreOutcome::kApplyRefused;
+    return result;
+  }
+  state.wanType = type;
+  RefreshWanStatus(state);
+  if (type == kWanDynamicIp && !SetWanMacAddress(state.DynamicIpSettings.macAddress.str(), state)) {
+    result.outcome = AdvancedWanStoreOutcome::kMacRefused;
+    return result;
+  }
+  result.outcome = AdvancedWanStoreOutcome::kStored;
+  return result;
+}
+
+bool CloneAndReadMac(WizardState& state, std::string& mac) {
+  mac.clear();
+  if (!CloneMacAddress(state)) return false;
+  std::string page;
+  if (!RouterReadPage(state, "/prim.htm", page)) return false;
+  if (!ReadFormFieldValue(page, "NAME=En", mac)) {
+    mac.clear();
+    return false;
+  }
+  state.DynamicIpSettings.macAddress = mac;
+  return true;
+}
+
+}  // namespace kelvane

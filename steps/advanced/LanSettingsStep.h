@@ -1,0 +1,39 @@
+// The LAN tab's store: the router's LAN address and its domain name, checked
+// together (every wrong field marked at once), then sent address first.
+#pragma once
+
+#include <string>
+
+#include "language/StringIds.h"
+#include "steps/kit/OutcomeTable.h"
+#include "state/WizardState.h"
+
+namespace kelvane {
+
+enum class LanStoreOutcome { kStored, kInvalidInput, kAddressRefused, kDomainRefused };
+
+struct LanStoreResult {
+  LanStoreOutcome outcome = LanStoreOutcome::kInvalidInput;
+  bool addressOk = false;
+  bool domainOk = false;
+  std::string domain;  // the domain as stored: blanks stripped at both ends
+};
+
+// The longest LAN domain name the router keeps.
+inline constexpr std::size_t kLanDomainMax = 31;
+
+// Checks `address` (a dotted IPv4 address) and `domain` (stripped of blanks
+// at both ends, 0 to 31 printable characters); when both pass, sends the
+// address, then stores the domain in lanDomainName (an empty one clears the
+// field) and sends it.
+LanStoreResult StoreLanSettings(const std::string& address, const std::string& domain, WizardState& state);
+
+// What the result line shows for each outcome of the store.
+inline constexpr OutcomeMessage<LanStoreOutcome> kLanStoreMessages[] = {
+    {LanStoreOutcome::kStored, kIdAdvLanSaved},
+    {LanStoreOutcome::kInvalidInput, kIdError},
+    {LanStoreOutcome::kAddressRefused, kIdError},
+    {LanStoreOutcome::kDomainRefused, kIdError},
+};
+
+}  // namespace kelvane

@@ -1,0 +1,23 @@
+#include "steps/advanced/RouterAccess.h"
+
+#include "steps/kit/RouterSearch.h"
+#include "router/RouterLogin.h"
+
+namespace kelvane {
+
+RouterAccessOutcome ReachRouter(WizardState& state, HostNetwork& host) {
+  bool dhcp = false;
+  if (!host.FindLocalAddress(1, dhcp, state)) return RouterAccessOutcome::kNoPcAddress;
+  if (!FindRouter(state)) return RouterAccessOutcome::kNoRouter;
+  if (!LoginToRouter(state.routerAddress.str(), state.loginUser.str(), state.loginPassword.str())) {
+    return RouterAccessOutcome::kLoginRefused;
+  }
+  return RouterAccessOutcome::kReady;
+}
+
+bool RetryLoginWithWord(const std::string& word, WizardState& state) {
+  StoreLoginWord(word, state);
+  return LoginToRouter(state.routerAddress.str(), state.loginUser.str(), state.loginPassword.str());
+}
+
+}  // namespace kelvane

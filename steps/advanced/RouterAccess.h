@@ -1,0 +1,22 @@
+// Reaching the router before an action of the router sheet: the PC has an
+// address, the router answers the discovery probe, and the login with the
+// stored credentials works. When the login is refused the page asks for the
+// login word and tries once more with it (RetryLoginWithWord).
+#pragma once
+
+#include "net/host/HostNetwork.h"
+#include "steps/kit/OutcomeTable.h"
+#include "state/WizardState.h"
+
+namespace kelvane {
+
+enum class RouterAccessOutcome { kReady, kNoPcAddress, kNoRouter, kLoginRefused };
+
+// PC check (one attempt), router search, login.
+RouterAccessOutcome ReachRouter(WizardState& state, HostNetwork& host);
+
+// Stores `word` by the credential convention (the user name for a router that
+// asks for Basic credentials, else the password) and logs in again.
+bool RetryLoginWithWord(const std::string& word, WizardState& state);
+
+}  // namespace kelvane

@@ -1,0 +1,70 @@
+#include "steps/easy/StoreStep.h"
+
+#include "steps/kit/RouterPing.h"
+#include "router/WanCommands.h"
+#include "router/WirelessLanCommands.h"
+
+namespace kelvane {
+
+namespace {
+
+bool PingRouter(StoreContext& c) { return c.host.PingHost(RouterPingTarget(c.state), kRouterPingAttempts); }
+
+// Only a router with a wireless part ever receives the wireless command.
+bool SendsWireless(const StoreContext& c) { return c.state.wirelessPresent && c.state.configureWireless != 0; }
+bool SendWireless(StoreContext& c) {
+  // Copies: the command may rewrite the channel in the same record.
+  const std::string ssid(c.state.WirelessSettings.ssid.view());
+  const std::string key(c.state.WirelessSettings.key.view());
+  return SetWirelessSettings(ssid, key, c.state);
+}
+
+bool SendsWan(const StoreContext& c) { return c.state.applyWan != 0; }
+bool SendWan(StoreContext& c) { return ApplyWanSettings(c.state.wanType, c.state); }
+
+bool Refresh(StoreContext& c) { return RefreshWanStatus(c.state); }
+
+// A restart is only asked for when something was to be written.
+bool Restarts(const StoreContext& c) { return c.state.configureWireless != 0 || c.state.applyWan != 0; }
+bool Restart(StoreContext& c) { return RebootRouter(c.state); }
+bool CountDown(StoreContext& c) {
+  RunCountdown(c.narrator, kIdStoreRestarting, kRestartCountdownMs);
+  return true;
+}
+
+enum Row { kRowPing, kRowWireless, kRowWan, kRowRefresh, kRowRestart, kRowCountdown, kRowPingAgain };
+
+constexpr Hop<StoreContext> kRows[] = {
+    {kIdStoreCheckingConnection, kIdStoreConnectionError, HopPolicy::kStopOnFailure, &PingRouter},
+    {kIdStoreSaving, kIdStoreSavingFailed, HopPolicy::kStopOnFailure, &SendWireless, &SendsWireless},
+    {kIdStoreSaving, kIdStoreSavingFailed, HopPolicy::kStopOnFailure, &SendWan, &SendsWan},
+    {0, 0, HopPolicy::kIgnoreOutcome, &Refresh},
+    {kIdStoreRestarting, kIdStoreRestartFailed, HopPolicy::kStopOnFailure, &Restart, &Restarts},
+    {0, 0, HopPolicy::kIgnoreOutcome, &CountDown, &Restarts},
+    {kIdStoreCheckingConnection, kIdStoreConnectionError, HopPolicy::kStopOnFailure, &PingRouter},
+};
+
+}  // namespace
+
+std::span<const Hop<StoreContext>> StoreStep::Rows() { return kRows; }
+
+StoreOutcome StoreStep::OutcomeOfRow(int row) {
+  switch (row) {
+    case kRowPing: return StoreOutcome::kNoRouterBefore;
+    case kRowWireless: return StoreOutcome::kWirelessRefused;
+    case kRowWan: return StoreOutcome::kWanRefused;
+    case kRowRestart: return StoreOutcome::kRestartRefused;
+    case kRowPingAgain: return StoreOutcome::kNoRouterAfter;
+    default: return StoreOutcome::kStored;
+  }
+}
+
+StoreOutcome StoreStep::Run(WizardState& state, HostNetwork& host, Narrator& narrator) {
+  StoreContext context{state, host, narrator};
+  const HopReport report = RunHops<StoreContext>(narrator, context, Rows());
+  if (!report.passed) return OutcomeOfRow(report.stoppedAt);
+  narrator.SayAndPause(kIdStoreDone);
+  return StoreOutcome::kStored;
+}
+
+}  // namespace kelvane

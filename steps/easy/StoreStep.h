@@ -1,0 +1,57 @@
+// Storing the chosen settings in the router: the PC must reach the router,
+// then the wireless and WAN settings go out, the router refreshes its WAN
+// state and restarts, and after the restart countdown it must answer again.
+// The sequence is a hop table; each way it can stop is an outcome with the
+// message the store page shows for it.
+#pragma once
+
+#include <span>
+
+#include "net/host/HostNetwork.h"
+#include "steps/kit/HopRunner.h"
+#include "steps/kit/OutcomeTable.h"
+#include "state/WizardState.h"
+
+namespace kelvane {
+
+enum class StoreOutcome {
+  kStored,           // settings sent, router restarted and answering again
+  kNoRouterBefore,   // the first ping failed: nothing was sent
+  kWirelessRefused,  // the wireless command failed: WAN not sent, no restart
+  kWanRefused,       // the WAN command failed: no restart (wireless already sent)
+  kRestartRefused,   // the restart command failed: settings sent, not restarted
+  kNoRouterAfter,    // the router did not answer after the countdown
+};
+
+inline constexpr OutcomeMessage<StoreOutcome> kStoreMessages[] = {
+    {StoreOutcome::kStored, kIdStoreDone},
+    {StoreOutcome::kNoRouterBefore, kIdStoreConnectionError},
+    {StoreOutcome::kWirelessRefused, kIdStoreSavingFailed},
+    {StoreOutcome::kWanRefused, kIdStoreSavingFailed},
+    {StoreOutcome::kRestartRefused, kIdStoreRestartFailed},
+    {StoreOutcome::kNoRouterAfter, kIdStoreConnectionError},
+};
+
+// How long the router is given to restart before it is pinged again.
+inline constexpr int kRestartCountdownMs = 22000;
+inline constexpr int kRouterPingAttempts = 4;
+
+struct StoreContext {
+  WizardState& state;
+  HostNetwork& host;
+  Narrator& narrator;
+};
+
+class StoreStep {
+ public:
+  // The sequence as data: ping, wireless, WAN, refresh, restart, countdown,
+  // ping again. Row i stopping gives outcome OutcomeOfRow(i).
+  static std::span<const Hop<StoreContext>> Rows();
+  static StoreOutcome OutcomeOfRow(int row);
+
+  // Runs the whole sequence from the first ping; on success the message area
+  // ends with the "saved and in effect" text, followed by a narration pause.
+  StoreOutcome Run(WizardState& state, HostNetwork& host, Narrator& narrator);
+};
+
+}  // namespace kelvane

@@ -1,0 +1,74 @@
+// The Internet service tested from the PC outwards, one hop at a time: the
+// PC-to-router link, the router's WAN link, a wake-up echo toward a public
+// host (so that a connect-on-demand WAN dials), the WAN addresses the provider
+// handed out, the provider's gateway and the DNS server. The first hop that
+// fails names the place of the fault; nothing is changed anywhere.
+#pragma once
+
+#include <span>
+#include <string>
+
+#include "net/host/HostNetwork.h"
+#include "steps/kit/HopRunner.h"
+#include "steps/kit/OutcomeTable.h"
+#include "state/WizardState.h"
+
+namespace kelvane {
+
+enum class WanTestOutcome {
+  kPassed,
+  kPcRouterFailed,  // the router does not answer the PC's echo
+  kWanLinkDown,     // the WAN status cannot be read or the link is down
+  kNoWanService,    // no WAN addresses after every read
+  kGatewayFailed,   // the provider's gateway does not answer
+  kDnsFailed,       // the DNS server does not answer
+};
+
+inline constexpr OutcomeMessage<WanTestOutcome> kWanTestMessages[] = {
+    {WanTestOutcome::kPassed, 0},
+    {WanTestOutcome::kPcRouterFailed, kIdWanTestPcRouterFailed},
+    {WanTestOutcome::kWanLinkDown, kIdWanTestWanLinkFailed},
+    {WanTestOutcome::kNoWanService, kIdWanTestServiceContentFailed},
+    {WanTestOutcome::kGatewayFailed, kIdWanTestGatewayFailed},
+    {WanTestOutcome::kDnsFailed, kIdWanTestDnsFailed},
+};
+
+inline constexpr int kWanAddressReads = 20;
+inline constexpr int kWanAddressReadPauseMs = 500;
+inline constexpr int kWakeEchoAttempts = 2;
+inline constexpr int kHopPingAttempts = 4;
+
+struct WanTestContext {
+  WizardState& state;
+  HostNetwork& host;
+  Narrator& narrator;
+  std::string publicHost;  // the wake-up echo's target
+  // What the address reads found (held only during the test).
+  std::uint8_t wanUp = 0;
+  std::string gateway;
+  std::string dns;
+  int addressReads = 0;
+};
+
+class WanTestStep {
+ public:
+  static std::span<const Hop<WanTestContext>> Rows();
+  static WanTestOutcome OutcomeOfRow(int row);
+
+  // Runs the whole test; `publicHost` is the address the wake-up echo goes to
+  // (InternetTargets::Instance().publicHost in the wizard). On a failure the
+  // failure text stays and an empty line and the advice text are added.
+  WanTestOutcome Run(WizardState& state, HostNetwork& host, Narrator& narrator, const std::string& publicHost);
+
+  // What the last run saw of the WAN addresses.
+  const std::string& Gateway() const { return gateway_; }
+  const std::string& Dns() const { return dns_; }
+  int AddressReads() const { return addressReads_; }
+
+ private:
+  std::string gateway_;
+  std::string dns_;
+  int addressReads_ = 0;
+};
+
+}  // namespace kelvane
