@@ -4,6 +4,10 @@
 // request log and switches for misbehaviour. Tests run it in-process on
 // 127.0.0.1 with ephemeral ports; the lmq-routersim program wraps it.
 //
+// RouterSim holds the state, the logs and the restart; the sockets and threads
+// are SimWebServer (with SimConnection), SimDiscoveryResponder and
+// SimWakeWatcher, and RouterSimDispatch turns a request into its answer.
+//
 // It deliberately shares no code with the wizard's HTTP client, scanners or
 // encoders: it is the independent peer that checks them.
 #pragma once
@@ -11,34 +15,21 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <list>
-#include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "tools/routersim/RouterSimFaults.h"
 #include "tools/routersim/RouterSimPages.h"
 #include "tools/routersim/RouterSimState.h"
+#include "tools/routersim/SimConnection.h"
+#include "tools/routersim/SimDiscoveryResponder.h"
+#include "tools/routersim/SimIo.h"
+#include "tools/routersim/SimWakeWatcher.h"
+#include "tools/routersim/SimWebServer.h"
 
 namespace kelvane::routersim {
-
-// Monotonic milliseconds of the emulator's own clock.
-std::uint64_t SimNowMs();
-
-// Misbehaviour on demand. Each switch applies to the requests whose request
-// line contains `match` (all requests when it is empty).
-struct RouterSimFaults {
-  int answerDelayMs = 0;             // wait this long before answering
-  bool silent = false;               // read the request and never answer
-  bool keepOpen = false;             // answer, then leave the connection open
-  int dripBytes = 0;                 // send the answer in pieces of this size...
-  int dripPauseMs = 0;               // ...with this pause between them
-  int wrongStatus = 0;               // answer with this status instead (e.g. 500)
-  bool restartNeverReturns = false;  // a restart keeps the router off the air
-  std::string refuseAlert;           // refuse CGI commands with this script alert, changing nothing
-  std::string match;
-};
 
 struct RouterSimOptions {
   std::string bindAddress = "127.0.0.1";
@@ -83,8 +74,8 @@ class RouterSim {
   bool Start(std::string* error = nullptr);
   void Stop();
 
-  std::uint16_t HttpPort() const { return httpPort_; }
-  std::uint16_t UdpPort() const { return udpPort_; }
+  std::uint16_t HttpPort() const { return webServer_.Port(); }
+  std::uint16_t UdpPort() const { return responder_.Port(); }
   // "address:port", the router address a client uses (it follows a LAN move).
   std::string Address() const;
 
@@ -119,29 +110,27 @@ class RouterSim {
   bool OffAir() const;
 
  private:
-  struct Connection {
-    std::thread thread;
-    std::shared_ptr<std::atomic<bool>> done;
-  };
-
-  void AcceptLoop();
-  void UdpLoop();
-  void WakeLoop();
+  // A restart that changed the LAN address moves the router before it answers
+  // again (accept thread only).
+  void FollowLanChange();
   // Moves the LAN address on options_.lanInterface and the web server with it
   // (accept thread only). False, with the reason logged, when a step failed.
   bool MoveLan(const std::string& from, const std::string& to);
   // Opens the web server's listening socket on the bind address and port.
-  bool OpenListener(std::string* error);
-  void ServeConnection(int fd);
+  bool OpenListener(std::uint16_t port, std::string* error);
+  // Whether a new client is served (not while a restart keeps the router off
+  // the air).
+  bool AcceptsClients();
+  void ServeConnection(SimConnection& connection);
   // Builds the whole response for one request under the lock.
-  std::string Respond(const SimHttpRequest& request, const RouterSimFaults& faults, bool& restart);
+  std::string Respond(const SimHttpRequest& request, const RouterSimFaults& faults);
+  // Logs a datagram by its description; answers the LAN address, or nothing
+  // while the router is off the air.
+  std::optional<std::string> NoteDatagram(const std::string& description);
+  void NoteWakeUpEcho(const std::string& destination);
   void BeginRestart();
   void CatchUpRestart(std::uint64_t nowMs);  // caller holds the lock
-  bool FaultApplies(const RouterSimFaults& faults, const std::string& requestLine) const;
   void Log(const std::string& line);
-  void SleepUnlessStopped(int ms) const;
-  bool WaitPeerClose(int fd) const;
-  bool SendAll(int fd, const std::string& data, const RouterSimFaults& faults);
 
   RouterSimOptions options_;
   mutable std::mutex mutex_;
@@ -154,17 +143,11 @@ class RouterSim {
   bool restartPending_ = false;
 
   std::string servingLan_;  // the LAN address the interface holds (lanInterface only)
-  int listenFd_ = -1;
-  int udpFd_ = -1;
-  int wakeFd_ = -1;
-  std::thread wakeThread_;
-  std::uint16_t httpPort_ = 0;
-  std::uint16_t udpPort_ = 0;
+  // Before the servers, which watch it.
   std::atomic<bool> stopping_{false};
-  std::thread acceptThread_;
-  std::thread udpThread_;
-  std::mutex connectionsMutex_;
-  std::list<Connection> connections_;
+  SimWebServer webServer_{stopping_};
+  SimDiscoveryResponder responder_{stopping_};
+  SimWakeWatcher wakeWatcher_{stopping_};
 };
 
 }  // namespace kelvane::routersim
