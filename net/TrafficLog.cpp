@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "net/TextEscape.h"
 #include "net/TextScan.h"
 
 namespace kelvane {
@@ -103,71 +104,10 @@ void RedactQuerySecrets(std::string& text) {
   }
 }
 
-// Length of the UTF-8 sequence that starts at `text[i]`, or 0 when the bytes
-// there are no valid sequence (overlong forms and surrogates included).
-std::size_t Utf8Length(std::string_view text, std::size_t i) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-  const unsigned char lead = byte(i);
-  std::size_t length = 0;
-  unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (i + length > text.size() || byte(i + 1) < low || byte(i + 1) > high) return 0;
-  for (std::size_t k = 2; k < length; ++k)
-    if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
-  return length;
-}
-
 // Router answers can hold anything; keep the log one readable line that
-// cannot steer a terminal. A C0 control or DEL becomes ".", a C1 control
-// (U+0080 to U+009F, CSI among them) and a byte that is not part of valid
-// UTF-8 become \xNN, and a backslash is doubled so that such an escape cannot
-// be faked. Valid UTF-8 text stays as it is.
-std::string Printable(std::string_view line) {
-  std::string out;
-  out.reserve(line.size());
-  const auto escape = [&out](unsigned char u) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    out += "\\x";
-    out.push_back(kHex[u >> 4]);
-    out.push_back(kHex[u & 0x0F]);
-  };
-  for (std::size_t i = 0; i < line.size();) {
-    const auto u = static_cast<unsigned char>(line[i]);
-    if (u == '\\') {
-      out += "\\\\";
-      ++i;
-    } else if (u < 0x20 || u == 0x7F) {
-      out.push_back('.');
-      ++i;
-    } else if (u < 0x80) {
-      out.push_back(static_cast<char>(u));
-      ++i;
-    } else if (const std::size_t length = Utf8Length(line, i); length == 0) {
-      escape(u);
-      ++i;
-    } else if (u == 0xC2 && static_cast<unsigned char>(line[i + 1]) <= 0x9F) {
-      escape(u);
-      escape(static_cast<unsigned char>(line[i + 1]));
-      i += 2;
-    } else {
-      out.append(line.substr(i, length));
-      i += length;
-    }
-  }
-  return out;
-}
+// cannot steer a terminal: a C0 control or DEL shows as ".", the rest as
+// EscapeForTerminal writes it.
+std::string Printable(std::string_view line) { return EscapeForTerminal(line, ControlCharacterShown::kDot); }
 
 }  // namespace
 

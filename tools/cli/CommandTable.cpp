@@ -1,11 +1,11 @@
 #include "tools/cli/CommandTable.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <ostream>
 
 #include "net/DiscoveryProbe.h"
 #include "net/SocketWait.h"
+#include "net/TextEscape.h"
 #include "net/TrafficLog.h"
 #include "router/Fields.h"
 #include "router/RouterLogin.h"
@@ -37,34 +37,6 @@ bool ParseEndpoint(const std::string& text, std::string& address, std::uint16_t&
   std::uint32_t parsed = 0;
   if (!IsIpAddress(address) || !ParseDottedAddress(address, parsed)) return false;
   return !hasPort || ParsePort(text.substr(colon + 1), port);
-}
-
-// Length of the UTF-8 sequence that starts at `text[i]`, or 0 when the bytes
-// there are no valid sequence.
-std::size_t Utf8Length(std::string_view text, std::size_t i) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-  const unsigned char lead = byte(i);
-  std::size_t length = 0;
-  unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;  // no surrogates
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (i + length > text.size()) return 0;
-  if (byte(i + 1) < low || byte(i + 1) > high) return 0;
-  for (std::size_t k = 2; k < length; ++k) {
-    if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
-  }
-  return length;
 }
 
 std::string GeneralHelp(const CommandTable& table) {
@@ -160,40 +132,7 @@ std::string CommandArgs::Leftover() const {
   return "";
 }
 
-std::string Shown(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  const auto escape = [&out](unsigned char u) {
-    char code[5];
-    std::snprintf(code, sizeof code, "\\x%02X", u);
-    out += code;
-  };
-  for (std::size_t i = 0; i < text.size();) {
-    const auto u = static_cast<unsigned char>(text[i]);
-    if (u == '\\') {
-      out += "\\\\";
-      ++i;
-    } else if (u < 0x20 || u == 0x7F) {
-      escape(u);
-      ++i;
-    } else if (u < 0x80) {
-      out.push_back(static_cast<char>(u));
-      ++i;
-    } else if (const std::size_t length = Utf8Length(text, i); length == 0) {
-      escape(u);
-      ++i;
-    } else if (u == 0xC2 && static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
-      // U+0080 to U+009F: the C1 controls, CSI among them.
-      escape(u);
-      escape(static_cast<unsigned char>(text[i + 1]));
-      i += 2;
-    } else {
-      out.append(text.substr(i, length));
-      i += length;
-    }
-  }
-  return out;
-}
+std::string Shown(std::string_view text) { return EscapeForTerminal(text, ControlCharacterShown::kEscaped); }
 
 int CliContext::Fail(const std::string& why) const {
   err << kProgram << ": " << Shown(why) << "\n";
