@@ -1,0 +1,62 @@
+// kelvane-cli's router commands that look after the router: refresh-wan,
+// reboot, reset and password.
+#include <ostream>
+#include <string>
+
+#include "router/Fields.h"
+#include "router/RouterLogin.h"
+#include "router/RouterRequest.h"
+#include "router/WirelessLanCommands.h"
+#include "tools/cli/RouterCommands.h"
+
+namespace kelvane::cli::router_commands {
+namespace {
+
+// Runs one operation that takes no arguments, after logging in, and prints
+// `done` when the router took it.
+template <bool (*Operation)(const WizardState&)>
+int Simple(CliContext& c, CommandArgs& args, const char* failure, const char* done) {
+  int status = kExitOk;
+  if (!ArgsDone(c, args, status)) return status;
+  if (!c.EnsureLoggedIn()) return kExitFailed;
+  if (!Operation(c.state)) return c.FailRouter(failure);
+  c.out << done << "\n";
+  return kExitOk;
+}
+
+}  // namespace
+
+int RefreshWan(CliContext& c, CommandArgs& args) {
+  return Simple<RefreshWanStatus>(c, args, "the router did not refresh its WAN status", "refreshed");
+}
+
+int Reboot(CliContext& c, CommandArgs& args) {
+  return Simple<RebootRouter>(c, args, "the router did not take the restart command", "restarting");
+}
+
+int Reset(CliContext& c, CommandArgs& args) {
+  return Simple<ResetRouterToDefaults>(c, args, "the router did not take the reset command",
+                                       "factory settings restored; restarting");
+}
+
+int Password(CliContext& c, CommandArgs& args) {
+  std::string current, fresh;
+  if (!args.Positional(current) || !args.Positional(fresh)) {
+    return c.Usage("password needs the current and the new login word");
+  }
+  int status = kExitOk;
+  if (!ArgsDone(c, args, status)) return status;
+  if (!IsPrintableInRange(fresh, 1, 32)) return c.Usage("the new login word is 1 to 32 printable characters");
+  if (!c.EnsureLoggedIn()) return kExitFailed;
+  if (!ChangeRouterPassword(current, fresh, c.state)) {
+    if (LastRouterFailure().kind == RouterFailureKind::kValueRefused && LastRouterFailure().detail.empty()) {
+      return c.Fail("the router refused the password change (wrong current word?)");
+    }
+    return c.FailRouter("the router refused the password change");
+  }
+  c.out << "password changed; use --user '" << Shown(fresh) << "' --password '' for a router that asks for Basic "
+        << "credentials, --password '" << Shown(fresh) << "' otherwise\n";
+  return kExitOk;
+}
+
+}  // namespace kelvane::cli::router_commands
