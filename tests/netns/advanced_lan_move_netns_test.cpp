@@ -6,11 +6,10 @@
 // 192.168.123.0/24. These are the steps the LAN and system tabs run.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <signal.h>
 #include <unistd.h>
 
-#include <fstream>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 
@@ -19,7 +18,7 @@
 #include "steps/advanced/RouterAccess.h"
 #include "steps/advanced/RouterMove.h"
 #include "net/host/linux/LinuxHostNetwork.h"
-#include "netns/NetnsBed.h"
+#include "netns/NetnsFixture.h"
 #include "router/WanSettingsReader.h"
 #include "router/WirelessLanCommands.h"
 #include "state/WizardState.h"
@@ -27,24 +26,10 @@
 namespace kelvane {
 namespace {
 
-using testbed::NetnsBed;
+using testbed::Dotted;
 using testbed::PcNetwork;
+using testbed::ReadText;
 using testbed::Role;
-
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-std::string PcAddressText(const WizardState& state) {
-  char text[INET_ADDRSTRLEN] = {};
-  in_addr a{};
-  a.s_addr = state.pcAddress;
-  inet_ntop(AF_INET, &a, text, sizeof text);
-  return text;
-}
 
 // A real router's DHCP service goes down with it when it restarts; the bed's
 // dnsmasq stands beside the emulator and would go on serving the old network
@@ -52,44 +37,23 @@ std::string PcAddressText(const WizardState& state) {
 // network the router is leaving. So the step stops it first, as the restart
 // does on a router; the hook starts it again for the new network.
 void StopRouterDhcp(const std::string& bedDir) {
-  std::string text;
-  std::ifstream in(bedDir + "/dnsmasq-router.pid");
-  std::getline(in, text);
-  const pid_t pid = static_cast<pid_t>(std::atol(text.c_str()));
+  const pid_t pid = static_cast<pid_t>(std::atol(ReadText(bedDir + "/dnsmasq-router.pid").c_str()));
   if (pid <= 1 || kill(pid, SIGTERM) != 0) return;
   for (int i = 0; i < 100 && kill(pid, 0) == 0; ++i) usleep(50 * 1000);
 }
 
-class LanMoveNetns : public ::testing::TestWithParam<PcNetwork> {
+class LanMoveNetns : public testbed::BedFixture<::testing::TestWithParam<PcNetwork>> {
  protected:
   void SetUp() override {
     testbed::NetnsBedOptions options;
     options.pc = GetParam();
-    std::string why;
-    if (!NetnsBed::CanRun(why, options)) GTEST_SKIP() << why;
-    sim_ = testing::BuiltProgram("lmq-routersim");
-    hook_ = testing::BuiltProgram("lan-dhcp-hook.sh");
-    if (sim_.empty() || hook_.empty()) GTEST_SKIP() << "lmq-routersim is not built (KELVANE_BIN_DIR)";
-    before_ = NetnsBed::TakeMachineFingerprint();
-    bed_ = std::make_unique<NetnsBed>(options);
-    std::string error;
-    ASSERT_TRUE(bed_->Up(error)) << error;
-    const std::vector<std::string> argv = {
-        "env", "KV_DHCP_DIR=" + bed_->TempDir(), std::string("KV_DHCP_UPSTREAM=") + testbed::kIspAddress, sim_,
-        "--listen", "192.168.123.254", "--log", "--restart-ms", "300", "--domain", "home.lan",
-        "--lan-interface", "lan0", "--on-lan-change", hook_};
-    ASSERT_GT(bed_->Spawn(Role::kRouter, argv, bed_->TempDir() + "/sim.log"), 0);
+    StartBed(options, {"lmq-routersim", "lan-dhcp-hook.sh"});
+    if (!BedUp()) return;
+    StartEmulator({"env", "KV_DHCP_DIR=" + bed_->TempDir(), std::string("KV_DHCP_UPSTREAM=") + testbed::kIspAddress,
+                   testing::BuiltProgram("lmq-routersim"), "--listen", "192.168.123.254", "--log", "--restart-ms",
+                   "300", "--domain", "home.lan", "--lan-interface", "lan0", "--on-lan-change",
+                   testing::BuiltProgram("lan-dhcp-hook.sh")});
   }
-  void TearDown() override {
-    if (!bed_) return;
-    bed_->Down();
-    EXPECT_EQ(NetnsBed::TakeMachineFingerprint(), before_) << "the machine's own network settings changed";
-    EXPECT_TRUE(NetnsBed::NetworkManagersOutsideBeds().empty()) << "a NetworkManager runs in the machine's namespace";
-  }
-
-  std::unique_ptr<NetnsBed> bed_;
-  std::string sim_, hook_;
-  testbed::MachineFingerprint before_;
 };
 
 TEST_P(LanMoveNetns, ThePcFollowsTheRouterToItsNewNetworkAndBackAfterAFactoryReset) {
@@ -117,7 +81,7 @@ TEST_P(LanMoveNetns, ThePcFollowsTheRouterToItsNewNetworkAndBackAfterAFactoryRes
         r << "reboot=" << RebootRouter(state) << "\n";
         const RouterMoveReport moved = FollowRouterToNewNetwork(state, host, narrator);
         r << "moved=" << moved.released << moved.renewed << moved.pcAddress << moved.routerFound << moved.loggedIn
-          << "\nrouter=" << state.routerAddress.view() << "\npc=" << PcAddressText(state) << "\n";
+          << "\nrouter=" << state.routerAddress.view() << "\npc=" << Dotted(state.pcAddress) << "\n";
         std::string domain;
         r << "domainRead=" << static_cast<int>(ReadLanDomainName(state, domain)) << "\ndomain=" << domain << "\n";
 
@@ -126,16 +90,16 @@ TEST_P(LanMoveNetns, ThePcFollowsTheRouterToItsNewNetworkAndBackAfterAFactoryRes
         r << "reboot2=" << RebootRouter(state) << "\n";
         const RouterMoveReport back = FollowRouterToNewNetwork(state, host, narrator);
         r << "back=" << back.released << back.renewed << back.pcAddress << back.routerFound << back.loggedIn
-          << "\nrouter2=" << state.routerAddress.view() << "\npc2=" << PcAddressText(state) << "\n";
+          << "\nrouter2=" << state.routerAddress.view() << "\npc2=" << Dotted(state.pcAddress) << "\n";
         out = r.str();
         return 0;
       },
       report, 240000);
-  ASSERT_EQ(code, 0) << report << ReadText(bed_->TempDir() + "/sim.log");
+  ASSERT_EQ(code, 0) << report << ReadText(RouterLog());
   const auto has = [&](const std::string& line) { return report.find(line + "\n") != std::string::npos; };
   EXPECT_TRUE(has("stored=0")) << report;
   EXPECT_TRUE(has("reboot=1")) << report;
-  EXPECT_TRUE(has("moved=11111")) << report << ReadText(bed_->TempDir() + "/sim.log");
+  EXPECT_TRUE(has("moved=11111")) << report << ReadText(RouterLog());
   EXPECT_TRUE(has("router=192.168.77.1")) << report;
   EXPECT_NE(report.find("pc=192.168.77."), std::string::npos) << report;
   EXPECT_TRUE(has("domainRead=0")) << report;

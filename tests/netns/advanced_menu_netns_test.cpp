@@ -5,17 +5,13 @@
 // router stage still passes and only the Internet stage fails.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "BuiltProgram.h"
 #include "steps/advanced/AdvancedStatusStep.h"
 #include "steps/advanced/ConnTestStep.h"
-#include "net/HttpClient.h"
-#include "net/Wait.h"
 #include "net/host/HostNetwork.h"
-#include "netns/NetnsBed.h"
+#include "netns/NetnsFixture.h"
 #include "router/RouterLogin.h"
 #include "state/InternetTargets.h"
 #include "state/ProbeTarget.h"
@@ -24,17 +20,9 @@
 namespace kelvane {
 namespace {
 
-using testbed::NetnsBed;
 using testbed::Role;
 
 constexpr const char* kPublicDns = "203.0.113.53";  // on the provider's side
-
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 // One status check as the menu runs it, in the PC's namespace with the real
 // network backend. The login prompt answers "cancelled" and counts.
@@ -71,49 +59,16 @@ std::string Describe(const CheckSeen& s) {
          " prompts=" + std::to_string(s.prompts) + " at " + s.routerAddress;
 }
 
-class AdvancedMenuNetns : public ::testing::Test {
+class AdvancedMenuNetns : public testbed::BedTest {
  protected:
   void SetUp() override {
-    std::string why;
     testbed::NetnsBedOptions options;
     options.pc = testbed::PcNetwork::kDhclient;
-    if (!NetnsBed::CanRun(why, options)) GTEST_SKIP() << why;
-    sim_ = testing::BuiltProgram("lmq-routersim");
-    if (sim_.empty()) GTEST_SKIP() << "lmq-routersim is not built (KELVANE_BIN_DIR)";
-    resolvBefore_ = ReadText("/etc/resolv.conf");
-    bed_ = std::make_unique<NetnsBed>(options);
-    std::string error;
-    ASSERT_TRUE(bed_->Up(error)) << error;
-    StartRouter();
+    StartBed(options, {"lmq-routersim"});
+    if (!BedUp()) return;
+    StartEmulator({testing::BuiltProgram("lmq-routersim"), "--listen", testbed::kRouterLanAddress, "--isp-gateway",
+                   testbed::kIspAddress, "--isp-dns1", testbed::kIspAddress, "--isp-dns2", kPublicDns});
   }
-  void TearDown() override {
-    if (bed_) {
-      const std::string changes = bed_->MachineChanges();
-      bed_->Down();
-      EXPECT_EQ(changes, "");
-      EXPECT_EQ(ReadText("/etc/resolv.conf"), resolvBefore_);
-    }
-  }
-
-  void StartRouter() {
-    const std::vector<std::string> argv = {sim_, "--listen", testbed::kRouterLanAddress, "--isp-gateway",
-                                           testbed::kIspAddress, "--isp-dns1", testbed::kIspAddress, "--isp-dns2",
-                                           kPublicDns};
-    ASSERT_GT(bed_->Spawn(Role::kRouter, argv, bed_->TempDir() + "/sim.log"), 0);
-    std::string report;
-    const int ready = bed_->RunInRole(
-        Role::kRouter,
-        [](std::string&) {
-          std::string page;
-          return WaitUntil(10000, [&] { return HttpGet("192.168.123.254/zero.htm", page, 1); }) ? 0 : 1;
-        },
-        report);
-    ASSERT_EQ(ready, 0) << "the emulated router did not come up: " << ReadText(bed_->TempDir() + "/sim.log");
-  }
-
-  std::unique_ptr<NetnsBed> bed_;
-  std::string sim_;
-  std::string resolvBefore_;
 };
 
 TEST_F(AdvancedMenuNetns, WholeCheckPassesWithRealPingsToTheProvider) {

@@ -9,14 +9,10 @@
 // that nothing on the machine itself changed and nothing was left running.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -25,19 +21,20 @@
 #include "BuiltProgram.h"
 #include "steps/advanced/AdvancedWirelessStep.h"
 #include "steps/advanced/RouterAccess.h"
-#include "net/HttpClient.h"
-#include "net/Wait.h"
 #include "net/host/linux/LinuxHostNetwork.h"
-#include "netns/NetnsBed.h"
+#include "netns/NetnsFixture.h"
 #include "router/WanSettingsReader.h"
 #include "state/WizardState.h"
 
 namespace kelvane {
 namespace {
 
-using testbed::NetnsBed;
+using testbed::Joined;
+using testbed::Lines;
 using testbed::PcNetwork;
+using testbed::ReadText;
 using testbed::Role;
+using testbed::RouterRequests;
 
 // What the user types. The secrets hold characters a query must escape.
 constexpr const char* kSsid = "KelvaneHome";
@@ -47,36 +44,6 @@ constexpr const char* kPppoeWord = "pa ss&w=rd";
 constexpr const char* kPppoeService = "fibre-1";
 constexpr const char* kWepKey = "Kelvane&WEP13";  // 13 characters
 constexpr const char* kPassphrase = "blue heron & 42%";
-
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-// The request lines of the emulator's log, without the HTTP version.
-std::vector<std::string> Requests(const std::string& log) {
-  std::vector<std::string> out;
-  for (const std::string& line : Lines(log)) {
-    if (line.rfind("GET ", 0) != 0 && line.rfind("POST ", 0) != 0) continue;
-    out.push_back(line.substr(0, line.rfind(" HTTP/")));
-  }
-  return out;
-}
-
-std::string Joined(const std::vector<std::string>& lines) {
-  std::string out;
-  for (const std::string& l : lines) out += "  " + l + "\n";
-  return out;
-}
 
 std::string UrlDecoded(const std::string& text) {
   std::string out;
@@ -113,67 +80,16 @@ std::string PathOf(const std::string& request) {
   return request.substr(space + 1, (q == std::string::npos ? request.size() : q) - space - 1);
 }
 
-// Processes anywhere on the machine running `program`.
-std::vector<pid_t> Running(const std::string& program) {
-  std::vector<pid_t> pids;
-  DIR* proc = opendir("/proc");
-  if (proc == nullptr) return pids;
-  while (dirent* e = readdir(proc)) {
-    const pid_t pid = static_cast<pid_t>(std::atoi(e->d_name));
-    if (pid <= 0) continue;
-    char target[4096] = {};
-    const std::string link = std::string("/proc/") + e->d_name + "/exe";
-    const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
-    if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == program) pids.push_back(pid);
-  }
-  closedir(proc);
-  return pids;
-}
-
-class AdvancedWanWirelessNetns : public ::testing::Test {
+class AdvancedWanWirelessNetns : public testbed::BedTest {
  protected:
   void SetUp() override {
     testbed::NetnsBedOptions options;
     options.pc = PcNetwork::kDhclient;
-    std::string why;
-    if (!NetnsBed::CanRun(why, options)) GTEST_SKIP() << why;
-    sim_ = testing::BuiltProgram("lmq-routersim");
-    walk_ = testing::BuiltProgram("advanced_wan_wireless_walk_test");
-    if (sim_.empty() || walk_.empty()) GTEST_SKIP() << "lmq-routersim or advanced_wan_wireless_walk_test is not built";
-    before_ = NetnsBed::TakeMachineFingerprint();
-    bed_ = std::make_unique<NetnsBed>(options);
-    std::string error;
-    ASSERT_TRUE(bed_->Up(error)) << error;
-    const std::vector<std::string> argv = {sim_,       "--address", testbed::kRouterLanAddress, "--log",
-                                           "--restart-ms", "300",   "--ssid",                   kSsid};
-    simPid_ = bed_->Spawn(Role::kRouter, argv, Log());
-    ASSERT_GT(simPid_, 0);
-    std::string report;
-    const int ready = bed_->RunInRole(
-        Role::kRouter,
-        [](std::string&) {
-          std::string page;
-          return WaitUntil(10000, [&] { return HttpGet("192.168.123.254/zero.htm", page, 1); }) ? 0 : 1;
-        },
-        report);
-    ASSERT_EQ(ready, 0) << "the emulated router did not come up: " << ReadText(Log());
+    StartBed(options, {"lmq-routersim", "advanced_wan_wireless_walk_test"});
+    if (!BedUp()) return;
+    StartEmulator({testing::BuiltProgram("lmq-routersim"), "--address", testbed::kRouterLanAddress, "--log",
+                   "--restart-ms", "300", "--ssid", kSsid});
   }
-  void TearDown() override {
-    if (!bed_) return;
-    bed_->Down();
-    EXPECT_EQ(NetnsBed::TakeMachineFingerprint(), before_) << "the machine's own network settings changed";
-    // This bed's emulator is gone. (Other tests may run the same program in
-    // beds of their own at the same time; the walk ran to its end in Exec.)
-    const std::vector<pid_t> sims = Running(sim_);
-    EXPECT_EQ(std::find(sims.begin(), sims.end(), simPid_), sims.end()) << "the emulator was left running";
-  }
-
-  std::string Log() const { return bed_->TempDir() + "/sim.log"; }
-
-  std::unique_ptr<NetnsBed> bed_;
-  pid_t simPid_ = -1;
-  std::string sim_, walk_;
-  testbed::MachineFingerprint before_;
 };
 
 TEST_F(AdvancedWanWirelessNetns, PppoeAndBackThenWepAndBackEachWithARestart) {
@@ -201,8 +117,8 @@ TEST_F(AdvancedWanWirelessNetns, PppoeAndBackThenWepAndBackEachWithARestart) {
         return 0;
       },
       setup);
-  ASSERT_EQ(prepared, 0) << setup << ReadText(Log());
-  const std::size_t mark = Requests(ReadText(Log())).size();
+  ASSERT_EQ(prepared, 0) << setup << ReadText(RouterLog());
+  const std::size_t mark = RouterRequests(ReadText(RouterLog())).size();
   const std::vector<pid_t> pcBefore = bed_->PidsIn(Role::kPc);
 
   const std::string reportPath = bed_->TempDir() + "/walk.report";
@@ -222,19 +138,15 @@ TEST_F(AdvancedWanWirelessNetns, PppoeAndBackThenWepAndBackEachWithARestart) {
   if (const char* shots = std::getenv("KELVANE_SCREENSHOT_DIR"); shots != nullptr && *shots != '\0') {
     argv.push_back(std::string("KELVANE_ROUTER_WALK_SHOTS=") + shots);
   }
-  argv.push_back(walk_);
+  argv.push_back(testing::BuiltProgram("advanced_wan_wireless_walk_test"));
   const testbed::ExecResult walked = bed_->Exec(Role::kPc, argv, 300000);
   const std::string walkReport = ReadText(reportPath);
-  const std::string log = ReadText(Log());
+  const std::string log = ReadText(RouterLog());
   ASSERT_EQ(walked.exitCode, 0) << walked.output << "\n" << walkReport << "\nrouter log:\n" << log;
   EXPECT_EQ(bed_->PidsIn(Role::kPc), pcBefore) << "the walk left a process in the PC's namespace";
 
   std::printf("What the pages showed:\n%s", walkReport.c_str());
-  std::map<std::string, std::string> seen;
-  for (const std::string& line : Lines(walkReport)) {
-    const std::size_t eq = line.find('=');
-    if (eq != std::string::npos) seen[line.substr(0, eq)] = line.substr(eq + 1);
-  }
+  std::map<std::string, std::string> seen = testbed::ParseReport(walkReport);
   // type shown, router's type, result line; rows as "row1|row2|row3".
   const std::map<std::string, std::string> expectedView = {
       {"finished", "1"},
@@ -260,7 +172,7 @@ TEST_F(AdvancedWanWirelessNetns, PppoeAndBackThenWepAndBackEachWithARestart) {
     EXPECT_GE(std::atoi(seen[reads].c_str()), 1) << reads << " (-1: the router never answered again)";
   }
 
-  std::vector<std::string> requests = Requests(log);
+  std::vector<std::string> requests = RouterRequests(log);
   requests.erase(requests.begin(), requests.begin() + static_cast<std::ptrdiff_t>(std::min(mark, requests.size())));
   // Every read and command begins with the login ("GET /"); a search that
   // finds the router still off the air asks for no page at all.

@@ -8,61 +8,30 @@
 #include <string>
 
 #include "net/DiscoveryProbe.h"
-#include "net/HttpClient.h"
 #include "net/Wait.h"
 #include "BuiltProgram.h"
-#include "netns/NetnsBed.h"
+#include "netns/NetnsFixture.h"
 
 namespace kelvane {
 namespace {
 
-using testbed::NetnsBed;
 using testbed::Role;
 
-
-class DiscoveryNetns : public ::testing::Test {
+class DiscoveryNetns : public testbed::BedTest {
  protected:
-  void TearDown() override {
-    bed_.Down();
-    EXPECT_EQ(bed_.MachineChanges(), "");
-  }
-
-  void SetUp() override {
-    std::string why;
-    if (!NetnsBed::CanRun(why)) GTEST_SKIP() << why;
-    sim_ = testing::BuiltProgram("lmq-routersim");
-    if (sim_.empty()) GTEST_SKIP() << "lmq-routersim is not built (KELVANE_BIN_DIR)";
-    std::string error;
-    ASSERT_TRUE(bed_.Up(error)) << error;
-  }
+  void SetUp() override { StartBed({}, {"lmq-routersim"}); }
 
   void StartRouter(std::vector<std::string> extra = {}) {
-    std::vector<std::string> argv = {sim_, "--listen", "192.168.123.254"};
+    std::vector<std::string> argv = {testing::BuiltProgram("lmq-routersim"), "--listen", "192.168.123.254"};
     argv.insert(argv.end(), extra.begin(), extra.end());
-    ASSERT_GT(bed_.Spawn(Role::kRouter, argv, bed_.TempDir() + "/sim.log"), 0);
-    // Ready when its web server answers inside the router's namespace.
-    std::string report;
-    const int ready = bed_.RunInRole(
-        Role::kRouter,
-        [](std::string&) {
-          std::string page;
-          return WaitUntil(5000, [&] { return HttpGet("127.0.0.1:80/zero.htm", page, 1) ||
-                                              HttpGet("192.168.123.254/zero.htm", page, 1); })
-                     ? 0
-                     : 1;
-        },
-        report);
-    ASSERT_EQ(ready, 0) << "the emulated router did not come up";
+    StartEmulator(argv);
   }
-
-  NetnsBed bed_;
-  std::string sim_;
 };
 
 TEST_F(DiscoveryNetns, PcWithoutAnAddressFindsTheRouter) {
   StartRouter();
   std::string report;
-  const int rc = bed_.RunInRole(
+  const int rc = bed_->RunInRole(
       Role::kPc,
       [](std::string& out) {
         std::uint32_t address = 0;
@@ -78,10 +47,10 @@ TEST_F(DiscoveryNetns, PcWithoutAnAddressFindsTheRouter) {
 }
 
 TEST_F(DiscoveryNetns, PcWithAnAddressFindsTheRouterAndNothingAnswersWithoutIt) {
-  ASSERT_EQ(bed_.Exec(Role::kPc, {"ip", "addr", "add", "192.168.123.40/24", "dev", "lan0"}).exitCode, 0);
+  PcIp({"addr", "add", "192.168.123.40/24", "dev", "lan0"});
   std::string report;
   // No router yet: false after the 2-second wait.
-  int rc = bed_.RunInRole(
+  int rc = bed_->RunInRole(
       Role::kPc,
       [](std::string& out) {
         std::uint32_t address = 0;
@@ -96,7 +65,7 @@ TEST_F(DiscoveryNetns, PcWithAnAddressFindsTheRouterAndNothingAnswersWithoutIt) 
   EXPECT_EQ(rc, 0) << report;
 
   StartRouter();
-  rc = bed_.RunInRole(
+  rc = bed_->RunInRole(
       Role::kPc,
       [](std::string& out) {
         std::uint32_t address = 0;
@@ -114,7 +83,7 @@ TEST_F(DiscoveryNetns, PcWithAnAddressFindsTheRouterAndNothingAnswersWithoutIt) 
 TEST_F(DiscoveryNetns, DhcpPresenceProbeIsAnsweredByTheRouter) {
   StartRouter({"--answer-dhcp"});
   std::string report;
-  const int rc = bed_.RunInRole(
+  const int rc = bed_->RunInRole(
       Role::kPc,
       [](std::string& out) {
         bool answered = false;
@@ -132,10 +101,10 @@ TEST_F(DiscoveryNetns, UnprivilegedCliSaysWhichPrivilegeDiscoveryNeeds) {
   StartRouter();
   // As root the CLI finds the router; as nobody, without capabilities, it must
   // say that port 68 needs a privilege instead of "no router found".
-  testbed::ExecResult r = bed_.Exec(Role::kPc, {cli, "discover"});
+  testbed::ExecResult r = bed_->Exec(Role::kPc, {cli, "discover"});
   EXPECT_EQ(r.exitCode, 0) << r.output;
   EXPECT_NE(r.output.find("192.168.123.254"), std::string::npos) << r.output;
-  r = bed_.Exec(Role::kPc, {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", cli, "discover"});
+  r = bed_->Exec(Role::kPc, {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", cli, "discover"});
   EXPECT_EQ(r.exitCode, 1) << r.output;
   EXPECT_NE(r.output.find("cap_net_bind_service"), std::string::npos) << r.output;
 }

@@ -4,20 +4,14 @@
 // real owner (a DHCP client, or the bed's NetworkManager).
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
-#include <fstream>
-#include <sstream>
+#include <functional>
 #include <string>
 
 #include "BuiltProgram.h"
 #include "net/Wait.h"
 #include "net/host/HostNetwork.h"
-#include "netns/NetnsBed.h"
+#include "netns/NetnsFixture.h"
 #include "steps/easy/ConnectivityStep.h"
 #include "router/StatusReaders.h"
 #include "state/ProbeTarget.h"
@@ -29,66 +23,36 @@ namespace {
 using testbed::NetnsBed;
 using testbed::Role;
 
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 std::string Said(const RecordingNarrator& n) {
   std::string s;
   for (StringId id : n.SaidIds()) s += std::to_string(id) + " ";
   return s;
 }
 
-class EasyConnectivityNetns : public ::testing::Test {
+// The check as the page sets it up in the PC: the real broadcast probe, the
+// router's factory settings, the real network backend, a recording narrator.
+struct PageCheck {
+  PageCheck() {
+    ProbeTarget::Instance() = ProbeTarget{};
+    ResetRouterDefaults(state);
+  }
+  WizardState state;
+  RecordingNarrator n;
+  ConnectivityStep step{state, ActiveHostNetwork(), n};
+};
+
+class EasyConnectivityNetns : public testbed::BedTest {
  protected:
   // Brings the bed up with `pc` owning the PC's network; the router runs the
   // emulator with `simArgs` unless `withRouter` is false.
   void Up(testbed::PcNetwork pc, const std::vector<std::string>& simArgs, bool withRouter = true) {
-    std::string why;
     testbed::NetnsBedOptions options;
     options.pc = pc;
-    if (!NetnsBed::CanRun(why, options)) GTEST_SKIP() << why;
-    sim_ = testing::BuiltProgram("lmq-routersim");
-    if (sim_.empty()) GTEST_SKIP() << "lmq-routersim is not built (KELVANE_BIN_DIR)";
-    resolvBefore_ = ReadText("/etc/resolv.conf");
-    bed_ = std::make_unique<NetnsBed>(options);
-    std::string error;
-    ASSERT_TRUE(bed_->Up(error)) << error;
-    if (!withRouter) return;
-    std::vector<std::string> argv = {sim_, "--listen", testbed::kRouterLanAddress};
+    StartBed(options, {"lmq-routersim"});
+    if (!BedUp() || !withRouter) return;
+    std::vector<std::string> argv = {testing::BuiltProgram("lmq-routersim"), "--listen", testbed::kRouterLanAddress};
     argv.insert(argv.end(), simArgs.begin(), simArgs.end());
-    ASSERT_GT(bed_->Spawn(Role::kRouter, argv, bed_->TempDir() + "/sim.log"), 0);
-    std::string report;
-    const int ready = bed_->RunInRole(
-        Role::kRouter,
-        [](std::string&) {
-          // The web server accepts connections (a Basic router answers 401).
-          return WaitUntil(10000, [] {
-                   const int fd = socket(AF_INET, SOCK_STREAM, 0);
-                   sockaddr_in a{};
-                   a.sin_family = AF_INET;
-                   a.sin_port = htons(80);
-                   inet_pton(AF_INET, testbed::kRouterLanAddress, &a.sin_addr);
-                   const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-                   close(fd);
-                   return ok;
-                 })
-                     ? 0
-                     : 1;
-        },
-        report);
-    ASSERT_EQ(ready, 0) << "the emulated router did not come up: " << ReadText(bed_->TempDir() + "/sim.log");
-  }
-  void TearDown() override {
-    if (bed_) {
-      const std::string changes = bed_->MachineChanges();
-      bed_->Down();
-      EXPECT_EQ(changes, "");
-      EXPECT_EQ(ReadText("/etc/resolv.conf"), resolvBefore_);
-    }
+    StartEmulator(argv);
   }
 
   // The check as the page runs it, in the PC's namespace; the report names
@@ -96,24 +60,17 @@ class EasyConnectivityNetns : public ::testing::Test {
   int RunCheck(const std::function<int(std::string&)>& body, std::string& report) {
     return bed_->RunInRole(Role::kPc, body, report, 180000);
   }
-
-  std::unique_ptr<NetnsBed> bed_;
-  std::string sim_;
-  std::string resolvBefore_;
 };
 
 // The PC with a lease finds the router by the real broadcast and logs in.
 TEST_F(EasyConnectivityNetns, FindsTheRouterAndLogsIn) {
   Up(testbed::PcNetwork::kDhclient, {});
-  if (!bed_) return;
+  if (!BedUp()) return;
   std::string report;
   const int rc = RunCheck(
       [](std::string& out) {
-        ProbeTarget::Instance() = ProbeTarget{};
-        WizardState state;
-        ResetRouterDefaults(state);
-        RecordingNarrator n;
-        ConnectivityStep step(state, ActiveHostNetwork(), n);
+        PageCheck check;
+        auto& [state, n, step] = check;
         const ConnectivityOutcome o = step.Run("");
         out = "outcome=" + std::to_string(static_cast<int>(o)) + " said=" + Said(n) +
               " router=" + state.routerAddress.str();
@@ -127,15 +84,12 @@ TEST_F(EasyConnectivityNetns, FindsTheRouterAndLogsIn) {
 // typed with blanks passes, as the user name with an empty password.
 TEST_F(EasyConnectivityNetns, ChangedWordBringsThePromptAndTheRightWordPasses) {
   Up(testbed::PcNetwork::kDhclient, {"--login", "basic", "--login-word", "s3cret"});
-  if (!bed_) return;
+  if (!BedUp()) return;
   std::string report;
   const int rc = RunCheck(
       [](std::string& out) {
-        ProbeTarget::Instance() = ProbeTarget{};
-        WizardState state;
-        ResetRouterDefaults(state);
-        RecordingNarrator n;
-        ConnectivityStep step(state, ActiveHostNetwork(), n);
+        PageCheck check;
+        auto& [state, n, step] = check;
         const ConnectivityOutcome first = step.Run("");
         const std::string word = ConnectivityStep::TakeTypedWord(" s3cret ", state);
         const ConnectivityOutcome second = step.Run(word);
@@ -154,15 +108,12 @@ TEST_F(EasyConnectivityNetns, ChangedWordBringsThePromptAndTheRightWordPasses) {
 // No router at all: 30067 once the 2-second probe has run out.
 TEST_F(EasyConnectivityNetns, NoRouterGives30067WithinTheProbeTime) {
   Up(testbed::PcNetwork::kDhclient, {}, false);
-  if (!bed_) return;
+  if (!BedUp()) return;
   std::string report;
   const int rc = RunCheck(
       [](std::string& out) {
-        ProbeTarget::Instance() = ProbeTarget{};
-        WizardState state;
-        ResetRouterDefaults(state);
-        RecordingNarrator n;
-        ConnectivityStep step(state, ActiveHostNetwork(), n);
+        PageCheck check;
+        auto& [state, n, step] = check;
         const auto start = std::chrono::steady_clock::now();
         const ConnectivityOutcome o = step.Run("");
         const auto ms =
@@ -187,11 +138,8 @@ void OfferAndSwitch(EasyConnectivityNetns* test, NetnsBed& bed, std::string& rep
         // A real DHCP client needs real seconds for its lease: the address
         // wait after the switch runs unscaled here.
         SetTimeScale(1.0);
-        ProbeTarget::Instance() = ProbeTarget{};
-        WizardState state;
-        ResetRouterDefaults(state);
-        RecordingNarrator n;
-        ConnectivityStep step(state, ActiveHostNetwork(), n);
+        PageCheck check;
+        auto& [state, n, step] = check;
         const ConnectivityOutcome o = step.Run("");
         const std::string before = FormatDotted(state.pcAddress);
         const DhcpSwitchOutcome s = o == ConnectivityOutcome::kDhcpOffer ? step.SwitchToDhcp()
@@ -220,7 +168,7 @@ void OfferAndSwitch(EasyConnectivityNetns* test, NetnsBed& bed, std::string& rep
 
 TEST_F(EasyConnectivityNetns, FixedOutsideGetsTheOfferAndIsSwitchedByTheDhcpClient) {
   Up(testbed::PcNetwork::kFixedOutside, {"--answer-dhcp"});
-  if (!bed_) return;
+  if (!BedUp()) return;
   std::string report;
   int rc = 1;
   OfferAndSwitch(this, *bed_, report, rc);
@@ -229,13 +177,13 @@ TEST_F(EasyConnectivityNetns, FixedOutsideGetsTheOfferAndIsSwitchedByTheDhcpClie
 
 TEST_F(EasyConnectivityNetns, FixedOutsideIsSwitchedThroughNetworkManager) {
   Up(testbed::PcNetwork::kNetworkManagerFixed, {"--answer-dhcp"});
-  if (!bed_) return;
+  if (!BedUp()) return;
   std::string report;
   int rc = 1;
   OfferAndSwitch(this, *bed_, report, rc);
   EXPECT_EQ(rc, 0) << report;
   // The daemon's profile now takes its address by DHCP.
-  const auto method = bed_->Nmcli({"-g", "ipv4.method", "connection", "show", testbed::kNmProfile});
+  const auto method = bed_->NetworkManager().Nmcli({"-g", "ipv4.method", "connection", "show", testbed::kNmProfile});
   EXPECT_NE(method.output.find("auto"), std::string::npos) << method.output;
 }
 

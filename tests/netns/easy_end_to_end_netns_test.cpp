@@ -7,17 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
+#include <cstdlib>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "BuiltProgram.h"
 #include "steps/advanced/RouterAccess.h"
-#include "net/HttpClient.h"
-#include "net/Wait.h"
-#include "netns/NetnsBed.h"
+#include "netns/NetnsFixture.h"
 #include "router/StatusReaders.h"
 #include "router/WanSettingsReader.h"
 #include "state/WizardState.h"
@@ -25,41 +22,13 @@
 namespace kelvane {
 namespace {
 
-using testbed::NetnsBed;
+using testbed::Joined;
 using testbed::PcNetwork;
+using testbed::ReadText;
 using testbed::Role;
+using testbed::RouterRequests;
 
 constexpr const char* kVerified = "Your settings are in use and your Internet service has been checked and works.";
-
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-// The request lines of the emulator's log, without the HTTP version.
-std::vector<std::string> Requests(const std::string& log) {
-  std::vector<std::string> out;
-  for (const std::string& line : Lines(log)) {
-    if (line.rfind("GET ", 0) != 0 && line.rfind("POST ", 0) != 0) continue;
-    out.push_back(line.substr(0, line.rfind(" HTTP/")));
-  }
-  return out;
-}
-
-std::string Joined(const std::vector<std::string>& lines) {
-  std::string out;
-  for (const std::string& l : lines) out += "  " + l + "\n";
-  return out;
-}
 
 struct EndToEndCase {
   const char* name;
@@ -76,66 +45,40 @@ struct EndToEndCase {
   std::string pppoeUser;
 };
 
-class EasyEndToEnd : public ::testing::TestWithParam<EndToEndCase> {
+class EasyEndToEnd : public testbed::BedFixture<::testing::TestWithParam<EndToEndCase>> {
  protected:
   void SetUp() override {
-    std::string why;
     testbed::NetnsBedOptions options;
     options.pc = GetParam().pc;
-    if (!NetnsBed::CanRun(why, options)) GTEST_SKIP() << why;
-    sim_ = testing::BuiltProgram("lmq-routersim");
-    walk_ = testing::BuiltProgram("startup_easy_walk_test");
-    if (sim_.empty() || walk_.empty()) GTEST_SKIP() << "lmq-routersim or startup_easy_walk_test is not built";
-    resolvBefore_ = ReadText("/etc/resolv.conf");
-    bed_ = std::make_unique<NetnsBed>(options);
-    std::string error;
-    ASSERT_TRUE(bed_->Up(error)) << error;
-  }
-  void TearDown() override {
-    if (bed_) bed_->Down();
-    if (!sim_.empty() && !walk_.empty()) {
-      EXPECT_EQ(ReadText("/etc/resolv.conf"), resolvBefore_);
-    }
+    StartBed(options, {"lmq-routersim", "startup_easy_walk_test"});
   }
 
-  std::string Log() const { return bed_->TempDir() + "/sim.log"; }
-
-  void StartRouter(const std::vector<std::string>& extra, const std::string& loginWord) {
+  void StartRouter(const std::vector<std::string>& extra) {
     // The discovery responder hears the PC's broadcast beside dnsmasq and
     // answers with a broadcast on the LAN, which a PC outside the router's
     // network receives too.
-    std::vector<std::string> argv = {sim_,          "--listen",     testbed::kRouterLanAddress,
-                                     "--log",       "--restart-ms", "1000",
-                                     "--isp-gateway", testbed::kIspAddress, "--isp-dns1",
-                                     testbed::kIspAddress, "--isp-dns2", ""};
+    std::vector<std::string> argv = {testing::BuiltProgram("lmq-routersim"),
+                                     "--listen",
+                                     testbed::kRouterLanAddress,
+                                     "--log",
+                                     "--restart-ms",
+                                     "1000",
+                                     "--isp-gateway",
+                                     testbed::kIspAddress,
+                                     "--isp-dns1",
+                                     testbed::kIspAddress,
+                                     "--isp-dns2",
+                                     ""};
     argv.insert(argv.end(), extra.begin(), extra.end());
-    ASSERT_GT(bed_->Spawn(Role::kRouter, argv, Log()), 0);
-    std::string report;
-    const int ready = bed_->RunInRole(
-        Role::kRouter,
-        [&loginWord](std::string&) {
-          std::string page;
-          // A router that asks for Basic credentials answers only with them.
-          return WaitUntil(10000, [&] {
-                   return HttpGet("192.168.123.254/zero.htm", page, 1) ||
-                          (!loginWord.empty() && HttpGetAuth("192.168.123.254/zero.htm", loginWord, "", page, 1));
-                 })
-                     ? 0
-                     : 1;
-        },
-        report);
-    ASSERT_EQ(ready, 0) << "the emulated router did not come up: " << ReadText(Log());
+    StartEmulator(argv);
   }
-
-  std::unique_ptr<NetnsBed> bed_;
-  std::string sim_, walk_, resolvBefore_;
 };
 
 TEST_P(EasyEndToEnd, WelcomeToFinish) {
   const EndToEndCase& c = GetParam();
-  StartRouter(c.routerOptions, c.loginWord);
+  StartRouter(c.routerOptions);
   // What the router got before the wizard started (the test's own look).
-  const std::size_t before = Requests(ReadText(Log())).size();
+  const std::size_t before = RouterRequests(ReadText(RouterLog())).size();
 
   const std::string report = bed_->TempDir() + "/walk.report";
   const char* scale = std::getenv("KELVANE_TIME_SCALE");
@@ -157,16 +100,12 @@ TEST_P(EasyEndToEnd, WelcomeToFinish) {
     argv.push_back(std::string("KELVANE_WALK_SHOTS=") + shots);
   }
   argv.insert(argv.end(), c.walkEnv.begin(), c.walkEnv.end());
-  argv.push_back(walk_);
+  argv.push_back(testing::BuiltProgram("startup_easy_walk_test"));
   const testbed::ExecResult walked = bed_->Exec(Role::kPc, argv, 300000);
   const std::string walkReport = ReadText(report);
-  ASSERT_EQ(walked.exitCode, 0) << walked.output << "\n" << walkReport << "\nrouter log:\n" << ReadText(Log());
+  ASSERT_EQ(walked.exitCode, 0) << walked.output << "\n" << walkReport << "\nrouter log:\n" << ReadText(RouterLog());
 
-  std::map<std::string, std::string> seen;
-  for (const std::string& line : Lines(walkReport)) {
-    const std::size_t eq = line.find('=');
-    if (eq != std::string::npos && !seen.count(line.substr(0, eq))) seen[line.substr(0, eq)] = line.substr(eq + 1);
-  }
+  std::map<std::string, std::string> seen = testbed::ParseReport(walkReport);
   EXPECT_EQ(seen["finished"], "1") << walkReport;
   EXPECT_EQ(seen["finish"], kVerified);
   EXPECT_EQ(seen["opened"], std::string("http://") + testbed::kRouterLanAddress);
@@ -174,8 +113,8 @@ TEST_P(EasyEndToEnd, WelcomeToFinish) {
   // A changed login word is asked for once, in the page's own login box.
   EXPECT_EQ(seen["logins"], c.loginWord.empty() ? "0" : "1");
 
-  const std::string log = ReadText(Log());
-  std::vector<std::string> requests = Requests(log);
+  const std::string log = ReadText(RouterLog());
+  std::vector<std::string> requests = RouterRequests(log);
   requests.erase(requests.begin(), requests.begin() + static_cast<std::ptrdiff_t>(std::min(before, requests.size())));
   EXPECT_EQ(requests, c.requests) << "the router received:\n" << Joined(requests);
 

@@ -6,17 +6,14 @@
 
 #include <filesystem>
 #include <fstream>
-#include <map>
-#include <sstream>
 
 #include "net/host/linux/LinuxHostNetwork.h"
 #include "BuiltProgram.h"
-#include "netns/NetnsBed.h"
+#include "netns/NetnsFixture.h"
 
 namespace kelvane {
 namespace {
 
-using testbed::NetnsBed;
 using testbed::Role;
 
 std::string Fixtures() {
@@ -26,50 +23,40 @@ std::string Fixtures() {
 
 std::string CliPath() { return testing::BuiltProgram("kelvane-cli"); }
 
-class HostCliNetns : public ::testing::Test {
+class HostCliNetns : public testbed::BedTest {
  protected:
-  void TearDown() override {
-    bed_.Down();
-    EXPECT_EQ(bed_.MachineChanges(), "");
-  }
-
   void SetUp() override {
-    std::string why;
-    if (!NetnsBed::CanRun(why)) GTEST_SKIP() << why;
-    std::string error;
-    ASSERT_TRUE(bed_.Up(error)) << error;
-    const testbed::ExecResult r = bed_.Exec(Role::kPc, {"ip", "addr", "add", "192.168.123.30/24", "dev", "lan0"});
-    ASSERT_EQ(r.exitCode, 0) << r.output;
+    StartBed();
+    PcIp({"addr", "add", "192.168.123.30/24", "dev", "lan0"});
   }
-  NetnsBed bed_;
 };
 
 TEST_F(HostCliNetns, PingResolveAndHostInfoFromThePc) {
   const std::string cli = CliPath();
   if (cli.empty()) GTEST_SKIP() << "kelvane-cli is not built (KELVANE_BIN_DIR)";
-  testbed::ExecResult r = bed_.Exec(Role::kPc, {cli, "ping", "192.168.123.254", "--count", "2"});
+  testbed::ExecResult r = bed_->Exec(Role::kPc, {cli, "ping", "192.168.123.254", "--count", "2"});
   EXPECT_EQ(r.exitCode, 0) << r.output;
   EXPECT_NE(r.output.find("answered=yes"), std::string::npos) << r.output;
 
-  r = bed_.Exec(Role::kPc, {cli, "ping", "192.168.123.99", "--count", "1"});
+  r = bed_->Exec(Role::kPc, {cli, "ping", "192.168.123.99", "--count", "1"});
   EXPECT_EQ(r.exitCode, 1) << r.output;
   EXPECT_NE(r.output.find("answered=no"), std::string::npos) << r.output;
 
-  r = bed_.Exec(Role::kPc, {cli, "resolve", "router.kelvane.test"});
+  r = bed_->Exec(Role::kPc, {cli, "resolve", "router.kelvane.test"});
   EXPECT_EQ(r.exitCode, 0) << r.output;
   EXPECT_NE(r.output.find("address=192.168.123.254"), std::string::npos) << r.output;
 
-  r = bed_.Exec(Role::kPc, {cli, "ping", "www.kelvane.test", "--count", "1"});
+  r = bed_->Exec(Role::kPc, {cli, "ping", "www.kelvane.test", "--count", "1"});
   EXPECT_EQ(r.exitCode, 1) << "the pc has no route beyond its LAN: " << r.output;
   EXPECT_NE(r.output.find("ping=203.0.113.80"), std::string::npos) << "the name was resolved first: " << r.output;
 
-  r = bed_.Exec(Role::kPc, {cli, "host-info"});
+  r = bed_->Exec(Role::kPc, {cli, "host-info"});
   EXPECT_EQ(r.exitCode, 0) << r.output;
   for (const char* line : {"adapter=lan0", "address=192.168.123.30", "mask=255.255.255.0", "dhcp=0",
                            "dns1=192.168.123.254", "usable=yes"})
     EXPECT_NE(r.output.find(std::string(line) + "\n"), std::string::npos) << line << "\n" << r.output;
 
-  r = bed_.Exec(Role::kPc, {cli, "ping", "--count", "0", "192.168.123.254"});
+  r = bed_->Exec(Role::kPc, {cli, "ping", "--count", "0", "192.168.123.254"});
   EXPECT_EQ(r.exitCode, 2) << r.output;
 }
 
@@ -77,7 +64,7 @@ TEST_F(HostCliNetns, UnprivilegedPingNamesTheMissingPrivilege) {
   const std::string cli = CliPath();
   if (cli.empty()) GTEST_SKIP() << "kelvane-cli is not built (KELVANE_BIN_DIR)";
   // The namespace's ping_group_range admits nobody; nobody has no capability.
-  const testbed::ExecResult r = bed_.Exec(
+  const testbed::ExecResult r = bed_->Exec(
       Role::kPc, {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", cli, "ping", "192.168.123.254",
                   "--count", "1"});
   EXPECT_EQ(r.exitCode, 1) << r.output;
@@ -86,13 +73,6 @@ TEST_F(HostCliNetns, UnprivilegedPingNamesTheMissingPrivilege) {
 }
 
 // --- NetworkManager path -----------------------------------------------------------
-
-std::vector<std::string> ReadLines(const std::string& path) {
-  std::vector<std::string> lines;
-  std::ifstream in(path);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 bool Contains(const std::vector<std::string>& lines, const std::string& wanted) {
   for (const std::string& l : lines)
@@ -103,21 +83,19 @@ bool Contains(const std::vector<std::string>& lines, const std::string& wanted) 
 TEST_F(HostCliNetns, NetworkManagerDecidesTheDhcpFlagAndDoesTheSwitch) {
   // The recorded answers, with lan0's profile on method "auto" (no method file
   // for its uuid) for the first half and "manual" for the second.
-  const std::string answers = bed_.TempDir() + "/nmcli";
+  const std::string answers = bed_->TempDir() + "/nmcli";
   std::filesystem::copy(Fixtures() + "/nmcli", answers);
   const std::string methodFile = answers + "/method-5f1e2a7c-3b0e-4c55-9d1e-0a8f4b2c6d11.txt";
   std::filesystem::remove(methodFile);
-  const std::string log = bed_.TempDir() + "/nmcli-calls.log";
+  const std::string log = bed_->TempDir() + "/nmcli-calls.log";
   setenv("KV_FAKE_NMCLI_DIR", answers.c_str(), 1);
   setenv("KV_FAKE_NMCLI_LOG", log.c_str(), 1);
 
-  std::string report;
-  const int code = bed_.RunInRole(Role::kPc, [&](std::string& out) {
+  auto [code, report, v] = testbed::RunReporting(*bed_, Role::kPc, [&](std::ostream& r) {
     LinuxHostOptions options;
     options.nmcli = Fixtures() + "/fake-nmcli";
-    options.dhcpStateDir = bed_.TempDir() + "/dhcp";
+    options.dhcpStateDir = bed_->TempDir() + "/dhcp";
     LinuxHostNetwork net(options);
-    std::ostringstream r;
     std::vector<HostAdapterInfo> adapters;
     r << "listed=" << net.ListAdapters(adapters) << "\n";
     if (!adapters.empty())
@@ -141,16 +119,11 @@ TEST_F(HostCliNetns, NetworkManagerDecidesTheDhcpFlagAndDoesTheSwitch) {
     if (!adapters.empty()) r << "manualDhcp=" << int(adapters[0].dhcpEnabled) << "\n";
     r << "manualRenewed=" << net.RenewInterface("lan0") << "\n";
     r << "badName=" << net.RestartAdapterWithDhcp("--help") << "\n";
-    out = r.str();
     return 0;
-  }, report);
+  });
   unsetenv("KV_FAKE_NMCLI_DIR");
   unsetenv("KV_FAKE_NMCLI_LOG");
   ASSERT_EQ(code, 0) << report;
-  std::map<std::string, std::string> v;
-  std::istringstream in(report);
-  for (std::string line; std::getline(in, line);)
-    if (auto eq = line.find('='); eq != std::string::npos) v[line.substr(0, eq)] = line.substr(eq + 1);
 
   EXPECT_EQ(v["listed"], "1") << report;
   EXPECT_EQ(v["dhcp"], "1") << "NetworkManager's method wins over the static address's lifetime";
@@ -163,7 +136,7 @@ TEST_F(HostCliNetns, NetworkManagerDecidesTheDhcpFlagAndDoesTheSwitch) {
   EXPECT_EQ(v["manualRenewed"], "0") << "a fixed address has no lease to renew";
   EXPECT_EQ(v["badName"], "0");
 
-  const std::vector<std::string> calls = ReadLines(log);
+  const std::vector<std::string> calls = testbed::Lines(testbed::ReadText(log));
   const std::string uuid = "5f1e2a7c-3b0e-4c55-9d1e-0a8f4b2c6d11";
   EXPECT_TRUE(Contains(calls, "[connection][modify][uuid][" + uuid +
                                   "][ipv4.method][auto][ipv4.addresses][][ipv4.gateway][][ipv4.dns][]"))
@@ -181,7 +154,7 @@ TEST_F(HostCliNetns, NetworkManagerDecidesTheDhcpFlagAndDoesTheSwitch) {
   for (const std::string& c : calls) EXPECT_EQ(c.find("--help"), std::string::npos) << c;
 
   // The kernel's address was left to NetworkManager.
-  const testbed::ExecResult addr = bed_.Exec(Role::kPc, {"ip", "-4", "-o", "addr", "show", "dev", "lan0"});
+  const testbed::ExecResult addr = bed_->Exec(Role::kPc, {"ip", "-4", "-o", "addr", "show", "dev", "lan0"});
   EXPECT_NE(addr.output.find("192.168.123.30/24"), std::string::npos) << addr.output;
 }
 

@@ -5,48 +5,28 @@
 // profiles are unchanged and that no NetworkManager is left running.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <fstream>
 #include <iostream>
-#include <map>
-#include <sstream>
 
 #include "net/Wait.h"
 #include "net/host/linux/LinuxHostNetwork.h"
-#include "netns/NetnsBed.h"
+#include "netns/NetnsFixture.h"
 
 namespace kelvane {
 namespace {
 
-using testbed::NetnsBed;
+using testbed::Dotted;
+using testbed::InRange;
 using testbed::PcNetwork;
+using testbed::ReadText;
 using testbed::Role;
-
-std::map<std::string, std::string> ParseReport(const std::string& text) {
-  std::map<std::string, std::string> values;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);)
-    if (const auto eq = line.find('='); eq != std::string::npos) values[line.substr(0, eq)] = line.substr(eq + 1);
-  return values;
-}
-
-std::string Dotted(std::uint32_t value) {
-  in_addr a{};
-  a.s_addr = value;
-  return inet_ntoa(a);
-}
-
-bool InRange(const std::string& address, const std::string& network, int first, int last) {
-  if (address.rfind(network, 0) != 0) return false;
-  const int host = std::atoi(address.c_str() + network.size());
-  return host >= first && host <= last;
-}
+using testbed::RunReporting;
 
 // What the adapter search saw, as report lines with the given prefix.
-void ReportSearch(LinuxHostNetwork& net, const std::string& prefix, std::ostringstream& r) {
+void ReportSearch(LinuxHostNetwork& net, const std::string& prefix, std::ostream& r) {
   bool dhcp = false;
   std::uint32_t address = 0, gateway = 0;
   std::string name;
@@ -57,60 +37,34 @@ void ReportSearch(LinuxHostNetwork& net, const std::string& prefix, std::ostring
     << prefix << "Name=" << name << "\n";
 }
 
-class HostNetworkManager : public ::testing::Test {
+class HostNetworkManager : public testbed::BedTest {
  protected:
-  void StartBed(PcNetwork pc) {
-    options_.pc = pc;
-    std::string why;
-    if (!NetnsBed::CanRun(why, options_)) {
-      GTEST_SKIP() << why;
-    }
-    ASSERT_TRUE(NetnsBed::NetworkManagersOutsideBeds().empty()) << "a NetworkManager runs in the machine's own namespace";
-    before_ = NetnsBed::TakeMachineFingerprint();
-    bed_ = std::make_unique<NetnsBed>(options_);
-    std::string error;
-    ASSERT_TRUE(bed_->Up(error)) << error;
+  void StartWith(PcNetwork pc) {
+    testbed::NetnsBedOptions options;
+    options.pc = pc;
+    StartBed(options);
     SetTimeScale(0.05);
   }
 
-  void TearDown() override {
-    if (!bed_) return;
-    const pid_t nm = bed_->NetworkManagerPid();
-    bed_->Down();
-    if (nm > 0) {
-      EXPECT_NE(kill(nm, 0), 0) << "the bed's NetworkManager survived the bed";
-    }
-    EXPECT_TRUE(NetnsBed::NetworkManagersOutsideBeds().empty());
-    const testbed::MachineFingerprint after = NetnsBed::TakeMachineFingerprint();
-    EXPECT_EQ(after.resolvConf, before_.resolvConf) << "the machine's /etc/resolv.conf changed";
-    EXPECT_EQ(after.hostName, before_.hostName) << "the machine's host name changed";
-    EXPECT_EQ(after.nmProfiles, before_.nmProfiles) << "the machine's NetworkManager profiles changed";
-  }
-
   std::string NmField(const std::vector<std::string>& args) {
-    const testbed::ExecResult r = bed_->Nmcli(args);
+    const testbed::ExecResult r = bed_->NetworkManager().Nmcli(args);
     std::string out = r.output;
     while (!out.empty() && out.back() == '\n') out.pop_back();
     return out;
   }
-
-  testbed::NetnsBedOptions options_;
-  std::unique_ptr<NetnsBed> bed_;
-  testbed::MachineFingerprint before_;
 };
 
 // The adapter record from the real daemon, and how often one look asks it:
 // nmcli is wrapped by a script that logs each run.
 TEST_F(HostNetworkManager, AdapterAndDhcpFlagComeFromTheDaemon) {
-  StartBed(PcNetwork::kNetworkManager);
+  StartWith(PcNetwork::kNetworkManager);
+  if (!BedUp()) return;
   const std::string log = bed_->TempDir() + "/nmcli-runs.log";
   const std::string wrapper = bed_->TempDir() + "/nmcli-logged";
   std::ofstream(wrapper) << "#!/bin/sh\necho run >> " << log << "\nexec nmcli \"$@\"\n";
   chmod(wrapper.c_str(), 0755);
 
-  std::string report;
-  const int code = bed_->RunInRole(Role::kPc, [&](std::string& out) {
-    std::ostringstream r;
+  auto [code, report, v] = RunReporting(*bed_, Role::kPc, [&](std::ostream& r) {
     LinuxHostNetwork net;  // the default options: the bed makes them point at its own daemon
     ReportSearch(net, "search", r);
     HostAdapterInfo info;
@@ -139,11 +93,9 @@ TEST_F(HostNetworkManager, AdapterAndDhcpFlagComeFromTheDaemon) {
     }
     std::sort(ms.begin(), ms.end());
     r << "medianMs=" << ms[10] << "\nminMs=" << ms[0] << "\nmaxMs=" << ms[19] << "\n";
-    out = r.str();
     return 0;
-  }, report);
+  });
   ASSERT_EQ(code, 0) << report;
-  auto v = ParseReport(report);
   EXPECT_EQ(v["search"], "1") << report;
   EXPECT_TRUE(InRange(v["searchAddress"], "192.168.123.", 100, 200)) << v["searchAddress"];
   EXPECT_EQ(v["searchGateway"], "192.168.123.254");
@@ -154,10 +106,8 @@ TEST_F(HostNetworkManager, AdapterAndDhcpFlagComeFromTheDaemon) {
   EXPECT_EQ(v["infoDns1"], "192.168.123.254") << "the pc role's own resolv.conf (dns=none leaves it alone)";
   EXPECT_EQ(v["infoMask"], "255.255.255.0");
 
-  std::ifstream in(log);
-  int runs = 0;
-  for (std::string line; std::getline(in, line);) ++runs;
-  EXPECT_EQ(runs, 5) << "one nmcli run per attempt: a device with a lease needs no look at its profile";
+  const std::size_t runs = testbed::Lines(ReadText(log)).size();
+  EXPECT_EQ(runs, 5u) << "one nmcli run per attempt: a device with a lease needs no look at its profile";
   std::cout << "FindLocalAddress(1) under NetworkManager, 20 attempts: min " << v["minMs"] << " ms, median "
             << v["medianMs"] << " ms, max " << v["maxMs"] << " ms\n";
   // Generous: the figure to report is printed above; this catches a return
@@ -166,20 +116,17 @@ TEST_F(HostNetworkManager, AdapterAndDhcpFlagComeFromTheDaemon) {
 }
 
 TEST_F(HostNetworkManager, FixedProfileIsSwitchedToDhcp) {
-  StartBed(PcNetwork::kNetworkManagerFixed);
-  std::string report;
-  const int code = bed_->RunInRole(Role::kPc, [&](std::string& out) {
-    std::ostringstream r;
+  StartWith(PcNetwork::kNetworkManagerFixed);
+  if (!BedUp()) return;
+  auto [code, report, v] = RunReporting(*bed_, Role::kPc, [&](std::ostream& r) {
     LinuxHostNetwork net;
     ReportSearch(net, "before", r);
     const std::uint64_t start = SteadyMs();
     r << "switched=" << net.SwitchAdapterToDhcp("lan0") << "\nswitchMs=" << SteadyMs() - start << "\n";
     ReportSearch(net, "after", r);
-    out = r.str();
     return 0;
-  }, report);
+  });
   ASSERT_EQ(code, 0) << report;
-  auto v = ParseReport(report);
   EXPECT_EQ(v["before"], "1") << report;
   EXPECT_EQ(v["beforeAddress"], testbed::kFixedOutsideAddress);
   EXPECT_EQ(v["beforeGateway"], testbed::kFixedOutsideGateway);
@@ -203,10 +150,9 @@ TEST_F(HostNetworkManager, FixedProfileIsSwitchedToDhcp) {
 // back with an address on the new network, and NetworkManager must be left
 // to reconnect the device by itself again.
 TEST_F(HostNetworkManager, ReleaseThenRenewAfterTheRouterMoved) {
-  StartBed(PcNetwork::kNetworkManager);
-  std::string report;
-  int code = bed_->RunInRole(Role::kPc, [&](std::string& out) {
-    std::ostringstream r;
+  StartWith(PcNetwork::kNetworkManager);
+  if (!BedUp()) return;
+  auto [code, report, v] = RunReporting(*bed_, Role::kPc, [&](std::ostream& r) {
     LinuxHostNetwork net;
     r << "released=" << net.ReleaseAllAdapters() << "\n";
     ReportSearch(net, "afterRelease", r);
@@ -214,11 +160,9 @@ TEST_F(HostNetworkManager, ReleaseThenRenewAfterTheRouterMoved) {
     LinuxHostNetwork another;  // as a second process would see it
     another.GetHostNetworkInfo(info);
     r << "infoDhcp=" << int(info.dhcpEnabled) << "\n";
-    out = r.str();
     return 0;
-  }, report);
+  });
   ASSERT_EQ(code, 0) << report;
-  auto v = ParseReport(report);
   EXPECT_EQ(v["released"], "1") << report;
   EXPECT_EQ(v["afterRelease"], "0") << "no address after the release";
   EXPECT_EQ(v["infoDhcp"], "1") << "a released adapter still takes its address by DHCP";
@@ -227,22 +171,19 @@ TEST_F(HostNetworkManager, ReleaseThenRenewAfterTheRouterMoved) {
   std::string error;
   ASSERT_TRUE(bed_->MoveRouterLan("192.168.0.1", "192.168.0.100", "192.168.0.150", error)) << error;
 
-  code = bed_->RunInRole(Role::kPc, [&](std::string& out) {
-    std::ostringstream r;
+  auto [code2, report2, v2] = RunReporting(*bed_, Role::kPc, [&](std::ostream& r) {
     LinuxHostNetwork net;
     r << "renewed=" << net.RenewAllAdapters() << "\n";
     ReportSearch(net, "afterRenew", r);
     r << "again=" << net.RenewAllAdapters() << "\n";
-    out = r.str();
     return 0;
-  }, report);
-  ASSERT_EQ(code, 0) << report;
-  v = ParseReport(report);
-  EXPECT_EQ(v["renewed"], "1") << report;
-  EXPECT_EQ(v["afterRenew"], "1");
-  EXPECT_TRUE(InRange(v["afterRenewAddress"], "192.168.0.", 100, 150)) << v["afterRenewAddress"];
-  EXPECT_EQ(v["afterRenewGateway"], "192.168.0.1");
-  EXPECT_EQ(v["again"], "1") << "a plain renew of the DHCP device, once nothing is remembered";
+  });
+  ASSERT_EQ(code2, 0) << report2;
+  EXPECT_EQ(v2["renewed"], "1") << report2;
+  EXPECT_EQ(v2["afterRenew"], "1");
+  EXPECT_TRUE(InRange(v2["afterRenewAddress"], "192.168.0.", 100, 150)) << v2["afterRenewAddress"];
+  EXPECT_EQ(v2["afterRenewGateway"], "192.168.0.1");
+  EXPECT_EQ(v2["again"], "1") << "a plain renew of the DHCP device, once nothing is remembered";
   EXPECT_EQ(NmField({"-g", "GENERAL.AUTOCONNECT", "device", "show", "lan0"}), "yes")
       << "the disconnect's autoconnect block is lifted";
   EXPECT_EQ(NmField({"-g", "GENERAL.CONNECTION", "device", "show", "lan0"}), testbed::kNmProfile);
@@ -251,7 +192,8 @@ TEST_F(HostNetworkManager, ReleaseThenRenewAfterTheRouterMoved) {
 // Accounts of the phonebook from profiles the daemon holds, read from its
 // keyfiles and, when those cannot be read, from the daemon itself.
 TEST_F(HostNetworkManager, PppoeAndVpnProfilesAreFoundInThePhonebook) {
-  StartBed(PcNetwork::kNetworkManager);
+  StartWith(PcNetwork::kNetworkManager);
+  if (!BedUp()) return;
   const std::vector<std::vector<std::string>> adds = {
       {"connection", "add", "type", "pppoe", "con-name", "DSL at home", "ifname", "lan0", "autoconnect", "no",
        "pppoe.username", "carol", "pppoe.service", "FastNet", "pppoe.password", "secret-ppp"},
@@ -262,12 +204,10 @@ TEST_F(HostNetworkManager, PppoeAndVpnProfilesAreFoundInThePhonebook) {
        "org.freedesktop.NetworkManager.l2tp", "vpn.data", "gateway=vpn1.kelvane.test, user=alice"},
   };
   for (const auto& add : adds) {
-    const testbed::ExecResult r = bed_->Nmcli(add);
+    const testbed::ExecResult r = bed_->NetworkManager().Nmcli(add);
     ASSERT_EQ(r.exitCode, 0) << r.output;
   }
-  std::string report;
-  const int code = bed_->RunInRole(Role::kPc, [&](std::string& out) {
-    std::ostringstream r;
+  auto [code, report, v] = RunReporting(*bed_, Role::kPc, [&](std::ostream& r) {
     for (const bool keyfiles : {true, false}) {
       LinuxHostOptions options;
       if (!keyfiles) options.nmConnectionsDir = "/nonexistent/kelvane";  // ask the daemon instead
@@ -285,11 +225,9 @@ TEST_F(HostNetworkManager, PppoeAndVpnProfilesAreFoundInThePhonebook) {
         << p << "L2tpServer=" << state.L2tpSettings.server.view() << "\n"
         << p << "L2tpUser=" << state.L2tpSettings.userName.view() << "\n";
     }
-    out = r.str();
     return 0;
-  }, report);
+  });
   ASSERT_EQ(code, 0) << report;
-  auto v = ParseReport(report);
   for (const std::string p : {"file", "nm"}) {
     EXPECT_EQ(v[p + "Pppoe"], "1") << p << "\n" << report;
     EXPECT_EQ(v[p + "PppoeUser"], "carol") << p;
@@ -308,19 +246,16 @@ TEST_F(HostNetworkManager, PppoeAndVpnProfilesAreFoundInThePhonebook) {
 // in the pc role). After its release the client is gone and only those files
 // tell that the interface had a lease; the renew must go back through them.
 TEST_F(HostNetworkManager, IfupdownDhclientReleasesAndRenewsOnTheNewNetwork) {
-  StartBed(PcNetwork::kDhclient);
-  std::string report;
-  int code = bed_->RunInRole(Role::kPc, [&](std::string& out) {
-    std::ostringstream r;
+  StartWith(PcNetwork::kDhclient);
+  if (!BedUp()) return;
+  auto [code, report, v] = RunReporting(*bed_, Role::kPc, [&](std::ostream& r) {
     LinuxHostNetwork net;
     ReportSearch(net, "start", r);
     r << "released=" << net.ReleaseAllAdapters() << "\n";
     ReportSearch(net, "afterRelease", r);
-    out = r.str();
     return 0;
-  }, report);
+  });
   ASSERT_EQ(code, 0) << report;
-  auto v = ParseReport(report);
   EXPECT_EQ(v["start"], "1") << report;
   EXPECT_EQ(v["startDhcp"], "1");
   EXPECT_EQ(v["released"], "1") << report;
@@ -328,25 +263,18 @@ TEST_F(HostNetworkManager, IfupdownDhclientReleasesAndRenewsOnTheNewNetwork) {
 
   std::string error;
   ASSERT_TRUE(bed_->MoveRouterLan("192.168.0.1", "192.168.0.100", "192.168.0.150", error)) << error;
-  code = bed_->RunInRole(Role::kPc, [&](std::string& out) {
-    std::ostringstream r;
+  auto [code2, report2, v2] = RunReporting(*bed_, Role::kPc, [&](std::ostream& r) {
     LinuxHostNetwork net;
     r << "renewed=" << net.RenewAllAdapters() << "\n";
     ReportSearch(net, "afterRenew", r);
-    out = r.str();
     return 0;
-  }, report);
-  ASSERT_EQ(code, 0) << report;
-  v = ParseReport(report);
-  EXPECT_EQ(v["renewed"], "1") << report;
-  EXPECT_EQ(v["afterRenew"], "1");
-  EXPECT_TRUE(InRange(v["afterRenewAddress"], "192.168.0.", 100, 150)) << v["afterRenewAddress"];
-  EXPECT_EQ(v["afterRenewGateway"], "192.168.0.1");
-  std::string leases;
-  std::ifstream in(bed_->PcDhcpLibDir() + "/dhclient.lan0.leases");
-  std::stringstream text;
-  text << in.rdbuf();
-  EXPECT_NE(text.str().find(v["afterRenewAddress"]), std::string::npos)
+  });
+  ASSERT_EQ(code2, 0) << report2;
+  EXPECT_EQ(v2["renewed"], "1") << report2;
+  EXPECT_EQ(v2["afterRenew"], "1");
+  EXPECT_TRUE(InRange(v2["afterRenewAddress"], "192.168.0.", 100, 150)) << v2["afterRenewAddress"];
+  EXPECT_EQ(v2["afterRenewGateway"], "192.168.0.1");
+  EXPECT_NE(ReadText(bed_->PcDhcpLibDir() + "/dhclient.lan0.leases").find(v2["afterRenewAddress"]), std::string::npos)
       << "the renewed lease went into ifupdown's own lease file";
   struct stat st {};
   EXPECT_EQ(stat((bed_->PcRunDir() + "/dhclient.lan0.pid").c_str(), &st), 0) << "the client runs again";

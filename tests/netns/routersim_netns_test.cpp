@@ -5,14 +5,12 @@
 // new network, and a factory reset with a restart brings them back).
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "BuiltProgram.h"
 #include "net/HttpClient.h"
 #include "net/Wait.h"
-#include "netns/NetnsBed.h"
+#include "netns/NetnsFixture.h"
 #include "router/StatusReaders.h"
 #include "router/WirelessLanCommands.h"
 #include "state/WizardState.h"
@@ -20,65 +18,32 @@
 namespace kelvane {
 namespace {
 
-using testbed::NetnsBed;
+using testbed::ReadText;
 using testbed::Role;
 
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-class RouterSimNetns : public ::testing::Test {
+class RouterSimNetns : public testbed::BedTest {
  protected:
-  void SetUp() override {
-    std::string why;
-    if (!NetnsBed::CanRun(why)) GTEST_SKIP() << why;
-    sim_ = testing::BuiltProgram("lmq-routersim");
-    hook_ = testing::BuiltProgram("lan-dhcp-hook.sh");
-    if (sim_.empty() || hook_.empty()) GTEST_SKIP() << "lmq-routersim is not built (KELVANE_BIN_DIR)";
-    resolvBefore_ = ReadText("/etc/resolv.conf");
-    std::string error;
-    ASSERT_TRUE(bed_.Up(error)) << error;
-  }
-  void TearDown() override {
-    bed_.Down();
-    if (!sim_.empty()) {
-      EXPECT_EQ(ReadText("/etc/resolv.conf"), resolvBefore_);
-    }
-  }
+  void SetUp() override { StartBed({}, {"lmq-routersim", "lan-dhcp-hook.sh"}); }
 
   void StartRouter(const std::vector<std::string>& extra, const std::vector<std::string>& env = {}) {
     std::vector<std::string> argv = {"env"};
     argv.insert(argv.end(), env.begin(), env.end());
-    argv.insert(argv.end(), {sim_, "--listen", "192.168.123.254", "--no-udp", "--log", "--restart-ms", "1000"});
+    argv.insert(argv.end(), {testing::BuiltProgram("lmq-routersim"), "--listen", "192.168.123.254", "--no-udp",
+                             "--log", "--restart-ms", "1000"});
     argv.insert(argv.end(), extra.begin(), extra.end());
-    ASSERT_GT(bed_.Spawn(Role::kRouter, argv, Log()), 0);
-    std::string report;
-    const int ready = bed_.RunInRole(
-        Role::kRouter,
-        [](std::string&) {
-          std::string page;
-          return WaitUntil(10000, [&] { return HttpGet("192.168.123.254/zero.htm", page, 1); }) ? 0 : 1;
-        },
-        report);
-    ASSERT_EQ(ready, 0) << "the emulated router did not come up: " << ReadText(Log());
+    StartEmulator(argv);
   }
-  std::string Log() const { return bed_.TempDir() + "/sim.log"; }
 
   void PcAddress(const std::string& cidr, const std::string& gateway = "") {
-    ASSERT_EQ(bed_.Exec(Role::kPc, {"ip", "-4", "addr", "flush", "dev", "lan0"}).exitCode, 0);
-    ASSERT_EQ(bed_.Exec(Role::kPc, {"ip", "addr", "add", cidr, "dev", "lan0"}).exitCode, 0);
-    if (!gateway.empty()) {
-      ASSERT_EQ(bed_.Exec(Role::kPc, {"ip", "route", "add", "default", "via", gateway}).exitCode, 0);
-    }
+    PcIp({"-4", "addr", "flush", "dev", "lan0"});
+    PcIp({"addr", "add", cidr, "dev", "lan0"});
+    if (!gateway.empty()) PcIp({"route", "add", "default", "via", gateway});
   }
 
   // "up gateway dns" as the PC reads them from the router.
   std::string WanAddresses() {
     std::string report;
-    bed_.RunInRole(
+    bed_->RunInRole(
         Role::kPc,
         [](std::string& out) {
           WizardState state;
@@ -95,17 +60,17 @@ class RouterSimNetns : public ::testing::Test {
   }
 
   bool Ping(const std::string& address) {
-    return bed_.Exec(Role::kPc, {"ping", "-n", "-c", "1", "-W", "2", address}).exitCode == 0;
+    return bed_->Exec(Role::kPc, {"ping", "-n", "-c", "1", "-W", "2", address}).exitCode == 0;
   }
 
   // Runs one DHCP exchange in the PC's namespace without letting the client
   // change anything (its script does nothing); answers the address leased.
   std::string LeaseFromDhcp(const std::string& name) {
-    const std::string leases = bed_.TempDir() + "/pc-" + name + ".leases";
+    const std::string leases = bed_->TempDir() + "/pc-" + name + ".leases";
     const testbed::ExecResult r =
-        bed_.Exec(Role::kPc,
+        bed_->Exec(Role::kPc,
                   {"dhclient", "-4", "-1", "-sf", "/bin/true", "-lf", leases, "-pf",
-                   bed_.TempDir() + "/pc-" + name + ".pid", "lan0"},
+                   bed_->TempDir() + "/pc-" + name + ".pid", "lan0"},
                   60000);
     if (r.exitCode != 0) return "dhclient failed: " + r.output;
     const std::string text = ReadText(leases);
@@ -118,7 +83,7 @@ class RouterSimNetns : public ::testing::Test {
   // Whether the router's LAN interface holds exactly `address`/24, within 20 s.
   bool RouterLanBecomes(const std::string& address) {
     return WaitUntil(20000, [&] {
-      const std::string shown = bed_.Exec(Role::kRouter, {"ip", "-4", "-o", "addr", "show", "dev", "lan0"}).output;
+      const std::string shown = bed_->Exec(Role::kRouter, {"ip", "-4", "-o", "addr", "show", "dev", "lan0"}).output;
       std::size_t count = 0;
       for (std::size_t at = shown.find(" inet "); at != std::string::npos; at = shown.find(" inet ", at + 1))
         ++count;
@@ -129,7 +94,7 @@ class RouterSimNetns : public ::testing::Test {
   // Runs a router command from the PC against `routerAddress`.
   bool FromPc(const std::string& routerAddress, bool (*command)(WizardState&)) {
     std::string report;
-    return bed_.RunInRole(
+    return bed_->RunInRole(
                Role::kPc,
                [&](std::string&) {
                  WizardState state;
@@ -142,7 +107,7 @@ class RouterSimNetns : public ::testing::Test {
 
   bool PageAt(const std::string& address) {
     std::string report;
-    return bed_.RunInRole(
+    return bed_->RunInRole(
                Role::kPc,
                [&](std::string&) {
                  std::string page;
@@ -151,8 +116,6 @@ class RouterSimNetns : public ::testing::Test {
                report) == 0;
   }
 
-  NetnsBed bed_;
-  std::string sim_, hook_, resolvBefore_;
 };
 
 TEST_F(RouterSimNetns, DialOnDemandWanComesUpOnThePcsEchoToThePublicHost) {
@@ -170,40 +133,40 @@ TEST_F(RouterSimNetns, DialOnDemandWanComesUpOnThePcsEchoToThePublicHost) {
   EXPECT_TRUE(WaitUntil(10000, [&] { return (seen = WanAddresses()) == up; })) << seen;
   // The addresses it reports are the bed's provider hosts: they answer.
   EXPECT_TRUE(Ping(testbed::kIspAddress));
-  EXPECT_NE(ReadText(Log()).find(std::string("WAKE-UP ECHO to ") + testbed::kPublicHost), std::string::npos)
-      << ReadText(Log());
+  EXPECT_NE(ReadText(RouterLog()).find(std::string("WAKE-UP ECHO to ") + testbed::kPublicHost), std::string::npos)
+      << ReadText(RouterLog());
 }
 
 TEST_F(RouterSimNetns, LanAddressMovesAtTheRestartAndFactoryResetBringsItBack) {
   PcAddress("192.168.123.10/24");
-  StartRouter({"--lan-interface", "lan0", "--on-lan-change", hook_},
-              {"KV_DHCP_DIR=" + bed_.TempDir(), std::string("KV_DHCP_UPSTREAM=") + testbed::kIspAddress});
+  StartRouter({"--lan-interface", "lan0", "--on-lan-change", testing::BuiltProgram("lan-dhcp-hook.sh")},
+              {"KV_DHCP_DIR=" + bed_->TempDir(), std::string("KV_DHCP_UPSTREAM=") + testbed::kIspAddress});
 
   // The new address waits for the restart.
   ASSERT_TRUE(FromPc("192.168.123.254", [](WizardState& s) { return SetLanAddress("192.168.77.1", s); }));
   ASSERT_TRUE(PageAt("192.168.123.254"));
   ASSERT_TRUE(FromPc("192.168.123.254", [](WizardState& s) { return RebootRouter(s); }));
-  ASSERT_TRUE(RouterLanBecomes("192.168.77.1")) << ReadText(Log());
+  ASSERT_TRUE(RouterLanBecomes("192.168.77.1")) << ReadText(RouterLog());
 
   // The DHCP service serves the new network, and the router answers there.
-  ASSERT_EQ(bed_.Exec(Role::kPc, {"ip", "-4", "addr", "flush", "dev", "lan0"}).exitCode, 0);
+  PcIp({"-4", "addr", "flush", "dev", "lan0"});
   const std::string leased = LeaseFromDhcp("new");
   ASSERT_EQ(leased.rfind("192.168.77.", 0), 0u) << leased;
   PcAddress(leased + "/24");
-  EXPECT_TRUE(PageAt("192.168.77.1")) << ReadText(Log());
+  EXPECT_TRUE(PageAt("192.168.77.1")) << ReadText(RouterLog());
 
   // Factory reset, then restart: back to 192.168.123.254/24 and its DHCP
   // range. The reset alone changes nothing yet.
   ASSERT_TRUE(FromPc("192.168.77.1", [](WizardState& s) { return ResetRouterToDefaults(s); }));
   ASSERT_TRUE(PageAt("192.168.77.1"));
   ASSERT_TRUE(FromPc("192.168.77.1", [](WizardState& s) { return RebootRouter(s); }));
-  ASSERT_TRUE(RouterLanBecomes("192.168.123.254")) << ReadText(Log());
-  ASSERT_EQ(bed_.Exec(Role::kPc, {"ip", "-4", "addr", "flush", "dev", "lan0"}).exitCode, 0);
+  ASSERT_TRUE(RouterLanBecomes("192.168.123.254")) << ReadText(RouterLog());
+  PcIp({"-4", "addr", "flush", "dev", "lan0"});
   const std::string back = LeaseFromDhcp("back");
   ASSERT_EQ(back.rfind("192.168.123.", 0), 0u) << back;
   PcAddress(back + "/24");
   EXPECT_TRUE(PageAt("192.168.123.254"));
-  EXPECT_EQ(ReadText(bed_.TempDir() + "/lan-changes.log"),
+  EXPECT_EQ(ReadText(bed_->TempDir() + "/lan-changes.log"),
             "192.168.77.1 24 lan0 192.168.123.254\n192.168.123.254 24 lan0 192.168.77.1\n");
 }
 
