@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "net/Wait.h"
 #include "net/host/linux/LinuxHostOptions.h"
 #include "netns/NetnsBed.h"
 
@@ -155,5 +156,14 @@ class BedFixture : public Base {
 };
 
 using BedTest = BedFixture<>;
+
+// A bare PC on the real clock, for tests that measure the pauses.
+class RealTimeBedTest : public BedTest {
+ protected:
+  void SetUp() override {
+    StartBed();
+    SetTimeScale(1.0);
+  }
+};
 
 }  // namespace kelvane::testbed
