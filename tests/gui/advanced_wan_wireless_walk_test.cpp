@@ -24,9 +24,6 @@
 //   KELVANE_ROUTER_WALK_REPORT=FILE    key=value lines of what the pages showed
 #include <gtest/gtest.h>
 
-#include <net/if.h>
-#include <sys/stat.h>
-
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -46,6 +43,7 @@
 #include "advanced/CPspDIYWan.h"
 #include "language/StringIds.h"
 #include "net/host/HostNetwork.h"
+#include "netns/NetnsFixture.h"
 #include "steps/kit/WanForms.h"
 #include "state/ProbeTarget.h"
 #include "state/WizardState.h"
@@ -57,32 +55,7 @@ namespace {
 
 using namespace test;
 
-// Whether this is the test bed's PC: a network namespace other than that of
-// process 1 whose only interfaces are loopback and the bed's lan0.
-bool InsideTheBedsPc(std::string& why) {
-  struct stat mine {};
-  struct stat init {};
-  if (stat("/proc/self/ns/net", &mine) == 0 && stat("/proc/1/ns/net", &init) == 0 && mine.st_ino == init.st_ino &&
-      mine.st_dev == init.st_dev) {
-    why = "this is the network namespace of process 1";
-    return false;
-  }
-  struct if_nameindex* names = if_nameindex();
-  if (names == nullptr) {
-    why = "cannot list the network interfaces";
-    return false;
-  }
-  bool lan = false;
-  bool other = false;
-  for (struct if_nameindex* n = names; n->if_index != 0; ++n) {
-    const std::string name = n->if_name;
-    if (name == "lan0") lan = true;
-    else if (name != "lo") other = true, why = "interface " + name + " is not the test bed's";
-  }
-  if_freenameindex(names);
-  if (!lan && !other) why = "no lan0: this is not the test bed's PC";
-  return lan && !other;
-}
+using testbed::InsideTheBedsPc;  // refuses any namespace but the bed's PC
 
 QString Env(const char* name) { return qEnvironmentVariable(name); }
 
