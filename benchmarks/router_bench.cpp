@@ -43,7 +43,7 @@ void BM_ReadCycle(benchmark::State& st) {
   std::uint8_t link = 0, ready = 0, up = 0;
   std::int32_t type = 0;
   for (auto _ : st) {
-    bool ok = kelvane::ReadWirelessStatus(ssid, channel, security, key, b.state);
+    bool ok = kelvane::ReadWirelessStatus(ssid, channel, security, key, b.state.WirelessSettings.securityMode, b.state);
     ok &= kelvane::ReadSystemInfo(region, flags, b.state);
     ok &= kelvane::ReadWanLinkStatus(link, b.state);
     ok &= kelvane::ReadWanDetection(ready, type, b.state);

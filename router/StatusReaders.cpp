@@ -86,7 +86,7 @@ bool MapSecurityCode(const std::string& code, std::int32_t& mode, std::string& t
 }
 
 bool ReadWirelessStatus(std::string& ssid, std::string& channel, std::string& securityText, std::string& key,
-                        WizardState& state) {
+                        std::int32_t& securityMode, WizardState& state) {
   ssid.clear();
   std::string page;
   // A failed fetch leaves the page empty, so the lookups below find nothing.
@@ -98,9 +98,9 @@ bool ReadWirelessStatus(std::string& ssid, std::string& channel, std::string& se
   ExtractValue(page, "Channel=", "<BR>", channel);
   std::string code;
   if (ExtractValueAfter(page, "CSKM0=", "'", "'", code)) {
-    MapSecurityCode(code, state.WirelessSettings.securityMode, securityText);
+    MapSecurityCode(code, securityMode, securityText);
   }
-  if (state.WirelessSettings.securityMode == kSecurityWep) return ExtractKeyLine(page, key);
+  if (securityMode == kSecurityWep) return ExtractKeyLine(page, key);
   return ExtractValueAfter(page, "Prechare Key", "=", "<BR>", key);
 }
 

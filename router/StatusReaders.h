@@ -16,14 +16,15 @@ using ChannelFlags = std::array<std::uint8_t, kChannelFlagCount>;
 inline constexpr std::size_t kWanGatewayTextMax = 19;
 inline constexpr std::size_t kWanDnsTextMax = 39;
 
-// SSID, channel ("0" automatic), security display text and key from
-// zero.htm?rc=&rf=0010; the security mode goes to WirelessSettings. True when
-// the key line was found. The SSID is cleared first; the other outputs are
+// SSID, channel ("0" automatic), security display text, security mode and key
+// from zero.htm?rc=&rf=0010. True when the key line was found. The key line is
+// chosen by the mode: the mode the page shows, or `securityMode` as it was
+// passed when the page shows no security code. The SSID is cleared first; the other outputs are
 // left as they were when their key is missing. With WEP the key is the value
 // of the page's "Key" line itself ("Key" at a line start or after a tag,
 // then "="), never a "key" inside an SSID, a title or the "Prechare Key" line.
 bool ReadWirelessStatus(std::string& ssid, std::string& channel, std::string& securityText, std::string& key,
-                        WizardState& state);
+                        std::int32_t& securityMode, WizardState& state);
 
 // Region flag (1 for "USA") and one flag per channel (flag i is channel i+1)
 // from sysinfo.htm. True when the channel mask was found.

@@ -16,7 +16,7 @@
 #   fixed     10.77.0.5/24, gateway 10.77.0.1: outside the router's network
 #   nm        a real NetworkManager manages lan0 with the DHCP profile kelvane-lan
 #   nm-fixed  the same daemon, kelvane-lan with the fixed 10.77.0.5/24
-# NetworkManager runs as the C++ bed runs it (tests/netns/NetnsBed.h): its own
+# NetworkManager runs as the C++ bed runs it (tests/netns/BedNetworkManager.cpp): its own
 # dbus-daemon on $state/dbus/system_bus_socket, tmpfs over its run and state
 # folders and /run/udev (with a stub udev entry for lan0), its configuration in
 # $state/nm/etc (dns=none, rc-manager=unmanaged, hostname-mode=none, only lan0).

@@ -48,7 +48,7 @@ AdvancedWirelessReading ReadAdvancedWireless(WizardState& state) {
     // The WEP key is the value of the page's own "Key" line, never a "key"
     // inside the SSID or the pre-shared key line.
     std::string ssid, channel, text;
-    ok = ReadWirelessStatus(ssid, channel, text, r.key, state);
+    ok = ReadWirelessStatus(ssid, channel, text, r.key, state.WirelessSettings.securityMode, state);
     r.keyRead = ok;
   } else if (ok && (w.securityMode == kSecurityWpaPsk || w.securityMode == kSecurityWpa2Psk)) {
     std::string raw;

@@ -64,7 +64,7 @@ WirelessForm LoadWirelessForm(WizardState& state, const std::vector<std::string>
 
   WirelessSettings& w = state.WirelessSettings;
   std::string ssid, channel, security, key;
-  form.loaded = ReadWirelessStatus(ssid, channel, security, key, state);
+  form.loaded = ReadWirelessStatus(ssid, channel, security, key, state.WirelessSettings.securityMode, state);
   if (form.loaded) {
     w.ssid = ssid;
     if (channel == "0" || channel.empty()) {

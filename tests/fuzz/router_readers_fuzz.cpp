@@ -127,7 +127,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     case 0: {
       std::string ssid = "x", channel = "c", securityText = "s", key = "k";
       state.WirelessSettings.securityMode = (op / 12) % 2 == 0 ? kSecurityWep : kSecurityWpa2Psk;
-      ReadWirelessStatus(ssid, channel, securityText, key, state);
+      ReadWirelessStatus(ssid, channel, securityText, key, state.WirelessSettings.securityMode, state);
       const std::int32_t mode = state.WirelessSettings.securityMode;
       FUZZ_CHECK(mode == kSecurityNone || mode == kSecurityWep || mode == kSecurityWpaPsk ||
                      mode == kSecurityWpa2Psk || mode == kSecurityWpaMixed,

@@ -102,7 +102,7 @@ TEST_F(A11yTest, ScreenReaderAnnouncesEveryFieldByItsLabel) {
   if (!ReaderAvailable(why)) GTEST_SKIP() << why.toStdString();
   if (!LoadLanguage(kEnglish, &why)) GTEST_SKIP() << why.toStdString();
   // Beside this source file (the build compiles it by its full path).
-  const QString script = QFileInfo(QStringLiteral(__FILE__)).absoluteDir().filePath(QStringLiteral("a11y/check_a11y.py"));
+  const QString script = QStringLiteral(KELVANE_TESTS_DIR "/gui/a11y/check_a11y.py");
   QStringList args = {script, QCoreApplication::applicationFilePath()};
   for (int page : kPages) args << QString::number(page);
   QProcess reader;

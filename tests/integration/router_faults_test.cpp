@@ -58,7 +58,7 @@ TEST(RouterFaultsTest, MisbehavingRouterFailsFastAndWritesNothing) {
     const std::uint64_t start = SteadyMs();
 
     std::string ssid, channel, text, key;
-    EXPECT_FALSE(ReadWirelessStatus(ssid, channel, text, key, state));
+    EXPECT_FALSE(ReadWirelessStatus(ssid, channel, text, key, state.WirelessSettings.securityMode, state));
     int region = 0;
     ChannelFlags flags{};
     EXPECT_FALSE(ReadSystemInfo(region, flags, state));

@@ -27,7 +27,7 @@ TEST_F(KeepOpenTest, ReadCycleAndStoreNeverWaitForATimeout) {
   ChannelFlags flags{};
   std::uint8_t link = 0, ready = 0, up = 0;
   std::int32_t type = 0;
-  EXPECT_TRUE(ReadWirelessStatus(ssid, channel, security, key, state_));
+  EXPECT_TRUE(ReadWirelessStatus(ssid, channel, security, key, state_.WirelessSettings.securityMode, state_));
   EXPECT_TRUE(ReadSystemInfo(region, flags, state_));
   EXPECT_TRUE(ReadWanLinkStatus(link, state_));
   EXPECT_TRUE(ReadWanDetection(ready, type, state_));

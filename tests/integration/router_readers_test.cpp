@@ -34,7 +34,7 @@ TEST_P(RouterReadersTest, WirelessStatusMapsEverySecurityCode) {
     });
     state_.WirelessSettings.securityMode = 99;
     std::string ssid = "old", channel, text = "unchanged", key;
-    const bool ok = ReadWirelessStatus(ssid, channel, text, key, state_);
+    const bool ok = ReadWirelessStatus(ssid, channel, text, key, state_.WirelessSettings.securityMode, state_);
     EXPECT_TRUE(ok) << c.code;
     EXPECT_EQ(ssid, "Monkey Home");
     EXPECT_EQ(channel, "6");
@@ -50,7 +50,7 @@ TEST_P(RouterReadersTest, WirelessUnknownCodeLeavesModeAndText) {
   Router([](RouterSimState& s) { s.securityCode = "13"; });
   state_.WirelessSettings.securityMode = 8;
   std::string ssid, channel, text = "before", key;
-  EXPECT_TRUE(ReadWirelessStatus(ssid, channel, text, key, state_));
+  EXPECT_TRUE(ReadWirelessStatus(ssid, channel, text, key, state_.WirelessSettings.securityMode, state_));
   EXPECT_EQ(state_.WirelessSettings.securityMode, 8);
   EXPECT_EQ(text, "before");
   EXPECT_EQ(ssid, "LMQ-5812");
@@ -154,7 +154,7 @@ TEST_P(RouterReadersTest, ReadersFailWhenTheRouterRefuses) {
   Router([](RouterSimState& s) { s.flavour = routersim::LoginFlavour::kBasic; });
   state_.loginUser = "wrong";
   std::string ssid = "x", channel = "keep", text = "keep", key = "keep";
-  EXPECT_FALSE(ReadWirelessStatus(ssid, channel, text, key, state_));
+  EXPECT_FALSE(ReadWirelessStatus(ssid, channel, text, key, state_.WirelessSettings.securityMode, state_));
   EXPECT_EQ(ssid, "");
   EXPECT_EQ(channel, "keep");
   int region = 1;
@@ -273,14 +273,14 @@ TEST_F(CannedPageTest, WepKeyIsTheValueOfTheKeyLine) {
     SCOPED_TRACE(c.page);
     Serve(c.page);
     std::string ssid, channel, text, key;
-    EXPECT_EQ(ReadWirelessStatus(ssid, channel, text, key, state_), c.result);
+    EXPECT_EQ(ReadWirelessStatus(ssid, channel, text, key, state_.WirelessSettings.securityMode, state_), c.result);
     EXPECT_EQ(state_.WirelessSettings.securityMode, kSecurityWep);
     EXPECT_EQ(key, c.key);
   }
   Serve("SSID=a<BR>Channel=1<BR>");
   state_.WirelessSettings.securityMode = kSecurityNone;
   std::string ssid, channel, text, key;
-  EXPECT_FALSE(ReadWirelessStatus(ssid, channel, text, key, state_));
+  EXPECT_FALSE(ReadWirelessStatus(ssid, channel, text, key, state_.WirelessSettings.securityMode, state_));
   EXPECT_EQ(ssid, "a");
 }
 

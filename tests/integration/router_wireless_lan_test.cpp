@@ -73,7 +73,7 @@ TEST_P(WirelessLanTest, WirelessRoundTripThroughTheStatusPage) {
   SetWireless(kSecurityWpa2Psk, "6", 1);
   ASSERT_TRUE(SetWirelessSettings("Attic", "correct horse", state_));
   std::string ssid, channel, text, key;
-  ASSERT_TRUE(ReadWirelessStatus(ssid, channel, text, key, state_));
+  ASSERT_TRUE(ReadWirelessStatus(ssid, channel, text, key, state_.WirelessSettings.securityMode, state_));
   EXPECT_EQ(ssid, "Attic");
   EXPECT_EQ(channel, "6");
   EXPECT_EQ(text, "WPA2-PSK");

@@ -156,7 +156,7 @@ void OfferAndSwitch(EasyConnectivityNetns* test, NetnsBed& bed, std::string& rep
         const bool inRouterNet = after.rfind("192.168.123.", 0) == 0;
         // The next page reads the router with what the check found.
         std::string ssid, channel, security, key;
-        const bool read = ReadWirelessStatus(ssid, channel, security, key, state);
+        const bool read = ReadWirelessStatus(ssid, channel, security, key, state.WirelessSettings.securityMode, state);
         out += " read=" + std::to_string(read) + " at=" + state.routerAddress.str();
         return o == ConnectivityOutcome::kDhcpOffer && before == testbed::kFixedOutsideAddress &&
                        s == DhcpSwitchOutcome::kSwitched && inRouterNet && state.pcAdapterName == "lan0" && read

@@ -137,7 +137,7 @@ TEST_P(EasyEndToEnd, WelcomeToFinish) {
         s.basicAuthLogin = c.basicLogin ? 1 : 0;
         if (!c.loginWord.empty() && !RetryLoginWithWord(c.loginWord, s)) return 1;
         std::string ssid, channel, security, key;
-        if (!ReadWirelessStatus(ssid, channel, security, key, s)) return 2;
+        if (!ReadWirelessStatus(ssid, channel, security, key, s.WirelessSettings.securityMode, s)) return 2;
         WanSettingsReading wan;
         ReadWanSettings(s, wan);
         out = ssid + "|" + wan.typeCode + "|" + std::string(s.PppoeSettings.userName.view());

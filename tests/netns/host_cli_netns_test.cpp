@@ -16,10 +16,9 @@ namespace {
 
 using testbed::Role;
 
-std::string Fixtures() {
-  const std::string file = __FILE__;
-  return file.substr(0, file.rfind("/netns/")) + "/fixtures/host";
-}
+// The source tree's test folder comes from the build (KELVANE_TESTS_DIR), not
+// from __FILE__, which a compiler cache may make relative.
+std::string Fixtures() { return std::string(KELVANE_TESTS_DIR) + "/fixtures/host"; }
 
 std::string CliPath() { return testing::BuiltProgram("kelvane-cli"); }
 

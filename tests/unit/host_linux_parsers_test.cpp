@@ -23,10 +23,9 @@
 namespace kelvane {
 namespace {
 
-std::string Fixtures() {
-  const std::string file = __FILE__;
-  return file.substr(0, file.rfind("/unit/")) + "/fixtures/host";
-}
+// The source tree's test folder comes from the build (KELVANE_TESTS_DIR), not
+// from __FILE__, which a compiler cache may make relative.
+std::string Fixtures() { return std::string(KELVANE_TESTS_DIR) + "/fixtures/host"; }
 
 std::string ReadFixture(const std::string& relative) {
   std::string text;

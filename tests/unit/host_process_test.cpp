@@ -22,10 +22,9 @@
 namespace kelvane {
 namespace {
 
-std::string Fixtures() {
-  const std::string file = __FILE__;
-  return file.substr(0, file.rfind("/unit/")) + "/fixtures/host";
-}
+// The source tree's test folder comes from the build (KELVANE_TESTS_DIR), not
+// from __FILE__, which a compiler cache may make relative.
+std::string Fixtures() { return std::string(KELVANE_TESTS_DIR) + "/fixtures/host"; }
 
 // Runs `body` in a child that has dropped root for nobody; answers its exit
 // code (3: the privileges could not be dropped, -1: it did not exit).

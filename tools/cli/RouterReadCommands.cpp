@@ -157,7 +157,7 @@ int Read(CliContext& c, CommandArgs& args) {
 
   if (what == "wireless") {
     std::string ssid, channel, security, key;
-    if (!ReadWirelessStatus(ssid, channel, security, key, s)) return c.FailRouter("cannot read the wireless status");
+    if (!ReadWirelessStatus(ssid, channel, security, key, s.WirelessSettings.securityMode, s)) return c.FailRouter("cannot read the wireless status");
     c.out << "ssid=" << Shown(ssid) << "\nchannel=" << (channel == "0" ? "auto" : Shown(channel))
           << "\nsecurity=" << Shown(security) << "\nmode=" << s.WirelessSettings.securityMode << "\nkey=" << Shown(key)
           << "\n";

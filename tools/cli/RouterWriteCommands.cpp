@@ -204,7 +204,7 @@ int SetWireless(CliContext& c, CommandArgs& args) {
   if (!haveSsid || !haveChannel || !haveSecurity || (!haveKey && mode != kSecurityNone)) {
     std::string curSsid, curChannel, curText, curKey;
     w.securityMode = -1;
-    const bool read = ReadWirelessStatus(curSsid, curChannel, curText, curKey, s);
+    const bool read = ReadWirelessStatus(curSsid, curChannel, curText, curKey, s.WirelessSettings.securityMode, s);
     if (!read && curSsid.empty()) return c.FailRouter("cannot read the router's wireless settings");
     if (!haveSsid) ssid = curSsid;
     if (!haveChannel) channel = curChannel == "0" ? "Auto" : curChannel;
