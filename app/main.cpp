@@ -13,6 +13,7 @@
 #include "language/LanguageModule.h"
 #include "language/LanguageTable.h"
 #include "net/TrafficLog.h"
+#include "net/host/linux/Netprobe.h"
 #include "wizard/PumpWait.h"
 #include "wizard/Resources.h"
 
@@ -65,6 +66,9 @@ int main(int argc, char** argv) {
   }
   if (options.checkLanguages) return CheckLanguageModules();
   ApplyInternetTargets(options);
+  // The wizard holds no privilege: port 68 and ICMP go through the helper
+  // unless it runs as root (or the kernel lets it ping).
+  InstallNetprobeRoute();
   if (options.verbose) SetTrafficLog(&std::cerr);
 
   // The toolkit gets what is not ours and takes its own options out of it.

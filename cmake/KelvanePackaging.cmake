@@ -1,8 +1,9 @@
 # Debian packages made by CPack from the install rules (scripts/package.sh runs
 # it with CMAKE_INSTALL_PREFIX=/usr):
-#   kelvane        the wizard, kelvane-cli, the fourteen language modules, the
-#                  desktop entry, icon, AppStream metainfo, manual pages and
-#                  the bash completion (install component "kelvane")
+#   kelvane        the wizard, kelvane-cli, the helper kelvane-netprobe, the
+#                  fourteen language modules, the desktop entry, icon,
+#                  AppStream metainfo, manual pages and the bash completion
+#                  (install component "kelvane")
 #   lmq-routersim  the router emulator, its manual page and the example hook
 #                  for a LAN address move ("routersim")
 # Library dependencies come from dpkg-shlibdeps. The only hand-listed one is
@@ -36,9 +37,8 @@ endif()
 install(FILES ${_debian_src}/kelvane.lintian-overrides
         DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME kelvane COMPONENT kelvane)
 
-# The postinst names the installed programs by their full paths.
-set(KELVANE_POSTINST_WIZARD ${CMAKE_INSTALL_PREFIX}/${KELVANE_INSTALL_DIR}/kelvane)
-set(KELVANE_POSTINST_CLI ${CMAKE_INSTALL_FULL_BINDIR}/kelvane-cli)
+# The postinst names the privileged helper by its full path.
+set(KELVANE_POSTINST_HELPER ${CMAKE_INSTALL_PREFIX}/${KELVANE_INSTALL_DIR}/kelvane-netprobe)
 configure_file(${_debian_src}/postinst.in ${_debian_out}/kelvane/postinst @ONLY
                FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                                 WORLD_READ WORLD_EXECUTE)
@@ -75,8 +75,9 @@ and tests the connection hop by hop. An advanced mode gives direct LAN,
 wireless, WAN and system settings. Fourteen languages.
 
 The package also holds kelvane-cli, the same operations on the command line.
-Both programs are given the capabilities cap_net_bind_service and cap_net_raw
-when the package is installed, for router discovery and ping.")
+Neither program holds a privilege: router discovery and ping go through the
+small helper kelvane-netprobe, the only program given the capabilities
+cap_net_bind_service and cap_net_raw when the package is installed.")
 
 set(CPACK_DEBIAN_ROUTERSIM_PACKAGE_NAME lmq-routersim)
 # The example LAN-move hook starts dnsmasq.

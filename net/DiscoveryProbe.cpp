@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "net/ProbeHelper.h"
 #include "net/UdpSocket.h"
 #include "net/ByteOrder.h"
 
@@ -23,6 +24,12 @@ void Report(ProbeError* out, ProbeError value) {
   if (out != nullptr) *out = value;
 }
 
+// Port 68 refused for want of privilege: the helper holds it, if installed.
+const ProbeHelperRoute* HelperFor(ProbeError bindError, std::uint16_t localPort) {
+  if (bindError != ProbeError::kNoPrivilege || localPort != kProbeClientPort) return nullptr;
+  return ProbeHelperRouteInUse();
+}
+
 }  // namespace
 
 const char* ProbeErrorText(ProbeError error) {
@@ -32,8 +39,9 @@ const char* ProbeErrorText(ProbeError error) {
     case ProbeError::kNoAnswer:
       return "no answer within 2 seconds";
     case ProbeError::kNoPrivilege:
-      return "binding UDP port 68 needs the cap_net_bind_service capability, which installation grants "
-             "('setcap cap_net_bind_service,cap_net_raw+ep' on the program), or root";
+      return "binding UDP port 68 needs the cap_net_bind_service capability: installation grants it to "
+             "the helper kelvane-netprobe alone, which this program runs when it lacks it (is the helper "
+             "installed, with 'setcap cap_net_bind_service,cap_net_raw=p' on it?), or run as root";
     case ProbeError::kPortInUse:
       return "the UDP client port is in use by another program";
     case ProbeError::kSocketError:
@@ -79,7 +87,14 @@ bool DiscoveryProbe(std::uint32_t& address, const std::string& destination, std:
   socket.SetLocalPort(localPort);
   const std::vector<std::uint8_t> datagram = BuildDiscoveryDatagram();
   if (!socket.OpenBoundReceiver()) {
-    Report(error, BindError(socket.LastError()));
+    const ProbeError bindError = BindError(socket.LastError());
+    if (const ProbeHelperRoute* helper = HelperFor(bindError, localPort)) {
+      ProbeError helperError = ProbeError::kNone;
+      const bool found = helper->discover(destination, remotePort, address, helperError);
+      Report(error, helperError);
+      return found;
+    }
+    Report(error, bindError);
     return false;
   }
   if (!socket.SetPayload(datagram.data(), datagram.size()) || !socket.SendPayload(1)) {
@@ -114,7 +129,14 @@ bool DetectDhcpServer(bool& answered, const std::string& destination, std::uint1
   UdpSocket receiver;
   receiver.SetLocalPort(localPort);
   if (!receiver.OpenBoundReceiver()) {
-    Report(error, BindError(receiver.LastError()));
+    const ProbeError bindError = BindError(receiver.LastError());
+    if (const ProbeHelperRoute* helper = HelperFor(bindError, localPort)) {
+      ProbeError helperError = ProbeError::kNone;
+      const bool sent = helper->dhcpPresence(destination, remotePort, answered, helperError);
+      Report(error, helperError);
+      return sent;
+    }
+    Report(error, bindError);
     return false;
   }
   UdpSocket sender;

@@ -152,7 +152,7 @@ if [ "$walk" -eq 1 ]; then
     local cli=("$bin/kelvane-cli" --router 192.168.123.254)
     for what in wireless wan-settings wan-addr; do
       echo "  [$what]"
-      bed exec pc "${cli[@]}" read "$what" 2>&1 | sed 's/^/    /' || true
+      bed exec pc "${cli[@]}" read "$what" </dev/null 2>&1 | sed 's/^/    /' || true
     done
     bed down >/dev/null 2>&1 || true
     return "$rc"

@@ -2,11 +2,13 @@
 # Checks the Debian packages that scripts/package.sh wrote into DIR (default
 # build/packages/): validates the desktop entry and the AppStream metainfo,
 # runs lintian (no errors allowed), tests the postinst's messages, installs
-# both packages with apt, checks the capabilities and the installed programs
-# (versions, language modules, manual pages, completion, an unprivileged
-# discovery probe against the emulator on loopback), then purges them and
-# checks that none of their files is left. Needs root; nothing leaves the
-# loopback interface.
+# both packages with apt, checks the capabilities (on the helper
+# kelvane-netprobe only; a foreign style plug-in loaded into the wizard finds
+# an empty capability set) and the installed programs (versions, language
+# modules, manual pages, completion, an unprivileged discovery probe against
+# the emulator on loopback through the helper, the helper's refusals), then
+# purges them and checks that none of their files is left. Needs root;
+# nothing leaves the loopback interface.
 #
 #   scripts/package-test.sh [DIR]
 set -euo pipefail
@@ -93,9 +95,9 @@ postinst_says() { # PATH expected...
     grep -qF -- "$want" <<<"$out" || { echo "     missing \"$want\" in: $out"; return 1; }
   done
 }
-check "postinst names both files when the file system cannot hold capabilities" \
-  postinst_says "$work/fakebin:$PATH" "could not give /usr/lib/x86_64-linux-gnu/kelvane/kelvane" \
-  "could not give /usr/bin/kelvane-cli" "cannot keep file capabilities" "Operation not supported"
+check "postinst names the helper when the file system cannot hold capabilities" \
+  postinst_says "$work/fakebin:$PATH" "could not give the helper /usr/lib/x86_64-linux-gnu/kelvane/kelvane-netprobe" \
+  "cannot keep file capabilities" "Operation not supported" "setcap cap_net_bind_service,cap_net_raw=p"
 check "postinst says when setcap is missing" postinst_says "$work/nothing" "setcap (package libcap2-bin) is missing"
 
 echo "== install"
@@ -110,12 +112,20 @@ dpkg -L kelvane >"$work/files-kelvane.txt"
 dpkg -L lmq-routersim >"$work/files-routersim.txt"
 
 wizard=$(readlink -f /usr/bin/kelvane)
-for prog in "$wizard" /usr/bin/kelvane-cli; do
-  caps=$(getcap "$prog")
-  check "getcap $prog: $caps" \
-    grep -Eq "cap_net_bind_service,cap_net_raw[+=]ep$" <<<"$caps"
-done
-check "lmq-routersim carries no capabilities" test -z "$(getcap /usr/bin/lmq-routersim)"
+helper=$(dirname "$wizard")/kelvane-netprobe
+# getcap over every installed file of both packages: one line, the helper's,
+# with the two capabilities permitted and not effective.
+installed_caps() {
+  local path
+  while IFS= read -r path; do
+    if [ -f "$path" ] && [ ! -L "$path" ]; then getcap "$path"; fi
+  done < <(cat "$work/files-kelvane.txt" "$work/files-routersim.txt")
+}
+caps=$(installed_caps)
+echo "     getcap -r $(dirname "$wizard") /usr/bin:"
+getcap -r "$(dirname "$wizard")" /usr/bin 2>/dev/null | sed 's/^/       /'
+check "capabilities on the helper only: $helper cap_net_bind_service,cap_net_raw=p" \
+  test "$caps" = "$helper cap_net_bind_service,cap_net_raw=p"
 
 # The installed programs run as nobody: with file capabilities the loader runs
 # them in secure mode, as it would for any user.
@@ -137,6 +147,86 @@ start_out=$(QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work/runtime" timeout 5 
   setpriv --reuid=65534 --regid=65534 --clear-groups kelvane 2>&1) || start_rc=$?
 check "the installed wizard starts as nobody and still runs after 5 s (exit $start_rc)" test "$start_rc" -eq 124
 [ "$start_rc" -eq 124 ] || echo "$start_out" | sed 's/^/     /'
+
+echo "== a foreign style plug-in in the wizard"
+# Anyone can make the toolkit load their code (QT_PLUGIN_PATH, -style): the
+# plug-in reads the capability sets of the process it was loaded into. A copy
+# of the wizard given the capabilities the wizard itself once carried shows
+# that the plug-in is loaded and reads them; the installed wizard has none.
+mkdir -p "$work/capprobe/src"
+cat >"$work/capprobe/src/CMakeLists.txt" <<'EOF'
+cmake_minimum_required(VERSION 3.25)
+project(capprobe LANGUAGES CXX)
+find_package(Qt6 REQUIRED COMPONENTS Widgets)
+set(CMAKE_AUTOMOC ON)
+add_library(capprobe MODULE capprobe.cpp)
+target_link_libraries(capprobe PRIVATE Qt6::Widgets)
+set_target_properties(capprobe PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/plugins/styles)
+EOF
+echo '{ "Keys": [ "capprobe" ] }' >"$work/capprobe/src/capprobe.json"
+cat >"$work/capprobe/src/capprobe.cpp" <<'EOF'
+#include <QStyleFactory>
+#include <QStylePlugin>
+#include <cstdio>
+#include <cstring>
+class CapProbe : public QStylePlugin {
+  Q_OBJECT
+  Q_PLUGIN_METADATA(IID QStyleFactoryInterface_iid FILE "capprobe.json")
+ public:
+  QStyle* create(const QString&) override {
+    if (FILE* in = std::fopen("/proc/self/status", "r")) {
+      char line[256];
+      while (std::fgets(line, sizeof line, in))
+        if (std::strncmp(line, "Cap", 3) == 0) std::fprintf(stderr, "capprobe: %s", line);
+      std::fclose(in);
+    }
+    return QStyleFactory::create(QStringLiteral("Fusion"));
+  }
+};
+#include "capprobe.moc"
+EOF
+plugin_caps() { # program -> the CapEff value the plug-in read, empty when it was not loaded
+  QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH="$work/capprobe/build/plugins" XDG_RUNTIME_DIR="$work/runtime" \
+    timeout 5 setpriv --reuid=65534 --regid=65534 --clear-groups "$1" -style capprobe >"$work/capprobe.out" 2>&1 || true
+  sed -n 's/^capprobe: CapEff:[[:space:]]*//p' "$work/capprobe.out" | head -n 1
+}
+if cmake -S "$work/capprobe/src" -B "$work/capprobe/build" -G Ninja >"$work/capprobe-build.txt" 2>&1 &&
+   cmake --build "$work/capprobe/build" >>"$work/capprobe-build.txt" 2>&1; then
+  chmod -R a+rX "$work/capprobe"
+  mkdir -m 755 "$work/oldwizard"
+  cp "$wizard" "$work/oldwizard/kelvane"
+  ln -s "$(dirname "$wizard")/res" "$work/oldwizard/res"
+  setcap cap_net_bind_service,cap_net_raw+ep "$work/oldwizard/kelvane"
+  before=$(plugin_caps "$work/oldwizard/kelvane")
+  check "control: in a wizard that carries cap_net_bind_service,cap_net_raw+ep the plug-in reads CapEff ${before:-(not loaded)}" \
+    test "$before" = 0000000000002400
+  after=$(plugin_caps kelvane)
+  check "in the installed wizard as nobody the plug-in reads CapEff ${after:-(not loaded)}" \
+    test "$after" = 0000000000000000
+  grep '^capprobe: Cap' "$work/capprobe.out" | sed 's/^/     /'
+else
+  sed 's/^/     /' "$work/capprobe-build.txt" | tail -n 20
+  fail "the test style plug-in did not build"
+fi
+
+echo "== the helper's refusals"
+refuses() { # description expected-text request...
+  local what=$1 want=$2 out rc=0; shift 2
+  out=$(as_nobody "$helper" "$@" 2>&1) || rc=$?
+  check "the helper refuses $what (exit $rc: $(head -n 1 <<<"$out"))" \
+    test "$rc" -eq 2 -a -n "$(grep -F -- "$want" <<<"$out")"
+}
+refuses "a broadcast echo target" "echo goes to one unicast address, not 255.255.255.255" echo 255.255.255.255
+refuses "a malformed request" "refused: --count takes 1 to 4" echo 127.0.0.1 --count 9
+refuses "an unknown operation" "refused: unknown operation" --help
+refuses "a probe to another host" "refused: a probe goes to 255.255.255.255 or to a loopback address only" \
+  discover --to 192.0.2.1
+out=$(printf 'echo 127.0.0.1  --count 1\n' | as_nobody "$helper" - 2>&1) && rc=0 || rc=$?
+check "the helper refuses a malformed line on standard input (exit $rc)" \
+  test "$rc" -eq 2 -a -n "$(grep -F "single spaces" <<<"$out")"
+out=$(printf 'echo 127.0.0.1 --count 1\n' | as_nobody "$helper" - 2>&1) && rc=0 || rc=$?
+check "nobody's helper echoes 127.0.0.1 from a request on standard input (exit $rc: $out)" \
+  test "$rc" -eq 0 -a "$out" = "echo reply"
 
 echo "== desktop, software centre, manual pages"
 check "installed desktop entry validates" desktop-file-validate /usr/share/applications/kelvane.desktop
@@ -185,13 +275,13 @@ expect() { # expected-list -- words...
   if [ "$got" != "$want " ]; then echo "     '$*' -> '$got', want '$want'"; bad=1; fi
 }
 expect "set-domain set-lan set-mac set-wan set-wireless" -- kelvane-cli --router 192.0.2.1 set-
-expect "--password --probe-port --probe-to" -- kelvane-cli --p
+expect "--password --password-file --password-stdin --probe-port --probe-to" -- kelvane-cli --p
 expect "--verbose --version" -- kelvane-cli --ver
 expect "--count" -- kelvane-cli ping --c
 expect "--nm-dir --no-login" -- kelvane-cli phonebook --n
 expect "--help bigpond dynamic l2tp pppoe pptp static telia" -- kelvane-cli set-wan ""
 expect "--dns1 --dns2" -- kelvane-cli set-wan pppoe --d
-expect "--wan-password --wan-user" -- kelvane-cli set-wan pppoe --wan
+expect "--wan-password --wan-password-file --wan-password-stdin --wan-user" -- kelvane-cli set-wan pppoe --wan
 expect "--login-server" -- kelvane-cli set-wan bigpond --l
 expect "" -- kelvane-cli set-wan static --wan
 expect "auto demand manual" -- kelvane-cli set-wan static --connect ""
@@ -222,8 +312,9 @@ check "bash completion: commands, options, WAN types, security modes" \
 
 echo "== unprivileged discovery probe on loopback"
 # The emulator answers the discovery datagram on a free loopback port and
-# replies to 127.0.0.1:68; nobody's kelvane-cli must bind port 68 through its
-# capability and read the answer. A copy without the capability is refused.
+# replies to 127.0.0.1:68; nobody's kelvane-cli, which carries no capability,
+# has the helper bind port 68 and reads its answer. With the helper's
+# capabilities taken away the same probe is refused.
 setpriv --reuid=65534 --regid=65534 --clear-groups \
   lmq-routersim --address 127.0.0.1 --http-port 0 --udp-port 0 >/dev/null 2>"$work/sim.err" &
 sim_pid=$!
@@ -240,10 +331,12 @@ else
   out=$(as_nobody kelvane-cli --probe-to "127.0.0.1:$port" discover 2>&1) && rc=0 || rc=$?
   check "nobody's kelvane-cli discover --probe-to 127.0.0.1:$port answers 127.0.0.1 (exit $rc: $out)" \
     test "$rc" -eq 0 -a "$out" = 127.0.0.1
-  cp /usr/bin/kelvane-cli "$work/kelvane-cli-plain"
-  out=$(as_nobody "$work/kelvane-cli-plain" --probe-to "127.0.0.1:$port" discover 2>&1) && rc=0 || rc=$?
-  check "without the capability the same probe is refused on port 68 (exit $rc)" \
+  setcap -r "$helper"
+  out=$(as_nobody kelvane-cli --probe-to "127.0.0.1:$port" discover 2>&1) && rc=0 || rc=$?
+  setcap cap_net_bind_service,cap_net_raw=p "$helper"
+  check "with the helper's capabilities removed the same probe is refused on port 68 (exit $rc)" \
     test "$rc" -eq 1 -a -n "$(grep -F "port 68" <<<"$out")"
+  check "the helper has its capabilities back" test "$(getcap "$helper")" = "$helper cap_net_bind_service,cap_net_raw=p"
 fi
 if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; sim_pid=; fi
 

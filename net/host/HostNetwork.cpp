@@ -58,9 +58,10 @@ const char* PingErrorText(PingError error) {
     case PingError::kBadTarget:
       return "the target is not a dotted IPv4 address";
     case PingError::kNoPrivilege:
-      return "this process may not send ICMP echo: it needs the cap_net_raw capability "
-             "(granted at installation with 'setcap cap_net_raw,cap_net_bind_service+ep' on the "
-             "program) or a group listed in net.ipv4.ping_group_range (for example "
+      return "this process may not send ICMP echo: it needs the cap_net_raw capability, which "
+             "installation grants to the helper kelvane-netprobe alone (is it installed, with "
+             "'setcap cap_net_bind_service,cap_net_raw=p' on it?), root, or a group listed in "
+             "net.ipv4.ping_group_range (for example "
              "'sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"')";
     case PingError::kSocketFailed:
       return "the ICMP socket could not be prepared";

@@ -40,16 +40,22 @@ std::string ReadFile(const std::string& path) {
 
 std::string CliPath() { return testing::BuiltProgram("kelvane-cli"); }
 
-// Runs kelvane-cli with `args`; kills it after 30 seconds.
-CliResult RunCli(const std::vector<std::string>& args) {
+// Runs kelvane-cli with `args` and `input` on its standard input (a file, so
+// never a terminal); kills it after 30 seconds.
+CliResult RunCli(const std::vector<std::string>& args, const std::string& input = "") {
   CliResult result;
   char outPath[] = "/tmp/kelvane-cli-out-XXXXXX";
   char errPath[] = "/tmp/kelvane-cli-err-XXXXXX";
+  char inPath[] = "/tmp/kelvane-cli-in-XXXXXX";
   const int outFd = mkstemp(outPath);
   const int errFd = mkstemp(errPath);
+  const int inFd = mkstemp(inPath);
+  if (write(inFd, input.data(), input.size()) != static_cast<ssize_t>(input.size())) return result;
+  lseek(inFd, 0, SEEK_SET);
   const std::string path = CliPath();
   const pid_t pid = fork();
   if (pid == 0) {
+    dup2(inFd, 0);
     dup2(outFd, 1);
     dup2(errFd, 2);
     std::vector<char*> argv;
@@ -70,8 +76,10 @@ CliResult RunCli(const std::vector<std::string>& args) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  close(inFd);
   close(outFd);
   close(errFd);
+  unlink(inPath);
   result.out = ReadFile(outPath);
   result.err = ReadFile(errPath);
   unlink(outPath);
@@ -86,9 +94,9 @@ class CliTest : public testing::RouterSimTest {
     RouterSimTest::SetUp();
   }
   // Runs a command against the emulator (--router first).
-  CliResult Run(std::vector<std::string> args) {
+  CliResult Run(std::vector<std::string> args, const std::string& input = "") {
     args.insert(args.begin(), {"--router", sim_->Address()});
-    return RunCli(args);
+    return RunCli(args, input);
   }
   // The request lines after the login probe ("GET /") that every router
   // command sends first.
@@ -137,6 +145,7 @@ TEST_F(CliTest, SetWanSendsEachType) {
     std::vector<std::string> args;
     std::vector<std::string> requests;
     const char* wt;
+    std::string input = "";  // standard input
   };
   const Case cases[] = {
       {{"set-wan", "dynamic", "--connect", "demand"},
@@ -165,10 +174,12 @@ TEST_F(CliTest, SetWanSendsEachType) {
        {"/cgi-bin/prim?rc=@&rf=2000&rd=zero&Wt=0101&lf=0037&ai=0&DF00=on&DF01=x&IU0=bp&IW0=&IT0=sm-server"}, "0101"},
       {{"set-wan", "telia", "--wan-user", "t", "--connect", "demand"},
        {"/cgi-bin/prim?rc=@&rf=8000&rd=zero&Wt=0104&lf=0037&ai=0&DF01=x&IU0=t&IW0="}, "0104"},
+      {{"set-wan", "telia", "--wan-user", "t", "--wan-password-stdin", "--connect", "demand"},
+       {"/cgi-bin/prim?rc=@&rf=8000&rd=zero&Wt=0104&lf=0037&ai=0&DF01=x&IU0=t&IW0=t%20w"}, "0104", "t w\n"},
   };
   for (const Case& c : cases) {
     sim_->ClearLog();
-    const CliResult r = Run(c.args);
+    const CliResult r = Run(c.args, c.input);
     EXPECT_EQ(r.status, 0) << c.args[1] << ": " << r.err;
     std::vector<std::string> expected;
     for (const std::string& q : c.requests) expected.push_back(Get(q));
@@ -282,7 +293,12 @@ TEST_F(CliTest, LanDomainMacAndMaintenance) {
   EXPECT_EQ(s.loginWord, "n&w");
 
   sim_->ClearLog();
-  const CliResult r = Run({"reset"});
+  // Off a terminal the factory reset needs --yes; without it nothing is sent.
+  CliResult r = Run({"reset"});
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_NE(r.err.find("--yes"), std::string::npos) << r.err;
+  EXPECT_TRUE(Lines().empty());
+  r = Run({"reset", "--yes"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(CommandLines(), std::vector<std::string>{Get("/cgi-bin/rset?rc=@&rd=_toolbox")});
   // The router takes its factory settings when it restarts.
@@ -301,9 +317,29 @@ TEST_F(CliTest, LoginFlavoursAndFailures) {
     s.flavour = routersim::LoginFlavour::kForm;
     s.loginWord = "a+b c";
   });
-  CliResult r = Run({"--password", "a+b c", "login"});
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(LastLine(), Get("/cgi-bin/logi?rc=@&PS=a%2Bb%20c&rd=menu"));
+  // The word given on the command line, on standard input or in a file.
+  const std::string file = ::testing::TempDir() + "/kelvane-cli-password";
+  std::ofstream(file) << "a+b c\nnot this line\n";
+  struct {
+    std::vector<std::string> args;
+    std::string input;
+  } const ways[] = {
+      {{"--password", "a+b c", "login"}, ""},
+      {{"--password-stdin", "login"}, "a+b c\n"},
+      {{"login", "--password-stdin"}, "a+b c"},
+      {{"--password-file", file, "login"}, ""},
+  };
+  CliResult r;
+  for (const auto& way : ways) {
+    r = Run(way.args, way.input);
+    EXPECT_EQ(r.status, 0) << way.args[0] << ": " << r.err;
+    EXPECT_EQ(LastLine(), Get("/cgi-bin/logi?rc=@&PS=a%2Bb%20c&rd=menu")) << way.args[0];
+  }
+  std::remove(file.c_str());
+  r = Run({"--password-file", file, "login"});
+  EXPECT_EQ(r.status, 2) << "a file that is not there: " << r.err;
+  r = Run({"--password", "x", "--password-stdin", "login"}, "a+b c\n");
+  EXPECT_EQ(r.status, 2) << "two sources: " << r.err;
   r = Run({"--password", "wrong", "read", "wan-link"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "kelvane-cli: cannot log in to the router at " + sim_->Address() + ": login refused\n");

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "net/DiscoveryProbe.h"
 #include "net/Wait.h"
@@ -107,6 +109,44 @@ TEST_F(DiscoveryNetns, UnprivilegedCliSaysWhichPrivilegeDiscoveryNeeds) {
   r = bed_->Exec(Role::kPc, {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", cli, "discover"});
   EXPECT_EQ(r.exitCode, 1) << r.output;
   EXPECT_NE(r.output.find("cap_net_bind_service"), std::string::npos) << r.output;
+}
+
+TEST_F(DiscoveryNetns, UnprivilegedCliDiscoversThroughTheHelper) {
+  const std::string cli = testing::BuiltProgram("kelvane-cli");
+  const std::string helper = testing::BuiltProgram("kelvane-netprobe");
+  if (cli.empty() || helper.empty()) GTEST_SKIP() << "kelvane-cli or kelvane-netprobe is not built (KELVANE_BIN_DIR)";
+  StartRouter();
+  // An installed pair: the CLI without capabilities, the helper beside it with
+  // the two it is installed with, in a folder nobody may enter.
+  char folder[] = "/tmp/kelvane-helper-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  const std::string dir = folder;
+  struct Remove {
+    std::string dir;
+    ~Remove() {
+      std::error_code ignored;
+      std::filesystem::remove_all(dir, ignored);
+    }
+  } const removeAtEnd{dir};
+  std::filesystem::permissions(dir, std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
+                                        std::filesystem::perms::group_exec | std::filesystem::perms::others_read |
+                                        std::filesystem::perms::others_exec);
+  std::filesystem::copy_file(cli, dir + "/kelvane-cli");
+  std::filesystem::copy_file(helper, dir + "/kelvane-netprobe");
+  testbed::ExecResult r =
+      bed_->Exec(Role::kPc, {"setcap", "cap_net_bind_service,cap_net_raw=p", dir + "/kelvane-netprobe"});
+  ASSERT_EQ(r.exitCode, 0) << "setcap: " << r.output;
+  const std::vector<std::string> discover = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                                             dir + "/kelvane-cli", "discover"};
+  r = bed_->Exec(Role::kPc, discover);
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_EQ(r.output, "192.168.123.254\n");
+  // Without the helper's capabilities the same call is refused on port 68:
+  // the answer above came through the helper.
+  ASSERT_EQ(bed_->Exec(Role::kPc, {"setcap", "-r", dir + "/kelvane-netprobe"}).exitCode, 0);
+  r = bed_->Exec(Role::kPc, discover);
+  EXPECT_EQ(r.exitCode, 1) << r.output;
+  EXPECT_NE(r.output.find("port 68"), std::string::npos) << r.output;
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "tools/cli/CommandTable.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <ostream>
 
 #include "net/DiscoveryProbe.h"
@@ -10,6 +12,7 @@
 #include "router/Fields.h"
 #include "router/RouterLogin.h"
 #include "router/RouterRequest.h"
+#include "tools/cli/SecretInput.h"
 
 namespace kelvane::cli {
 namespace {
@@ -39,6 +42,14 @@ bool ParseEndpoint(const std::string& text, std::string& address, std::uint16_t&
   return !hasPort || ParsePort(text.substr(colon + 1), port);
 }
 
+// The commands that never send the login word.
+bool CommandLogsIn(const std::string& name) {
+  static const char* const kWithoutLogin[] = {"discover", "dhcp-probe", "ping",    "host-info", "dhcp-switch",
+                                              "renew",    "release",    "resolve", "phonebook"};
+  return std::find_if(std::begin(kWithoutLogin), std::end(kWithoutLogin),
+                      [&](const char* n) { return name == n; }) == std::end(kWithoutLogin);
+}
+
 std::string GeneralHelp(const CommandTable& table) {
   std::string s =
       "usage: kelvane-cli [options] COMMAND [arguments]\n"
@@ -47,7 +58,12 @@ std::string GeneralHelp(const CommandTable& table) {
       "Options:\n"
       "  --router ADDRESS[:PORT]  the router's address (default: find it by broadcast)\n"
       "  --user NAME              user name sent to the router (default kwzpo)\n"
-      "  --password WORD          password sent to the router (default kwzpo)\n"
+      "  --password WORD          password sent to the router (default kwzpo); other users\n"
+      "                           can read it in the process list: prefer one of\n"
+      "  --password-stdin         read the password from the first line of standard input\n"
+      "  --password-file FILE     read the password from the first line of FILE\n"
+      "                           Without any of the three, the password is asked for on a\n"
+      "                           terminal (Enter keeps the default).\n"
       "                           A router that asks for Basic credentials takes the login\n"
       "                           word as the user name: --user WORD --password ''\n"
       "  --no-login               do not log in before a router command\n"
@@ -212,8 +228,9 @@ int RunCli(const std::vector<std::string>& args, CommandTable& table, WizardStat
   std::vector<std::string> rest;
   std::string commandName;
   bool help = false;
-  std::string user, password;
-  bool haveUser = false, havePassword = false;
+  std::string user;
+  bool haveUser = false;
+  SecretChoice password;  // --password, --password-stdin or --password-file
   // Global options may stand before or after the command name.
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -249,8 +266,15 @@ int RunCli(const std::vector<std::string>& args, CommandTable& table, WizardStat
       if (!value(user)) return context.Usage("--user needs a value");
       haveUser = true;
     } else if (a == "--password") {
-      if (!value(password)) return context.Usage("--password needs a value");
-      havePassword = true;
+      if (!value(password.value)) return context.Usage("--password needs a value");
+      password.present = true;
+      ++password.sources;
+    } else if (a == "--password-stdin") {
+      password.fromStdin = true;
+      ++password.sources;
+    } else if (a == "--password-file") {
+      if (!value(password.file)) return context.Usage("--password-file needs a file");
+      ++password.sources;
     } else if (a == "--probe-to") {
       std::string v;
       bool hasPort = false;
@@ -281,11 +305,24 @@ int RunCli(const std::vector<std::string>& args, CommandTable& table, WizardStat
     return kExitOk;
   }
 
+  if (const int status = ReadChosenSecret(context, "--password", password); status != kExitOk) return status;
+  if (password.fromStdin && std::find(rest.begin(), rest.end(), "--wan-password-stdin") != rest.end())
+    return context.Usage("--password-stdin and --wan-password-stdin cannot both read standard input");
+  // On a terminal the login word is asked for when none was given; Enter
+  // keeps the factory default. Commands that never log in ask nothing.
+  if (password.sources == 0 && !context.skipLogin && CommandLogsIn(commandName) && StdinIsTerminal()) {
+    std::string answer;
+    if (AskTerminal("Router login word (Enter for the factory default): ", true, answer) && !answer.empty()) {
+      password.value = answer;
+      password.present = true;
+    }
+  }
+
   ResetRouterDefaults(state);
-  // The credentials are taken as given: --user and --password are what the
+  // The credentials are taken as given: --user and the password are what the
   // router receives.
   if (haveUser) SetLoginUser(user, state);
-  if (havePassword) SetLoginPassword(password, state);
+  if (password.present) SetLoginPassword(password.value, state);
   if (context.verbose) SetTrafficLog(&err);
   CommandArgs commandArgs(rest);
   const int status = command->run(context, commandArgs);

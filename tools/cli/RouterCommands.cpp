@@ -109,7 +109,10 @@ void RegisterRouterCommands(CommandTable& table) {
              "              (a fixed address needs all three of --ip, --mask and --gateway)\n"
              "  bigpond --wan-user U [--wan-password P] [--login-server S]\n"
              "  telia   --wan-user U [--wan-password P]\n"
-             "Without --connect the router's current connection control is kept.\n",
+             "Without --connect the router's current connection control is kept.\n"
+             "Instead of --wan-password P (which other users can see in the process list):\n"
+             "--wan-password-stdin reads it from the first line of standard input,\n"
+             "--wan-password-file FILE from the first line of FILE; on a terminal it is asked for.\n",
              SetWan});
   table.Add({"set-wireless", "write SSID, channel, security and key",
              "usage: kelvane-cli set-wireless [--ssid S] [--channel auto|1..14]\n"
@@ -136,7 +139,8 @@ void RegisterRouterCommands(CommandTable& table) {
              "usage: kelvane-cli reboot\n",
              Reboot});
   table.Add({"reset", "restore the router's factory settings",
-             "usage: kelvane-cli reset\nThe router forgets every setting and restarts.\n",
+             "usage: kelvane-cli reset [--yes]\nThe router forgets every setting and restarts. On a terminal the command asks\n"
+             "first; elsewhere it needs --yes.\n",
              Reset});
   table.Add({"password", "change the router's login word",
              "usage: kelvane-cli password CURRENT NEW\n", Password});

@@ -8,6 +8,7 @@
 #include "router/RouterRequest.h"
 #include "router/WirelessLanCommands.h"
 #include "tools/cli/RouterCommands.h"
+#include "tools/cli/SecretInput.h"
 
 namespace kelvane::cli::router_commands {
 namespace {
@@ -35,6 +36,16 @@ int Reboot(CliContext& c, CommandArgs& args) {
 }
 
 int Reset(CliContext& c, CommandArgs& args) {
+  // Every setting of the router goes: asked on a terminal, --yes otherwise.
+  if (!args.Flag("--yes")) {
+    if (!StdinIsTerminal()) return c.Usage("reset needs --yes when not run on a terminal");
+    std::string answer;
+    if (!AskTerminal("Restore the router's factory settings? Every setting is lost. [y/N] ", false, answer) ||
+        (answer != "y" && answer != "Y" && answer != "yes")) {
+      c.err << "kelvane-cli: reset not confirmed; nothing was sent\n";
+      return kExitFailed;
+    }
+  }
   return Simple<ResetRouterToDefaults>(c, args, "the router did not take the reset command",
                                        "factory settings restored; restarting");
 }

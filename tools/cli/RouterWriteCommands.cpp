@@ -2,6 +2,7 @@
 // set-wireless, set-lan, set-domain, clone-mac and set-mac.
 #include <ostream>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "net/TextScan.h"
@@ -11,6 +12,7 @@
 #include "router/WanCommands.h"
 #include "router/WirelessLanCommands.h"
 #include "tools/cli/RouterCommands.h"
+#include "tools/cli/SecretInput.h"
 
 namespace kelvane::cli::router_commands {
 namespace {
@@ -58,9 +60,24 @@ int SetWan(CliContext& c, CommandArgs& args) {
     }
   }
 
+  // The WAN password: --wan-password, -stdin, -file, or asked on a terminal.
+  SecretChoice secret;
+  const bool required = type == kWanPppoe || type == kWanPptp || type == kWanL2tp;
+  if (required || type == kWanBigPond || type == kWanTelia) {
+    const int status = TakeSecret(c, args, "--wan-password",
+                                  required ? "WAN password: " : "WAN password (Enter for none): ", secret);
+    if (status != kExitOk) return status;
+  }
+
   std::string problem;
   bool ok = true, present = false;
   std::vector<std::string> wrong;
+  auto takePassword = [&](auto& field) {
+    if (!secret.present || field.AssignChecked(secret.value)) return true;
+    problem = "--wan-password is longer than " + std::to_string(std::remove_reference_t<decltype(field)>::kMaxLength) +
+              " characters";
+    return false;
+  };
   auto need = [&](bool good, const char* name) {
     if (!good) wrong.push_back(name);
   };
@@ -80,7 +97,7 @@ int SetWan(CliContext& c, CommandArgs& args) {
     case kWanPppoe: {
       PppoeSettings& r = s.PppoeSettings;
       ok = TakeText(c, args, "--wan-user", r.userName, present, problem) &&
-           TakeText(c, args, "--wan-password", r.password, present, problem) &&
+           takePassword(r.password) &&
            TakeText(c, args, "--service", r.serviceName, present, problem) &&
            TakeText(c, args, "--dns1", r.primaryDns, present, problem) && TakeText(c, args, "--dns2", r.secondaryDns, present, problem);
       need(IsPrintableText(r.userName), "--wan-user");
@@ -105,7 +122,7 @@ int SetWan(CliContext& c, CommandArgs& args) {
            TakeText(c, args, "--gateway", r.gateway, haveGateway, problem) &&
            TakeText(c, args, "--server", r.server, present, problem) &&
            TakeText(c, args, "--wan-user", r.userName, present, problem) &&
-           TakeText(c, args, "--wan-password", r.password, present, problem);
+           takePassword(r.password);
       if (ok && (haveIp || haveMask || haveGateway) && !(haveIp && haveMask && haveGateway)) {
         return c.Usage("--ip, --mask and --gateway go together: give all three for a fixed address, or none");
       }
@@ -120,7 +137,7 @@ int SetWan(CliContext& c, CommandArgs& args) {
     case kWanBigPond: {
       BigPondSettings& r = s.BigPondSettings;
       ok = TakeText(c, args, "--wan-user", r.userName, present, problem) &&
-           TakeText(c, args, "--wan-password", r.password, present, problem) &&
+           takePassword(r.password) &&
            TakeText(c, args, "--login-server", r.loginServer, present, problem);
       need(IsPrintableText(r.userName), "--wan-user");
       need(IsOptionalPrintable(r.password), "--wan-password");
@@ -130,7 +147,7 @@ int SetWan(CliContext& c, CommandArgs& args) {
     case kWanTelia: {
       TeliaSettings& r = s.TeliaSettings;
       ok = TakeText(c, args, "--wan-user", r.userName, present, problem) &&
-           TakeText(c, args, "--wan-password", r.password, present, problem);
+           takePassword(r.password);
       need(IsPrintableText(r.userName), "--wan-user");
       need(IsOptionalPrintable(r.password), "--wan-password");
       break;

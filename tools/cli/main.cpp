@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "net/host/linux/Netprobe.h"
 #include "tools/cli/CommandTable.h"
 
 #ifndef KELVANE_VERSION
@@ -27,5 +28,7 @@ int main(int argc, char** argv) {
     std::cout << "kelvane-cli " KELVANE_VERSION "\n";
     return 0;
   }
+  // Port 68 and ICMP through the privileged helper when this process lacks them.
+  kelvane::InstallNetprobeRoute();
   return kelvane::cli::RunCli(args, table, kelvane::WizardState::Instance(), std::cout, std::cerr);
 }

@@ -26,6 +26,12 @@ EchoReplyKind ClassifyEchoPacket(const std::uint8_t* packet, std::size_t size, b
 // The Internet checksum of RFC 1071.
 std::uint16_t InternetChecksum(const std::uint8_t* data, std::size_t size);
 
+// Where echoes go when this process may open neither ICMP socket: the
+// privileged helper, once the program has installed it (InstallNetprobeRoute).
+// One echo, with the results of IcmpEcho::Echo.
+using EchoHelper = bool (*)(std::uint32_t address, int timeoutMs, PingError& error);
+void SetEchoHelper(EchoHelper helper);
+
 class IcmpEcho {
  public:
   IcmpEcho() = default;
@@ -40,8 +46,10 @@ class IcmpEcho {
   void Close();
 
   bool UsesRawSocket() const { return raw_; }
+  bool UsesHelper() const { return helper_ != nullptr; }
 
  private:
+  EchoHelper helper_ = nullptr;  // set by Open when neither socket may be opened
   int fd_ = -1;
   bool raw_ = false;
   std::uint16_t id_ = 0;
