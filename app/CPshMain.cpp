@@ -348,6 +348,9 @@ bool CPshMain::SetActivePage(CPspEx* page) {
   active_ = page;
   PlaceStack();
   stack_->setCurrentWidget(page);
+  // The header names the new page before its activation runs: some pages
+  // read the router there, for up to a request's time-out.
+  UpdateHeader();
   page->OnSetActive();
   UpdateHeader();
   FocusFirstControl(page);

@@ -88,6 +88,8 @@ inline constexpr StringId kIdWirelessWep64 = 30093;
 inline constexpr StringId kIdWirelessWep128 = 30094;
 inline constexpr StringId kIdWirelessWpaPsk = 30095;
 inline constexpr StringId kIdWirelessInputError = 30096;
+// The router's wireless settings could not be read; try again, or the skip box.
+inline constexpr StringId kIdWirelessUnreadable = 30740;
 inline constexpr StringId kIdWirelessSsidError = 30097;
 inline constexpr StringId kIdWirelessKeyError = 30098;
 
@@ -194,6 +196,8 @@ inline constexpr StringId kIdStoreConnectionError = 30223;
 inline constexpr StringId kIdStoreSavingFailed = 30224;
 inline constexpr StringId kIdStoreRestartFailed = 30225;
 inline constexpr StringId kIdStoreDone = 30226;
+// The router answers at another address now; the PC follows it (the address follows).
+inline constexpr StringId kIdStoreRouterMoved = 30741;
 inline constexpr StringId kIdStoreSubtitle = 30637;
 
 // WAN test page
@@ -475,6 +479,7 @@ inline constexpr auto kAllStringIds = std::to_array<StringId>({
     kIdWirelessWep128,
     kIdWirelessWpaPsk,
     kIdWirelessInputError,
+    kIdWirelessUnreadable,
     kIdWirelessSsidError,
     kIdWirelessKeyError,
     kIdWanDetectTitle,
@@ -565,6 +570,7 @@ inline constexpr auto kAllStringIds = std::to_array<StringId>({
     kIdStoreSavingFailed,
     kIdStoreRestartFailed,
     kIdStoreDone,
+    kIdStoreRouterMoved,
     kIdStoreSubtitle,
     kIdWanTestTitle,
     kIdWanTestIntro,

@@ -109,16 +109,25 @@ int CPspConnectivity::OnWizardNext() {
     // busy meanwhile, so that no second Next or Cancel cuts into it.
     QPointer<CPspConnectivity> self(this);
     DhcpSwitchOutcome outcome;
+    ConnectivityOutcome login = ConnectivityOutcome::kLoginPrompt;
     {
       BusyScope busy(this);
       QtNarrator narrator(Control(kMessageId));
       ConnectivityStep step(state, ActiveHostNetwork(), narrator);
       outcome = step.SwitchToDhcp();
+      // The router was found before, so its search is not repeated; but
+      // nothing has logged in to it yet (a form login, a changed word).
+      if (outcome == DhcpSwitchOutcome::kSwitched) login = step.Login(std::string());
     }
     if (self.isNull() || outcome != DhcpSwitchOutcome::kSwitched) return -1;
-    // The router was found before; the check is not run again.
     dhcpSwitchPending_ = false;
-    return 0;
+    if (login == ConnectivityOutcome::kPassed) return 0;
+    // Otherwise the step said why; the next Next runs the whole check.
+    if (login == ConnectivityOutcome::kLoginPrompt) {
+      loginPrompted_ = true;
+      ShowLoginPrompt();
+    }
+    return -1;
   }
   return RunConnectivityCheck() ? 0 : -1;
 }

@@ -58,6 +58,10 @@ bool CPspWLan::OnInitDialog() {
     for (StringId id : kSecurityTexts) security->addItem(UiText(id));
     security->setCurrentIndex(0);
     connect(security, &QComboBox::currentIndexChanged, this, &CPspWLan::OnSecurityChanged);
+    connect(security, &QComboBox::activated, this, [this] { securityChosen_ = true; });
+  }
+  if (auto* channel = ControlAs<QComboBox>(kChannelListId)) {
+    connect(channel, &QComboBox::activated, this, [this] { channelChosen_ = true; });
   }
   if (QWidget* w1 = Control(kKeyLabelId)) w1->hide();
   if (QWidget* w2 = Control(kKeyEditId)) w2->hide();
@@ -73,8 +77,9 @@ bool CPspWLan::OnSetActive() {
     skip->show();
   }
   ShowForm(false);
-  for (int id : {kSsidLabelId, kKeyLabelId}) MarkField(Control(id), true);
+  for (int id : {kSsidLabelId, kKeyLabelId, kSecurityLabelId}) MarkField(Control(id), true);
   settingsLoaded_ = false;
+  ForgetTypedValues();
   return CPspEx::OnSetActive();
 }
 
@@ -116,7 +121,12 @@ int CPspWLan::OnWizardNext() {
   if (auto* message = qobject_cast<QLabel*>(Control(kMessageId))) message->setText(UiText(kIdWirelessInstructions));
   if (QWidget* picture = Control(kPictureButtonId)) picture->hide();
   if (!settingsLoaded_) {
-    settingsLoaded_ = LoadSettings();
+    QPointer<CPspWLan> self(this);
+    const TypedValues typed = TakeTypedValues();
+    const bool loaded = LoadSettings();
+    if (self.isNull()) return -1;
+    settingsLoaded_ = loaded;
+    PutBackTypedValues(typed, loaded);
     return -1;
   }
   return Validate() ? GoTo<CPspDetectWan>() : -1;
@@ -151,10 +161,69 @@ bool CPspWLan::LoadSettings() {
   }
   // Applied whether or not the index changed: it shows the key just read.
   if (security != nullptr) OnSecurityChanged(security->currentIndex());
-  if (auto* ssid = ControlAs<QLineEdit>(kSsidEditId)) {
+  if (auto* ssid = ControlAs<QLineEdit>(kSsidEditId); ssid != nullptr && form.loaded) {
     ssid->setText(FromLocal8(WizardState::Instance().WirelessSettings.ssid.str()));
   }
   return form.loaded;
+}
+
+// ---- a router that could not be read ----
+// Nothing the router did not report is shown, and what the user typed or
+// chose while the form was up stays: a later read fills only the rest.
+
+void CPspWLan::ForgetTypedValues() {
+  channelChosen_ = false;
+  securityChosen_ = false;
+  for (int id : {kSsidEditId, kKeyEditId}) {
+    if (auto* edit = ControlAs<QLineEdit>(id)) edit->setModified(false);
+  }
+}
+
+CPspWLan::TypedValues CPspWLan::TakeTypedValues() const {
+  TypedValues typed;
+  if (auto* ssid = ControlAs<QLineEdit>(kSsidEditId); ssid != nullptr && ssid->isModified()) typed.ssid = ssid->text();
+  if (auto* key = ControlAs<QLineEdit>(kKeyEditId); key != nullptr && key->isModified()) typed.key = key->text();
+  if (auto* channel = ControlAs<QComboBox>(kChannelListId); channel != nullptr && channelChosen_) {
+    typed.channel = channel->currentText();
+  }
+  auto* security = ControlAs<QComboBox>(kSecurityListId);
+  typed.securityIndex = securityChosen_ && security != nullptr ? security->currentIndex() : -1;
+  return typed;
+}
+
+void CPspWLan::PutBackTypedValues(const TypedValues& typed, bool loaded) {
+  auto* channel = ControlAs<QComboBox>(kChannelListId);
+  if (channel != nullptr) {
+    const int kept = typed.channel ? channel->findText(*typed.channel) : -1;
+    if (kept >= 0) channel->setCurrentIndex(kept);
+    if (kept < 0 && !loaded) channel->setCurrentIndex(-1);
+    channelChosen_ = kept >= 0;
+  }
+  auto* security = ControlAs<QComboBox>(kSecurityListId);
+  if (security != nullptr && (typed.securityIndex >= 0 || !loaded)) {
+    {
+      const QSignalBlocker block(security);
+      security->setCurrentIndex(typed.securityIndex);
+    }
+    OnSecurityChanged(typed.securityIndex);
+    if (typed.securityIndex < 0) {
+      if (QWidget* label = Control(kKeyLabelId)) label->hide();
+      if (QWidget* key = Control(kKeyEditId)) key->hide();
+    }
+  }
+  auto* ssid = ControlAs<QLineEdit>(kSsidEditId);
+  if (ssid != nullptr && (typed.ssid || !loaded)) {
+    ssid->setText(typed.ssid.value_or(QString()));
+    ssid->setModified(typed.ssid.has_value());
+  }
+  auto* key = ControlAs<QLineEdit>(kKeyEditId);
+  if (key != nullptr && typed.key) {
+    key->setText(*typed.key);
+    key->setModified(true);
+  }
+  if (!loaded) {
+    if (auto* message = qobject_cast<QLabel*>(Control(kMessageId))) message->setText(UiText(kIdWirelessUnreadable));
+  }
 }
 
 bool CPspWLan::Validate() {
@@ -166,10 +235,15 @@ bool CPspWLan::Validate() {
                         key ? ToLocal8(key->text()) : std::string(), channel ? channel->currentIndex() : -1, channels_);
   MarkField(Control(kSsidLabelId), v.ssidOk);
   MarkField(Control(kKeyLabelId), v.keyOk);
-  if (!v.Ok()) {
+  // A security the router reported that the list does not hold is no
+  // choice: none is sent until the user picks one.
+  auto* security = ControlAs<QComboBox>(kSecurityListId);
+  const bool securityOk = security == nullptr || security->currentIndex() >= 0;
+  MarkField(Control(kSecurityLabelId), securityOk);
+  if (!v.Ok() || !securityOk) {
     if (auto* message = qobject_cast<QLabel*>(Control(kMessageId))) message->setText(UiText(kIdWirelessInputError));
   }
-  return v.Ok();
+  return v.Ok() && securityOk;
 }
 
 }  // namespace kelvane

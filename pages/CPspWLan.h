@@ -3,6 +3,9 @@
 // written to the router here; the store page sends the settings.
 #pragma once
 
+#include <QString>
+
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +48,22 @@ class CPspWLan : public CPspEx {
 
   bool settingsLoaded_ = false;
   std::vector<std::string> channels_;  // the list's numbers after "Auto"
+
+  // What the user typed or chose on the form (null / -1: nothing), kept
+  // across a load so that a read never wipes it.
+  struct TypedValues {
+    std::optional<QString> ssid;
+    std::optional<QString> key;
+    std::optional<QString> channel;
+    int securityIndex = -1;
+  };
+  void ForgetTypedValues();
+  TypedValues TakeTypedValues() const;
+  // Puts the typed values back over what the load showed; after a failed
+  // load, empties the rest and says that the router could not be read.
+  void PutBackTypedValues(const TypedValues& typed, bool loaded);
+  bool channelChosen_ = false;
+  bool securityChosen_ = false;
 };
 
 }  // namespace kelvane

@@ -46,7 +46,11 @@ bool CPspWanSettings::OnInitDialog() {
     greek(label);
     PairLabel(label, edit);
     if (edit != nullptr) {
-      edit->setMaxLength(static_cast<int>(field.access.capacity - 1));
+      // A stripped field gets no limit of its own: blanks typed or pasted
+      // before an address would push its last digits out, and the cut
+      // address may still pass the check. The check refuses a text that is
+      // too long once stripped.
+      if (!field.strip) edit->setMaxLength(static_cast<int>(field.access.capacity - 1));
       SetPasswordMask(edit, field.password);
     }
     if (field.note != 0) {

@@ -17,6 +17,7 @@
 
 #include "wizard/CAutoWidthComboBox.h"
 #include "wizard/CHTRichEditCtrl.h"
+#include "wizard/CLineEdit.h"
 #include "wizard/CImageButton.h"
 #include "wizard/CStaticText.h"
 #include "wizard/Resources.h"
@@ -279,7 +280,7 @@ QWidget* MakeControl(QWidget* host, const TemplateControl& c) {
       w->setTabChangesFocus(true);
       return w;
     }
-    auto* w = new QLineEdit(host);
+    auto* w = new CLineEdit(host);
     w->setText(c.text);
     w->setReadOnly(c.HasFlag("readonly"));
     if (c.HasFlag("password")) {
@@ -293,7 +294,10 @@ QWidget* MakeControl(QWidget* host, const TemplateControl& c) {
   }
   if (k == "combo") {
     auto* w = new CAutoWidthComboBox(host);
-    w->setEditable(c.HasFlag("dropdown"));
+    if (c.HasFlag("dropdown")) {
+      w->setEditable(true);
+      w->setLineEdit(new CLineEdit(w));
+    }
     return w;
   }
   if (k == "list") return new QListWidget(host);

@@ -83,7 +83,7 @@ QWidget* FindControl(const QWidget* host, int controlId);
 // the template on `host` and resizes `host` to the template's size. Answers the
 // base units used. Kinds map to: text → CStaticText, picture → QLabel with the
 // bitmap, button → QPushButton (CImageButton with the ownerdraw flag),
-// imagebutton → CImageButton, edit → QLineEdit (QPlainTextEdit when
+// imagebutton → CImageButton, edit → CLineEdit (QPlainTextEdit when
 // multiline), combo → CAutoWidthComboBox, list → QListWidget, check → QCheckBox,
 // radio → QRadioButton, group → QGroupBox, richedit → CHTRichEditCtrl,
 // frame → QFrame.

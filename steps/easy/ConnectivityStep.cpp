@@ -17,15 +17,27 @@ ConnectivityOutcome ConnectivityStep::End(ConnectivityOutcome outcome) {
   return outcome;
 }
 
-ConnectivityOutcome ConnectivityStep::Run(std::string_view boxWord) {
-  // The PC.
-  narrator_.SayAndPause(kIdCheckingPcNetwork);
-  pcDhcp_ = false;
-  if (!host_.FindLocalAddress(kPcAddressAttempts, pcDhcp_, state_)) return End(ConnectivityOutcome::kNoPcAddress);
+ConnectivityOutcome ConnectivityStep::Login(std::string_view boxWord) {
+  // After the switch the PC takes its address from the router's DHCP
+  // service, and the router was found before: only the login half runs.
+  loginOnly_ = true;
+  pcDhcp_ = true;
+  const ConnectivityOutcome outcome = Run(boxWord);
+  loginOnly_ = false;
+  return outcome;
+}
 
-  // The router.
-  narrator_.SayAndPause(kIdConnectingToRouter);
-  if (!FindRouter(state_)) return End(ConnectivityOutcome::kNoRouter);
+ConnectivityOutcome ConnectivityStep::Run(std::string_view boxWord) {
+  if (!loginOnly_) {
+    // The PC.
+    narrator_.SayAndPause(kIdCheckingPcNetwork);
+    pcDhcp_ = false;
+    if (!host_.FindLocalAddress(kPcAddressAttempts, pcDhcp_, state_)) return End(ConnectivityOutcome::kNoPcAddress);
+
+    // The router.
+    narrator_.SayAndPause(kIdConnectingToRouter);
+    if (!FindRouter(state_)) return End(ConnectivityOutcome::kNoRouter);
+  }
 
   if (PcReachesRouter(pcDhcp_, state_.pcAddress, state_.pcGateway, state_.routerAddressValue)) {
     // Credentials the router did not take are replaced by the defaults of

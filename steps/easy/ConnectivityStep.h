@@ -62,6 +62,13 @@ class ConnectivityStep {
   // Switches the PC's adapter to DHCP and waits for its address.
   DhcpSwitchOutcome SwitchToDhcp();
 
+  // The login half of the check, run after a DHCP switch at the router
+  // address found before: the login method probe, the login with the stored
+  // credentials, then with `boxWord`; the PC check and the router search are
+  // not repeated. Without it a router that wants a form login or a changed
+  // word would be logged in to by nothing, and every later page would fail.
+  ConnectivityOutcome Login(std::string_view boxWord);
+
   // The word typed at the prompt, stripped of blanks at both ends and stored
   // by the credential convention; answers the stripped word (for the box).
   static std::string TakeTypedWord(std::string_view typed, WizardState& state);
@@ -76,6 +83,7 @@ class ConnectivityStep {
   HostNetwork& host_;
   Narrator& narrator_;
   bool pcDhcp_ = false;
+  bool loginOnly_ = false;  // Login(): the PC check and the search are skipped
 };
 
 }  // namespace kelvane

@@ -1,6 +1,8 @@
 #include "steps/easy/StoreStep.h"
 
+#include "steps/easy/ConnectivityStep.h"
 #include "steps/kit/RouterPing.h"
+#include "steps/kit/RouterSearch.h"
 #include "router/WanCommands.h"
 #include "router/WirelessLanCommands.h"
 
@@ -9,6 +11,32 @@ namespace kelvane {
 namespace {
 
 bool PingRouter(StoreContext& c) { return c.host.PingHost(RouterPingTarget(c.state), kRouterPingAttempts); }
+
+// A router that does not answer at its address may have come back at
+// another one (its LAN address changed, a reset): it is looked for by
+// broadcast, and when it answers elsewhere the PC gives up its lease in the
+// old network and takes one in the new. False when it is not found elsewhere
+// or still cannot be reached there; the known address then stays.
+bool FollowMovedRouter(StoreContext& c) {
+  const std::string oldText(c.state.routerAddress.view());
+  const std::uint32_t oldValue = c.state.routerAddressValue;
+  if (!FindRouter(c.state) || c.state.routerAddressValue == oldValue) {
+    c.state.routerAddress = oldText;
+    c.state.routerAddressValue = oldValue;
+    return false;
+  }
+  c.routerMoved = true;
+  c.narrator.Say(kIdStoreRouterMoved);
+  c.narrator.AppendText(" " + RouterPingTarget(c.state));
+  c.narrator.Pause(kNarrationPauseMs);
+  c.host.ReleaseAllAdapters();
+  if (!c.host.RenewAllAdapters()) return false;
+  bool dhcp = false;
+  if (!c.host.FindLocalAddress(kPcAddressAttempts, dhcp, c.state)) return false;
+  return PingRouter(c);
+}
+
+bool PingOrFollowRouter(StoreContext& c) { return PingRouter(c) || FollowMovedRouter(c); }
 
 // Only a router with a wireless part ever receives the wireless command.
 bool SendsWireless(const StoreContext& c) { return c.state.wirelessPresent && c.state.configureWireless != 0; }
@@ -35,13 +63,13 @@ bool CountDown(StoreContext& c) {
 enum Row { kRowPing, kRowWireless, kRowWan, kRowRefresh, kRowRestart, kRowCountdown, kRowPingAgain };
 
 constexpr Hop<StoreContext> kRows[] = {
-    {kIdStoreCheckingConnection, kIdStoreConnectionError, HopPolicy::kStopOnFailure, &PingRouter},
+    {kIdStoreCheckingConnection, kIdStoreConnectionError, HopPolicy::kStopOnFailure, &PingOrFollowRouter},
     {kIdStoreSaving, kIdStoreSavingFailed, HopPolicy::kStopOnFailure, &SendWireless, &SendsWireless},
     {kIdStoreSaving, kIdStoreSavingFailed, HopPolicy::kStopOnFailure, &SendWan, &SendsWan},
     {0, 0, HopPolicy::kIgnoreOutcome, &Refresh},
     {kIdStoreRestarting, kIdStoreRestartFailed, HopPolicy::kStopOnFailure, &Restart, &Restarts},
     {0, 0, HopPolicy::kIgnoreOutcome, &CountDown, &Restarts},
-    {kIdStoreCheckingConnection, kIdStoreConnectionError, HopPolicy::kStopOnFailure, &PingRouter},
+    {kIdStoreCheckingConnection, kIdStoreConnectionError, HopPolicy::kStopOnFailure, &PingOrFollowRouter},
 };
 
 }  // namespace
@@ -63,7 +91,14 @@ StoreOutcome StoreStep::Run(WizardState& state, HostNetwork& host, Narrator& nar
   StoreContext context{state, host, narrator};
   const HopReport report = RunHops<StoreContext>(narrator, context, Rows());
   if (!report.passed) return OutcomeOfRow(report.stoppedAt);
-  narrator.SayAndPause(kIdStoreDone);
+  narrator.Say(kIdStoreDone);
+  // The move stays in view: the user's bookmarks and other PCs need the new address.
+  if (context.routerMoved) {
+    narrator.AppendText("\n");
+    narrator.Append(kIdStoreRouterMoved);
+    narrator.AppendText(" " + RouterPingTarget(state));
+  }
+  narrator.Pause(kNarrationPauseMs);
   return StoreOutcome::kStored;
 }
 

@@ -40,6 +40,7 @@ struct StoreContext {
   WizardState& state;
   HostNetwork& host;
   Narrator& narrator;
+  bool routerMoved = false;  // the router was found at another address and followed
 };
 
 class StoreStep {
@@ -50,7 +51,10 @@ class StoreStep {
   static StoreOutcome OutcomeOfRow(int row);
 
   // Runs the whole sequence from the first ping; on success the message area
-  // ends with the "saved and in effect" text, followed by a narration pause.
+  // ends with the "saved and in effect" text (and the router's new address
+  // when it came back at another one), followed by a narration pause. A
+  // router that does not answer a ping is looked for by broadcast, and
+  // followed when it answers at another address.
   StoreOutcome Run(WizardState& state, HostNetwork& host, Narrator& narrator);
 };
 

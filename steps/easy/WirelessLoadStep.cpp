@@ -22,6 +22,17 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && text.substr(0, prefix.size()) == prefix;
 }
 
+// "1" .. "14".
+bool IsChannelNumber(std::string_view text) {
+  if (text.empty() || text.size() > 2 || text[0] == '0') return false;
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  return value >= 1 && value <= 14;
+}
+
 }  // namespace
 
 int SecurityIndexOfMode(std::int32_t mode) {
@@ -65,25 +76,31 @@ WirelessForm LoadWirelessForm(WizardState& state, const std::vector<std::string>
   WirelessSettings& w = state.WirelessSettings;
   std::string ssid, channel, security, key;
   form.loaded = ReadWirelessStatus(ssid, channel, security, key, state.WirelessSettings.securityMode, state);
-  if (form.loaded) {
-    w.ssid = ssid;
-    if (channel == "0" || channel.empty()) {
-      form.channelIndex = 0;
-    } else {
-      w.channel = channel;
-      // A channel the list does not offer is shown as "Auto" rather than as
-      // no choice at all, which would store an empty channel.
-      form.channelIndex = std::max(0, indexOf(channel));
-    }
-    form.securityIndex = SecurityIndexFromText(security, securityListTexts);
-    // The passphrase line of the status page is percent-encoded (a blank
-    // reads "%20"); shown and sent back as read, the key would change.
-    w.key = state.WirelessSettings.securityMode == kSecurityWep ? key : UrlDecode(key);
-  } else {
-    w.ssid = kModelString;
-    form.securityIndex = 0;
-    form.channelIndex = std::max(0, indexOf(kDefaultChannel));
+  if (!form.loaded) {
+    // Nothing is made up: no name, channel or security the router never
+    // reported, so that none of them can be sent back to it.
+    form.channelIndex = -1;
+    form.securityIndex = -1;
+    return form;
   }
+  w.ssid = ssid;
+  if (channel == "0" || channel.empty()) {
+    form.channelIndex = 0;
+  } else {
+    w.channel = channel;
+    // The router's own channel is offered even when the region's list could
+    // not be read, so that keeping it does not move the router to another.
+    if (indexOf(channel) < 0 && IsChannelNumber(channel)) {
+      form.channels.push_back(channel);
+      std::sort(form.channels.begin(), form.channels.end(),
+                [](const std::string& a, const std::string& b) { return std::stoi(a) < std::stoi(b); });
+    }
+    form.channelIndex = std::max(0, indexOf(channel));
+  }
+  form.securityIndex = SecurityIndexFromText(security, securityListTexts);
+  // The passphrase line of the status page is percent-encoded (a blank
+  // reads "%20"); shown and sent back as read, the key would change.
+  w.key = state.WirelessSettings.securityMode == kSecurityWep ? key : UrlDecode(key);
   if (form.securityIndex >= 0) w.securityMode = kSecurityListModes[static_cast<std::size_t>(form.securityIndex)];
   return form;
 }

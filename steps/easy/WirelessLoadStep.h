@@ -38,9 +38,9 @@ struct WirelessForm {
 
 // Reads the allowed channels and the router's wireless settings into
 // `state.WirelessSettings` and answers what the form shows. When the channels
-// cannot be read only "11" is offered; when the settings cannot be read the
-// SSID becomes the model name, security "not used" and channel the state's
-// default channel (11) when offered, else "Auto".
+// cannot be read only "11" is offered, and the router's own channel. When the
+// settings cannot be read nothing is chosen (indexes -1) and the state is
+// left as it was: the form shows no value the router did not report.
 WirelessForm LoadWirelessForm(WizardState& state, const std::vector<std::string>& securityListTexts);
 
 struct WirelessVerdict {

@@ -40,7 +40,9 @@
 //                                   dynamic IP mode fills with "0.0.0.0"
 //   access                          read/write of the record member, and its
 //                                   capacity (bytes, terminator included); an
-//                                   edit takes at most capacity - 1 characters
+//                                   as-typed edit takes at most capacity - 1
+//                                   characters, a stripped one is not limited
+//                                   (its check refuses what is too long)
 //
 // Validation (`StoreWanForm`): every field is stored into its record, valid or
 // not, and every field is checked even after a failure, so a page can mark all

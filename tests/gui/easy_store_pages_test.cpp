@@ -105,7 +105,7 @@ class EasyStorePages : public ::testing::Test {
     WizardState& state = WizardState::Instance();
     ResetRouterDefaults(state);
     state.wirelessPresent = wirelessPresent_;
-    router_.Found(state);
+    ASSERT_TRUE(router_.Connect(state));  // found and logged in by the program's own check
     state.wanType = kWanDynamicIp;
     state.WirelessSettings.ssid = "HomeNet";
     state.WirelessSettings.channel = "Auto";

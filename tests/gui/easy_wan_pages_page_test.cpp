@@ -4,6 +4,9 @@
 // edit limits, Back losing what was not confirmed, and pictures.
 #include "EasyPageFixture.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+
 #include "pages/CPspSelectWan.h"
 #include "pages/CPspStore.h"
 #include "pages/CPspWanSettings.h"
@@ -18,7 +21,10 @@ class WanPagesTest : public EasyPageTest {
  protected:
   bool Open(std::uint32_t language = kEnglish) {
     if (!Start(language)) return false;
-    router_->Found(WizardState::Instance());
+    if (!router_->Connect(WizardState::Instance())) {
+      ADD_FAILURE() << "the connectivity check did not pass";
+      return false;
+    }
     return true;
   }
   QLineEdit* Edit(int row) { return qobject_cast<QLineEdit*>(Active()->Control(kWanRowEditId(row))); }
@@ -30,10 +36,26 @@ class WanPagesTest : public EasyPageTest {
 
 TEST_F(WanPagesTest, EachPageIsBuiltFromItsForm) {
   if (!Open()) GTEST_SKIP() << why_.toStdString();
+  // Every read is slow, so the header can be seen while the activation reads.
+  routersim::RouterSimFaults slow;
+  slow.answerDelayMs = 300;
+  router_->Sim().SetFaults(slow);
   for (const WanForm& form : kWanForms) {
     SCOPED_TRACE(form.wanType);
     WizardState::Instance().wanType = 0;
+    Activate(CPspSelectWan::kTemplateId);
+    QStringList headersWhileBusy;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      if (Active() != nullptr && Active()->IsBusy()) headersWhileBusy << sheet_->HeaderTitleText();
+    });
+    poll.start();
     ASSERT_NE(Activate(form.templateId), nullptr);
+    poll.stop();
+    // The new page's title from the start of its activation read.
+    EXPECT_EQ(headersWhileBusy.isEmpty(), form.optionCount == 0);
+    for (const QString& header : headersWhileBusy) EXPECT_EQ(header, UiText(form.title));
     EXPECT_EQ(WizardState::Instance().currentPageCode, form.pageCode);
     EXPECT_EQ(WizardState::Instance().wanType, form.wanType);
     EXPECT_EQ(ButtonStates(), Standard());
@@ -46,7 +68,12 @@ TEST_F(WanPagesTest, EachPageIsBuiltFromItsForm) {
       auto* edit = qobject_cast<QLineEdit*>(Active()->Control(field.editId));
       ASSERT_NE(edit, nullptr);
       EXPECT_TRUE(edit->isVisible());
-      EXPECT_EQ(edit->maxLength(), static_cast<int>(field.access.capacity) - 1);
+      // Stripped fields are not limited: blanks must not push digits out.
+      if (field.strip) {
+        EXPECT_GT(edit->maxLength(), 1000);
+      } else {
+        EXPECT_EQ(edit->maxLength(), static_cast<int>(field.access.capacity) - 1);
+      }
       EXPECT_EQ(edit->echoMode() != QLineEdit::Normal, field.password);
       EXPECT_EQ(qobject_cast<QLabel*>(Active()->Control(field.labelId))->buddy(), edit);
       EXPECT_EQ(edit->accessibleName() + QStringLiteral(":"), Text(field.labelId));
@@ -176,6 +203,54 @@ TEST_F(WanPagesTest, ChecksOfTheOtherPages) {
   Next();
   EXPECT_EQ(ActiveTemplate(), CPspStore::kTemplateId);
   EXPECT_EQ(WizardState::Instance().DynamicIpSettings.optionState, 1);
+}
+
+// What a user pastes arrives at the record whole: blanks before an address
+// do not push its last digits out, a line end does not stay in a name.
+TEST_F(WanPagesTest, PastedValuesArriveWholeWithoutLineEnds) {
+  struct Case {
+    const char* name;
+    int templateId;
+    int row;
+    QString pasted;
+    std::string stored;
+  };
+  const std::vector<Case> cases = {
+      {"address with blanks", CPspStaticWan::kTemplateId, 1, QStringLiteral("  192.168.100.100"), "192.168.100.100"},
+      {"address with line end", CPspStaticWan::kTemplateId, 3, QStringLiteral("192.168.100.254\r\n"),
+       "192.168.100.254"},
+      {"user with line end", CPspPPPoEWan::kTemplateId, 1, QStringLiteral("carol@isp.example\r\n"),
+       "carol@isp.example"},
+  };
+  if (!Open()) GTEST_SKIP() << why_.toStdString();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Activate(c.templateId);
+    if (c.templateId == CPspStaticWan::kTemplateId) {
+      Fill({"10.0.0.2", "255.255.255.0", "10.0.0.1", "10.0.0.1", ""});
+    } else {
+      Fill({"u", "p", ""});
+    }
+    Edit(c.row)->clear();
+    Edit(c.row)->setFocus();
+    QGuiApplication::clipboard()->setText(c.pasted);
+    QTest::keyClick(Edit(c.row), Qt::Key_V, Qt::ControlModifier);
+    Next();
+    EXPECT_FALSE(Red(kWanRowLabelId(c.row)));
+    ASSERT_EQ(ActiveTemplate(), CPspStore::kTemplateId);
+    const WanForm& form = *WanFormFor(WizardState::Instance().wanType);
+    EXPECT_EQ(form.fields[static_cast<std::size_t>(c.row - 1)].access.read(WizardState::Instance()), c.stored);
+  }
+  // A wrong address pasted with blanks: refused with the label red, not cut
+  // into one that passes ("  192.168.100.10").
+  Activate(CPspStaticWan::kTemplateId);
+  Fill({"", "255.255.255.0", "10.0.0.1", "10.0.0.1", ""});
+  Edit(1)->setFocus();
+  QGuiApplication::clipboard()->setText(QStringLiteral("  192.168.100.1000"));
+  QTest::keyClick(Edit(1), Qt::Key_V, Qt::ControlModifier);
+  Next();
+  EXPECT_EQ(ActiveTemplate(), CPspStaticWan::kTemplateId);
+  EXPECT_TRUE(Red(kWanRowLabelId(1)));
 }
 
 TEST_F(WanPagesTest, BackLosesWhatWasNotConfirmedAndTheTypeFollowsThePage) {

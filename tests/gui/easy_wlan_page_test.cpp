@@ -1,6 +1,6 @@
 // The wireless page against the emulated router: the skip box, the form
-// filled from the router, red labels, the channel when the router cannot be
-// read, the ways out while it reads, Back, and pictures.
+// filled from the router, red labels, a router that cannot be read, the ways
+// out while it reads, Back, and pictures.
 #include "EasyPageFixture.h"
 
 #include "pages/CPspConnectivity.h"
@@ -17,7 +17,10 @@ class WlanPageTest : public EasyPageTest {
  protected:
   bool Open(std::uint32_t language = kEnglish, routersim::RouterSimOptions options = {}) {
     if (!Start(language, options)) return false;
-    router_->Found(WizardState::Instance());
+    if (!router_->Connect(WizardState::Instance())) {
+      ADD_FAILURE() << "the connectivity check did not pass";
+      return false;
+    }
     router_->Sim().WithState([](routersim::RouterSimState& s) {
       s.ssid = "HomeNet";
       s.channel = "0";
@@ -108,21 +111,59 @@ TEST_F(WlanPageTest, LoadsFromTheRouterThenChecksAndMovesOn) {
   EXPECT_EQ(WizardState::Instance().configureWireless, 1);
 }
 
-TEST_F(WlanPageTest, UnreadableRouterOffersChannel11AndLoadsAgain) {
+// A router whose wireless settings cannot be read: the page says so and
+// points to the skip box, shows no value the router did not report, keeps
+// what the user typed and chose meanwhile, and fills the rest once a read
+// works.
+TEST_F(WlanPageTest, UnreadableRouterSaysSoShowsNothingAndKeepsWhatWasTyped) {
   if (!Open()) GTEST_SKIP() << why_.toStdString();
-  router_->Sim().Stop();
+  routersim::RouterSimFaults broken;
+  broken.wrongStatus = 500;
+  broken.match = "rf=0010";
+  router_->Sim().SetFaults(broken);
   Next();
   auto* page = static_cast<P*>(Active());
   EXPECT_FALSE(page->SettingsLoaded());
-  EXPECT_EQ(Combo(P::kChannelListId)->currentText(), QStringLiteral("11"));
-  EXPECT_EQ(Text(P::kSsidEditId), QString::fromLatin1(kModelString));
-  EXPECT_EQ(Combo(P::kSecurityListId)->currentIndex(), 0);
+  EXPECT_EQ(Text(P::kMessageId), UiText(30740));
+  EXPECT_TRUE(Visible(P::kSkipBoxId));
+  EXPECT_EQ(Text(P::kSsidEditId), QString());
+  EXPECT_EQ(Combo(P::kChannelListId)->currentIndex(), -1);
+  EXPECT_EQ(Combo(P::kSecurityListId)->currentIndex(), -1);
   EXPECT_FALSE(Visible(P::kKeyEditId));
   EXPECT_EQ(ButtonStates(), Standard());
-  // The next Next loads again instead of checking.
+  Shot(QStringLiteral("easy-wlan-English-unreadable"));
+
+  // Typed and chosen meanwhile; the next Next reads again and keeps it.
+  QWidget* ssid = Active()->Control(P::kSsidEditId);
+  ssid->setFocus();
+  QTest::keyClicks(ssid, QStringLiteral("MyNet"));
+  QComboBox* channel = Combo(P::kChannelListId);
+  channel->setFocus();
+  QTest::keyClick(channel, Qt::Key_End);  // the last channel, by keyboard
+  const QString chosenChannel = channel->currentText();
+  ASSERT_FALSE(chosenChannel.isEmpty());
   Next();
-  EXPECT_EQ(ActiveTemplate(), P::kTemplateId);
   EXPECT_FALSE(page->SettingsLoaded());
+  EXPECT_EQ(Text(P::kMessageId), UiText(30740));
+  EXPECT_EQ(Text(P::kSsidEditId), QStringLiteral("MyNet"));
+  EXPECT_EQ(channel->currentText(), chosenChannel);
+
+  // The router answers again: the rest comes from it, the typed name stays.
+  router_->Sim().SetFaults({});
+  Next();
+  EXPECT_TRUE(page->SettingsLoaded());
+  EXPECT_EQ(Text(P::kMessageId), UiText(30084));
+  EXPECT_EQ(Text(P::kSsidEditId), QStringLiteral("MyNet"));
+  EXPECT_EQ(channel->currentText(), chosenChannel);
+  EXPECT_EQ(Combo(P::kSecurityListId)->currentIndex(), 3);
+  EXPECT_EQ(Text(P::kKeyEditId), QStringLiteral("old passphrase"));
+  Next();
+  EXPECT_EQ(ActiveTemplate(), CPspDetectWan::kTemplateId);
+  const WirelessSettings& w = WizardState::Instance().WirelessSettings;
+  EXPECT_EQ(w.ssid, "MyNet");
+  EXPECT_EQ(w.channel.view(), chosenChannel.toStdString());
+  EXPECT_EQ(w.securityMode, kSecurityWpa2Psk);
+  EXPECT_EQ(w.key, "old passphrase");
 }
 
 TEST_F(WlanPageTest, NoWayOutWhileReadingAndBackForgetsTheForm) {

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
 #include <QDir>
 #include <QFontMetrics>
 #include <QLabel>
@@ -178,6 +181,66 @@ TEST(TemplateControls, FlagsTakeEffect) {
   ASSERT_NE(number, nullptr);
   QTest::keyClicks(number, "12a3-4");
   EXPECT_EQ(number->text(), QStringLiteral("1234"));
+}
+
+// Every single-line field kind of the kit takes a pasted text without its
+// line ends and never cut by its length limit (a cut text may still pass a
+// page's check); the page's check refuses what is too long.
+TEST(TemplateControls, PastedTextLosesLineEndsAndIsNeverCut) {
+  DialogTemplate tpl;
+  ASSERT_TRUE(ParseDialogTemplate(QStringLiteral("template 7\nsize 100 60\n"
+                                                 "1 edit 0 0 50 10\n"
+                                                 "2 edit 0 12 50 10 password\n"
+                                                 "3 edit 0 24 50 10 number\n"
+                                                 "4 combo 0 36 50 80 dropdown\n"),
+                                  tpl));
+  QWidget host;
+  BuildTemplateControls(&host, tpl);
+  host.show();
+  QLineEdit* fields[] = {qobject_cast<QLineEdit*>(FindControl(&host, 1)), qobject_cast<QLineEdit*>(FindControl(&host, 2)),
+                         qobject_cast<QLineEdit*>(FindControl(&host, 3)),
+                         qobject_cast<QComboBox*>(FindControl(&host, 4))->lineEdit()};
+  constexpr int kLimit = 16;  // an address field: 16 characters
+  struct Case {
+    const char* pasted;
+    const char* shown;
+    bool digits;  // also for the number edit
+  };
+  const Case cases[] = {
+      {"  192.168.100.100", "  192.168.100.100", false},  // blanks around, over the limit: whole
+      {"carol@isp.example\r\n", "carol@isp.example", false},
+      {"\r\nuser\r\n", "user", false},
+      {"\tpass word\t", "\tpass word\t", false},
+      {"\r\n1234567890123456\r\n", "1234567890123456", true},  // at the limit, line ends around
+      {"12345678901234567", "12345678901234567", true},            // one over: whole, for the check
+  };
+  for (QLineEdit* field : fields) {
+    ASSERT_NE(field, nullptr);
+    for (const Case& c : cases) {
+      const bool number = field == fields[2];
+      if (number && !c.digits) continue;
+      SCOPED_TRACE(QStringLiteral("field %1, pasted \"%2\"").arg(field->objectName(), QString::fromLatin1(c.pasted).toHtmlEscaped()).toStdString());
+      field->clear();
+      field->setMaxLength(kLimit);
+      field->setFocus();
+      QGuiApplication::clipboard()->setText(QString::fromLatin1(c.pasted));
+      QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+      EXPECT_EQ(field->text(), QString::fromLatin1(c.shown));
+      // Typing after a text that fits is limited again.
+      if (field->text().size() <= kLimit) {
+        field->end(false);
+        QTest::keyClicks(field, "99999999999999999999");
+        EXPECT_EQ(field->text().size(), kLimit);
+      }
+    }
+    // Shift+Insert pastes too; a text set with line ends loses them.
+    field->clear();
+    QGuiApplication::clipboard()->setText(QStringLiteral("42\r\n"));
+    QTest::keyClick(field, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(field->text(), QStringLiteral("42"));
+    field->setText(QStringLiteral("4\r\n2"));
+    EXPECT_EQ(field->text(), QStringLiteral("42"));
+  }
 }
 
 }  // namespace

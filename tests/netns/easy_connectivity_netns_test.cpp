@@ -144,6 +144,9 @@ void OfferAndSwitch(EasyConnectivityNetns* test, NetnsBed& bed, std::string& rep
         const std::string before = FormatDotted(state.pcAddress);
         const DhcpSwitchOutcome s = o == ConnectivityOutcome::kDhcpOffer ? step.SwitchToDhcp()
                                                                          : DhcpSwitchOutcome::kSwitchFailed;
+        // The login half runs after the switch, as the page runs it.
+        const ConnectivityOutcome login =
+            s == DhcpSwitchOutcome::kSwitched ? step.Login("") : ConnectivityOutcome::kLoginPrompt;
         std::string after = FormatDotted(state.pcAddress);
         if (s != DhcpSwitchOutcome::kSwitched) {
           // What the PC shows after a failed switch, for the report.
@@ -152,6 +155,7 @@ void OfferAndSwitch(EasyConnectivityNetns* test, NetnsBed& bed, std::string& rep
           for (const HostAdapterInfo& a : list) after += std::string(" [") + a.adapterName.c_str() + " " + a.ipAddress.c_str() + "]";
         }
         out = "outcome=" + std::to_string(static_cast<int>(o)) + " switch=" + std::to_string(static_cast<int>(s)) +
+              " login=" + std::to_string(static_cast<int>(login)) +
               " said=" + Said(n) + " before=" + before + " after=" + after + " adapter=" + state.pcAdapterName;
         const bool inRouterNet = after.rfind("192.168.123.", 0) == 0;
         // The next page reads the router with what the check found.
@@ -159,7 +163,8 @@ void OfferAndSwitch(EasyConnectivityNetns* test, NetnsBed& bed, std::string& rep
         const bool read = ReadWirelessStatus(ssid, channel, security, key, state.WirelessSettings.securityMode, state);
         out += " read=" + std::to_string(read) + " at=" + state.routerAddress.str();
         return o == ConnectivityOutcome::kDhcpOffer && before == testbed::kFixedOutsideAddress &&
-                       s == DhcpSwitchOutcome::kSwitched && inRouterNet && state.pcAdapterName == "lan0" && read
+                       s == DhcpSwitchOutcome::kSwitched && login == ConnectivityOutcome::kPassed && inRouterNet &&
+                       state.pcAdapterName == "lan0" && read
                    ? 0
                    : 1;
       },

@@ -190,10 +190,16 @@ const EndToEndCase kCases[] = {
      Road(std::vector<std::string>(10, "GET /"), {kWlap, kDynamic}), "KelvaneHome", "0100", ""},
     // A PC with a fixed address outside the router's network, switched to
     // DHCP by the connectivity page (the router's own DHCP answer tells the
-    // page that the switch will work); the router check is not repeated, so
-    // no login is made before the reads.
+    // page that the switch will work); the router search is not repeated, but
+    // the login half of the check runs before the reads.
     {"FixedPcSwitchedToDhcp", PcNetwork::kFixedOutside, {"--answer-dhcp"}, {}, "", false, "0,10,20,21,22,40,50,60",
-     Road({}, {kWlap, kDynamic}), "KelvaneHome", "0100", ""},
+     Road({"GET /", "GET /"}, {kWlap, kDynamic}), "KelvaneHome", "0100", ""},
+    // The same on a router whose Basic login word was changed: the word is
+    // asked for after the switch, not discovered missing by the later pages.
+    {"FixedPcSwitchedChangedWord", PcNetwork::kFixedOutside,
+     {"--answer-dhcp", "--login", "basic", "--login-word", "hunter22"}, {"KELVANE_WALK_LOGIN_WORD=hunter22"},
+     "hunter22", true, "0,10,20,21,22,40,50,60", Road(std::vector<std::string>(10, "GET /"), {kWlap, kDynamic}),
+     "KelvaneHome", "0100", ""},
 };
 
 INSTANTIATE_TEST_SUITE_P(Bed, EasyEndToEnd, ::testing::ValuesIn(kCases),

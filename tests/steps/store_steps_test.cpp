@@ -9,6 +9,7 @@
 
 #include "steps/easy/SettingsSummary.h"
 #include "steps/easy/StoreStep.h"
+#include "router/RouterRequest.h"
 #include "support/EmulatedRouter.h"
 
 namespace kelvane {
@@ -44,7 +45,7 @@ class StoreStepTest : public ::testing::TestWithParam<StoreCase> {};
 
 void Prepare(WizardState& state, test::EmulatedRouter& router) {
   ResetRouterDefaults(state);
-  router.Found(state);
+  EXPECT_TRUE(router.Connect(state));
   state.wanType = kWanDynamicIp;
   state.wirelessPresent = true;
   state.configureWireless = 1;
@@ -224,6 +225,53 @@ TEST(StoreStep, AFailedRunStartsAgainFromTheFirstPing) {
   EXPECT_EQ(second.SaidIds().front(), 30218);
   EXPECT_EQ(Commands(router.Requests()), (std::vector<std::string>{"wlap", "prim", "want", "rebo"}));
   EXPECT_EQ(router.Pc().CountCalls("PingHost"), 2);
+}
+
+// The router comes back from its restart at another address (here from
+// 127.0.0.1 to 127.0.0.2, both on loopback): the store looks for it by
+// broadcast, says where it is, renews the PC's lease and ends stored; a later
+// run starts at the new address. A router found nowhere else keeps the known
+// address and the connection error.
+TEST(StoreStep, ARouterBackAtAnotherAddressIsFollowed) {
+  routersim::RouterSimOptions options;
+  options.lanChangeProgram = "/bin/true";  // lets the web server follow the address
+  test::EmulatedRouter router(options);
+  ASSERT_TRUE(router.ok()) << router.why();
+  router.Sim().WithState([](RouterSimState& s) { s.lanAddress = "127.0.0.1"; });
+  WizardState state;
+  Prepare(state, router);
+  router.Sim().WithState([](RouterSimState& s) { s.pendingLanAddress = "127.0.0.2"; });
+  SimHostNetwork& pc = router.Pc();
+  // The failing pings take real time: the emulator's restart (200 ms) is
+  // over when the router is looked for, as a real one is after the countdown.
+  pc.pings["127.0.0.1"] = {{PingError::kNone, PingError::kTimedOut}, 150};
+  pc.renewLeases["eth0"] = SimHostNetwork::Adapter("eth0", "127.0.0.20", "127.0.0.2", true);
+
+  RecordingNarrator narrator;
+  EXPECT_EQ(StoreStep().Run(state, pc, narrator), StoreOutcome::kStored);
+  const std::string moved = "127.0.0.2:" + std::to_string(router.Sim().HttpPort());
+  EXPECT_EQ(state.routerAddress.view(), moved);
+  EXPECT_EQ(pc.CountCalls("RenewAllAdapters"), 1);
+  EXPECT_EQ(FormatDotted(state.pcAddress), "127.0.0.20");
+  const std::vector<StringId> said = narrator.SaidIds();
+  EXPECT_NE(std::find(said.begin(), said.end(), kIdStoreRouterMoved), said.end());
+  EXPECT_EQ(narrator.LastSaid(), kIdStoreDone);
+  bool addressShown = false;
+  for (const auto& e : narrator.Events()) addressShown = addressShown || e.text == " 127.0.0.2";
+  EXPECT_TRUE(addressShown);
+  // The router is read at its new address.
+  std::string page;
+  EXPECT_TRUE(RouterReadPage(state, "/zero.htm?rc=&rf=0010", page));
+
+  // A router that answers nowhere: the address stays, nothing is renewed.
+  pc.ClearCalls();
+  pc.pings["127.0.0.2"] = {{PingError::kTimedOut}, 0};
+  router.Sim().Stop();
+  RecordingNarrator second;
+  EXPECT_EQ(StoreStep().Run(state, pc, second), StoreOutcome::kNoRouterBefore);
+  EXPECT_EQ(state.routerAddress.view(), moved);
+  EXPECT_EQ(pc.CountCalls("RenewAllAdapters"), 0);
+  EXPECT_EQ(second.LastSaid(), kIdStoreConnectionError);
 }
 
 }  // namespace

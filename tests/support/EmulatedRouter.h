@@ -20,6 +20,8 @@
 #include <vector>
 
 #include "net/host/sim/SimHostNetwork.h"
+#include "steps/easy/ConnectivityStep.h"
+#include "steps/kit/Narrator.h"
 #include "state/ProbeTarget.h"
 #include "state/WizardState.h"
 #include "tools/routersim/RouterSim.h"
@@ -71,6 +73,14 @@ class EmulatedRouter {
     probe.serverPort = sim_->UdpPort();
     probe.clientPort = clientPort_;
     probe.routerHttpPort = sim_->HttpPort();
+  }
+  // Finds and logs in to the router the way the program does, by its own
+  // connectivity check (the PC, the search, the login method, the login), so
+  // the state holds what the program learns, not what a test assumes. True
+  // when the check passed.
+  bool Connect(WizardState& state) {
+    RecordingNarrator narrator;
+    return ConnectivityStep(state, pc_, narrator).Run("") == ConnectivityOutcome::kPassed;
   }
   // Sets the wizard state as if the router had been found and logged in to.
   void Found(WizardState& state) const {
