@@ -10,7 +10,9 @@
 #include "steps/easy/SettingsSummary.h"
 #include "steps/easy/StoreStep.h"
 #include "router/RouterRequest.h"
+#include "router/WanCommands.h"
 #include "support/EmulatedRouter.h"
+#include "support/RouterSettingsCheck.h"
 
 namespace kelvane {
 namespace {
@@ -273,6 +275,145 @@ TEST(StoreStep, ARouterBackAtAnotherAddressIsFollowed) {
   EXPECT_EQ(pc.CountCalls("RenewAllAdapters"), 0);
   EXPECT_EQ(second.LastSaid(), kIdStoreConnectionError);
 }
+
+// What the user chose on the easy pages for one WAN type, and what the router
+// must then hold for it (the boxes, DF08/DF09 and IM0 of the type's form stay).
+struct WanChoice {
+  std::int32_t wanType;
+  void (*fill)(WizardState&);
+  test::RouterSettings router;
+};
+
+const WanChoice kWanChoices[] = {
+    {kWanDynamicIp, [](WizardState&) {}, {{"wan.type", "0100"}}},
+    {kWanStaticIp,
+     [](WizardState& s) {
+       s.StaticIpSettings.ipAddress = "203.0.113.9";
+       s.StaticIpSettings.subnetMask = "255.255.255.0";
+       s.StaticIpSettings.gateway = "203.0.113.1";
+       s.StaticIpSettings.primaryDns = "203.0.113.53";
+       s.StaticIpSettings.secondaryDns = "";
+     },
+     {{"wan.type", "0000"}, {"wan.static.WI", "203.0.113.9"}, {"wan.static.WN", "255.255.255.0"},
+      {"wan.static.WG", "203.0.113.1"}, {"wan.static.ID00", "203.0.113.53"}, {"wan.static.ID01", ""}}},
+    {kWanPppoe,
+     [](WizardState& s) {
+       s.PppoeSettings.userName = "carol@isp.example";
+       s.PppoeSettings.password = "p&ss word";
+       s.PppoeSettings.serviceName = "";
+     },
+     {{"wan.type", "0200"}, {"wan.pppoe.IU0", "carol@isp.example"}, {"wan.pppoe.IW0", "p&ss word"},
+      {"wan.pppoe.IT0", ""}, {"wan.pppoe.ID00", ""}, {"wan.pppoe.ID01", ""}}},
+    {kWanPptp,
+     [](WizardState& s) {
+       s.PptpSettings.ipAddress = "10.20.30.40";
+       s.PptpSettings.subnetMask = "255.255.255.0";
+       s.PptpSettings.gateway = "10.20.30.1";
+       s.PptpSettings.server = "vpn.example";
+       s.PptpSettings.userName = "hal";
+       s.PptpSettings.password = "pptp";
+     },
+     {{"wan.type", "0300"}, {"wan.pptp.WI", "10.20.30.40"}, {"wan.pptp.WN", "255.255.255.0"},
+      {"wan.pptp.WG", "10.20.30.1"}, {"wan.pptp.DI0", "vpn.example"}, {"wan.pptp.IU0", "hal"},
+      {"wan.pptp.IW0", "pptp"}}},
+    {kWanL2tp,
+     [](WizardState& s) {
+       s.L2tpSettings.ipAddress = "10.20.30.41";
+       s.L2tpSettings.subnetMask = "255.255.255.0";
+       s.L2tpSettings.gateway = "10.20.30.1";
+       s.L2tpSettings.server = "10.20.30.2";
+       s.L2tpSettings.userName = "ida";
+       s.L2tpSettings.password = "l2tp";
+     },
+     {{"wan.type", "0700"}, {"wan.l2tp.WI", "10.20.30.41"}, {"wan.l2tp.WN", "255.255.255.0"},
+      {"wan.l2tp.WG", "10.20.30.1"}, {"wan.l2tp.DI0", "10.20.30.2"}, {"wan.l2tp.IU0", "ida"},
+      {"wan.l2tp.IW0", "l2tp"}}},
+    {kWanBigPond,
+     [](WizardState& s) {
+       s.BigPondSettings.userName = "jo";
+       s.BigPondSettings.password = "bigpond";
+       s.BigPondSettings.loginServer = "login.example";
+     },
+     {{"wan.type", "0101"}, {"wan.bigpond.IU0", "jo"}, {"wan.bigpond.IW0", "bigpond"},
+      {"wan.bigpond.IT0", "login.example"}}},
+    {kWanTelia,
+     [](WizardState& s) {
+       s.TeliaSettings.userName = "kim";
+       s.TeliaSettings.password = "telia";
+     },
+     {{"wan.type", "0104"}, {"wan.telia.IU0", "kim"}, {"wan.telia.IW0", "telia"}}},
+};
+
+// The wireless choices, one per security mode, and what the router then holds.
+struct WirelessChoice {
+  std::int32_t mode;
+  const char* key;
+  bool keyIsText;
+  test::RouterSettings router;
+};
+
+const WirelessChoice kWirelessChoices[] = {
+    {kSecurityNone, "", true, {{"wireless.security", "0"}}},
+    {kSecurityWep, "0123456789", false,
+     {{"wireless.security", "1"}, {"wireless.wepSize", "1"}, {"wireless.wepKey", "0123456789"}}},
+    {kSecurityWpaPsk, "pass phrase one", true,
+     {{"wireless.security", "2"}, {"wireless.psk", "pass phrase one"}, {"wireless.pskHex", "0"}}},
+    {kSecurityWpa2Psk, "correct horse battery", true,
+     {{"wireless.security", "4"}, {"wireless.psk", "correct horse battery"}, {"wireless.pskHex", "0"}}},
+    {kSecurityWpaMixed, "mixed mode phrase", true,
+     {{"wireless.security", "5"}, {"wireless.psk", "mixed mode phrase"}, {"wireless.pskHex", "0"}}},
+};
+
+using StartAndLayout = std::tuple<test::RouterStart, routersim::PageLayout>;
+class StoreNothingElseTest : public ::testing::TestWithParam<StartAndLayout> {};
+
+// From a router on each WAN type and security mode, in each page layout, the
+// store changes what the user chose (another WAN type, another security mode)
+// and nothing else: no option box, IM0 or key of another type or mode moves.
+TEST_P(StoreNothingElseTest, ChangesOnlyWhatTheUserChose) {
+  const auto& [start, layout] = GetParam();
+  test::EmulatedRouter router;
+  ASSERT_TRUE(router.ok()) << router.why();
+  test::StartRouterOn(router.Sim(), start, layout);
+  const std::size_t row =
+      static_cast<std::size_t>(std::find_if(test::RouterStarts().begin(), test::RouterStarts().end(),
+                                            [&](const auto& r) { return r.name == start.name; }) -
+                               test::RouterStarts().begin());
+  const WanChoice& wan = kWanChoices[(row + 1) % std::size(kWanChoices)];
+  const WirelessChoice& wireless = kWirelessChoices[(row + 2) % std::size(kWirelessChoices)];
+
+  WizardState state;
+  Prepare(state, router);
+  state.wanType = wan.wanType;
+  // The WAN page reads the type's option boxes before the user edits it.
+  if (wan.wanType != kWanStaticIp) {
+    ASSERT_TRUE(ReadWanOptions(wan.wanType, state));
+  }
+  wan.fill(state);
+  state.WirelessSettings.ssid = "Chosen Net";
+  state.WirelessSettings.channel = "7";
+  state.WirelessSettings.securityMode = wireless.mode;
+  state.WirelessSettings.key = wireless.key;
+  state.WirelessSettings.keyIsText = wireless.keyIsText ? 1 : 0;
+  state.WirelessSettings.wepKeyLength = wireless.mode == kSecurityWep ? kWepKey64 : 0;
+  const test::SettingsWatch watch(router.Sim());
+
+  RecordingNarrator narrator;
+  ASSERT_EQ(StoreStep().Run(state, router.Pc(), narrator), StoreOutcome::kStored);
+  test::RouterSettings changed = wan.router;
+  changed.insert(wireless.router.begin(), wireless.router.end());
+  changed["wireless.ssid"] = "Chosen Net";
+  changed["wireless.channel"] = "7";
+  EXPECT_EQ(watch.Unexpected(changed), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, StoreNothingElseTest,
+                         ::testing::Combine(::testing::ValuesIn(test::RouterStarts()),
+                                            ::testing::ValuesIn(test::kAllLayouts)),
+                         [](const auto& info) {
+                           return std::get<0>(info.param).name + "_" +
+                                  routersim::PageLayoutName(std::get<1>(info.param));
+                         });
 
 }  // namespace
 }  // namespace kelvane

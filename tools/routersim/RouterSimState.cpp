@@ -109,6 +109,48 @@ void RouterSimState::ResetToFactory() {
   formLoggedIn = false;
 }
 
+std::map<std::string, std::string> RouterSimState::Settings() const {
+  static const std::pair<const char*, const char*> kTypes[] = {
+      {kWtStatic, "static"}, {kWtDynamic, "dynamic"}, {kWtBigPond, "bigpond"}, {kWtTelia, "telia"},
+      {kWtPppoe, "pppoe"},   {kWtPptp, "pptp"},       {kWtL2tp, "l2tp"}};
+  std::map<std::string, std::string> r;
+  const auto flag = [](bool b) { return std::string(b ? "1" : "0"); };
+  r["login.word"] = loginWord;
+  r["wan.type"] = wanType;
+  // Every field of every form, present or not, so that a field first written
+  // empty does not count as a change.
+  for (const auto& [code, name] : kTypes) {
+    const auto it = forms.find(code);
+    const WanForm form = it == forms.end() ? WanForm{} : it->second;
+    const std::string prefix = std::string("wan.") + name + ".";
+    for (const char* field : {"WI", "WN", "WG", "ID00", "ID01", "IU0", "IW0", "IT0", "DI0", "IM0"}) {
+      r[prefix + field] = form.Value(field);
+    }
+    if (std::string(code) == kWtStatic) continue;  // a fixed address has no connection boxes
+    r[prefix + "DF00"] = flag(form.df00);
+    r[prefix + "DF01"] = flag(form.df01);
+    if (std::string(code) == kWtPppoe) {
+      r[prefix + "DF08"] = flag(form.df08);
+      r[prefix + "DF09"] = flag(form.df09);
+    }
+  }
+  r["wan.mac"] = wanMac;
+  r["wireless.ssid"] = ssid;
+  r["wireless.channel"] = channel;
+  r["wireless.security"] = securityCode;
+  r["wireless.wepSize"] = std::to_string(wepSizeCode);
+  r["wireless.wepKey"] = wepKey;
+  r["wireless.psk"] = psk;
+  r["wireless.pskHex"] = flag(pskHex);
+  r["wireless.region"] = region;
+  r["wireless.channelMask"] = channelMask;
+  r["lan.address"] = lanAddress;
+  r["lan.pendingAddress"] = pendingLanAddress;
+  r["lan.domain"] = domainName;
+  r["factoryResetPending"] = flag(factoryResetPending);
+  return r;
+}
+
 const WanForm& RouterSimState::ActiveForm() const {
   static const WanForm kEmpty;
   auto it = forms.find(wanType);

@@ -89,6 +89,12 @@ struct RouterSimState {
   std::uint64_t wanStartMs = 0;  // when the WAN link was last (re)started
   bool publicHostPinged = false;
 
+  // Every setting the router stores, as one record ("wan.type",
+  // "wan.pppoe.IU0", "wireless.psk", "lan.domain", ...): two routers hold the
+  // same settings exactly when their records are equal. What the router only
+  // shows or runs (the form on display, logins, the WAN link) is not in it.
+  std::map<std::string, std::string> Settings() const;
+
   const WanForm& ActiveForm() const;
   WanForm& FormOf(const std::string& code) { return forms[code]; }
 
