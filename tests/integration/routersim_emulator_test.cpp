@@ -291,6 +291,75 @@ TEST_F(EmulatorTest, FaultSwitches) {
   EXPECT_EQ(Exchange(sim_->HttpPort(), Request("/zero.htm"), 2000).rfind("HTTP/1.0 200", 0), 0u);
 }
 
+// The answers put in place of the router's own, on one chosen request: each
+// changes nothing, and the requests before and after it are served as usual.
+TEST_F(EmulatorTest, FaultSwitchesOnOneRequest) {
+  const std::string command = "/cgi-bin/dhcp?rc=@&rd=zero&HD=lan&ai=0";
+  struct Case {
+    const char* name;
+    void (*set)(RouterSimFaults&);
+    std::string (*check)(const std::string& answer, bool closed);  // "" when the answer is the fault's
+  };
+  const Case cases[] = {
+      {"close", [](RouterSimFaults& f) { f.closeAtOnce = true; },
+       [](const std::string& a, bool closed) { return a.empty() && closed ? "" : "answered: " + a; }},
+      {"reset", [](RouterSimFaults& f) { f.resetAfterBytes = 0; },
+       [](const std::string& a, bool closed) { return a.empty() && closed ? "" : "answered: " + a; }},
+      {"reset mid-answer", [](RouterSimFaults& f) { f.resetAfterBytes = 30; },
+       // A reset may also drop what arrived before it: at most the 30 bytes.
+       [](const std::string& a, bool closed) {
+         return a.size() <= 30 && closed ? "" : "got " + std::to_string(a.size());
+       }},
+      {"empty", [](RouterSimFaults& f) { f.emptyAnswer = true; },
+       [](const std::string& a, bool) {
+         return a.rfind("HTTP/1.0 200", 0) == 0 && a.size() == a.find("\r\n\r\n") + 4 ? "" : "got: " + a;
+       }},
+      {"oversized junk", [](RouterSimFaults& f) { f.junkBytes = 100000; },
+       [](const std::string& a, bool) {
+         return a.size() > 100000 && a.find("<") == std::string::npos ? "" : "got " + std::to_string(a.size());
+       }},
+      {"login page", [](RouterSimFaults& f) { f.loginPageInstead = true; },
+       [](const std::string& a, bool) { return a.find("cgi-bin/logi") != std::string::npos ? "" : "got: " + a; }},
+      {"thrown away", [](RouterSimFaults& f) { f.ignoreQuietly = true; },
+       [](const std::string& a, bool) { return a.rfind("HTTP/1.0 200", 0) == 0 ? "" : "got: " + a; }},
+      {"500", [](RouterSimFaults& f) { f.wrongStatus = 500; },
+       [](const std::string& a, bool) { return a.rfind("HTTP/1.0 500", 0) == 0 ? "" : "got: " + a; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RouterSimFaults f;
+    c.set(f);
+    f.match = "cgi-bin/dhcp";
+    f.nth = 2;
+    sim_->SetFaults(f);
+    sim_->WithState([](RouterSimState& s) { s.domainName = "before"; });
+    bool closed = false;
+    // The first matching request is served; the second gets the fault (and
+    // changes nothing, even where the router took it first); the third is served.
+    EXPECT_NE(Exchange(sim_->HttpPort(), Request("/cgi-bin/dhcp?rc=@&rd=zero&HD=one&ai=0"), 2000).find("200 OK"),
+              std::string::npos);
+    EXPECT_EQ(Exchange(sim_->HttpPort(), Request("/prim.htm"), 2000).rfind("HTTP/1.0 200", 0), 0u);
+    sim_->WithState([](RouterSimState& s) { s.domainName = "before"; });
+    const std::string faulty = Exchange(sim_->HttpPort(), Request(command), 3000, &closed);
+    EXPECT_EQ(c.check(faulty, closed), "");
+    // A 500 or a reset mid-answer comes after the router took the command.
+    if (std::string(c.name) != "500" && std::string(c.name) != "reset mid-answer") {
+      EXPECT_EQ(sim_->StateCopy().domainName, "before");
+    }
+    EXPECT_NE(Exchange(sim_->HttpPort(), Request(command), 2000).find("200 OK"), std::string::npos);
+    EXPECT_EQ(sim_->StateCopy().domainName, "lan");
+  }
+  // A restart after the answer: off the air, then back.
+  RouterSimFaults f;
+  f.restartAfter = true;
+  f.match = "zero.htm";
+  f.nth = 1;
+  sim_->SetFaults(f);
+  EXPECT_NE(Exchange(sim_->HttpPort(), Request("/zero.htm"), 2000).find("200 OK"), std::string::npos);
+  EXPECT_TRUE(sim_->OffAir());
+  EXPECT_TRUE(testing::WaitUntil([&] { return !sim_->OffAir(); }));
+}
+
 class ResponderTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -179,20 +180,33 @@ void RouterSim::ServeConnection(SimConnection& connection) {
       Log(request.requestLine);
     }
     faults = options_.faults;
+    bool applies = !head.empty() && faults.AppliesTo(request.requestLine);
+    if (applies && faults.nth > 0) applies = ++faultMatches_ == faults.nth;
+    if (!applies) faults = RouterSimFaults{};
   }
   if (head.empty() || stopping_) return;
-  if (!faults.AppliesTo(request.requestLine)) faults = RouterSimFaults{};
   if (faults.answerDelayMs > 0) SleepUnlessStopped(stopping_, faults.answerDelayMs);
   if (faults.silent) {
     connection.WaitPeerClose();
+    return;
+  }
+  if (faults.closeAtOnce) return;
+  if (faults.resetAfterBytes == 0) {
+    connection.Reset();
     return;
   }
 
   std::string response;
   if (!parsed || request.method != "GET") {
     response = HttpResponse(400, "<HTML>Bad request</HTML>\n");
+  } else if (faults.emptyAnswer || faults.junkBytes > 0 || faults.loginPageInstead || faults.ignoreQuietly) {
+    response = Substitute(faults);
   } else {
     response = Respond(request, faults);
+  }
+  if (faults.restartAfter) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!restartPending_) BeginRestart();
   }
   if (faults.wrongStatus > 0) {
     const std::size_t lineEnd = response.find("\r\n");
@@ -202,6 +216,12 @@ void RouterSim::ServeConnection(SimConnection& connection) {
   // air before the answer leaves (a client that ends the answer by its length
   // may ask again at once, and must not find the router still there), and
   // before anyone can see a factory reset's LAN address without the restart.
+  if (faults.resetAfterBytes > 0) {
+    const std::size_t cut = std::min(response.size(), static_cast<std::size_t>(faults.resetAfterBytes));
+    connection.SendAll(response.substr(0, cut), faults.dripBytes, faults.dripPauseMs);
+    connection.Reset();
+    return;
+  }
   connection.SendAll(response, faults.dripBytes, faults.dripPauseMs);
   if (faults.keepOpen) {
     connection.WaitPeerClose();
@@ -217,6 +237,20 @@ std::string RouterSim::Respond(const SimHttpRequest& request, const RouterSimFau
   RouterAnswer answer = AnswerRequest(request, state_, options_.layout, now, faults.refuseAlert);
   if (answer.restart) BeginRestart();
   return std::move(answer.response);
+}
+
+std::string RouterSim::Substitute(const RouterSimFaults& faults) {
+  if (faults.emptyAnswer) return HttpResponse(200, "");
+  if (faults.junkBytes > 0) {
+    std::string junk;
+    junk.reserve(static_cast<std::size_t>(faults.junkBytes));
+    for (int i = 0; i < faults.junkBytes; ++i) junk.push_back(static_cast<char>('a' + (i * 7) % 26));
+    return HttpResponse(200, junk);
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  PageContext context{state_, options_.layout, SimNowMs(), faults.loginPageInstead};
+  if (faults.ignoreQuietly) return HttpResponse(200, RenderAfterCommand("zero", context));
+  return HttpResponse(200, RenderLoginForm(context));
 }
 
 std::optional<std::string> RouterSim::NoteDatagram(const std::string& description) {
@@ -307,6 +341,7 @@ void RouterSim::SetLogSink(std::function<void(const std::string&)> sink) {
 void RouterSim::SetFaults(const RouterSimFaults& faults) {
   std::lock_guard<std::mutex> lock(mutex_);
   options_.faults = faults;
+  faultMatches_ = 0;
 }
 
 void RouterSim::SetLayout(PageLayout layout) {

@@ -122,6 +122,8 @@ class RouterSim {
   // the air).
   bool AcceptsClients();
   void ServeConnection(SimConnection& connection);
+  // The answer a fault puts in place of the router's own (nothing changes).
+  std::string Substitute(const RouterSimFaults& faults);
   // Builds the whole response for one request under the lock.
   std::string Respond(const SimHttpRequest& request, const RouterSimFaults& faults);
   // Logs a datagram by its description; answers the LAN address, or nothing
@@ -141,6 +143,7 @@ class RouterSim {
   std::function<void(const std::string&)> sink_;
   std::uint64_t offAirUntil_ = 0;  // steady ms; UINT64_MAX: never back
   bool restartPending_ = false;
+  int faultMatches_ = 0;  // requests the faults matched since SetFaults
 
   std::string servingLan_;  // the LAN address the interface holds (lanInterface only)
   // Before the servers, which watch it.

@@ -71,6 +71,11 @@ bool SimConnection::WaitPeerClose() {
 
 void SimConnection::ShutdownWrite() { shutdown(fd_, SHUT_WR); }
 
+void SimConnection::Reset() {
+  linger lg{1, 0};
+  setsockopt(fd_, SOL_SOCKET, SO_LINGER, &lg, sizeof lg);  // the close in the destructor resets
+}
+
 void SimConnection::ResetClose(int fd) {
   linger lg{1, 0};
   setsockopt(fd, SOL_SOCKET, SO_LINGER, &lg, sizeof lg);

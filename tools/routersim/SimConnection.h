@@ -26,6 +26,8 @@ class SimConnection {
   bool WaitPeerClose();
   // Ends the answer: no more data from this side.
   void ShutdownWrite();
+  // Drops the connection with a reset, as a router that crashes mid-answer.
+  void Reset();
 
   // Refuses a connection the way a host without a listener does: a reset.
   static void ResetClose(int fd);
