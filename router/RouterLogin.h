@@ -36,6 +36,26 @@ bool ProbeLoginMethod(const std::string& routerAddress, const std::string& user,
 // or the form login with `password`.
 bool LoginToRouter(const std::string& routerAddress, const std::string& user, const std::string& password);
 
+// The probe and the login with the state's address and credentials. Each
+// also records in `basicAuthLogin` the flavour it met (1 Basic, 0 an open or
+// form-login router) whenever an answer told it, so that a word stored later
+// follows the credential convention of this router.
+bool ProbeLoginMethod(WizardState& state, std::uint8_t& basicFlag);
+bool LoginToRouter(WizardState& state);
+
+// After a failed probe or login: the router really refused (401 after its
+// challenge, ";login=false;", a refusal alert). Only then is the login word
+// worth asking for.
+bool LastLoginRefused();
+// After a failed probe or login: nothing usable came back (no connection, no
+// answer, a cut answer). Neither this nor a refusal: the router answered with
+// an error (e.g. status 500).
+bool LastLoginUnanswered();
+
+// Whether `word` can be this router's login word as the wizard sends it: a
+// Basic router takes the word as the user name, which cannot hold a ":".
+bool BasicWordFits(std::string_view word, const WizardState& state);
+
 // Changes the router's login word; false when the router refuses it
 // ("history.go(-1)") or the request fails. The caller stores the new word.
 bool ChangeRouterPassword(const std::string& currentPassword, const std::string& newPassword,

@@ -4,6 +4,7 @@
 
 #include "net/HttpClient.h"
 #include "net/TextScan.h"
+#include "router/RouterLogin.h"
 
 namespace kelvane {
 namespace {
@@ -86,6 +87,7 @@ std::string DescribeRouterFailure(const RouterFailure& failure) {
                                     : "the router refused the value: " + failure.detail;
     case RouterFailureKind::kCutAnswer: return "the router's answer was cut short";
     case RouterFailureKind::kBadRedirect: return "the router redirected to a location that is not followed";
+    case RouterFailureKind::kNotRouterPage: return "the answer is not a page of the router";
   }
   return "unknown failure";
 }
@@ -121,22 +123,67 @@ std::string RouterUrl(const WizardState& state, std::string_view pathAndQuery) {
   return url;
 }
 
+bool IsLoginPage(std::string_view page) {
+  return page.find(";login=false;") != std::string_view::npos || ContainsNoCase(page, "/cgi-bin/logi");
+}
+
+// One request with the stored credentials. A form-login router that forgot
+// its login (it restarted, or timed it out) answers with its login form or
+// ";login=false;": then log in once with the credentials held, and ask once
+// more.
+bool RequestInSession(const WizardState& state, const std::string& url, std::string& answer, int timeoutSeconds) {
+  const std::string user = state.loginUser.str();
+  const std::string password = state.loginPassword.str();
+  bool ok = HttpGetAuth(url, user, password, answer, timeoutSeconds);
+  if (!IsLoginPage(answer)) return ok;
+  if (!LoginToRouter(state.routerAddress.str(), user, password)) return false;
+  return HttpGetAuth(url, user, password, answer, timeoutSeconds);
+}
+
+namespace {
+
+// The router's ordinary answer is an HTML page (the page it shows next, or
+// its alert); anything else did not come from the command being taken.
+bool IsRouterPage(std::string_view answer) {
+  const std::size_t body = answer.find("\r\n\r\n");
+  const std::string_view text = body == std::string_view::npos ? std::string_view() : answer.substr(body + 4);
+  return ContainsNoCase(text, "<html") || ContainsNoCase(text, "<body") || ContainsNoCase(text, "<script");
+}
+
+}  // namespace
+
 bool RouterReadPage(const WizardState& state, std::string_view pathAndQuery, std::string& page) {
-  const bool ok = HttpGetAuth(RouterUrl(state, pathAndQuery), state.loginUser.str(), state.loginPassword.str(),
-                              page, kRouterTimeoutSeconds);
+  const bool ok = RequestInSession(state, RouterUrl(state, pathAndQuery), page, kRouterTimeoutSeconds);
   Failure() = RouterFailureFromHttp(page, false);
+  if (IsLoginPage(page)) {
+    Failure().kind = RouterFailureKind::kLoginRefused;
+    return false;
+  }
   return ok;
 }
 
 bool RouterSendCommand(const WizardState& state, const std::string& url, int timeoutSeconds) {
   std::string answer;
-  const bool ok =
-      HttpGetAuth(url, state.loginUser.str(), state.loginPassword.str(), answer, timeoutSeconds);
+  const bool ok = RequestInSession(state, url, answer, timeoutSeconds);
   Failure() = RouterFailureFromHttp(answer, true);
+  if (IsLoginPage(answer) && Failure().kind == RouterFailureKind::kNone) Failure().kind = RouterFailureKind::kLoginRefused;
+  if (!ok) return false;
   // The router takes a command with an ordinary page and refuses a value with
-  // a script alert on an otherwise ordinary 200 answer.
-  if (ok && Failure().kind == RouterFailureKind::kValueRefused) return false;
-  return ok;
+  // a script alert on an otherwise ordinary 200 answer. A login form, an
+  // answer cut short or one that is no page of the router's means the command
+  // may not have been taken: never report it as done.
+  if (Failure().kind == RouterFailureKind::kValueRefused || Failure().kind == RouterFailureKind::kCutAnswer) {
+    return false;
+  }
+  if (IsLoginPage(answer)) {
+    Failure().kind = RouterFailureKind::kLoginRefused;
+    return false;
+  }
+  if (!IsRouterPage(answer)) {
+    Failure().kind = RouterFailureKind::kNotRouterPage;
+    return false;
+  }
+  return true;
 }
 
 bool BoxChecked(std::string_view page, std::string_view key, bool& found) {

@@ -30,6 +30,7 @@ enum class RouterFailureKind {
   kValueRefused,       // the router refused the command (a script alert)
   kCutAnswer,          // the answer arrived cut short
   kBadRedirect,        // the router redirected to something that is not followed
+  kNotRouterPage,      // a command was answered with something that is no page of the router
 };
 
 struct RouterFailure {
@@ -62,10 +63,20 @@ std::string AlertText(std::string_view page);
 
 // `routerAddress` followed by `pathAndQuery` (which starts with "/").
 std::string RouterUrl(const WizardState& state, std::string_view pathAndQuery);
-// Fetches a page with the stored credentials (HttpGetAuth, 10 seconds).
+// The router's login form, or a page saying the login failed.
+bool IsLoginPage(std::string_view page);
+// HttpGetAuth with the stored credentials; an answer that is the login form
+// leads to one login with them and one more try (the router forgot the login).
+bool RequestInSession(const WizardState& state, const std::string& url, std::string& answer, int timeoutSeconds);
+// Fetches a page with the stored credentials (HttpGetAuth, 10 seconds). A
+// login form in place of the page (the router forgot the login) leads to one
+// login with the stored credentials and one more try; a login form then is a
+// failure (kLoginRefused).
 bool RouterReadPage(const WizardState& state, std::string_view pathAndQuery, std::string& page);
-// Sends a command with the stored credentials. False also when the answer
-// holds a script "alert(" (the router refuses the value that way).
+// Sends a command with the stored credentials, keeping the login as
+// RouterReadPage does. False also when the answer holds a script "alert("
+// (the router refuses the value that way), is a login form, was cut short,
+// or is no page of the router's.
 bool RouterSendCommand(const WizardState& state, const std::string& url,
                        int timeoutSeconds = kRouterTimeoutSeconds);
 // Whether the option box value found after `key` (up to the next ",") holds

@@ -9,7 +9,7 @@ RouterAccessOutcome ReachRouter(WizardState& state, HostNetwork& host) {
   bool dhcp = false;
   if (!host.FindLocalAddress(1, dhcp, state)) return RouterAccessOutcome::kNoPcAddress;
   if (!FindRouter(state)) return RouterAccessOutcome::kNoRouter;
-  if (!LoginToRouter(state.routerAddress.str(), state.loginUser.str(), state.loginPassword.str())) {
+  if (!LoginToRouter(state)) {
     return RouterAccessOutcome::kLoginRefused;
   }
   return RouterAccessOutcome::kReady;
@@ -17,7 +17,7 @@ RouterAccessOutcome ReachRouter(WizardState& state, HostNetwork& host) {
 
 bool RetryLoginWithWord(const std::string& word, WizardState& state) {
   StoreLoginWord(word, state);
-  return LoginToRouter(state.routerAddress.str(), state.loginUser.str(), state.loginPassword.str());
+  return LoginToRouter(state);
 }
 
 }  // namespace kelvane

@@ -15,7 +15,7 @@ RouterMoveReport FollowRouterToNewNetwork(WizardState& state, HostNetwork& host,
   if (!report.pcAddress) return report;
   report.routerFound = FindRouter(state);
   if (!report.routerFound) return report;
-  report.loggedIn = LoginToRouter(state.routerAddress.str(), state.loginUser.str(), state.loginPassword.str());
+  report.loggedIn = LoginToRouter(state);
   return report;
 }
 

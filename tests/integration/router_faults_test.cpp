@@ -25,7 +25,8 @@ TEST(RouterFaultsTest, MisbehavingRouterFailsFastAndWritesNothing) {
   struct Case {
     const char* name;
     std::string answer;  // empty: connection refused
-    bool commandsOk;     // the login and the commands, whose answers hold no markers to miss
+    bool commandsOk;     // the login and the commands
+    bool cut = false;    // the answers arrive cut: a read takes what came, a command is not done
   };
   const Case cases[] = {
       {"garbage instead of HTTP", "this is not a web server\r\n\r\n" + kFullPage, false},
@@ -35,8 +36,9 @@ TEST(RouterFaultsTest, MisbehavingRouterFailsFastAndWritesNothing) {
       {"login refused", "HTTP/1.0 200 OK\r\n\r\n;login=false;" + kFullPage, false},
       {"refused connection", "", false},
       // The markers lie past the client's cap, or past where the answer stops.
-      {"page over 64 KiB", "HTTP/1.0 200 OK\r\n\r\n" + std::string(70000, ' ') + kFullPage, true},
-      {"answer cut short", "HTTP/1.0 200 OK\r\nContent-Length:4000\r\n\r\nSSID=Den<BR>Chan", true},
+      // A command answered so may not have been taken: never reported done.
+      {"page over 64 KiB", "HTTP/1.0 200 OK\r\n\r\n" + std::string(70000, ' ') + kFullPage, false, true},
+      {"answer cut short", "HTTP/1.0 200 OK\r\nContent-Length:4000\r\n\r\nSSID=Den<BR>Chan", false, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -68,7 +70,7 @@ TEST(RouterFaultsTest, MisbehavingRouterFailsFastAndWritesNothing) {
     EXPECT_EQ(ApplyPppoeWan(state), c.commandsOk);
     EXPECT_EQ(SetLanAddress("192.168.1.1", state), c.commandsOk);
     EXPECT_EQ(RebootRouter(state), c.commandsOk);
-    if (!c.commandsOk) {
+    if (!c.cut) {
       std::uint8_t link = 0, up = 0, ready = 0;
       std::int32_t type = 0;
       std::string gateway, dns;

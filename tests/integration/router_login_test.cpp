@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "router/RouterRequest.h"
 #include "router_test_fixture.h"
 
 namespace kelvane {
@@ -126,16 +127,84 @@ TEST_P(RouterLoginTest, FormRouterLogsInWithThePassword) {
   EXPECT_EQ(sim_->RequestHeads().back().find("Authorization"), std::string::npos);
 }
 
-TEST_P(RouterLoginTest, FormRouterPagesSayLoginFalseUntilLoggedIn) {
+// A form-login router serves its pages openly and takes commands only after
+// the login, before and after a restart alike (a restart forgets the login).
+TEST_P(RouterLoginTest, FormRouterServesPagesOpenlyAndCommandsNeedTheLogin) {
   SetFlavour(LoginFlavour::kForm);
   std::string page;
-  EXPECT_FALSE(RouterGetPage(Address() + "/prim.htm", "kwzpo", "kwzpo", page));
-  EXPECT_NE(page.find(";login=false;"), std::string::npos);
-  ASSERT_TRUE(LoginToRouter(Address(), "kwzpo", "kwzpo"));
-  EXPECT_TRUE(RouterGetPage(Address() + "/prim.htm", "kwzpo", "kwzpo", page));
-  // A restart forgets the login.
-  sim_->WithState([](routersim::RouterSimState& s) { s.CompleteRestart(0); });
-  EXPECT_FALSE(RouterGetPage(Address() + "/prim.htm", "kwzpo", "kwzpo", page));
+  for (int restarts = 0; restarts < 2; ++restarts) {
+    EXPECT_TRUE(RouterGetPage(Address() + "/prim.htm", "kwzpo", "kwzpo", page)) << restarts;
+    EXPECT_EQ(page.find(";login=false;"), std::string::npos) << restarts;
+    EXPECT_FALSE(RouterGetPage(Address() + "/cgi-bin/dhcp?rc=@&rd=zero&HD=x&ai=0", "kwzpo", "kwzpo", page));
+    EXPECT_NE(page.find(";login=false;"), std::string::npos) << restarts;
+    EXPECT_EQ(sim_->StateCopy().domainName, "") << restarts;
+    ASSERT_TRUE(LoginToRouter(Address(), "kwzpo", "kwzpo"));
+    EXPECT_TRUE(RouterGetPage(Address() + "/cgi-bin/dhcp?rc=@&rd=zero&HD=x&ai=0", "kwzpo", "kwzpo", page));
+    EXPECT_EQ(sim_->StateCopy().domainName, "x") << restarts;
+    Router([](routersim::RouterSimState& s) {
+      s.CompleteRestart(0);
+      s.domainName.clear();
+    });
+  }
+}
+
+// The router layer keeps the session: a command answered with the login form
+// (the router restarted and forgot the login) logs in once with the
+// credentials held and is sent once more; a refused login ends it there.
+TEST_P(RouterLoginTest, ACommandAfterTheRouterForgotTheLoginLogsInOnceAndIsSentAgain) {
+  SetFlavour(LoginFlavour::kForm);
+  ASSERT_TRUE(LoginToRouter(state_));
+  Router([](routersim::RouterSimState& s) { s.CompleteRestart(0); });
+  sim_->ClearLog();
+  const std::string command = "/cgi-bin/dhcp?rc=@&rd=zero&HD=home&ai=0";
+  EXPECT_TRUE(RouterSendCommand(state_, RouterUrl(state_, command)));
+  EXPECT_EQ(sim_->StateCopy().domainName, "home");
+  EXPECT_EQ(Lines(), (std::vector<std::string>{Get(command), Get("/"), Get("/cgi-bin/logi?rc=@&PS=kwzpo&rd=menu"),
+                                               Get(command)}));
+
+  // The password change keeps the session the same way.
+  Router([](routersim::RouterSimState& s) { s.CompleteRestart(0); });
+  EXPECT_TRUE(ChangeRouterPassword("kwzpo", "n3w", state_));
+  EXPECT_EQ(sim_->StateCopy().loginWord, "n3w");
+
+  // Credentials the router no longer takes: one login, no second command.
+  Router([](routersim::RouterSimState& s) {
+    s.CompleteRestart(0);
+    s.loginWord = "changed";
+  });
+  sim_->ClearLog();
+  EXPECT_FALSE(RouterSendCommand(state_, RouterUrl(state_, "/cgi-bin/dhcp?rc=@&rd=zero&HD=other&ai=0")));
+  EXPECT_EQ(sim_->StateCopy().domainName, "home");
+  EXPECT_EQ(Lines().size(), 3u);
+  EXPECT_EQ(LastRouterFailure().kind, RouterFailureKind::kLoginRefused);
+}
+
+// The login records the flavour it meets, whatever the caller does with the
+// result; a router that answers no login at all leaves the flag as it was.
+TEST_P(RouterLoginTest, TheLoginRecordsTheFlavourItMeets) {
+  const struct {
+    LoginFlavour flavour;
+    std::uint8_t basic;
+  } cases[] = {{LoginFlavour::kBasic, 1}, {LoginFlavour::kForm, 0}, {LoginFlavour::kOpen, 0}};
+  for (const auto& c : cases) {
+    SetFlavour(c.flavour);
+    state_.basicAuthLogin = c.basic ? 0 : 1;
+    EXPECT_TRUE(LoginToRouter(state_));
+    EXPECT_EQ(state_.basicAuthLogin, c.basic);
+    state_.basicAuthLogin = c.basic ? 0 : 1;
+    std::uint8_t flag = 0;
+    ProbeLoginMethod(state_, flag);
+    EXPECT_EQ(state_.basicAuthLogin, c.basic);
+  }
+  // Nobody listens: nothing learned, nothing refused, and no form login is
+  // tried after a front page that never came.
+  state_.routerAddress = "127.0.0.1:" + std::to_string(testing::FreeLoopbackPort(SOCK_STREAM));
+  state_.basicAuthLogin = 1;
+  sim_->ClearLog();
+  EXPECT_FALSE(LoginToRouter(state_));
+  EXPECT_EQ(state_.basicAuthLogin, 1);
+  EXPECT_TRUE(LastLoginUnanswered());
+  EXPECT_FALSE(LastLoginRefused());
 }
 
 // Passwords holding characters that mean something in a URL: the form login
@@ -186,6 +255,13 @@ TEST_P(RouterLoginTest, ErrorStatusWithoutChallengeFallsBackToFormLogin) {
   // No WWW-Authenticate on the error: the form login is tried.
   EXPECT_FALSE(LoginToRouter(Address(), "kwzpo", "kwzpo"));
   EXPECT_EQ(LastLine(), Get("/cgi-bin/logi?rc=@&PS=kwzpo&rd=menu"));
+  // An error is no refusal: the word is not to blame.
+  EXPECT_FALSE(LastLoginRefused());
+  EXPECT_FALSE(LastLoginUnanswered());
+  sim_->SetFaults({});
+  SetFlavour(LoginFlavour::kForm);
+  EXPECT_FALSE(LoginToRouter(Address(), "kwzpo", "wrong"));
+  EXPECT_TRUE(LastLoginRefused());
 }
 
 TEST(RouterCredentialsTest, SettersCutToTheFieldAndConventionFollowsTheFlag) {

@@ -43,6 +43,14 @@ TEST(RouterSendCommand, AScriptAlertIsARefusalAndItsTextIsKept) {
       {"not a string", Page("<script>alert(msg);</script>"), false, RouterFailureKind::kValueRefused, "msg"},
       {"other case is no alert", Page("<script>ALERT('x')</script>"), true, RouterFailureKind::kNone, ""},
       {"login false", Page("var s=\";login=false;\";"), false, RouterFailureKind::kLoginRefused, ""},
+      // Answers that are not the router taking the command (the command may
+      // have been thrown away): never reported as done.
+      {"login form", Page("<HTML><FORM ACTION=/cgi-bin/logi><INPUT NAME=PS></FORM></HTML>"), false,
+       RouterFailureKind::kLoginRefused, ""},
+      {"no page", Page("\x01\x02 junk 200 OK"), false, RouterFailureKind::kNotRouterPage, ""},
+      {"empty page", Page(""), false, RouterFailureKind::kNotRouterPage, ""},
+      {"cut short", "HTTP/1.0 200 OK\r\nContent-Length: 500\r\n\r\n<HTML>Settings", false,
+       RouterFailureKind::kCutAnswer, ""},
       {"401", "HTTP/1.0 401 Unauthorized\r\n\r\n", false, RouterFailureKind::kLoginRefused, ""},
       {"404", "HTTP/1.0 404 Not Found\r\n\r\n", false, RouterFailureKind::kHttpStatus, ""},
   };
@@ -58,7 +66,12 @@ TEST(RouterSendCommand, AScriptAlertIsARefusalAndItsTextIsKept) {
     if (c.kind == RouterFailureKind::kHttpStatus) {
       EXPECT_EQ(failure.httpStatus, 404) << c.name;
     }
-    EXPECT_EQ(server.Connections(), 1) << c.name;
+    // A login form is met with one login (front page and form login, both
+    // answered with the same page here) before the command is given up.
+    // The login form here seems to take the login (no refusal on it), so the
+    // command is sent once more before it is given up.
+    const std::string name = c.name;
+    EXPECT_EQ(server.Connections(), name == "login false" ? 3 : name == "login form" ? 4 : 1) << c.name;
   }
 }
 

@@ -199,7 +199,9 @@ bool CliContext::EnsureRouter() {
 bool CliContext::EnsureLoggedIn() {
   if (!EnsureRouter()) return false;
   if (skipLogin) return true;
-  if (!LoginToRouter(state.routerAddress.str(), state.loginUser.str(), state.loginPassword.str())) {
+  // The login also records the router's flavour (a Basic router takes the
+  // login word as the user name).
+  if (!LoginToRouter(state)) {
     Fail("cannot log in to the router at " + state.routerAddress.str() + ": " + LoginFailureReason());
     return false;
   }

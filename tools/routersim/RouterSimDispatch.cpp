@@ -83,7 +83,9 @@ RouterAnswer AnswerRequest(const SimHttpRequest& request, RouterSimState& s, Pag
     if (!out.accepted) return Answer(200, RenderAlert(out.alert, context));
     return Answer(200, RenderAfterCommand(out.nextPage, context));
   }
-  if (s.flavour == LoginFlavour::kForm && !s.formLoggedIn) {
+  // A form-login router serves its pages openly and takes commands only after
+  // the login (which a restart forgets).
+  if (s.flavour == LoginFlavour::kForm && !s.formLoggedIn && path.rfind("cgi-bin/", 0) == 0) {
     context.loginFalse = true;
     return Answer(200, RenderLoginForm(context));
   }
