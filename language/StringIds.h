@@ -46,6 +46,12 @@ inline constexpr StringId kIdLanguageChineseTrad = 30696;
 inline constexpr StringId kIdLanguageKorean = 30697;
 inline constexpr StringId kIdLanguageRussian = 30698;
 
+// The router did not answer / answered with an error (not a refused login)
+inline constexpr StringId kIdRouterDidNotAnswer = 30700;
+inline constexpr StringId kIdRouterReportedError = 30701;
+// A Basic router's login word cannot hold a colon
+inline constexpr StringId kIdLoginWordNoColon = 30702;
+
 // Setup type page
 inline constexpr StringId kIdSetupTypeTitle = 30041;
 inline constexpr StringId kIdSetupTypeSubtitle = 30042;
@@ -442,6 +448,9 @@ inline constexpr auto kAllStringIds = std::to_array<StringId>({
     kIdLanguageChineseTrad,
     kIdLanguageKorean,
     kIdLanguageRussian,
+    kIdRouterDidNotAnswer,
+    kIdRouterReportedError,
+    kIdLoginWordNoColon,
     kIdSetupTypeTitle,
     kIdSetupTypeSubtitle,
     kIdEasyMode,

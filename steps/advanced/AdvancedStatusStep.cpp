@@ -4,6 +4,7 @@
 #include "steps/kit/Reachability.h"
 #include "steps/kit/RouterSearch.h"
 #include "router/RouterLogin.h"
+#include "router/RouterRequest.h"
 #include "router/StatusReaders.h"
 
 namespace kelvane {
@@ -28,6 +29,8 @@ struct StatusContext {
   bool dhcp = false;
   bool reachesRouter = false;
   std::uint8_t wanUp = 0;
+  // Set when a stage stops with another verdict than its row's.
+  AdvancedStatusOutcome verdict = AdvancedStatusOutcome::kPassed;
 };
 
 bool PcHasAddress(StatusContext& c) {
@@ -45,21 +48,41 @@ bool RouterAnswers(StatusContext& c) {
 // and for a PC that cannot reach the router (nothing would get there).
 bool ProbeWanted(const StatusContext& c) { return c.reachesRouter && !(c.basicAuth && c.loggedIn); }
 
-// The probe; when the stored credentials do not open the router, the user is
-// asked for the login word. Fails only when the prompt is cancelled.
-bool ProbeOrAskWord(StatusContext& c) {
-  c.result.probed = true;
-  std::uint8_t basic = 0;
-  const bool usable =
-      ProbeLoginMethod(c.state.routerAddress.str(), c.state.loginUser.str(), c.state.loginPassword.str(), basic);
-  c.basicAuth = basic != 0;
-  if (usable) return true;
+// After a failed probe or login that the router did not refuse: it did not
+// answer, or answered with an error. Asking for the word would blame the
+// user for the router; the check stops with that verdict instead.
+bool StopsWithoutRefusal(StatusContext& c) {
+  if (LastLoginUnanswered()) {
+    c.verdict = AdvancedStatusOutcome::kRouterSilent;
+    return true;
+  }
+  if (!LastLoginRefused() && LastRouterFailure().kind != RouterFailureKind::kNone) {
+    c.verdict = AdvancedStatusOutcome::kRouterError;
+    return true;
+  }
+  return false;
+}
+
+bool AskWord(StatusContext& c) {
   c.result.prompted = true;
   std::string word;
   if (!c.ask || !c.ask(word)) return false;
-  c.state.basicAuthLogin = c.basicAuth ? 1 : 0;
   StoreLoginWord(word, c.state);
   return true;
+}
+
+// The probe (it records the router's login flavour); when the router refuses
+// the stored credentials, the user is asked for the login word. A form-login
+// router fails the probe without refusing anything: its login decides.
+bool ProbeOrAskWord(StatusContext& c) {
+  c.result.probed = true;
+  std::uint8_t basic = 0;
+  const bool usable = ProbeLoginMethod(c.state, basic);
+  c.basicAuth = basic != 0;
+  if (usable) return true;
+  if (StopsWithoutRefusal(c)) return false;
+  if (!LastLoginRefused()) return true;
+  return AskWord(c);
 }
 
 bool PcReaches(StatusContext& c) {
@@ -67,8 +90,18 @@ bool PcReaches(StatusContext& c) {
   return c.reachesRouter;
 }
 
+// A refused login asks for the word once per check (unless the probe just
+// did) and tries again with it.
 bool LogsIn(StatusContext& c) {
-  const bool ok = LoginToRouter(c.state.routerAddress.str(), c.state.loginUser.str(), c.state.loginPassword.str());
+  bool ok = LoginToRouter(c.state);
+  if (!ok && !StopsWithoutRefusal(c) && !c.result.prompted && c.verdict == AdvancedStatusOutcome::kPassed) {
+    if (AskWord(c)) {
+      ok = LoginToRouter(c.state);
+      if (!ok) StopsWithoutRefusal(c);
+    } else {
+      c.verdict = AdvancedStatusOutcome::kLoginCancelled;
+    }
+  }
   c.result.routerOk = ok;
   c.loggedIn = ok;
   return ok;
@@ -123,6 +156,7 @@ AdvancedStatusResult AdvancedStatusStep::Run(WizardState& state, HostNetwork& ho
   const HopReport report = RunHops<StatusContext>(narrator, context, kStatusHops);
   result.outcome = report.stoppedAt < 0 ? AdvancedStatusOutcome::kPassed
                                         : kStopOutcomes[static_cast<std::size_t>(report.stoppedAt)];
+  if (report.stoppedAt >= 0 && context.verdict != AdvancedStatusOutcome::kPassed) result.outcome = context.verdict;
   return result;
 }
 

@@ -31,6 +31,8 @@ enum class AdvancedStatusOutcome {
   kWanUnreadable,        // the WAN status page could not be read
   kWanWithoutAddresses,  // the WAN has no gateway or no DNS server
   kPublicDnsSilent,      // the public DNS server did not answer ping
+  kRouterSilent,         // the router did not answer the login (no word is asked for)
+  kRouterError,          // the router answered the login with an error (no word is asked for)
 };
 
 // What the menu shows after a check that ended in `outcome`. The summary is
@@ -50,7 +52,7 @@ inline constexpr StringId kStatusResetPcTooltip = 0;
 inline constexpr StringId kStatusResetRouterTooltip = kIdStateUnknown;
 inline constexpr StringId kStatusResetInternetTooltip = kIdInternetStateUnknown;
 
-inline constexpr std::array<AdvancedStatusRow, 9> kAdvancedStatusTable = {{
+inline constexpr std::array<AdvancedStatusRow, 11> kAdvancedStatusTable = {{
     {AdvancedStatusOutcome::kPcAddressFails, kIdPcAddressNotWorking, kIdStateUnknown, kIdInternetStateUnknown, true,
      kIdPcAddressNotWorking},
     {AdvancedStatusOutcome::kNoRouter, kIdPcNetworkWorks, kIdRouterNotFound, kIdInternetStateUnknown, false,
@@ -62,6 +64,10 @@ inline constexpr std::array<AdvancedStatusRow, 9> kAdvancedStatusTable = {{
      kIdLoginNotDone},
     {AdvancedStatusOutcome::kLoginRefused, kIdPcNetworkWorks, kIdRouterCannotLogIn, kIdInternetStateUnknown, false,
      kIdRouterCannotLogIn},
+    {AdvancedStatusOutcome::kRouterSilent, kIdPcNetworkWorks, kIdRouterDidNotAnswer, kIdInternetStateUnknown, false,
+     kIdRouterDidNotAnswer},
+    {AdvancedStatusOutcome::kRouterError, kIdPcNetworkWorks, kIdRouterReportedError, kIdInternetStateUnknown, false,
+     kIdRouterReportedError},
     {AdvancedStatusOutcome::kWanUnreadable, kIdPcNetworkWorks, kIdRouterControlFailed, kIdInternetStateUnknown,
      false, kIdRouterControlFailed},
     {AdvancedStatusOutcome::kWanWithoutAddresses, kIdPcNetworkWorks, kIdNoInternetService, kIdInternetServiceFailed,

@@ -6,6 +6,7 @@
 #include "steps/kit/RouterSearch.h"
 #include "steps/kit/WanForms.h"
 #include "router/RouterLogin.h"
+#include "router/RouterRequest.h"
 
 namespace kelvane {
 
@@ -27,6 +28,14 @@ ConnectivityOutcome ConnectivityStep::Login(std::string_view boxWord) {
   return outcome;
 }
 
+std::optional<ConnectivityOutcome> ConnectivityStep::NotRefused() {
+  if (LastLoginUnanswered()) return ConnectivityOutcome::kRouterSilent;
+  const RouterFailureKind kind = LastRouterFailure().kind;
+  // A probe of a form-login router fails without a refusal: the login decides.
+  if (LastLoginRefused() || kind == RouterFailureKind::kNone) return std::nullopt;
+  return ConnectivityOutcome::kRouterError;
+}
+
 ConnectivityOutcome ConnectivityStep::Run(std::string_view boxWord) {
   if (!loginOnly_) {
     // The PC.
@@ -41,10 +50,12 @@ ConnectivityOutcome ConnectivityStep::Run(std::string_view boxWord) {
 
   if (PcReachesRouter(pcDhcp_, state_.pcAddress, state_.pcGateway, state_.routerAddressValue)) {
     // Credentials the router did not take are replaced by the defaults of
-    // the login method it asks for.
+    // the login method it asks for. A router that did not answer, or answered
+    // with an error, refused nothing: the credentials stay and the user is
+    // told to try again instead of being asked for the word.
     std::uint8_t basic = 0;
-    if (!ProbeLoginMethod(state_.routerAddress.str(), state_.loginUser.str(), state_.loginPassword.str(), basic)) {
-      state_.basicAuthLogin = basic;
+    if (!ProbeLoginMethod(state_, basic)) {
+      if (const auto silent = NotRefused()) return End(*silent);
       if (basic) {
         SetLoginUser(kDefaultLoginWord, state_);
         SetLoginPassword("", state_);
@@ -53,13 +64,11 @@ ConnectivityOutcome ConnectivityStep::Run(std::string_view boxWord) {
       }
     }
     narrator_.SayAndPause(kIdCheckingRouterState);
-    if (LoginToRouter(state_.routerAddress.str(), state_.loginUser.str(), state_.loginPassword.str())) {
-      return End(ConnectivityOutcome::kPassed);
-    }
+    if (LoginToRouter(state_)) return End(ConnectivityOutcome::kPassed);
+    if (const auto silent = NotRefused()) return End(*silent);
     StoreLoginWord(boxWord, state_);
-    if (LoginToRouter(state_.routerAddress.str(), state_.loginUser.str(), state_.loginPassword.str())) {
-      return End(ConnectivityOutcome::kPassed);
-    }
+    if (LoginToRouter(state_)) return End(ConnectivityOutcome::kPassed);
+    if (const auto silent = NotRefused()) return End(*silent);
     return End(ConnectivityOutcome::kLoginPrompt);
   }
 

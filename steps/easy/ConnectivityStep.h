@@ -5,6 +5,7 @@
 // page only turns the outcome into widgets (the login prompt, the flags).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,8 @@ enum class ConnectivityOutcome {
   kDhcpOffer,     // PC outside the router's network, a DHCP server answered
   kNoDhcpServer,  // PC outside the router's network, no DHCP server answered
   kProbeNotSent,  // the DHCP probe could not be sent: nothing more is said
+  kRouterSilent,  // the router did not answer the login: try again (no prompt)
+  kRouterError,   // the router answered the login with an error: try again (no prompt)
 };
 
 inline constexpr OutcomeMessage<ConnectivityOutcome> kConnectivityMessages[] = {
@@ -33,6 +36,8 @@ inline constexpr OutcomeMessage<ConnectivityOutcome> kConnectivityMessages[] = {
     {ConnectivityOutcome::kDhcpOffer, kIdSwitchPcToDhcp},
     {ConnectivityOutcome::kNoDhcpServer, kIdRouterDefaultsChanged},
     {ConnectivityOutcome::kProbeNotSent, 0},
+    {ConnectivityOutcome::kRouterSilent, kIdRouterDidNotAnswer},
+    {ConnectivityOutcome::kRouterError, kIdRouterReportedError},
 };
 
 enum class DhcpSwitchOutcome {
@@ -78,6 +83,9 @@ class ConnectivityStep {
 
  private:
   ConnectivityOutcome End(ConnectivityOutcome outcome);
+  // After a failed probe or login: the outcome when the router did not refuse
+  // (it did not answer, or answered with an error); nothing when it refused.
+  static std::optional<ConnectivityOutcome> NotRefused();
 
   WizardState& state_;
   HostNetwork& host_;

@@ -174,7 +174,10 @@ TEST_F(AdvancedMenuTest, VerdictsAfterEachOutcome) {
        30279, 30285, 30290, {}, 30285, false, false},
       {"login-cancelled",
        [](AdvancedMenuTest&, test::EmulatedRouter& r) {
-         r.Sim().WithState([](RouterSimState& s) { s.flavour = LoginFlavour::kForm; });
+         r.Sim().WithState([](RouterSimState& s) {
+           s.flavour = LoginFlavour::kForm;
+           s.loginWord = "secret";
+         });
          promptCancels = true;
        },
        30279, 30282, 30290, {}, 30300, false, false},

@@ -35,6 +35,8 @@ constexpr ExpectedVerdicts kExpected[] = {
     {AdvancedStatusOutcome::kPcCannotReachRouter, 30281, 30282, 30290, true, 30281},
     {AdvancedStatusOutcome::kLoginCancelled, 30279, 30282, 30290, false, 30300},
     {AdvancedStatusOutcome::kLoginRefused, 30279, 30285, 30290, false, 30285},
+    {AdvancedStatusOutcome::kRouterSilent, 30279, 30700, 30290, false, 30700},
+    {AdvancedStatusOutcome::kRouterError, 30279, 30701, 30290, false, 30701},
     {AdvancedStatusOutcome::kWanUnreadable, 30279, 30286, 30290, false, 30286},
     {AdvancedStatusOutcome::kWanWithoutAddresses, 30279, 30287, 30289, false, 30289},
     {AdvancedStatusOutcome::kPublicDnsSilent, 30279, 30287, 30289, false, 30289},
@@ -138,10 +140,41 @@ TEST(AdvancedStatusStep, EachSituationEndsWhereTheMenuSaysIt) {
        AdvancedStatusOutcome::kLoginRefused, true, false, false, {}},
       {"login prompt cancelled",
        [](Check& c) {
-         c.router.Sim().WithState([](RouterSimState& s) { s.flavour = LoginFlavour::kForm; });
+         c.router.Sim().WithState([](RouterSimState& s) {
+           s.flavour = LoginFlavour::kBasic;
+           s.loginWord = "secret";
+         });
          c.cancelPrompt = true;
        },
        AdvancedStatusOutcome::kLoginCancelled, true, false, false, {}},
+      {"form router's word changed, prompt cancelled",
+       [](Check& c) {
+         c.router.Sim().WithState([](RouterSimState& s) {
+           s.flavour = LoginFlavour::kForm;
+           s.loginWord = "secret";
+         });
+         c.cancelPrompt = true;
+       },
+       AdvancedStatusOutcome::kLoginCancelled, true, false, false, {}},
+      // Neither a slow nor a failing router is a refusal: no prompt.
+      {"front page closed unanswered",
+       [](Check& c) {
+         routersim::RouterSimFaults faults;
+         faults.closeAtOnce = true;
+         faults.match = "GET / ";
+         faults.nth = 1;
+         c.router.Sim().SetFaults(faults);
+       },
+       AdvancedStatusOutcome::kRouterSilent, true, false, false, {}},
+      {"login answered with an error",
+       [](Check& c) {
+         c.router.Sim().WithState([](RouterSimState& s) { s.flavour = LoginFlavour::kForm; });
+         routersim::RouterSimFaults faults;
+         faults.wrongStatus = 500;
+         faults.match = "logi";
+         c.router.Sim().SetFaults(faults);
+       },
+       AdvancedStatusOutcome::kRouterError, true, false, false, {}},
       {"WAN status page unreadable",
        [](Check& c) {
          routersim::RouterSimFaults faults;
@@ -186,7 +219,11 @@ TEST(AdvancedStatusStep, EachSituationEndsWhereTheMenuSaysIt) {
       EXPECT_TRUE(c.router.Requests().empty());
     }
     if (s.outcome == AdvancedStatusOutcome::kLoginCancelled) {
-      EXPECT_EQ(c.LoginRequests(), 0);
+      EXPECT_EQ(c.prompts, 1);
+    }
+    if (s.outcome == AdvancedStatusOutcome::kRouterSilent || s.outcome == AdvancedStatusOutcome::kRouterError) {
+      EXPECT_EQ(c.prompts, 0);
+      EXPECT_EQ(c.state.loginPassword.view(), kDefaultLoginWord);
     }
   }
 }
@@ -238,6 +275,9 @@ TEST(AdvancedStatusStep, BasicLoginIsCarriedOverBetweenChecksAndProbedAgainAfter
   ASSERT_EQ(first.outcome, AdvancedStatusOutcome::kPassed);
   EXPECT_TRUE(first.probed);
   EXPECT_EQ(c.prompts, 0);  // the factory credentials open it
+  // ...and the flavour is recorded although nobody typed a word, so a word
+  // stored later (a password change) becomes the user name.
+  EXPECT_EQ(c.state.basicAuthLogin, 1);
 
   // The second check logs in directly: no probe, so half the front-page
   // requests of the first one.

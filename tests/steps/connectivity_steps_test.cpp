@@ -18,7 +18,7 @@ TEST(ConnectivityStep, OutcomeTablesAreTheFailureTables) {
   const std::vector<std::pair<Outcome, StringId>> expected = {
       {Outcome::kPassed, 0},           {Outcome::kNoPcAddress, 30066}, {Outcome::kNoRouter, 30067},
       {Outcome::kLoginPrompt, 30068},  {Outcome::kDhcpOffer, 30063},   {Outcome::kNoDhcpServer, 30064},
-      {Outcome::kProbeNotSent, 0},
+      {Outcome::kProbeNotSent, 0},     {Outcome::kRouterSilent, 30700}, {Outcome::kRouterError, 30701},
   };
   ASSERT_EQ(std::size(kConnectivityMessages), expected.size());
   for (const auto& [outcome, id] : expected) EXPECT_EQ(MessageFor<Outcome>(kConnectivityMessages, outcome), id);
@@ -156,6 +156,56 @@ TEST(ConnectivityStep, BasicRouterReceivesTheWordAsUserName) {
     EXPECT_EQ(head.find("a3d6cG86czNjcmV0"), std::string::npos);
   }
   EXPECT_TRUE(sawWordAsUser);
+}
+
+// A router that does not answer, or answers with an error, refused nothing:
+// the user is told so and to try again, never asked for the word, and the
+// credentials stay. One fault on one request; the next Next passes.
+TEST(ConnectivityStep, OnlyARealRefusalAsksForTheWord) {
+  struct Case {
+    const char* name;
+    routersim::LoginFlavour flavour;
+    routersim::RouterSimFaults faults;
+    Outcome outcome;
+  };
+  const auto fault = [](const char* match, int nth, auto set) {
+    routersim::RouterSimFaults f;
+    f.match = match;
+    f.nth = nth;
+    set(f);
+    return f;
+  };
+  const auto status500 = [](routersim::RouterSimFaults& f) { f.wrongStatus = 500; };
+  const auto close = [](routersim::RouterSimFaults& f) { f.closeAtOnce = true; };
+  const auto reset = [](routersim::RouterSimFaults& f) { f.resetAfterBytes = 0; };
+  const auto cut = [](routersim::RouterSimFaults& f) { f.resetAfterBytes = 20; };
+  const std::vector<Case> cases = {
+      {"500 on the probe", routersim::LoginFlavour::kOpen, fault("GET / ", 1, status500), Outcome::kRouterError},
+      {"500 on the Basic login", routersim::LoginFlavour::kBasic, fault("GET / ", 2, status500),
+       Outcome::kRouterError},
+      {"500 on the form login", routersim::LoginFlavour::kForm, fault("logi", 1, status500), Outcome::kRouterError},
+      {"probe closed unanswered", routersim::LoginFlavour::kBasic, fault("GET / ", 1, close), Outcome::kRouterSilent},
+      {"login reset", routersim::LoginFlavour::kBasic, fault("GET / ", 3, reset), Outcome::kRouterSilent},
+      {"form login cut", routersim::LoginFlavour::kForm, fault("logi", 1, cut), Outcome::kRouterSilent},
+      {"open router reset", routersim::LoginFlavour::kOpen, fault("GET / ", 1, reset), Outcome::kRouterSilent},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::EmulatedRouter router;
+    ASSERT_TRUE(router.ok()) << router.why();
+    router.Sim().WithState([&](routersim::RouterSimState& s) { s.flavour = c.flavour; });
+    router.Sim().SetFaults(c.faults);
+    WizardState state;
+    ResetRouterDefaults(state);
+    RecordingNarrator narrator;
+    ConnectivityStep step(state, router.Pc(), narrator);
+    EXPECT_EQ(step.Run(""), c.outcome);
+    EXPECT_EQ(narrator.LastSaid(), MessageFor<Outcome>(kConnectivityMessages, c.outcome));
+    EXPECT_EQ(state.loginUser.view(), kDefaultLoginWord);
+    EXPECT_EQ(state.loginPassword.view(), kDefaultLoginWord);
+    // The fault was one request: the next Next passes.
+    EXPECT_EQ(step.Run(""), Outcome::kPassed);
+  }
 }
 
 TEST(ConnectivityStep, DhcpSwitchOutcomes) {
