@@ -4,6 +4,7 @@
 #include "steps/kit/RouterPing.h"
 #include "steps/kit/RouterSearch.h"
 #include "router/WanCommands.h"
+#include "router/WanTypeReadBack.h"
 #include "router/WirelessLanCommands.h"
 
 namespace kelvane {
@@ -48,7 +49,12 @@ bool SendWireless(StoreContext& c) {
 }
 
 bool SendsWan(const StoreContext& c) { return c.state.applyWan != 0; }
-bool SendWan(StoreContext& c) { return ApplyWanSettings(c.state.wanType, c.state); }
+// The router's answer to the command is not enough: one that threw the
+// command away may still answer with a page. Its stored type must be the one
+// sent before the settings count as saved (and before any restart).
+bool SendWan(StoreContext& c) {
+  return ApplyWanSettings(c.state.wanType, c.state) && WanTypeTaken(c.state.wanType, c.state);
+}
 
 bool Refresh(StoreContext& c) { return RefreshWanStatus(c.state); }
 

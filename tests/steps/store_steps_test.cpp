@@ -63,7 +63,7 @@ const StoreCase kCases[] = {
     {"AllSent",
      [](WizardState&, test::EmulatedRouter&) {},
      StoreOutcome::kStored,
-     {"wlap", "prim", "want", "rebo"},
+     {"wlap", "prim", "zero.htm", "want", "rebo"},
      true},
     {"FirstPingFailsNothingSent",
      [](WizardState&, test::EmulatedRouter& r) { r.Pc().pings["127.0.0.1"] = {{PingError::kTimedOut}, 0}; },
@@ -90,6 +90,61 @@ const StoreCase kCases[] = {
      StoreOutcome::kWanRefused,
      {"wlap", "prim"},
      false},
+    // A WAN command the router did not take, whatever it answered: never
+    // "saved", never a restart.
+    {"WanAnsweredWithTheLoginFormEveryTime",
+     [](WizardState&, test::EmulatedRouter& r) {
+       RouterSimFaults f;
+       f.loginPageInstead = true;
+       f.match = "/cgi-bin/prim";
+       r.Sim().SetFaults(f);
+     },
+     StoreOutcome::kWanRefused,
+     {"wlap", "prim", "", "prim"},
+     false},
+    {"WanSessionLostOnceLogsInAndSendsAgain",
+     [](WizardState&, test::EmulatedRouter& r) {
+       RouterSimFaults f;
+       f.loginPageInstead = true;
+       f.match = "/cgi-bin/prim";
+       f.nth = 1;
+       r.Sim().SetFaults(f);
+     },
+     StoreOutcome::kStored,
+     {"wlap", "prim", "", "prim", "zero.htm", "want", "rebo"},
+     true},
+    {"WanAnsweredWithOversizedJunk",
+     [](WizardState&, test::EmulatedRouter& r) {
+       RouterSimFaults f;
+       f.junkBytes = 200 * 1024;
+       f.match = "/cgi-bin/prim";
+       r.Sim().SetFaults(f);
+     },
+     StoreOutcome::kWanRefused,
+     {"wlap", "prim"},
+     false},
+    {"WanAnsweredEmpty",
+     [](WizardState&, test::EmulatedRouter& r) {
+       RouterSimFaults f;
+       f.emptyAnswer = true;
+       f.match = "/cgi-bin/prim";
+       r.Sim().SetFaults(f);
+     },
+     StoreOutcome::kWanRefused,
+     {"wlap", "prim"},
+     false},
+    {"WanThrownAwayQuietlyIsReadBack",
+     [](WizardState& s, test::EmulatedRouter& r) {
+       s.wanType = kWanPptp;
+       s.PptpSettings.server = "vpn.example";
+       RouterSimFaults f;
+       f.ignoreQuietly = true;
+       f.match = "/cgi-bin/prim";
+       r.Sim().SetFaults(f);
+     },
+     StoreOutcome::kWanRefused,
+     {"wlap", "want", "prim", "zero.htm"},
+     false},
     {"RestartRefusedSettingsSent",
      [](WizardState&, test::EmulatedRouter& r) {
        RouterSimFaults f;
@@ -98,7 +153,7 @@ const StoreCase kCases[] = {
        r.Sim().SetFaults(f);
      },
      StoreOutcome::kRestartRefused,
-     {"wlap", "prim", "want", "rebo"},
+     {"wlap", "prim", "zero.htm", "want", "rebo"},
      false},
     {"RestartedButSilent",
      [](WizardState&, test::EmulatedRouter& r) {
@@ -108,7 +163,7 @@ const StoreCase kCases[] = {
        r.Pc().pings["127.0.0.1"] = {{PingError::kNone, PingError::kTimedOut}, 0};
      },
      StoreOutcome::kNoRouterAfter,
-     {"wlap", "prim", "want", "rebo"},
+     {"wlap", "prim", "zero.htm", "want", "rebo"},
      true},
     {"NoWirelessPartNeverGetsTheWirelessCommand",
      [](WizardState& s, test::EmulatedRouter&) {
@@ -116,12 +171,12 @@ const StoreCase kCases[] = {
        s.configureWireless = 1;
      },
      StoreOutcome::kStored,
-     {"prim", "want", "rebo"},
+     {"prim", "zero.htm", "want", "rebo"},
      true},
     {"WirelessSkippedStillRestarts",
      [](WizardState& s, test::EmulatedRouter&) { s.configureWireless = 0; },
      StoreOutcome::kStored,
-     {"prim", "want", "rebo"},
+     {"prim", "zero.htm", "want", "rebo"},
      true},
     {"NothingToWriteNoRestart",
      [](WizardState& s, test::EmulatedRouter&) {
@@ -225,7 +280,7 @@ TEST(StoreStep, AFailedRunStartsAgainFromTheFirstPing) {
   EXPECT_EQ(StoreStep().Run(state, router.Pc(), second), StoreOutcome::kStored);
   ASSERT_FALSE(second.SaidIds().empty());
   EXPECT_EQ(second.SaidIds().front(), 30218);
-  EXPECT_EQ(Commands(router.Requests()), (std::vector<std::string>{"wlap", "prim", "want", "rebo"}));
+  EXPECT_EQ(Commands(router.Requests()), (std::vector<std::string>{"wlap", "prim", "zero.htm", "want", "rebo"}));
   EXPECT_EQ(router.Pc().CountCalls("PingHost"), 2);
 }
 
