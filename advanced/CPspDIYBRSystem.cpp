@@ -163,12 +163,14 @@ void CPspDIYBRSystem::OnChangePassword() {
   auto* confirm = ControlAs<QLineEdit>(kConfirmEdit);
   if (current == nullptr || next == nullptr || confirm == nullptr) return;
   ClearResult();
-  const PasswordCheck check = CheckPasswordChange(ToLocal8(current->text()), ToLocal8(next->text()), ToLocal8(confirm->text()));
+  const PasswordCheck check = CheckPasswordChange(ToLocal8(current->text()), ToLocal8(next->text()),
+                                                  ToLocal8(confirm->text()), WizardState::Instance());
   MarkField(Control(kCurrentLabel), check.currentOk);
   MarkField(Control(kNewLabel), check.newOk);
   MarkField(Control(kConfirmLabel), check.confirmOk);
   if (!check.Passed()) {
-    if (check.showError) ShowResultText(kIdAdvSystemFailed, kRed);
+    if (check.colonRefused) ShowResultText(kIdLoginWordNoColon, kRed);
+    else if (check.showError) ShowResultText(kIdAdvSystemFailed, kRed);
     return;
   }
   if (!Confirm(kIdAdvSystemConfirmPassword)) return;

@@ -22,7 +22,18 @@ PasswordCheck CheckPasswordChange(const std::string& current, const std::string&
   return check;
 }
 
+PasswordCheck CheckPasswordChange(const std::string& current, const std::string& next, const std::string& confirm,
+                                  const WizardState& state) {
+  PasswordCheck check = CheckPasswordChange(current, next, confirm);
+  if (check.newOk && !BasicWordFits(next, state)) {
+    check.newOk = false;
+    check.colonRefused = true;
+  }
+  return check;
+}
+
 bool ChangeRouterPasswordAndLogin(const std::string& current, const std::string& next, WizardState& state) {
+  if (!BasicWordFits(next, state)) return false;
   if (!ChangeRouterPassword(current, next, state)) return false;
   StoreLoginWord(next, state);
   return true;

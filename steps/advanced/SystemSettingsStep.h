@@ -19,15 +19,22 @@ struct PasswordCheck {
   // length but the new one repeats the current one or the confirmation
   // differs. A wrong length only marks its label.
   bool showError = false;
+  // The router takes its login word as a Basic user name, which cannot hold a
+  // ":": the new word would lock the user out. The result line says so.
+  bool colonRefused = false;
   bool Passed() const { return currentOk && newOk && confirmOk; }
 };
 
 PasswordCheck CheckPasswordChange(const std::string& current, const std::string& next, const std::string& confirm);
+// The same, and a new word this router cannot take as its login (see
+// BasicWordFits) is refused with `colonRefused`.
+PasswordCheck CheckPasswordChange(const std::string& current, const std::string& next, const std::string& confirm,
+                                  const WizardState& state);
 
 // Sends the change; on success the new word becomes the login credential by
 // the convention of the router's login (the user name for Basic routers,
 // else the password). False, with the credentials unchanged, when the router
-// refuses.
+// refuses, or (sending nothing) when the router could not take the word.
 bool ChangeRouterPasswordAndLogin(const std::string& current, const std::string& next, WizardState& state);
 
 }  // namespace kelvane

@@ -19,6 +19,7 @@
 
 #include "BuiltProgram.h"
 #include "router_test_fixture.h"
+#include "support/RouterSettingsCheck.h"
 
 namespace kelvane {
 namespace {
@@ -363,6 +364,19 @@ TEST_F(CliTest, LoginFlavoursAndFailures) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "usable=no\nbasic=1\n");
   EXPECT_EQ(r.err, "kelvane-cli: the router is not usable with these credentials: login refused\n");
+  // A new word with a ":" would lock a Basic router: refused, nothing changed
+  // (with or without the login).
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--user", "kwzpo", "--password", "", "password", "kwzpo", "a:b"},
+        std::vector<std::string>{"--user", "kwzpo", "--password", "", "--no-login", "password", "kwzpo", "a:b"}}) {
+    sim_->ClearLog();
+    r = Run(args);
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_EQ(r.err,
+              "kelvane-cli: this router asks for Basic credentials: its login word cannot contain ':' (see --help)\n");
+    for (const std::string& line : Lines()) EXPECT_EQ(line.find("cgi-bin/pass"), std::string::npos) << line;
+    EXPECT_EQ(sim_->StateCopy().loginWord, "kwzpo");
+  }
 
   // Nobody there.
   sim_->Stop();
@@ -545,6 +559,56 @@ TEST_F(CliTest, HelpAndUsage) {
   EXPECT_NE(r.out.find("Exit status: 0 when usable=yes"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("basic=0|1"), std::string::npos) << r.out;
   EXPECT_TRUE(Lines().empty());
+}
+
+// From a router on each WAN type and security mode, in each layout: a new
+// name and channel, and another WAN type, change exactly those settings (the
+// security, the keys, every other type's form, the domain and MAC stay).
+TEST_F(CliTest, StoresChangeOnlyWhatWasGiven) {
+  struct WanArgs {
+    std::vector<std::string> args;
+    test::RouterSettings router;
+  };
+  const WanArgs wans[] = {
+      {{"set-wan", "dynamic"}, {{"wan.type", "0100"}}},
+      {{"set-wan", "static", "--ip", "203.0.113.9", "--mask", "255.255.255.0", "--gateway", "203.0.113.1", "--dns1",
+        "203.0.113.53"},
+       {{"wan.type", "0000"}, {"wan.static.WI", "203.0.113.9"}, {"wan.static.WN", "255.255.255.0"},
+        {"wan.static.WG", "203.0.113.1"}, {"wan.static.ID00", "203.0.113.53"}, {"wan.static.ID01", ""}}},
+      {{"set-wan", "pppoe", "--wan-user", "carol@isp.example", "--wan-password", "p&ss word"},
+       {{"wan.type", "0200"}, {"wan.pppoe.IU0", "carol@isp.example"}, {"wan.pppoe.IW0", "p&ss word"},
+        {"wan.pppoe.IT0", ""}, {"wan.pppoe.ID00", ""}, {"wan.pppoe.ID01", ""}}},
+      {{"set-wan", "pptp", "--server", "vpn.example", "--wan-user", "hal", "--wan-password", "pptp"},
+       {{"wan.type", "0300"}, {"wan.pptp.WI", "0.0.0.0"}, {"wan.pptp.WN", "0.0.0.0"}, {"wan.pptp.WG", "0.0.0.0"},
+        {"wan.pptp.DI0", "vpn.example"}, {"wan.pptp.IU0", "hal"}, {"wan.pptp.IW0", "pptp"}}},
+      {{"set-wan", "l2tp", "--server", "10.20.30.2", "--wan-user", "ida", "--wan-password", "l2tp", "--ip",
+        "10.20.30.41", "--mask", "255.255.255.0", "--gateway", "10.20.30.1"},
+       {{"wan.type", "0700"}, {"wan.l2tp.WI", "10.20.30.41"}, {"wan.l2tp.WN", "255.255.255.0"},
+        {"wan.l2tp.WG", "10.20.30.1"}, {"wan.l2tp.DI0", "10.20.30.2"}, {"wan.l2tp.IU0", "ida"},
+        {"wan.l2tp.IW0", "l2tp"}}},
+      {{"set-wan", "bigpond", "--wan-user", "jo", "--wan-password", "bigpond", "--login-server", "login.example"},
+       {{"wan.type", "0101"}, {"wan.bigpond.IU0", "jo"}, {"wan.bigpond.IW0", "bigpond"},
+        {"wan.bigpond.IT0", "login.example"}}},
+      {{"set-wan", "telia", "--wan-user", "kim", "--wan-password", "telia"},
+       {{"wan.type", "0104"}, {"wan.telia.IU0", "kim"}, {"wan.telia.IW0", "telia"}}},
+  };
+  const auto& starts = test::RouterStarts();
+  for (std::size_t row = 0; row < starts.size(); ++row) {
+    for (routersim::PageLayout layout : test::kAllLayouts) {
+      SCOPED_TRACE(starts[row].name + " " + routersim::PageLayoutName(layout));
+      test::StartRouterOn(*sim_, starts[row], layout);
+      const test::SettingsWatch watch(*sim_);
+      CliResult r = Run({"set-wireless", "--ssid", "Chosen Net", "--channel", "7"});
+      EXPECT_EQ(r.status, 0) << r.err;
+      const WanArgs& wan = wans[(row + 1) % std::size(wans)];
+      r = Run(wan.args);
+      EXPECT_EQ(r.status, 0) << r.err;
+      test::RouterSettings changed = wan.router;
+      changed["wireless.ssid"] = "Chosen Net";
+      changed["wireless.channel"] = "7";
+      EXPECT_EQ(watch.Unexpected(changed), "");
+    }
+  }
 }
 
 }  // namespace

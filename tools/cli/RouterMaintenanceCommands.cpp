@@ -1,5 +1,6 @@
 // kelvane-cli's router commands that look after the router: refresh-wan,
 // reboot, reset and password.
+#include <cstdint>
 #include <ostream>
 #include <string>
 
@@ -59,6 +60,15 @@ int Password(CliContext& c, CommandArgs& args) {
   if (!ArgsDone(c, args, status)) return status;
   if (!IsPrintableInRange(fresh, 1, 32)) return c.Usage("the new login word is 1 to 32 printable characters");
   if (!c.EnsureLoggedIn()) return kExitFailed;
+  if (c.skipLogin) {
+    std::uint8_t basic = 0;
+    ProbeLoginMethod(c.state, basic);  // only to learn the flavour
+  }
+  // A Basic router takes the word as a user name, which cannot hold a ":":
+  // stored, it would lock everyone out. Refused before anything is changed.
+  if (!BasicWordFits(fresh, c.state)) {
+    return c.Usage("this router asks for Basic credentials: its login word cannot contain ':'");
+  }
   if (!ChangeRouterPassword(current, fresh, c.state)) {
     if (LastRouterFailure().kind == RouterFailureKind::kValueRefused && LastRouterFailure().detail.empty()) {
       return c.Fail("the router refused the password change (wrong current word?)");
