@@ -151,14 +151,17 @@ TEST_P(EasyEndToEnd, WelcomeToFinish) {
 // What the router receives on the easy road, in order. The two looks at the
 // front page are the login-method probe and the login; the wireless page reads
 // the channels and the wireless state; the detection reads the WAN state; the
-// store page sends the settings, the refresh and the restart; the WAN test
-// reads the link and the addresses. Nothing else may reach the router.
+// store page sends the settings, reads the WAN type back, sends the refresh
+// and the restart; the WAN test reads the link and the addresses. Nothing
+// else may reach the router.
 const std::vector<std::string> kWireless = {"GET /sysinfo.htm", "GET /zero.htm?rc=&rf=0010"};
 const std::string kDetect = "GET /zero.htm?rc=&rf=0004";
 const std::string kWlap =
     "GET /cgi-bin/wlap?RC=@&rf=1000&Xf=1&KM0=x&ZW0=o&rd=wpa&ZN=KelvaneHome&ZC=11&KM%23=00FF&KM4=o&CS=4&KM5=x&PK="
     "kelvane%20pass%20phrase";
 const std::string kDynamic = "GET /cgi-bin/prim?rc=@&rf=0008&rd=zero&Wt=0100&lf=0037&ai=0&DF00=x";
+// The store page reads the stored WAN type back before it restarts the router.
+const std::string kTypeReadBack = "GET /zero.htm?rc=&rf=0008";
 const std::string kRefresh = "GET /cgi-bin/want?rc=&rf=&UB=0001&rd=status";
 const std::string kReboot = "GET /cgi-bin/rebo?";
 const std::vector<std::string> kWanTest = {"GET /zero.htm?rc=&rf=0004", "GET /zero.htm?rc=&rf=0020"};
@@ -168,6 +171,7 @@ std::vector<std::string> Road(std::vector<std::string> login, std::vector<std::s
   all.insert(all.end(), kWireless.begin(), kWireless.end());
   all.push_back(kDetect);
   all.insert(all.end(), wan.begin(), wan.end());
+  all.push_back(kTypeReadBack);
   all.push_back(kRefresh);
   all.push_back(kReboot);
   all.insert(all.end(), kWanTest.begin(), kWanTest.end());
