@@ -336,28 +336,30 @@ TEST_F(EmulatorTest, FaultSwitchesOnOneRequest) {
     bool closed = false;
     // The first matching request is served; the second gets the fault (and
     // changes nothing, even where the router took it first); the third is served.
-    EXPECT_NE(Exchange(sim_->HttpPort(), Request("/cgi-bin/dhcp?rc=@&rd=zero&HD=one&ai=0"), 2000).find("200 OK"),
+    EXPECT_NE(Exchange(sim_->HttpPort(), Request("/cgi-bin/dhcp?rc=@&rd=zero&HD=one&ai=0"), 10000).find("200 OK"),
               std::string::npos);
-    EXPECT_EQ(Exchange(sim_->HttpPort(), Request("/prim.htm"), 2000).rfind("HTTP/1.0 200", 0), 0u);
+    EXPECT_EQ(Exchange(sim_->HttpPort(), Request("/prim.htm"), 10000).rfind("HTTP/1.0 200", 0), 0u);
     sim_->WithState([](RouterSimState& s) { s.domainName = "before"; });
-    const std::string faulty = Exchange(sim_->HttpPort(), Request(command), 3000, &closed);
+    const std::string faulty = Exchange(sim_->HttpPort(), Request(command), 10000, &closed);
     EXPECT_EQ(c.check(faulty, closed), "");
     // A 500 or a reset mid-answer comes after the router took the command.
     if (std::string(c.name) != "500" && std::string(c.name) != "reset mid-answer") {
       EXPECT_EQ(sim_->StateCopy().domainName, "before");
     }
-    EXPECT_NE(Exchange(sim_->HttpPort(), Request(command), 2000).find("200 OK"), std::string::npos);
+    EXPECT_NE(Exchange(sim_->HttpPort(), Request(command), 10000).find("200 OK"), std::string::npos);
     EXPECT_EQ(sim_->StateCopy().domainName, "lan");
   }
-  // A restart after the answer: off the air, then back.
+  // A restart after the answer: off the air (long enough to be seen on a
+  // loaded machine), then back.
+  sim_->SetRestartMs(3000);
   RouterSimFaults f;
   f.restartAfter = true;
   f.match = "zero.htm";
   f.nth = 1;
   sim_->SetFaults(f);
-  EXPECT_NE(Exchange(sim_->HttpPort(), Request("/zero.htm"), 2000).find("200 OK"), std::string::npos);
+  EXPECT_NE(Exchange(sim_->HttpPort(), Request("/zero.htm"), 10000).find("200 OK"), std::string::npos);
   EXPECT_TRUE(sim_->OffAir());
-  EXPECT_TRUE(testing::WaitUntil([&] { return !sim_->OffAir(); }));
+  EXPECT_TRUE(testing::WaitUntil([&] { return !sim_->OffAir(); }, 20000));
 }
 
 class ResponderTest : public ::testing::Test {
