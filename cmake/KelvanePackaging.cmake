@@ -63,8 +63,10 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 set(CPACK_DEBIAN_KELVANE_PACKAGE_NAME kelvane)
 set(CPACK_DEBIAN_KELVANE_PACKAGE_DEPENDS libcap2-bin)
-# Two of the fourteen languages need a CJK font; no library names one.
-set(CPACK_DEBIAN_KELVANE_PACKAGE_RECOMMENDS fonts-noto-cjk)
+# Two of the fourteen languages need a CJK font; no library names one. Qt's
+# Wayland plug-in lets the wizard run natively on a Wayland desktop (without
+# it, through XWayland).
+set(CPACK_DEBIAN_KELVANE_PACKAGE_RECOMMENDS "fonts-noto-cjk, qt6-wayland")
 set(CPACK_DEBIAN_KELVANE_PACKAGE_CONTROL_EXTRA ${_debian_out}/kelvane/postinst)
 set(CPACK_COMPONENT_KELVANE_DESCRIPTION
 "setup wizard for the LMQ-5812 broadband router

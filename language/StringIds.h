@@ -413,6 +413,10 @@ inline constexpr StringId kIdHelpTextAdvWan = 30500;
 inline constexpr StringId kIdHelpTextAdvSystem = 30501;
 inline constexpr StringId kIdHelpTextSetupType = 30641;
 inline constexpr StringId kIdHelpTextWelcome = 30644;
+// The desktop entry's Comment and the AppStream summary; the desktop entry's
+// GenericName (read at build time, not by the wizard).
+inline constexpr StringId kIdDesktopSummary = 30790;
+inline constexpr StringId kIdDesktopGenericName = 30791;
 
 // Every ID above, in the order of this file.
 inline constexpr auto kAllStringIds = std::to_array<StringId>({
@@ -762,6 +766,8 @@ inline constexpr auto kAllStringIds = std::to_array<StringId>({
     kIdHelpTextAdvSystem,
     kIdHelpTextSetupType,
     kIdHelpTextWelcome,
+    kIdDesktopSummary,
+    kIdDesktopGenericName,
 });
 
 }  // namespace kelvane

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The wizard against an emulated router, in private network namespaces.
 #
-#   sudo scripts/demo.sh [options] [-- kelvane options...]
+#   scripts/demo.sh [options] [-- kelvane options...]     (as root, or: sudo -E scripts/demo.sh ...)
 #
 #   --no-build       use the programs already built
 #   --build-dir DIR  the build folder (default build/)
@@ -30,7 +30,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$(pwd)
 
-usage() { sed -n '2,15p' "$0" >&2; exit 2; }
+# The whole comment at the top, without its "# ".
+usage() { sed -n '2,/^[^#]/{/^#/{s/^# \{0,1\}//;p}}' "$0"; }
 
 build=1
 build_dir=build
@@ -50,8 +51,8 @@ while [ $# -gt 0 ]; do
     --shots) shots=${2:?--shots needs a folder}; shift 2 ;;
     --walk) walk=1; shift ;;
     --) shift; kelvane_args=("$@"); break ;;
-    -h|--help) usage ;;
-    *) echo "demo.sh: unknown option $1" >&2; usage ;;
+    -h|--help) usage; exit 0 ;;
+    *) echo "demo.sh: unknown option $1 (see --help)" >&2; exit 2 ;;
   esac
 done
 case "$seconds" in ''|*[!0-9]*) echo "demo.sh: --seconds wants a whole number" >&2; exit 2 ;; esac

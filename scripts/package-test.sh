@@ -60,10 +60,20 @@ cleanup() {
 }
 trap cleanup EXIT
 
-echo "== sources"
-check "desktop-file-validate res/kelvane.desktop" desktop-file-validate res/kelvane.desktop
-check "appstreamcli validate res/org.kelvane.kelvane.metainfo.xml" \
-  appstreamcli validate --no-net res/org.kelvane.kelvane.metainfo.xml
+echo "== desktop entry and AppStream entry (made from the catalogue at build time)"
+dpkg-deb -x "$deb" "$work/deb"
+entry=$work/deb/usr/share/applications/kelvane.desktop
+metainfo=$work/deb/usr/share/metainfo/org.kelvane.kelvane.metainfo.xml
+check "desktop-file-validate kelvane.desktop" desktop-file-validate "$entry"
+check "appstreamcli validate org.kelvane.kelvane.metainfo.xml" appstreamcli validate --no-net "$metainfo"
+# Every language of the catalogue names and describes the program.
+for code in zh_TW da nl fr de el it ko pt_BR ru sl es sv; do
+  check "desktop entry and AppStream entry in $code" \
+    bash -c 'grep -q "^Name\[$1\]=" "$2" && grep -q "^Comment\[$1\]=" "$2" &&
+             grep -q "<summary xml:lang=\"$1\">" "$3"' _ "$code" "$entry" "$metainfo"
+done
+check "desktop entry in the Settings category" grep -q '^Categories=.*Settings;' "$entry"
+check "package recommends qt6-wayland" bash -c 'dpkg-deb -f "$1" Recommends | grep -q qt6-wayland' _ "$deb"
 
 echo "== lintian"
 # Errors fail the run; warnings and notes are listed.

@@ -3,6 +3,9 @@
 // language/LanguageModuleFormat.h).
 //
 //   kelvane_langgen <strings.txt> <output.cpp>
+//   kelvane_langgen --localize <template> <output> <code>=<strings.txt>...
+//     (the desktop entry and the AppStream file in every language; see
+//     Localize below)
 //
 // Input: UTF-8 without byte-order mark; one entry per line, the decimal ID
 // (1-65535), one TAB, the text. Escapes in the text: \n line break, \t tab,
@@ -243,11 +246,152 @@ std::string GenerateSource(const std::vector<Entry>& entries, const std::string&
   return out.str();
 }
 
+std::string ToUtf8(const std::u16string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t cp = text[i];
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size()) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
+    }
+    if (cp < 0x80) {
+      out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+      out += static_cast<char>(0xC0 | (cp >> 6));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+      out += static_cast<char>(0xE0 | (cp >> 12));
+      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (cp >> 18));
+      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+  }
+  return out;
+}
+
+// A value of a desktop entry: line breaks, tabs and backslashes escaped.
+std::string DesktopValue(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n') out += "\\n";
+    else if (c == '\t') out += "\\t";
+    else if (c == '\\') out += "\\\\";
+    else out += c;
+  }
+  return out;
+}
+
+std::string XmlText(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '&') out += "&amp;";
+    else if (c == '<') out += "&lt;";
+    else if (c == '>') out += "&gt;";
+    else out += c;
+  }
+  return out;
+}
+
+struct Catalogue {
+  std::string code;  // xx or xx_YY
+  std::map<std::uint32_t, std::string> texts;
+};
+
+// --localize: writes a desktop entry or an AppStream file from its template,
+// each "Key=@ID@" or "<tag>@ID@</tag>" line becoming the first catalogue's
+// text followed by one line per further language ("Key[de]=...",
+// "<tag xml:lang=\"de\">...</tag>").
+int Localize(int argc, char** argv) {
+  if (argc < 5) {
+    std::cerr << "usage: kelvane_langgen --localize <template> <output> <code>=<strings.txt>...\n";
+    return 2;
+  }
+  std::vector<Catalogue> catalogues;
+  for (int i = 4; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const std::size_t eq = arg.find('=');
+    if (eq == std::string::npos) {
+      std::cerr << arg << ": error: expected <code>=<strings.txt>\n";
+      return 2;
+    }
+    const std::string path = arg.substr(eq + 1);
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    Catalogue c;
+    c.code = arg.substr(0, eq);
+    try {
+      for (const Entry& e : ParseFile(content.str())) c.texts[e.id] = ToUtf8(e.text);
+    } catch (const InputError& e) {
+      std::cerr << path << ":" << e.line() << ": error: " << e.message() << "\n";
+      return 1;
+    }
+    catalogues.push_back(std::move(c));
+  }
+  const std::string templateName = argv[2];
+  std::ifstream in(templateName, std::ios::binary);
+  if (!in) {
+    std::cerr << templateName << ": error: cannot read the file\n";
+    return 1;
+  }
+  std::ostringstream out;
+  std::string line;
+  int lineNo = 0;
+  while (std::getline(in, line)) {
+    ++lineNo;
+    const std::size_t at = line.find('@');
+    const std::size_t end = at == std::string::npos ? at : line.find('@', at + 1);
+    if (end == std::string::npos || end == at + 1 ||
+        !std::all_of(line.begin() + static_cast<long>(at) + 1, line.begin() + static_cast<long>(end),
+                     [](char c) { return c >= '0' && c <= '9'; })) {
+      out << line << "\n";
+      continue;
+    }
+    const auto id = static_cast<std::uint32_t>(std::stoul(line.substr(at + 1, end - at - 1)));
+    const std::string before = line.substr(0, at);
+    const std::string after = line.substr(end + 1);
+    const bool desktop = !before.empty() && before.back() == '=' && after.empty();
+    const std::size_t open = before.rfind('<');
+    const bool xml = !desktop && open != std::string::npos && before.back() == '>';
+    if (!desktop && !xml) {
+      std::cerr << templateName << ":" << lineNo << ": error: @" << id << "@ stands neither in Key=@ID@ nor in <tag>@ID@</tag>\n";
+      return 1;
+    }
+    for (std::size_t k = 0; k < catalogues.size(); ++k) {
+      const auto text = catalogues[k].texts.find(id);
+      if (text == catalogues[k].texts.end()) {
+        std::cerr << templateName << ":" << lineNo << ": error: language " << catalogues[k].code << " has no text " << id << "\n";
+        return 1;
+      }
+      if (desktop) {
+        const std::string key = before.substr(0, before.size() - 1);
+        out << key << (k ? "[" + catalogues[k].code + "]" : "") << "=" << DesktopValue(text->second) << "\n";
+      } else {
+        const std::string tagOpen = before.substr(open, before.size() - open - 1);
+        const std::string lang = k ? " xml:lang=\"" + catalogues[k].code + "\"" : "";
+        out << before.substr(0, open) << tagOpen << lang << ">" << XmlText(text->second) << after << "\n";
+      }
+    }
+  }
+  std::ofstream file(argv[3], std::ios::binary | std::ios::trunc);
+  file << out.str();
+  if (!file.flush()) {
+    std::cerr << argv[3] << ": error: cannot write the file\n";
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && std::string_view(argv[1]) == "--localize") return Localize(argc, argv);
   if (argc != 3) {
-    std::cerr << "usage: kelvane_langgen <strings.txt> <output.cpp>\n";
+    std::cerr << "usage: kelvane_langgen <strings.txt> <output.cpp>\n"
+                 "       kelvane_langgen --localize <template> <output> <code>=<strings.txt>...\n";
     return 2;
   }
   const std::string inputName = argv[1];

@@ -18,6 +18,8 @@
 #include <thread>
 
 #include "BuiltProgram.h"
+#include "net/host/sim/SimHostNetwork.h"
+#include "tools/cli/CommandTable.h"
 #include "router_test_fixture.h"
 #include "support/RouterSettingsCheck.h"
 
@@ -125,7 +127,7 @@ TEST_F(CliTest, ReadCommandsPrintTheRouterState) {
   };
   const Case cases[] = {
       {{"read", "wireless"}, "/zero.htm?rc=&rf=0010",
-       "ssid=Den\nchannel=auto\nsecurity=WPA-PSK / WPA2-PSK\nmode=5\nkey=a%20b%20c%20d%20e\n"},
+       "ssid=Den\nchannel=auto\nsecurity=WPA-PSK / WPA2-PSK\nmode=5\nkey=a b c d e\n"},
       {{"read", "sysinfo"}, "/sysinfo.htm", "region-usa=0\nchannels=1,2,3,4,5,6,7,8,9,10,11,12,13\n"},
       {{"read", "wan-link"}, "/zero.htm?rc=&rf=0004", "link=up\n"},
       {{"read", "wan-detect"}, "/zero.htm?rc=&rf=0004", "ready=yes\ndetected=pppoe\n"},
@@ -536,6 +538,14 @@ TEST_F(CliTest, HelpAndUsage) {
     EXPECT_EQ(h.status, 0) << name;
     EXPECT_EQ(h.out.rfind("usage: kelvane-cli " + std::string(name), 0), 0u) << name << ": " << h.out;
   }
+  // Every command's help explains it, not only its usage line.
+  for (const char* name : {"discover", "dhcp-probe", "login", "probe-login", "read", "set-wan", "set-wireless",
+                           "set-lan", "set-domain", "clone-mac", "set-mac", "refresh-wan", "reboot", "reset",
+                           "password", "ping", "host-info", "dhcp-switch", "renew", "release", "resolve",
+                           "phonebook"}) {
+    const CliResult h = RunCli({name, "--help"});
+    EXPECT_GE(std::count(h.out.begin(), h.out.end(), '\n'), 2) << name << ": " << h.out;
+  }
   r = RunCli({});  // prints the usage
   EXPECT_EQ(r.status, 2);
   // Usage errors: status 2 and one plain line, before anything is sent.
@@ -609,6 +619,96 @@ TEST_F(CliTest, StoresChangeOnlyWhatWasGiven) {
       EXPECT_EQ(watch.Unexpected(changed), "");
     }
   }
+}
+
+// The conventions of ip and nmcli: "--opt=value", one line and status 2 for a
+// wrong option, a value's form checked before anything is sent (whether or
+// not a router answers), text as typed, --json for scripts. "@" in an
+// argument stands for the emulator's address, "#" for a loopback port where
+// nothing listens; `inProcess` rows run the command table against a PC with
+// no DHCP interface.
+TEST_F(CliTest, Conventions) {
+  Router([](RouterSimState& s) {
+    s.ssid = "Den";
+    s.channel = "0";
+    s.securityCode = "5";
+    s.psk = "100%sure pass";
+    s.region = "ETSI";
+    s.channelMask = "1FFF";
+  });
+  const std::string dead = "127.0.0.1:" + std::to_string(testing::FreeLoopbackPort(SOCK_STREAM));
+  const std::string cafe = "Caf\xC3\xA9 5G";
+  struct Row {
+    std::vector<std::string> args;
+    int status;
+    std::string outStart;  // the start of standard output
+    std::string err;       // the whole error stream
+    bool inProcess = false;
+  };
+  const std::string usageEnd = " (see --help)\n";
+  const Row rows[] = {
+      {{"-V"}, 2, "", "kelvane-cli: unknown option -V" + usageEnd},
+      {{"--verbose", "--version"}, 2, "", "kelvane-cli: --version stands alone on the command line" + usageEnd},
+      {{"--router=@", "read", "--version", "wan-link"}, 2, "", "kelvane-cli: --version stands alone on the command line" + usageEnd},
+      {{"--verbose"}, 2, "", "kelvane-cli: no command given" + usageEnd},
+      {{"--verbose=yes", "--router=@", "reboot"}, 2, "", "kelvane-cli: --verbose takes no value" + usageEnd},
+      {{"--version"}, 0, "kelvane-cli 2.", ""},
+      {{"--router=@", "--user=kwzpo", "--password=kwzpo", "read", "wan-link"}, 0, "link=", ""},
+      {{"--router=@", "read", "wireless"}, 0,
+       "ssid=Den\nchannel=auto\nsecurity=WPA-PSK / WPA2-PSK\nmode=5\nkey=100%sure pass\n", ""},
+      {{"--router=@", "read", "--json", "wireless"}, 0,
+       "{\"ssid\":\"Den\",\"channel\":\"auto\",\"security\":\"WPA-PSK / WPA2-PSK\",\"mode\":5,"
+       "\"key\":\"100%sure pass\"}\n",
+       ""},
+      {{"--router=@", "read", "sysinfo", "--json"}, 0,
+       "{\"region-usa\":0,\"channels\":[1,2,3,4,5,6,7,8,9,10,11,12,13]}\n", ""},
+      {{"--router=@", "set-wireless", "--ssid", cafe, "--security", "none"}, 0, "ssid=" + cafe + "\n", ""},
+      {{"--router=@", "set-wireless", "--ssid=" + std::string(16 * 2, 'x') + "\xC3\xA9"}, 2, "",
+       "kelvane-cli: --ssid takes 1 to 32 bytes of UTF-8 text without control characters" + usageEnd},
+      {{"--router=@", "set-wireless", "--ssid", "C1\xC2\x9B"}, 2, "",
+       "kelvane-cli: --ssid takes 1 to 32 bytes of UTF-8 text without control characters" + usageEnd},
+      // Checked before anything is sent, to a router that answers or not.
+      {{"--router=@", "set-wireless", "--key", "abc"}, 2, "",
+       "kelvane-cli: a key is a WEP key (5 or 13 characters, 10 or 26 hexadecimal digits) or a WPA key (8 to 63 "
+       "characters, 64 hexadecimal digits)" + usageEnd},
+      {{"--router=" + dead, "set-wireless", "--security=wpa2", "--key=short"}, 2, "",
+       "kelvane-cli: a WPA key is 8 to 63 characters or 64 hexadecimal digits" + usageEnd},
+      {{"--router=" + dead, "set-lan", "192.168.1"}, 2, "", "kelvane-cli: 192.168.1 is not a dotted IPv4 address" + usageEnd},
+      {{"--router=" + dead, "set-wan", "static", "--ip=1.2.3"}, 2, "",
+       "kelvane-cli: missing or invalid: --ip, --mask, --gateway, --dns1" + usageEnd},
+      {{"renew"}, 1, "", "kelvane-cli: nothing to renew: no interface takes its address by DHCP\n", true},
+      {{"release"}, 1, "", "kelvane-cli: nothing to release: no interface takes its address by DHCP\n", true},
+  };
+  for (const Row& row : rows) {
+    std::vector<std::string> args = row.args;
+    for (std::string& a : args) {
+      if (const std::size_t at = a.find('@'); at != std::string::npos) a.replace(at, 1, sim_->Address());
+    }
+    sim_->ClearLog();
+    CliResult r;
+    if (row.inProcess) {
+      SimHostNetwork pc;  // no adapters: no lease anywhere
+      HostNetwork* previous = SetActiveHostNetwork(&pc);
+      cli::CommandTable table;
+      cli::RegisterRouterCommands(table);
+      cli::RegisterHostCommands(table);
+      std::ostringstream out, err;
+      r.status = cli::RunCli(args, table, WizardState::Instance(), out, err);
+      r.out = out.str();
+      r.err = err.str();
+      SetActiveHostNetwork(previous);
+    } else {
+      r = RunCli(args);
+    }
+    const std::string line = args[0] + " " + args.back();
+    EXPECT_EQ(r.status, row.status) << line << ": " << r.err;
+    EXPECT_EQ(r.out.substr(0, row.outStart.size()), row.outStart) << line;
+    EXPECT_EQ(r.err, row.err) << line;
+    if (row.status == 2) {
+      EXPECT_TRUE(Lines().empty()) << line;  // nothing sent
+    }
+  }
+  EXPECT_EQ(sim_->StateCopy().ssid, cafe);
 }
 
 }  // namespace

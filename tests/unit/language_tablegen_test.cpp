@@ -97,4 +97,44 @@ TEST_F(TableTool, AcceptsCommentsBlankLinesCrLfAndEscapes) {
   EXPECT_NE(source.find("0x41, 0xa, 0x42, 0x9, 0x43, 0x5c, 0x44, 0x20, 0x4e0b, 0,"), std::string::npos) << source;
 }
 
+// --localize: the menu entry and the AppStream entry in every language. The
+// first catalogue gives the plain line, each further one a tagged line;
+// text is escaped for its file; a text missing in one language stops it.
+TEST_F(TableTool, LocalizesTemplates) {
+  std::string errors;
+  ASSERT_EQ(Run("30008\tR&D <Setup>\n30790\tLine\\nnext\n", errors), 0) << errors;  // writes strings.txt
+  {
+    std::ofstream de(dir_ + "/de.txt", std::ios::binary | std::ios::trunc);
+    de << "30008\tEinrichtung \xC3\xBC\n";
+  }
+  const struct {
+    std::string line;
+    int status;
+    std::string out;
+  } cases[] = {
+      {"Name=@30008@", 0, "Name=R&D <Setup>\nName[de]=Einrichtung \xC3\xBC\n"},
+      {"  <name>@30008@</name>", 0,
+       "  <name>R&amp;D &lt;Setup&gt;</name>\n  <name xml:lang=\"de\">Einrichtung \xC3\xBC</name>\n"},
+      {"# @ID@ and a@b stay", 0, "# @ID@ and a@b stay\n"},
+      {"Comment=@30790@", 1, ""},  // German has no 30790
+      {"see @30008@ here", 1, ""},
+  };
+  for (const auto& c : cases) {
+    {
+      std::ofstream t(dir_ + "/t.in", std::ios::binary | std::ios::trunc);
+      t << c.line << "\n";
+    }
+    std::remove((dir_ + "/t.out").c_str());
+    const std::string command = std::string("'") + KELVANE_LANGGEN + "' --localize '" + dir_ + "/t.in' '" + dir_ +
+                                "/t.out' en='" + dir_ + "/strings.txt' de='" + dir_ + "/de.txt' 2>/dev/null";
+    const int status = std::system(command.c_str());
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.status) << c.line;
+    std::ifstream out(dir_ + "/t.out");
+    std::ostringstream text;
+    text << out.rdbuf();
+    EXPECT_EQ(text.str(), c.out) << c.line;
+  }
+  for (const char* name : {"/t.in", "/t.out", "/de.txt"}) std::remove((dir_ + name).c_str());
+}
+
 }  // namespace

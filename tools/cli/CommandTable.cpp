@@ -50,6 +50,46 @@ bool CommandLogsIn(const std::string& name) {
                       [&](const char* n) { return name == n; }) == std::end(kWithoutLogin);
 }
 
+// Global options that take a value; the others are flags.
+bool TakesValue(const std::string& name) {
+  static const char* const kWithValue[] = {"--router",   "--user",          "--password",
+                                           "--probe-to", "--probe-port",    "--password-file"};
+  return std::find_if(std::begin(kWithValue), std::end(kWithValue), [&](const char* n) { return name == n; }) !=
+         std::end(kWithValue);
+}
+
+bool IsGlobalFlag(const std::string& name) {
+  static const char* const kFlags[] = {"--help", "-h", "--verbose", "-v", "--no-login", "--password-stdin"};
+  return std::find_if(std::begin(kFlags), std::end(kFlags), [&](const char* n) { return name == n; }) !=
+         std::end(kFlags);
+}
+
+// Splits a global "--name=value" into its name (left in `arg`) and value.
+// A command's own options are left whole for the command to take.
+bool SplitInlineValue(std::string& arg, std::string& value) {
+  const std::size_t equals = arg.find('=');
+  if (arg.rfind("--", 0) != 0 || equals == std::string::npos) return false;
+  const std::string name = arg.substr(0, equals);
+  if (!TakesValue(name) && !IsGlobalFlag(name)) return false;
+  value = arg.substr(equals + 1);
+  arg = name;
+  return true;
+}
+
+// The complaint about an option that no command takes here: --version beside
+// anything else, or an option before a missing command. Options after "--" are
+// the command's arguments.
+std::string MisplacedOption(const std::vector<std::string>& rest, bool haveCommand) {
+  for (const std::string& a : rest) {
+    if (a == "--") break;
+    if (a == "--version") return "--version stands alone on the command line";
+    // Without a command nobody else takes an option; with one, the command
+    // complains itself (its values may start with a dash).
+    if (!haveCommand && a.size() > 1 && a[0] == '-') return "unknown option " + a;
+  }
+  return "";
+}
+
 std::string GeneralHelp(const CommandTable& table) {
   std::string s =
       "usage: kelvane-cli [options] COMMAND [arguments]\n"
@@ -235,8 +275,16 @@ int RunCli(const std::vector<std::string>& args, CommandTable& table, WizardStat
   SecretChoice password;  // --password, --password-stdin or --password-file
   // Global options may stand before or after the command name.
   for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
+    std::string a = args[i];
+    // "--router=A" as well as "--router A", as ip and nmcli take them.
+    std::string inlineValue;
+    const bool hasInline = SplitInlineValue(a, inlineValue);
+    if (hasInline && !TakesValue(a)) return context.Usage(a + " takes no value");
     auto value = [&](std::string& target) {
+      if (hasInline) {
+        target = inlineValue;
+        return true;
+      }
       if (i + 1 >= args.size()) return false;
       target = args[++i];
       return true;
@@ -297,9 +345,14 @@ int RunCli(const std::vector<std::string>& args, CommandTable& table, WizardStat
       out << GeneralHelp(table);
       return kExitOk;
     }
-    err << GeneralHelp(table);
-    return kExitUsage;
+    if (args.empty()) {
+      err << GeneralHelp(table);
+      return kExitUsage;
+    }
   }
+  // A wrong option is one line, not the whole help.
+  if (const std::string why = MisplacedOption(rest, !commandName.empty()); !why.empty()) return context.Usage(why);
+  if (commandName.empty()) return context.Usage("no command given");
   const Command* command = table.Find(commandName);
   if (!command) return context.Usage("unknown command " + commandName);
   if (help) {

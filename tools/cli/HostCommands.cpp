@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "net/host/HostNetwork.h"
 #include "net/host/linux/LinuxHostNetwork.h"
@@ -87,6 +88,12 @@ int DhcpSwitch(CliContext& c, CommandArgs& a) {
 int RenewOrRelease(CliContext& c, CommandArgs& a, bool renew) {
   if (const std::string left = a.Leftover(); !left.empty()) return c.Usage(left);
   HostNetwork& net = ActiveHostNetwork();
+  // Nothing to do is said, not reported as done.
+  std::vector<std::string> interfaces;
+  if (renew) net.ReleasedInterfaces(interfaces);
+  if (interfaces.empty() && net.ListLeaseInterfaces(interfaces) && interfaces.empty())
+    return c.Fail(std::string("nothing to ") + (renew ? "renew" : "release") +
+                  ": no interface takes its address by DHCP");
   const bool ok = renew ? net.RenewAllAdapters() : net.ReleaseAllAdapters();
   c.out << (renew ? "renewed=" : "released=") << (ok ? "yes" : "no") << "\n";
   if (!ok) return c.Fail(std::string("not every interface could be ") + (renew ? "renewed" : "released"));
@@ -164,13 +171,24 @@ void RegisterHostCommands(CommandTable& table) {
              "Needs root.\n",
              DhcpSwitch});
   table.Add({"renew", "renew the DHCP lease of every PC interface",
-             "usage: kelvane-cli renew\n",
+             "usage: kelvane-cli renew\n"
+             "Renews the lease of the interfaces released before (kelvane-cli release), else of\n"
+             "every interface that takes its address by DHCP, through NetworkManager or the DHCP\n"
+             "client that holds it. Prints renewed=yes|no. Fails when no interface has a lease to\n"
+             "renew. Needs root.\n",
              [](CliContext& c, CommandArgs& a) { return RenewOrRelease(c, a, true); }});
   table.Add({"release", "release the DHCP lease of every PC interface",
-             "usage: kelvane-cli release\n",
+             "usage: kelvane-cli release\n"
+             "Gives back the DHCP lease of every interface that takes its address by DHCP; the\n"
+             "next renew asks for one again. Prints released=yes|no. Fails when no interface has\n"
+             "a lease. Needs root.\n",
              [](CliContext& c, CommandArgs& a) { return RenewOrRelease(c, a, false); }});
   table.Add({"resolve", "resolve a host name to an IPv4 address",
-             "usage: kelvane-cli resolve NAME\n", Resolve});
+             "usage: kelvane-cli resolve NAME\n"
+             "Looks NAME up with the PC's resolver, as the wizard's Internet test does, and\n"
+             "prints name= and address= (the first IPv4 address). Exit status 1 when the name\n"
+             "does not resolve.\n",
+             Resolve});
   table.Add({"phonebook", "list the PC's dial-up entries and the accounts the wizard would take",
              "usage: kelvane-cli phonebook [--nm-dir DIR] [--peers-dir DIR]\n"
              "Reads NetworkManager profiles and pppd peers (never their passwords).\n",

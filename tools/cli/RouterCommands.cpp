@@ -86,13 +86,19 @@ void RegisterRouterCommands(CommandTable& table) {
              "2 for a wrong command line.\n",
              ProbeLogin});
   table.Add({"login", "log in the way the router asks (open, Basic or form)",
-             "usage: kelvane-cli login\nLogs in with --user/--password (form routers take the password).\n", Login});
+             "usage: kelvane-cli login\n"
+             "Logs in with --user/--password the way the router asks: nothing for an open router,\n"
+             "Basic credentials, or the login form (which takes only the password). Prints\n"
+             "\"logged in to ADDRESS\". Exit status 1 with the reason when the router refuses.\n",
+             Login});
   table.Add({"read",
              "read from the router: wireless, sysinfo, wan-link, wan-detect, wan-addr, wan-settings, domain, "
              "wan-options TYPE",
-             "usage: kelvane-cli read wireless|sysinfo|wan-link|wan-detect|wan-addr|wan-settings|domain\n"
-             "       kelvane-cli read wan-options dynamic|pppoe|pptp|l2tp|bigpond|telia\n"
-             "Prints key=value lines.\n"
+             "usage: kelvane-cli read [--json] wireless|sysinfo|wan-link|wan-detect|wan-addr|wan-settings|domain\n"
+             "       kelvane-cli read [--json] wan-options dynamic|pppoe|pptp|l2tp|bigpond|telia\n"
+             "Prints key=value lines; with --json one JSON object on one line, with the same keys\n"
+             "(strings, but mode and region-usa are numbers and channels a list of numbers).\n"
+             "  wireless      ssid, channel (auto or 1-14), security, mode, key as it is typed\n"
              "  wan-settings  the WAN type the router holds (wan=dynamic|static|pppoe|pptp|l2tp|\n"
              "                bigpond|telia|none) and that type's fields, named as set-wan takes\n"
              "                them (mac; ip, mask, gateway, dns1, dns2; wan-user, service;\n"
@@ -122,7 +128,11 @@ void RegisterRouterCommands(CommandTable& table) {
              "--security wep needs --key.\n",
              SetWireless});
   table.Add({"set-lan", "set the router's LAN address (after a restart)",
-             "usage: kelvane-cli set-lan ADDRESS\n", SetLan});
+             "usage: kelvane-cli set-lan ADDRESS\n"
+             "Writes the router's own LAN address (a dotted IPv4 address such as 192.168.1.1).\n"
+             "The router keeps answering at the old address until it restarts (kelvane-cli\n"
+             "reboot); afterwards give the new address with --router, and renew this PC's lease.\n",
+             SetLan});
   table.Add({"set-domain", "set the LAN domain name",
              "usage: kelvane-cli set-domain [NAME]\n"
              "Leading and trailing white space is removed; at most 31 printable characters remain.\n"
@@ -131,19 +141,30 @@ void RegisterRouterCommands(CommandTable& table) {
   table.Add({"clone-mac", "copy the PC's MAC address to the router's WAN side",
              "usage: kelvane-cli clone-mac\nPrints the WAN MAC address the router then holds.\n", CloneMac});
   table.Add({"set-mac", "set the router's WAN MAC address",
-             "usage: kelvane-cli set-mac 00-11-22-33-44-55\n", SetMac});
+             "usage: kelvane-cli set-mac 00-11-22-33-44-55\n"
+             "Sets the MAC address the router shows on its WAN side, for a provider that knows\n"
+             "only one address. Six pairs of hexadecimal digits joined by '-'.\n",
+             SetMac});
   table.Add({"refresh-wan", "ask the router to refresh its WAN status",
-             "usage: kelvane-cli refresh-wan\n",
+             "usage: kelvane-cli refresh-wan\n"
+             "Asks the router to connect its WAN side again and update its status (as the\n"
+             "wizard does before it tests the Internet). Prints \"refreshed\".\n",
              RefreshWan});
   table.Add({"reboot", "restart the router",
-             "usage: kelvane-cli reboot\n",
+             "usage: kelvane-cli reboot\n"
+             "Restarts the router; settings written before take effect. The router does not\n"
+             "answer for about 20 seconds. Prints \"restarting\" when the router took the command.\n",
              Reboot});
   table.Add({"reset", "restore the router's factory settings",
              "usage: kelvane-cli reset [--yes]\nThe router forgets every setting and restarts. On a terminal the command asks\n"
              "first; elsewhere it needs --yes.\n",
              Reset});
   table.Add({"password", "change the router's login word",
-             "usage: kelvane-cli password CURRENT NEW\n", Password});
+             "usage: kelvane-cli password CURRENT NEW\n"
+             "Changes the router's login word from CURRENT to NEW (1 to 32 printable\n"
+             "characters). Later commands then need the new word: --password NEW, or --user NEW\n"
+             "--password '' for a router that asks for Basic credentials.\n",
+             Password});
 }
 
 }  // namespace kelvane::cli

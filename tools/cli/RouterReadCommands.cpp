@@ -1,10 +1,13 @@
 // kelvane-cli's router commands that only look: discover, dhcp-probe,
 // probe-login, login and read.
+#include <cstdio>
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "net/DiscoveryProbe.h"
+#include "net/TextEscape.h"
 #include "router/Fields.h"
 #include "router/RouterLogin.h"
 #include "router/RouterRequest.h"
@@ -17,60 +20,117 @@
 namespace kelvane::cli::router_commands {
 namespace {
 
-// One "name=value" line of router text.
-void Line(CliContext& c, const char* name, std::string_view value) { c.out << name << "=" << Shown(value) << "\n"; }
+// What one read found, in order: printed as key=value lines, or with --json
+// as one JSON object on one line with the same keys.
+class Record {
+ public:
+  enum class Kind { kText, kNumber, kNumberList };
+  void Text(const char* key, std::string_view value) { fields_.push_back({key, std::string(value), Kind::kText}); }
+  void Number(const char* key, long value) { fields_.push_back({key, std::to_string(value), Kind::kNumber}); }
+  // Comma-separated numbers ("1,2,3"); a JSON list.
+  void NumberList(const char* key, std::string value) { fields_.push_back({key, std::move(value), Kind::kNumberList}); }
+  void Print(std::ostream& out, bool json) const {
+    if (!json) {
+      for (const Field& f : fields_) out << f.key << "=" << (f.kind == Kind::kText ? Shown(f.value) : f.value) << "\n";
+      return;
+    }
+    out << "{";
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+      const Field& f = fields_[i];
+      out << (i ? "," : "") << "\"" << f.key << "\":";
+      if (f.kind == Kind::kText) out << JsonString(f.value);
+      else if (f.kind == Kind::kNumber) out << f.value;
+      else out << "[" << f.value << "]";
+    }
+    out << "}\n";
+  }
+
+ private:
+  struct Field {
+    std::string key;
+    std::string value;
+    Kind kind;
+  };
+  // A JSON string: controls as \u00XX, a byte that is not UTF-8 as U+FFFD.
+  static std::string JsonString(std::string_view text) {
+    std::string s = "\"";
+    for (std::size_t i = 0; i < text.size();) {
+      const auto ch = static_cast<unsigned char>(text[i]);
+      const std::size_t length = ch < 0x80 ? 1 : Utf8SequenceLength(text, i);
+      if (length == 0) {
+        s += "\\ufffd";
+        ++i;
+        continue;
+      }
+      if (ch == '"' || ch == '\\') {
+        s += '\\';
+        s += static_cast<char>(ch);
+      } else if (ch < 0x20 || ch == 0x7F) {
+        char buf[8];
+        std::snprintf(buf, sizeof buf, "\\u%04x", ch);
+        s += buf;
+      } else {
+        s.append(text.substr(i, length));
+      }
+      i += length;
+    }
+    return s + "\"";
+  }
+  std::vector<Field> fields_;
+};
 
 // The WAN type and the fields of that type as the router holds them, named
 // as set-wan takes them (passwords are never read back).
-int ReadWanSettingsCommand(CliContext& c) {
+int ReadWanSettingsCommand(CliContext& c, Record& r) {
   WizardState& s = c.state;
   WanSettingsReading reading;
   const bool ok = ReadWanSettings(s, reading);
   if (reading.type == kWanNone) {
     if (!ok) return c.FailRouter("cannot read the WAN settings");
-    c.out << "wan=none\ncode=" << Shown(reading.typeCode) << "\n";
+    r.Text("wan", "none");
+    r.Text("code", reading.typeCode);
     return kExitOk;
   }
   if (!ok) return c.FailRouter(std::string("cannot read the ") + WanTypeName(reading.type) + " WAN settings");
-  c.out << "wan=" << WanTypeName(reading.type) << "\n";
+  r.Text("wan", WanTypeName(reading.type));
   switch (reading.type) {
-    case kWanDynamicIp: Line(c, "mac", s.DynamicIpSettings.macAddress); break;
+    case kWanDynamicIp: r.Text("mac", s.DynamicIpSettings.macAddress.view()); break;
     case kWanStaticIp: {
-      const StaticIpSettings& r = s.StaticIpSettings;
-      Line(c, "ip", r.ipAddress);
-      Line(c, "mask", r.subnetMask);
-      Line(c, "gateway", r.gateway);
-      Line(c, "dns1", r.primaryDns);
-      Line(c, "dns2", r.secondaryDns);
+      const StaticIpSettings& w = s.StaticIpSettings;
+      r.Text("ip", w.ipAddress.view());
+      r.Text("mask", w.subnetMask.view());
+      r.Text("gateway", w.gateway.view());
+      r.Text("dns1", w.primaryDns.view());
+      r.Text("dns2", w.secondaryDns.view());
       break;
     }
     case kWanPppoe: {
-      const PppoeSettings& r = s.PppoeSettings;
-      Line(c, "wan-user", r.userName);
-      Line(c, "service", r.serviceName);
-      Line(c, "dns1", r.primaryDns);
-      Line(c, "dns2", r.secondaryDns);
+      const PppoeSettings& w = s.PppoeSettings;
+      r.Text("wan-user", w.userName.view());
+      r.Text("service", w.serviceName.view());
+      r.Text("dns1", w.primaryDns.view());
+      r.Text("dns2", w.secondaryDns.view());
       break;
     }
     case kWanPptp:
     case kWanL2tp: {
-      const PptpSettings& r = reading.type == kWanPptp ? s.PptpSettings : s.L2tpSettings;
-      c.out << "address-mode=" << (reading.staticAddress ? "static" : "dynamic") << "\n";
-      Line(c, "ip", r.ipAddress);
-      Line(c, "mask", r.subnetMask);
-      Line(c, "gateway", r.gateway);
-      Line(c, "server", r.server);
-      Line(c, "wan-user", r.userName);
+      const PptpSettings& w = reading.type == kWanPptp ? s.PptpSettings : s.L2tpSettings;
+      r.Text("address-mode", reading.staticAddress ? "static" : "dynamic");
+      r.Text("ip", w.ipAddress.view());
+      r.Text("mask", w.subnetMask.view());
+      r.Text("gateway", w.gateway.view());
+      r.Text("server", w.server.view());
+      r.Text("wan-user", w.userName.view());
       break;
     }
     case kWanBigPond:
-      Line(c, "wan-user", s.BigPondSettings.userName);
-      Line(c, "login-server", s.BigPondSettings.loginServer);
+      r.Text("wan-user", s.BigPondSettings.userName.view());
+      r.Text("login-server", s.BigPondSettings.loginServer.view());
       break;
-    case kWanTelia: Line(c, "wan-user", s.TeliaSettings.userName); break;
+    case kWanTelia: r.Text("wan-user", s.TeliaSettings.userName.view()); break;
     default: break;
   }
-  if (const std::int32_t* o = OptionStateOf(s, reading.type)) c.out << "connect=" << OptionName(*o) << "\n";
+  if (const std::int32_t* o = OptionStateOf(s, reading.type)) r.Text("connect", OptionName(*o));
   return kExitOk;
 }
 
@@ -138,6 +198,7 @@ int Login(CliContext& c, CommandArgs& args) {
 
 int Read(CliContext& c, CommandArgs& args) {
   std::string what, typeText;
+  const bool json = args.Flag("--json");
   if (!args.Positional(what)) return c.Usage("read needs what to read");
   std::int32_t type = kWanNone;
   if (what == "wan-options") {
@@ -154,42 +215,46 @@ int Read(CliContext& c, CommandArgs& args) {
   if (!known) return c.Usage("cannot read " + what);
   if (!c.EnsureLoggedIn()) return kExitFailed;
   WizardState& s = c.state;
+  Record r;
 
   if (what == "wireless") {
     std::string ssid, channel, security, key;
     if (!ReadWirelessStatus(ssid, channel, security, key, s.WirelessSettings.securityMode, s)) return c.FailRouter("cannot read the wireless status");
-    c.out << "ssid=" << Shown(ssid) << "\nchannel=" << (channel == "0" ? "auto" : Shown(channel))
-          << "\nsecurity=" << Shown(security) << "\nmode=" << s.WirelessSettings.securityMode << "\nkey=" << Shown(key)
-          << "\n";
+    r.Text("ssid", ssid);
+    r.Text("channel", channel == "0" ? "auto" : channel);
+    r.Text("security", security);
+    r.Number("mode", s.WirelessSettings.securityMode);
+    // The status page escapes a pass phrase; the key is shown as it is typed.
+    r.Text("key", s.WirelessSettings.securityMode == kSecurityWep ? key : UrlDecode(key));
   } else if (what == "sysinfo") {
     int region = 0;
     ChannelFlags flags{};
     if (!ReadSystemInfo(region, flags, s)) return c.FailRouter("cannot read the system information");
-    c.out << "region-usa=" << region << "\nchannels=";
-    bool first = true;
+    r.Number("region-usa", region);
+    std::string channels;
     for (std::size_t i = 0; i < 14; ++i) {
-      if (!flags[i]) continue;
-      c.out << (first ? "" : ",") << i + 1;
-      first = false;
+      if (flags[i]) channels += (channels.empty() ? "" : ",") + std::to_string(i + 1);
     }
-    c.out << "\n";
+    r.NumberList("channels", channels);
   } else if (what == "wan-link") {
     std::uint8_t link = 0;
     if (!ReadWanLinkStatus(link, s)) return c.FailRouter("cannot read the WAN status");
-    c.out << "link=" << (link ? "up" : "down") << "\n";
+    r.Text("link", link ? "up" : "down");
   } else if (what == "wan-detect") {
     std::uint8_t ready = 0;
     std::int32_t detected = kWanNone;
     if (!ReadWanDetection(ready, detected, s)) return c.FailRouter("cannot read the WAN detection");
-    c.out << "ready=" << (ready ? "yes" : "no") << "\n";
-    if (ready) c.out << "detected=" << WanTypeName(detected) << "\n";
+    r.Text("ready", ready ? "yes" : "no");
+    if (ready) r.Text("detected", WanTypeName(detected));
   } else if (what == "wan-addr") {
     std::uint8_t up = 0;
     std::string gateway, dns;
     if (!ReadWanAddresses(up, gateway, dns, s)) return c.FailRouter("cannot read the WAN addresses");
-    c.out << "wan=" << (up ? "up" : "down") << "\ngateway=" << Shown(gateway) << "\ndns=" << Shown(dns) << "\n";
+    r.Text("wan", up ? "up" : "down");
+    r.Text("gateway", gateway);
+    r.Text("dns", dns);
   } else if (what == "wan-settings") {
-    return ReadWanSettingsCommand(c);
+    if (const int failed = ReadWanSettingsCommand(c, r); failed != kExitOk) return failed;
   } else if (what == "domain") {
     std::string domain;
     switch (ReadLanDomainName(s, domain)) {
@@ -198,11 +263,12 @@ int Read(CliContext& c, CommandArgs& args) {
       case LanDomainRead::kFieldMissing:
         return c.Fail("cannot read the LAN domain name: the router's page holds no domain field");
     }
-    c.out << "domain=" << Shown(domain) << "\n";
+    r.Text("domain", domain);
   } else {
     if (!ReadWanOptions(type, s)) return c.FailRouter("cannot read the WAN options");
-    c.out << "connect=" << OptionName(*OptionStateOf(s, type)) << "\n";
+    r.Text("connect", OptionName(*OptionStateOf(s, type)));
   }
+  r.Print(c.out, json);
   return kExitOk;
 }
 

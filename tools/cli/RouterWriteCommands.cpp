@@ -2,9 +2,11 @@
 // set-wireless, set-lan, set-domain, clone-mac and set-mac.
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
+#include "net/TextEscape.h"
 #include "net/TextScan.h"
 #include "router/Fields.h"
 #include "router/RouterRequest.h"
@@ -35,6 +37,46 @@ bool TakeText(CliContext& c, CommandArgs& args, const std::string& name, Field& 
   if (field.AssignChecked(v)) return true;
   problem = name + " is longer than " + std::to_string(Field::kMaxLength) + " characters";
   return false;
+}
+
+// An SSID as the router and phones take it: 1 to 32 bytes of UTF-8 text
+// without control characters ("Café 5G").
+bool IsSsidText(std::string_view ssid) {
+  if (ssid.empty() || ssid.size() > 32) return false;
+  for (std::size_t i = 0; i < ssid.size();) {
+    const auto b0 = static_cast<unsigned char>(ssid[i]);
+    const std::size_t length = b0 < 0x80 ? 1 : Utf8SequenceLength(ssid, i);
+    const auto b1 = i + 1 < ssid.size() ? static_cast<unsigned char>(ssid[i + 1]) : 0;
+    if (length == 0 || b0 < 0x20 || b0 == 0x7F || (b0 == 0xC2 && b1 < 0xA0)) return false;  // C0, DEL, C1
+    i += length;
+  }
+  return true;
+}
+
+// Checks a key against a security mode and sets the key's form in `w`;
+// empty when the key fits, else the complaint.
+std::string CheckKey(std::int32_t mode, const std::string& key, WirelessSettings& w) {
+  w.keyIsText = 1;
+  switch (mode) {
+    case kSecurityWep:
+      if (IsHexKey(key, 10) || IsHexKey(key, 26)) {
+        w.keyIsText = 0;
+      } else if (!IsPrintableOfLength(key, 5) && !IsPrintableOfLength(key, 13)) {
+        return "a WEP key is 5 or 13 characters, or 10 or 26 hexadecimal digits";
+      }
+      w.wepKeyLength = key.size() == 5 || key.size() == 10 ? kWepKey64 : kWepKey128;
+      return "";
+    case kSecurityWpaPsk:
+    case kSecurityWpa2Psk:
+    case kSecurityWpaMixed:
+      if (IsHexKey(key, 64)) {
+        w.keyIsText = 0;
+      } else if (!IsPrintableInRange(key, 8, 63)) {
+        return "a WPA key is 8 to 63 characters or 64 hexadecimal digits";
+      }
+      return "";
+    default: return "";
+  }
 }
 
 }  // namespace
@@ -211,10 +253,18 @@ int SetWireless(CliContext& c, CommandArgs& args) {
       channel = std::to_string(n);
     }
   }
-  if (haveSsid && !IsPrintableInRange(ssid, 1, 32)) return c.Usage("--ssid takes 1 to 32 printable characters");
+  if (haveSsid && !IsSsidText(ssid)) return c.Usage("--ssid takes 1 to 32 bytes of UTF-8 text without control characters");
   // The status page does not show a key that WEP could take over, so a switch
   // to WEP needs its key on the command line.
   if (haveSecurity && mode == kSecurityWep && !haveKey) return c.Usage("--security wep needs --key");
+  // A key's form is checked before anything is sent: against the mode given,
+  // or, when the router's mode still has to be read, against every mode.
+  if (haveKey && haveSecurity) {
+    if (const std::string why = CheckKey(mode, key, w); !why.empty()) return c.Usage(why);
+  } else if (haveKey && !CheckKey(kSecurityWep, key, w).empty() && !CheckKey(kSecurityWpa2Psk, key, w).empty()) {
+    return c.Usage("a key is a WEP key (5 or 13 characters, 10 or 26 hexadecimal digits) or a WPA key "
+                   "(8 to 63 characters, 64 hexadecimal digits)");
+  }
 
   if (!c.EnsureLoggedIn()) return kExitFailed;
   // What is not given stays as the router has it.
@@ -233,29 +283,10 @@ int SetWireless(CliContext& c, CommandArgs& args) {
     if (!haveKey) key = mode == kSecurityWep ? curKey : UrlDecode(curKey);
   }
   w.securityMode = mode;
-  w.keyIsText = 1;
-  switch (mode) {
-    case kSecurityWep:
-      if (IsHexKey(key, 10) || IsHexKey(key, 26)) {
-        w.keyIsText = 0;
-      } else if (!IsPrintableOfLength(key, 5) && !IsPrintableOfLength(key, 13)) {
-        return c.Usage("a WEP key is 5 or 13 characters, or 10 or 26 hexadecimal digits");
-      }
-      w.wepKeyLength = key.size() == 5 || key.size() == 10 ? kWepKey64 : kWepKey128;
-      break;
-    case kSecurityWpaPsk:
-    case kSecurityWpa2Psk:
-    case kSecurityWpaMixed:
-      if (IsHexKey(key, 64)) {
-        w.keyIsText = 0;
-      } else if (!IsPrintableInRange(key, 8, 63)) {
-        return c.Usage("a WPA key is 8 to 63 characters or 64 hexadecimal digits");
-      }
-      break;
-    default:
-      key.clear();
-      break;
+  if (mode != kSecurityWep && mode != kSecurityWpaPsk && mode != kSecurityWpa2Psk && mode != kSecurityWpaMixed) {
+    key.clear();
   }
+  if (const std::string why = CheckKey(mode, key, w); !why.empty()) return c.Usage(why);
   w.ssid = ssid;
   w.channel = channel;
   w.key = key;

@@ -71,7 +71,8 @@ const char kUsage[] =
     "  --fault-match TEXT   faults apply only to request lines containing TEXT\n"
     "Other:\n"
     "  --log                print every request line and datagram as received\n"
-    "  --help               this text\n";
+    "  --help               this text\n"
+    "  --version            the program's version\n";
 
 bool ToInt(const std::string& text, int& out) {
   char* end = nullptr;
@@ -125,6 +126,9 @@ int main(int argc, char** argv) {
     std::string text;
     if (arg == "--help" || arg == "-h") {
       std::cout << kUsage;
+      return 0;
+    } else if (arg == "--version") {
+      std::cout << "lmq-routersim " KELVANE_VERSION "\n";
       return 0;
     } else if (arg == "--address" || arg == "--listen") {
       value(options.bindAddress);
