@@ -1,6 +1,7 @@
 #include "app/KelvaneApp.h"
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QPixmap>
 
 #include <csignal>
@@ -82,6 +83,11 @@ int KelvaneApp::Run() {
 
   ResetRouterDefaults(state);
   ChooseStartupLanguage(state);
+  // The program ends when its sheet does. The main window is hidden while
+  // the router sheet runs, so closing that sheet closes the last visible
+  // window; the toolkit's default would then end every event loop, the main
+  // sheet's too, and throw the user out instead of back to the menu.
+  QGuiApplication::setQuitOnLastWindowClosed(false);
 
   int exitCode = kExitOk;
   do {
