@@ -88,8 +88,9 @@ void CPspDIYLan::OnStore() {
   if (address == nullptr || domain == nullptr) return;
   RunWithLogin(kIdSavingRouterData, [&] {
     const LanStoreResult result =
-        StoreLanSettings(ToLocal8(address->text()), ToLocal8(domain->text()), WizardState::Instance());
-    domain->setText(FromLocal8(result.domain));
+        StoreLanSettings(ToLocal8(address->text()), ToLocal8(domain->text()), domain->isEnabled(),
+                         WizardState::Instance());
+    if (domain->isEnabled()) domain->setText(FromLocal8(result.domain));
     MarkField(Control(kAddressLabel), result.addressOk);
     MarkField(Control(kDomainLabel), result.domainOk);
     if (result.outcome == LanStoreOutcome::kStored) {

@@ -75,7 +75,7 @@ TEST_P(LanMoveNetns, ThePcFollowsTheRouterToItsNewNetworkAndBackAfterAFactoryRes
           out = r.str();
           return 1;
         }
-        const LanStoreResult stored = StoreLanSettings("192.168.77.1", " office ", state);
+        const LanStoreResult stored = StoreLanSettings("192.168.77.1", " office ", true, state);
         r << "stored=" << static_cast<int>(stored.outcome) << "\n";
         StopRouterDhcp(bedDir);
         r << "reboot=" << RebootRouter(state) << "\n";

@@ -40,6 +40,17 @@ TEST_F(LanSteps, StoreChecksBothFieldsAtOnceAndSendsOnlyWhatPasses) {
       {"192.168.50", "home", false, true, LanStoreOutcome::kInvalidInput, "before"},
       {"192.168.50.256", longest + "d", false, false, LanStoreOutcome::kInvalidInput, "before"},
       {"192.168.50.1", "tab\there", true, false, LanStoreOutcome::kInvalidInput, "before"},
+      // Addresses that leave the LAN unreachable.
+      {"192.168.50.0", "home", false, true, LanStoreOutcome::kInvalidInput, "before"},
+      {"192.168.50.255", "home", false, true, LanStoreOutcome::kInvalidInput, "before"},
+      {"0.0.0.0", "home", false, true, LanStoreOutcome::kInvalidInput, "before"},
+      {"255.255.255.255", "home", false, true, LanStoreOutcome::kInvalidInput, "before"},
+      {"127.0.0.1", "home", false, true, LanStoreOutcome::kInvalidInput, "before"},
+      {"224.0.0.1", "home", false, true, LanStoreOutcome::kInvalidInput, "before"},
+      {"239.1.2.3", "home", false, true, LanStoreOutcome::kInvalidInput, "before"},
+      {"192.168.001.010", "home", false, true, LanStoreOutcome::kInvalidInput, "before"},
+      {"10.0.0.1", "home", true, true, LanStoreOutcome::kStored, "home"},
+      {"172.16.5.254", "home", true, true, LanStoreOutcome::kStored, "home"},
   };
   for (const Case& c : cases) {
     router_.Sim().WithState([](routersim::RouterSimState& s) {
@@ -47,7 +58,7 @@ TEST_F(LanSteps, StoreChecksBothFieldsAtOnceAndSendsOnlyWhatPasses) {
       s.pendingLanAddress.clear();
     });
     router_.Sim().ClearLog();
-    const LanStoreResult r = StoreLanSettings(c.address, c.domain, state_);
+    const LanStoreResult r = StoreLanSettings(c.address, c.domain, true, state_);
     EXPECT_EQ(r.addressOk, c.addressOk) << c.address << "|" << c.domain;
     EXPECT_EQ(r.domainOk, c.domainOk) << c.address << "|" << c.domain;
     EXPECT_EQ(r.outcome, c.outcome) << c.address << "|" << c.domain;
@@ -68,9 +79,21 @@ TEST_F(LanSteps, AnAddressTheRouterRefusesKeepsTheDomainFromBeingSent) {
   refuse.match = "cgi-bin/prim";
   router_.Sim().SetFaults(refuse);
   router_.Sim().ClearLog();
-  const LanStoreResult r = StoreLanSettings("192.168.50.1", "other", state_);
+  const LanStoreResult r = StoreLanSettings("192.168.50.1", "other", true, state_);
   EXPECT_EQ(r.outcome, LanStoreOutcome::kAddressRefused);
   EXPECT_EQ(Router().domainName, "before");
+  for (const std::string& line : router_.Requests()) EXPECT_EQ(line.find("cgi-bin/dhcp"), std::string::npos) << line;
+}
+
+// A domain whose read failed was never shown: storing the address keeps the
+// router's domain as it is.
+TEST_F(LanSteps, ADomainNotShownIsNotSent) {
+  router_.Sim().WithState([](routersim::RouterSimState& s) { s.domainName = "office"; });
+  router_.Sim().ClearLog();
+  const LanStoreResult r = StoreLanSettings("192.168.50.1", "", false, state_);
+  EXPECT_EQ(r.outcome, LanStoreOutcome::kStored);
+  EXPECT_EQ(Router().domainName, "office");
+  EXPECT_EQ(Router().pendingLanAddress, "192.168.50.1");
   for (const std::string& line : router_.Requests()) EXPECT_EQ(line.find("cgi-bin/dhcp"), std::string::npos) << line;
 }
 
