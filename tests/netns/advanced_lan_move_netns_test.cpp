@@ -6,10 +6,8 @@
 // 192.168.123.0/24. These are the steps the LAN and system tabs run.
 #include <gtest/gtest.h>
 
-#include <signal.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <sstream>
 #include <string>
 
@@ -31,16 +29,25 @@ using testbed::PcNetwork;
 using testbed::ReadText;
 using testbed::Role;
 
-// A real router's DHCP service goes down with it when it restarts; the bed's
-// dnsmasq stands beside the emulator and would go on serving the old network
-// until the restart's hook moves it, handing a quick client a lease in the
-// network the router is leaving. So the step stops it first, as the restart
-// does on a router; the hook starts it again for the new network.
-void StopRouterDhcp(const std::string& bedDir) {
-  const pid_t pid = static_cast<pid_t>(std::atol(ReadText(bedDir + "/dnsmasq-router.pid").c_str()));
-  if (pid <= 1 || kill(pid, SIGTERM) != 0) return;
-  for (int i = 0; i < 100 && kill(pid, 0) == 0; ++i) usleep(50 * 1000);
-}
+// A real router's DHCP service goes down with it when it restarts, not
+// before, and comes back with it. The bed's dnsmasq stands beside the
+// emulator, so a watcher in the router's namespace follows the emulator's
+// log: at each RESTART it stops the service; a second after the router is
+// back on the air it starts it again for the router's network, unless the
+// emulator's own LAN-change hook already did.
+const char* const kDhcpFollowsRestarts = R"sh(log=$1; pidfile=$2; hook=$3; seen=0; back=0
+alive() { [ -s "$pidfile" ] && kill -0 "$(cat "$pidfile")" 2>/dev/null; }
+while :; do
+  n=$(grep -cx RESTART "$log" 2>/dev/null); n=${n:-0}
+  if [ "$n" -gt "$seen" ]; then seen=$n; alive && kill "$(cat "$pidfile")"; fi
+  b=$(grep -c '^BACK ON THE AIR at ' "$log" 2>/dev/null); b=${b:-0}
+  if [ "$b" -gt "$back" ]; then
+    back=$b; sleep 1
+    at=$(grep '^BACK ON THE AIR at ' "$log" | tail -n 1 | sed 's/^BACK ON THE AIR at //')
+    alive || "$hook" "$at" 24 lan0 "$at" >/dev/null 2>&1
+  fi
+  sleep 0.02
+done)sh";
 
 class LanMoveNetns : public testbed::BedFixture<::testing::TestWithParam<PcNetwork>> {
  protected:
@@ -53,15 +60,19 @@ class LanMoveNetns : public testbed::BedFixture<::testing::TestWithParam<PcNetwo
                    testing::BuiltProgram("lmq-routersim"), "--listen", "192.168.123.254", "--log", "--restart-ms",
                    "300", "--domain", "home.lan", "--lan-interface", "lan0", "--on-lan-change",
                    testing::BuiltProgram("lan-dhcp-hook.sh")});
+    const std::vector<std::string> follower = {
+        "env", "KV_DHCP_DIR=" + bed_->TempDir(), std::string("KV_DHCP_UPSTREAM=") + testbed::kIspAddress, "sh", "-c",
+        kDhcpFollowsRestarts, "sh", RouterLog(), bed_->TempDir() + "/dnsmasq-router.pid",
+        testing::BuiltProgram("lan-dhcp-hook.sh")};
+    ASSERT_GT(bed_->Spawn(Role::kRouter, follower, bed_->TempDir() + "/dhcp-follower.log"), 0);
   }
 };
 
 TEST_P(LanMoveNetns, ThePcFollowsTheRouterToItsNewNetworkAndBackAfterAFactoryReset) {
   std::string report;
-  const std::string bedDir = bed_->TempDir();
   const int code = bed_->RunInRole(
       Role::kPc,
-      [bedDir](std::string& out) {
+      [](std::string& out) {
         std::ostringstream r;
         LinuxHostNetwork host;
         WizardState state;
@@ -75,20 +86,25 @@ TEST_P(LanMoveNetns, ThePcFollowsTheRouterToItsNewNetworkAndBackAfterAFactoryRes
           out = r.str();
           return 1;
         }
+        PendingRouterMove pending;
         const LanStoreResult stored = StoreLanSettings("192.168.77.1", " office ", true, state);
+        pending.LanAddressStored("192.168.77.1", state);
         r << "stored=" << static_cast<int>(stored.outcome) << "\n";
-        StopRouterDhcp(bedDir);
-        r << "reboot=" << RebootRouter(state) << "\n";
-        const RouterMoveReport moved = FollowRouterToNewNetwork(state, host, narrator);
+        // The router's DHCP goes down with the restart: the PC waits for the
+        // router to leave before it renews.
+        const RouterRestartReport restart = RestartRouterAndFollow(state, host, narrator, pending);
+        const RouterMoveReport& moved = restart.move;
+        r << "reboot=" << restart.restarted << "\nleft=" << restart.routerLeft << "\n";
         r << "moved=" << moved.released << moved.renewed << moved.pcAddress << moved.routerFound << moved.loggedIn
           << "\nrouter=" << state.routerAddress.view() << "\npc=" << Dotted(state.pcAddress) << "\n";
         std::string domain;
         r << "domainRead=" << static_cast<int>(ReadLanDomainName(state, domain)) << "\ndomain=" << domain << "\n";
 
         r << "reset=" << ResetRouterToDefaults(state) << "\n";
-        StopRouterDhcp(bedDir);
-        r << "reboot2=" << RebootRouter(state) << "\n";
-        const RouterMoveReport back = FollowRouterToNewNetwork(state, host, narrator);
+        pending.FactoryReset();
+        const RouterRestartReport restart2 = RestartRouterAndFollow(state, host, narrator, pending);
+        const RouterMoveReport& back = restart2.move;
+        r << "reboot2=" << restart2.restarted << "\n";
         r << "back=" << back.released << back.renewed << back.pcAddress << back.routerFound << back.loggedIn
           << "\nrouter2=" << state.routerAddress.view() << "\npc2=" << Dotted(state.pcAddress) << "\n";
         out = r.str();
@@ -99,6 +115,7 @@ TEST_P(LanMoveNetns, ThePcFollowsTheRouterToItsNewNetworkAndBackAfterAFactoryRes
   const auto has = [&](const std::string& line) { return report.find(line + "\n") != std::string::npos; };
   EXPECT_TRUE(has("stored=0")) << report;
   EXPECT_TRUE(has("reboot=1")) << report;
+  EXPECT_TRUE(has("left=1")) << report;
   EXPECT_TRUE(has("moved=11111")) << report << ReadText(RouterLog());
   EXPECT_TRUE(has("router=192.168.77.1")) << report;
   EXPECT_NE(report.find("pc=192.168.77."), std::string::npos) << report;

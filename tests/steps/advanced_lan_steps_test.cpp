@@ -2,8 +2,12 @@
 // against the emulator and a simulated PC.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <string>
+#include <thread>
 
+#include "net/Wait.h"
 #include "steps/advanced/LanSettingsStep.h"
 #include "steps/advanced/RouterMove.h"
 #include "router/WanSettingsReader.h"
@@ -129,6 +133,59 @@ TEST_F(LanSteps, ThePcFollowsTheRouterAndTalksToItAtItsNewAddress) {
   EXPECT_EQ(quiet.PausedMs(), 0u);
   EXPECT_FALSE(lost.pcAddress);
   EXPECT_FALSE(lost.Followed());
+}
+
+// The recording narrator's clock, with real pauses (cut short) beside it: a
+// restarting router takes real time to come back.
+class PacedNarrator : public RecordingNarrator {
+ public:
+  void Pause(int ms) override {
+    RecordingNarrator::Pause(ms);
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::min(ms, 300)));
+  }
+};
+
+// A restart follows the router only when a move is pending (a new LAN
+// address stored, a factory reset), waits for it to leave first, and keeps
+// the move pending until the PC really followed.
+TEST_F(LanSteps, ARestartFollowsOnlyAPendingMoveAndKeepsItUntilThePcFollowed) {
+  struct Case {
+    const char* name;
+    bool pending;
+    bool renews;
+    bool followed;   // RouterRestartReport::Ok()
+    int renewals;
+    bool stillPending;
+  };
+  const Case cases[] = {
+      {"nothing pending", false, true, true, 0, false},
+      {"a new address", true, true, true, 1, false},
+      {"a renewal that fails", true, false, false, 1, true},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(WaitUntil(20000, [&] { return !router_.Sim().OffAir(); })) << c.name;
+    router_.Found(state_);
+    SimHostNetwork& pc = router_.Pc();
+    pc.ClearCalls();
+    pc.renewResults["eth0"] = c.renews;
+    PendingRouterMove move;
+    if (c.pending) move.LanAddressStored("192.168.50.1", state_);
+    EXPECT_EQ(move.pending, c.pending) << c.name;
+    PacedNarrator narrator;
+    const RouterRestartReport r = RestartRouterAndFollow(state_, pc, narrator, move);
+    EXPECT_TRUE(r.restarted) << c.name;
+    EXPECT_EQ(r.moveTried, c.pending) << c.name;
+    if (c.pending) {
+      EXPECT_TRUE(r.routerLeft) << c.name;
+    }
+    EXPECT_EQ(r.Ok(), c.followed) << c.name;
+    EXPECT_EQ(pc.CountCalls("RenewAllAdapters"), c.renewals) << c.name;
+    EXPECT_EQ(move.pending, c.stillPending) << c.name;
+  }
+  // The address in use is no move.
+  PendingRouterMove same;
+  same.LanAddressStored(state_.routerAddress.str(), state_);
+  EXPECT_FALSE(same.pending);
 }
 
 }  // namespace
