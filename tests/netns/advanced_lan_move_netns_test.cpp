@@ -126,6 +126,61 @@ TEST_P(LanMoveNetns, ThePcFollowsTheRouterToItsNewNetworkAndBackAfterAFactoryRes
   EXPECT_NE(report.find("pc2=192.168.123."), std::string::npos) << report;
 }
 
+// The advanced mode in the real program (its start-up routine and main
+// loop, on a virtual display when there is one) in the bed's PC: every Back
+// leaves the program running on the menu, every action leaves the router
+// reachable with what the program holds, and a new LAN address stored on the
+// LAN tab is followed by a restart from the WAN tab.
+TEST_P(LanMoveNetns, TheRealProgramWalksTheAdvancedMode) {
+  const std::string walk = testing::BuiltProgram("startup_advanced_walk_test");
+  if (walk.empty()) GTEST_SKIP() << "startup_advanced_walk_test is not built";
+  std::vector<std::string> display = {"QT_QPA_PLATFORM=offscreen"};
+  if (access("/usr/bin/Xvfb", X_OK) == 0) {
+    int number = 99;
+    while (access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0) ++number;
+    const std::string name = ":" + std::to_string(number);
+    ASSERT_GT(bed_->Spawn(Role::kPc, {"Xvfb", name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+                          bed_->TempDir() + "/xvfb.log"),
+              0);
+    const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
+    for (int i = 0; i < 200 && access(socket.c_str(), F_OK) != 0; ++i) usleep(50 * 1000);
+    display = {"QT_QPA_PLATFORM=xcb", "DISPLAY=" + name};
+  }
+  const std::string report = bed_->TempDir() + "/walk.report";
+  std::vector<std::string> argv = {"env", "KELVANE_WALK=1", "LANG=en_US.UTF-8", "LC_ALL=", "KELVANE_TIME_SCALE=0.2",
+                                   std::string("KELVANE_WALK_PUBLIC_HOST=") + testbed::kPublicHost,
+                                   std::string("KELVANE_WALK_PUBLIC_DNS=") + testbed::kIspAddress,
+                                   "KELVANE_WALK_SITE=www.kelvane.test", "KELVANE_WALK_NEW_LAN=192.168.77.1",
+                                   "KELVANE_WALK_REPORT=" + report};
+  argv.insert(argv.begin() + 1, display.begin(), display.end());
+  argv.push_back(walk);
+  const testbed::ExecResult walked = bed_->Exec(Role::kPc, argv, 500000);
+  const std::string seen = ReadText(report);
+  ASSERT_EQ(walked.exitCode, 0) << walked.output << "\n" << seen << "\nrouter log:\n"
+                                << ReadText(bed_->TempDir() + "/sim.log");
+  const auto has = [&](const std::string& line) { return seen.find(line + "\n") != std::string::npos; };
+  for (const char* back : {"pc-dialog", "internet-dialog", "router-sheet", "router-sheet-actions"}) {
+    EXPECT_TRUE(has(std::string("back=") + back + " menu=1")) << back << "\n" << seen;
+  }
+  const struct {
+    const char* action;
+    const char* result;
+    const char* at;
+  } actions[] = {
+      {"lan-store", "Saved. The setting takes effect after the router restarts.", "192.168.123.254"},
+      {"wan-restart", "Done", "192.168.123.254"},
+      {"wan-restart-after-new-address", "Done", "192.168.77.1"},
+      {"lan-restart-after-restore", "Done", "192.168.123.254"},
+  };
+  for (const auto& a : actions) {
+    EXPECT_NE(seen.find(std::string("action=") + a.action + " result=" + a.result + " reachable=1 at=" + a.at + "\n"),
+              std::string::npos)
+        << a.action << "\n" << seen;
+  }
+  EXPECT_EQ(seen.find("reachable=0"), std::string::npos) << seen;
+  EXPECT_TRUE(has("finished=1")) << seen;
+}
+
 INSTANTIATE_TEST_SUITE_P(DhcpClients, LanMoveNetns,
                          ::testing::Values(PcNetwork::kDhclient, PcNetwork::kNetworkManager),
                          [](const ::testing::TestParamInfo<PcNetwork>& info) {
