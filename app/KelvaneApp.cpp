@@ -83,10 +83,8 @@ int KelvaneApp::Run() {
 
   ResetRouterDefaults(state);
   ChooseStartupLanguage(state);
-  // The program ends when its sheet does. The main window is hidden while
-  // the router sheet runs, so closing that sheet closes the last visible
-  // window; the toolkit's default would then end every event loop, the main
-  // sheet's too, and throw the user out instead of back to the menu.
+  // The program ends when its sheet does, never because its last visible
+  // window closed: the main window is hidden while the router sheet runs.
   QGuiApplication::setQuitOnLastWindowClosed(false);
 
   int exitCode = kExitOk;
