@@ -87,10 +87,12 @@ void CPspDIYLan::OnStore() {
   auto* domain = ControlAs<QLineEdit>(kDomainEdit);
   if (address == nullptr || domain == nullptr) return;
   RunWithLogin(kIdSavingRouterData, [&] {
-    const LanStoreResult result =
-        StoreLanSettings(ToLocal8(address->text()), ToLocal8(domain->text()), domain->isEnabled(),
-                         WizardState::Instance());
-    if (domain->isEnabled()) domain->setText(FromLocal8(result.domain));
+    // The sheet is disabled while the action runs: the edit's own state
+    // tells whether the domain was read and shown.
+    const bool domainShown = domain->isEnabledTo(this);
+    const LanStoreResult result = StoreLanSettings(ToLocal8(address->text()), ToLocal8(domain->text()), domainShown,
+                                                   WizardState::Instance());
+    if (domainShown) domain->setText(FromLocal8(result.domain));
     MarkField(Control(kAddressLabel), result.addressOk);
     MarkField(Control(kDomainLabel), result.domainOk);
     if (result.outcome == LanStoreOutcome::kStored) {

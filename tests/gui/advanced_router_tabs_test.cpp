@@ -186,6 +186,7 @@ TEST_F(RouterTabs, SystemActionsAskFirstAndNoneMeansNothingIsSent) {
   EXPECT_EQ(Line(system, CPspDIYBRSystem::kResultLine), QString());
 
   gAnswer = kAnswerYes;
+  router_.Sim().SetRestartMs(20);  // back before the PC looks for it
   Click(system, CPspDIYBRSystem::kRestoreButton);
   EXPECT_EQ(gLastQuestion, UiText(kIdAdvSystemConfirmRestore));
   EXPECT_EQ(Line(system, CPspDIYBRSystem::kResultLine), UiText(kIdAdvSystemDoneAfterRestart));
