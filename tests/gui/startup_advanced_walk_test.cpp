@@ -29,7 +29,6 @@
 #include <string>
 #include <vector>
 
-#include "BedPcGuard.h"
 #include "advanced/CPshRouter.h"
 #include "advanced/CPspAdvanced.h"
 #include "advanced/CPspDIYBRSystem.h"
@@ -41,6 +40,7 @@
 #include "app/StartupOptions.h"
 #include "net/Wait.h"
 #include "net/host/HostNetwork.h"
+#include "netns/NetnsFixture.h"
 #include "pages/CPspSetupType.h"
 #include "router/RouterLogin.h"
 #include "router/RouterRequest.h"
@@ -48,6 +48,7 @@
 #include "state/WizardState.h"
 #include "wizard/CDlgMessage.h"
 #include "wizard/MessageBox.h"
+#include "wizard/OpenUrl.h"
 
 namespace kelvane {
 namespace {
@@ -265,7 +266,7 @@ class AdvancedWalk {
 TEST(AdvancedWalk, MenuDialogsRouterSheetAndEveryTabsActionsOnThePcsNetwork) {
   if (Env("KELVANE_WALK").isEmpty()) GTEST_SKIP() << "KELVANE_WALK is not set: the walk runs only inside the test bed";
   std::string why;
-  ASSERT_TRUE(test::InsideTheBedsPc(why)) << "refusing to walk the wizard outside the test bed's PC namespace: " << why;
+  ASSERT_TRUE(testbed::InsideTheBedsPc(why)) << "refusing to walk the wizard outside the test bed's PC namespace: " << why;
 
   // The real PC network and the real discovery broadcast, as the program has.
   SetActiveHostNetwork(nullptr);

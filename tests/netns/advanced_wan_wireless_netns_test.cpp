@@ -110,7 +110,8 @@ TEST_F(AdvancedWanWirelessNetns, PppoeAndBackThenWepAndBackEachWithARestart) {
           return 1;
         }
         state.WirelessSettings.securityMode = kSecurityWpa2Psk;
-        if (!StoreAdvancedWireless(kSsid, kFirstPassphrase, "11", kCipherAes, state).sent) {
+        if (!StoreAdvancedWireless(kSsid, kFirstPassphrase, "11", kCipherAes,
+                                   AdvancedSecurityPosition(kSecurityWpa2Psk), state).sent) {
           out = "WPA2 not stored";
           return 2;
         }
