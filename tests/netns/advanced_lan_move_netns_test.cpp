@@ -32,19 +32,20 @@ using testbed::Role;
 // A real router's DHCP service goes down with it when it restarts, not
 // before, and comes back with it. The bed's dnsmasq stands beside the
 // emulator, so a watcher in the router's namespace follows the emulator's
-// log: at each RESTART it stops the service; a second after the router is
-// back on the air it starts it again for the router's network, unless the
-// emulator's own LAN-change hook already did.
-const char* const kDhcpFollowsRestarts = R"sh(log=$1; pidfile=$2; hook=$3; seen=0; back=0
+// log: at each RESTART it stops the service; when the router is back on the
+// air at the address it had, it starts it again (a new address is the
+// emulator's own LAN-change hook's to serve).
+const char* const kDhcpFollowsRestarts = R"sh(log=$1; pidfile=$2; hook=$3; at=$4; seen=0; back=0
 alive() { [ -s "$pidfile" ] && kill -0 "$(cat "$pidfile")" 2>/dev/null; }
 while :; do
   n=$(grep -cx RESTART "$log" 2>/dev/null); n=${n:-0}
   if [ "$n" -gt "$seen" ]; then seen=$n; alive && kill "$(cat "$pidfile")"; fi
   b=$(grep -c '^BACK ON THE AIR at ' "$log" 2>/dev/null); b=${b:-0}
   if [ "$b" -gt "$back" ]; then
-    back=$b; sleep 1
-    at=$(grep '^BACK ON THE AIR at ' "$log" | tail -n 1 | sed 's/^BACK ON THE AIR at //')
-    alive || "$hook" "$at" 24 lan0 "$at" >/dev/null 2>&1
+    back=$b
+    now=$(grep '^BACK ON THE AIR at ' "$log" | tail -n 1 | sed 's/^BACK ON THE AIR at //')
+    if [ "$now" = "$at" ]; then sleep 0.3; alive || "$hook" "$at" 24 lan0 "$at" >/dev/null 2>&1; fi
+    at=$now
   fi
   sleep 0.02
 done)sh";
@@ -74,7 +75,7 @@ class LanMoveNetns : public testbed::BedFixture<::testing::TestWithParam<PcNetwo
     const std::vector<std::string> follower = {
         "env", "KV_DHCP_DIR=" + bed_->TempDir(), std::string("KV_DHCP_UPSTREAM=") + testbed::kIspAddress, "sh", "-c",
         kDhcpFollowsRestarts, "sh", RouterLog(), bed_->TempDir() + "/dnsmasq-router.pid",
-        testing::BuiltProgram("lan-dhcp-hook.sh")};
+        testing::BuiltProgram("lan-dhcp-hook.sh"), "192.168.123.254"};
     ASSERT_GT(bed_->Spawn(Role::kRouter, follower, bed_->TempDir() + "/dhcp-follower.log"), 0);
   }
 };
