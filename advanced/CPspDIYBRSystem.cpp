@@ -104,9 +104,8 @@ bool CPspDIYBRSystem::OnInitDialog() {
 
 bool CPspDIYBRSystem::OnSetActive() {
   if (auto* text = ControlAs<QLabel>(kDescription)) text->setText(UiText(kIdAdvSystemIntro));
-  // Leaving the tab forgets a factory reset: only a restart on the same
-  // visit moves the PC back to the factory network.
-  resetPending_ = false;
+  // The open-web-page button needs an address to open.
+  if (QWidget* open = Control(kOpenWebButton)) open->setEnabled(!WizardState::Instance().routerAddress.empty());
   return CPspRouterTab::OnSetActive();
 }
 
@@ -121,6 +120,7 @@ bool CPspDIYBRSystem::Confirm(StringId question) {
 
 void CPspDIYBRSystem::OnOpenWebPage() {
   ClearResult();
+  if (WizardState::Instance().routerAddress.empty()) return;
   OpenUrl(QStringLiteral("http://") + QString::fromLocal8Bit(WizardState::Instance().routerAddress.c_str()));
 }
 
@@ -130,17 +130,10 @@ void CPspDIYBRSystem::OnRestart() {
   if (!Confirm(kIdAdvSystemConfirmRestart)) return;
   bool restarted = false;
   RunWithLogin(kIdAdvSystemWorking, [&] {
-    WizardState& state = WizardState::Instance();
-    restarted = RebootRouter(state);
+    // After a factory reset (or a new LAN address) the router comes back in
+    // another network: the PC follows it, and the line says whether it did.
+    restarted = RestartRouterAndFollowIt();
     ShowResultText(restarted ? kIdAdvSystemDone : kIdAdvSystemFailed, restarted ? kBlack : kRed);
-    if (restarted && resetPending_) {
-      // The router comes back with its factory address and serves its
-      // factory network: the PC follows it there. What comes of it is not
-      // shown; the restart itself was done.
-      resetPending_ = false;
-      QtNarrator quiet(nullptr);
-      FollowRouterToNewNetwork(state, ActiveHostNetwork(), quiet);
-    }
     return restarted;
   });
 }
@@ -151,7 +144,10 @@ void CPspDIYBRSystem::OnRestoreDefaults() {
   if (!Confirm(kIdAdvSystemConfirmRestore)) return;
   RunWithLogin(kIdAdvSystemWorking, [&] {
     const bool reset = ResetRouterToDefaults(WizardState::Instance());
-    if (reset) resetPending_ = true;
+    if (reset) {
+      PendingMove().FactoryReset();
+      NoteRouterChanged();
+    }
     ShowResultText(reset ? kIdAdvSystemDoneAfterRestart : kIdAdvSystemFailed, reset ? kBlue : kRed);
     return reset;
   });

@@ -44,7 +44,8 @@ class CPspDIYBRSystem : public CPspRouterTab {
 
   // A factory reset was accepted on this visit; the next restart then moves
   // the PC back to the router's factory network.
-  bool ResetPending() const { return resetPending_; }
+  // A factory reset (or a new LAN address) waits for the next restart.
+  bool ResetPending() const { return PendingMove().pending; }
 
  protected:
   QList<int> FieldLabelIds() const override { return {kCurrentLabel, kNewLabel, kConfirmLabel}; }
@@ -54,7 +55,6 @@ class CPspDIYBRSystem : public CPspRouterTab {
   // The warning box with Yes, No and Cancel, No as default; true on Yes.
   bool Confirm(StringId question);
 
-  bool resetPending_ = false;
   std::unique_ptr<QFont> greekFont_;
 };
 

@@ -87,12 +87,17 @@ void CPspDIYLan::OnStore() {
   auto* domain = ControlAs<QLineEdit>(kDomainEdit);
   if (address == nullptr || domain == nullptr) return;
   RunWithLogin(kIdSavingRouterData, [&] {
-    const LanStoreResult result =
-        StoreLanSettings(ToLocal8(address->text()), ToLocal8(domain->text()), WizardState::Instance());
-    domain->setText(FromLocal8(result.domain));
+    // The sheet is disabled while the action runs: the edit's own state
+    // tells whether the domain was read and shown.
+    const bool domainShown = domain->isEnabledTo(this);
+    const LanStoreResult result = StoreLanSettings(ToLocal8(address->text()), ToLocal8(domain->text()), domainShown,
+                                                   WizardState::Instance());
+    if (domainShown) domain->setText(FromLocal8(result.domain));
     MarkField(Control(kAddressLabel), result.addressOk);
     MarkField(Control(kDomainLabel), result.domainOk);
     if (result.outcome == LanStoreOutcome::kStored) {
+      // The router moves with its next restart, from whichever tab.
+      PendingMove().LanAddressStored(ToLocal8(address->text()), WizardState::Instance());
       ShowResultText(MessageFor<LanStoreOutcome>(kLanStoreMessages, result.outcome), QColor(0, 0, 255));
     } else {
       ShowResult(false);
@@ -104,15 +109,10 @@ void CPspDIYLan::OnStore() {
 void CPspDIYLan::OnReboot() {
   auto* address = ControlAs<QLineEdit>(kAddressEdit);
   RunWithLogin(kIdRestartingRouter, [&] {
-    WizardState& state = WizardState::Instance();
-    bool ok = RebootRouter(state);
-    // A new LAN address takes effect with this restart: the PC follows the
-    // router into its new network, or every later request would go nowhere.
-    if (ok && address != nullptr && ToLocal8(address->text()) != state.routerAddress.str()) {
-      QtNarrator narrator(Control(kResultLine));
-      ok = FollowRouterToNewNetwork(state, ActiveHostNetwork(), narrator).Followed();
-      if (ok) address->setText(FromLocal8(state.routerAddress.str()));
-    }
+    // A new LAN address stored (here or before) takes effect with this
+    // restart: the PC follows the router into its new network.
+    const bool ok = RestartRouterAndFollowIt();
+    if (ok && address != nullptr) address->setText(FromLocal8(WizardState::Instance().routerAddress.str()));
     ShowResult(ok);
     return ok;
   });

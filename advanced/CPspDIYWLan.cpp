@@ -17,7 +17,6 @@ namespace kelvane {
 
 namespace {
 
-const char* const kAuto = "Auto";
 
 
 }  // namespace
@@ -83,6 +82,9 @@ void CPspDIYWLan::OnSecurityChanged() {
   if (position >= 0 && position < kAdvancedSecurityCount) w.securityMode = kAdvancedSecurityModes[position];
   for (int id : {kCipherLabel, kCipherList, kKeyLabel, kKeyEdit}) Control(id)->hide();
   if (QWidget* store = Control(kStoreButton)) store->setEnabled(true);
+  // No choice in the list (a code the router reported that the list does
+  // not know): no cipher and no key until the user picks a mode.
+  if (position < 0) return;
   const std::int32_t mode = w.securityMode;
   if (mode == kSecurityWpaPsk || mode == kSecurityWpa2Psk) {
     Control(kCipherLabel)->show();
@@ -101,22 +103,6 @@ void CPspDIYWLan::OnSecurityChanged() {
     key->setText(FromLocal8(w.key.view()));
     key->show();
   }
-}
-
-void CPspDIYWLan::FillChannels(bool read, const std::array<std::uint8_t, 16>& flags) {
-  auto* channels = ControlAs<QComboBox>(kChannelList);
-  if (channels == nullptr) return;
-  channels->clear();
-  channels->addItem(QString::fromLatin1(kAuto));
-  if (read) {
-    for (int i = 0; i < 14; ++i) {
-      if (flags[static_cast<std::size_t>(i)] == 1) channels->addItem(QString::number(i + 1));
-    }
-  } else {
-    channels->addItem(QStringLiteral("11"));
-  }
-  const int eleven = channels->findText(QStringLiteral("11"));
-  channels->setCurrentIndex(eleven >= 0 ? eleven : 0);
 }
 
 void CPspDIYWLan::ShowUnreadable() {
@@ -149,23 +135,17 @@ void CPspDIYWLan::Refresh() {
     if (QWidget* store = Control(kStoreButton)) store->setEnabled(true);
     if (auto* key = ControlAs<QLineEdit>(kKeyEdit)) key->clear();
     const AdvancedWirelessReading r = ReadAdvancedWireless(state);
-    FillChannels(r.channelsRead, r.channels);
     auto* ssid = ControlAs<QLineEdit>(kSsidEdit);
     auto* channels = ControlAs<QComboBox>(kChannelList);
     auto* security = ControlAs<QComboBox>(kSecurityList);
+    const AdvancedChannelChoice choice = AdvancedChannels(r);
+    channels->clear();
+    for (const std::string& item : choice.items) channels->addItem(FromLocal8(item));
+    channels->setCurrentIndex(choice.selected);
     if (r.ok) {
       ssid->setText(FromLocal8(r.ssid));
-      if (r.channel == "0") {
-        channels->setCurrentIndex(0);
-      } else {
-        for (int i = 0; i < channels->count(); ++i) {
-          if (channels->itemText(i).startsWith(FromLocal8(r.channel))) {
-            channels->setCurrentIndex(i);
-            break;
-          }
-        }
-      }
-      if (r.securityPosition >= 0) {
+      {
+        // A code the list does not offer shows no choice, so Store asks for one.
         const QSignalBlocker quiet(security);
         security->setCurrentIndex(r.securityPosition);
       }
@@ -188,9 +168,11 @@ void CPspDIYWLan::OnStore() {
   auto* cipher = ControlAs<QComboBox>(kCipherList);
   if (ssid == nullptr || key == nullptr || channels == nullptr || cipher == nullptr) return;
   RunWithLogin(kIdSavingRouterData, [&] {
-    const AdvancedWirelessStore s = StoreAdvancedWireless(ToLocal8(ssid->text()), ToLocal8(key->text()),
-                                                          ToLocal8(channels->currentText()), cipher->currentIndex(),
-                                                          WizardState::Instance());
+    auto* security = ControlAs<QComboBox>(kSecurityList);
+    const AdvancedWirelessStore s = StoreAdvancedWireless(
+        ToLocal8(ssid->text()), ToLocal8(key->text()), ToLocal8(channels->currentText()), cipher->currentIndex(),
+        security != nullptr ? security->currentIndex() : -1, WizardState::Instance());
+    MarkField(Control(kSecurityLabel), s.securityOk);
     MarkField(Control(kSsidLabel), s.ssidOk);
     MarkField(Control(kKeyLabel), s.keyOk);
     if (s.sent) {
@@ -204,7 +186,7 @@ void CPspDIYWLan::OnStore() {
 
 void CPspDIYWLan::OnReboot() {
   RunWithLogin(kIdRestartingRouter, [this] {
-    const bool ok = RebootRouter(WizardState::Instance());
+    const bool ok = RestartRouterAndFollowIt();
     ShowResult(ok);
     return ok;
   });

@@ -42,10 +42,9 @@ class CPspDIYWLan : public CPspRouterTab {
   void OnSecurityChanged();
 
  protected:
-  QList<int> FieldLabelIds() const override { return {kSsidLabel, kKeyLabel}; }
+  QList<int> FieldLabelIds() const override { return {kSsidLabel, kSecurityLabel, kKeyLabel}; }
 
  private:
-  void FillChannels(bool read, const std::array<std::uint8_t, 16>& flags);
   void ShowUnreadable();
 };
 

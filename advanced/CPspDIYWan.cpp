@@ -195,8 +195,13 @@ void CPspDIYWan::Refresh() {
     if (form != nullptr) {
       for (std::size_t i = 0; i < form->fields.size(); ++i) {
         // Passwords are never read back: their rows stay empty.
+        // The row takes the type's length first: an edit cuts a text longer
+        // than the limit of the layout it still has, and a store would send
+        // the cut value.
         const WanField& field = form->fields[i];
-        ControlAs<QLineEdit>(field.editId)->setText(field.password ? QString() : FromLocal8(field.access.read(state)));
+        auto* edit = ControlAs<QLineEdit>(field.editId);
+        edit->setMaxLength(static_cast<int>(field.access.capacity) - 1);
+        edit->setText(field.password ? QString() : FromLocal8(field.access.read(state)));
       }
     }
     if (reading.type == kWanDynamicIp) {
@@ -263,7 +268,7 @@ void CPspDIYWan::OnStore() {
 
 void CPspDIYWan::OnReboot() {
   RunWithLogin(kIdRestartingRouter, [this] {
-    const bool ok = RebootRouter(WizardState::Instance());
+    const bool ok = RestartRouterAndFollowIt();
     ShowResult(ok);
     return ok;
   });

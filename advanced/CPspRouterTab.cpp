@@ -1,5 +1,6 @@
 #include "advanced/CPspRouterTab.h"
 
+#include <QPointer>
 #include <QTimerEvent>
 
 #include <algorithm>
@@ -7,7 +8,10 @@
 #include "steps/advanced/RouterAccess.h"
 #include "net/Wait.h"
 #include "state/WizardState.h"
+#include "net/host/HostNetwork.h"
 #include "wizard/CStaticText.h"
+#include "wizard/MessageBox.h"
+#include "wizard/QtNarrator.h"
 #include "wizard/PageKit.h"
 #include "wizard/SheetOps.h"
 #include "wizard/UiText.h"
@@ -17,6 +21,13 @@ namespace kelvane {
 namespace {
 constexpr int kFirstReadDelayMs = 300;
 }  // namespace
+
+int CPspRouterTab::routerChanges_ = 0;
+
+PendingRouterMove& CPspRouterTab::PendingMove() {
+  static PendingRouterMove move;
+  return move;
+}
 
 CPspRouterTab::CPspRouterTab(int templateId, std::uint32_t pageCode, StringId tabCaptionId, int resultLineId,
                              QWidget* parent)
@@ -54,6 +65,10 @@ bool CPspRouterTab::OnSetActive() {
   if (sheet != nullptr) sheet->HideHelpWindow();
   WizardState::Instance().currentPageCode = pageCode_;
   ClearResult();
+  // A restart or a factory reset since this tab last read the router may have
+  // changed what it shows (the LAN address after a reset): read it again, or
+  // a store would send the old values back.
+  if (readsRouter_ && readAtChange_ != routerChanges_) firstReadPending_ = true;
   // The first read waits until the page is on screen, so the user sees the
   // page before the router is asked anything.
   firstReadTimer_.start(kFirstReadDelayMs, this);
@@ -71,6 +86,7 @@ void CPspRouterTab::timerEvent(QTimerEvent* event) {
   if (!firstReadPending_ || IsBusy() || !isVisible()) return;
   setEnabled(false);
   firstReadPending_ = false;
+  readAtChange_ = routerChanges_;
   inFirstRead_ = true;
   Refresh();
   inFirstRead_ = false;
@@ -97,6 +113,26 @@ void CPspRouterTab::ShowResult(bool ok) {
   } else {
     ShowResultText(ok ? kIdDone : kIdError, ok ? QColor(0, 0, 0) : QColor(255, 0, 0));
   }
+}
+
+bool CPspRouterTab::RestartRouterAndFollowIt() {
+  WizardState& state = WizardState::Instance();
+  QtNarrator narrator(Control(resultLineId_));
+  RouterRestartReport report = RestartRouterAndFollow(state, ActiveHostNetwork(), narrator, PendingMove());
+  if (report.restarted) NoteRouterChanged();
+  QPointer<CPspRouterTab> self(this);
+  // The router is in its new network but the PC has no address there: say
+  // so, and let the user try again (a cable, a slow router) instead of
+  // leaving them cut off behind a "done".
+  while (report.moveTried && !report.move.renewed) {
+    const int answer = ShowMessageEx(UiText(kIdCancelPromptCaption), UiText(kIdAdvRenewFailedTryAgain),
+                                     kMbIconInformation | kMbYesNo, UiText(kIdYesButton), UiText(kIdNoButton),
+                                     QString(), window());
+    if (self.isNull() || answer != kAnswerYes) break;
+    report.move = FollowRouterToNewNetwork(state, ActiveHostNetwork(), narrator);
+    if (report.move.Followed()) PendingMove() = {};
+  }
+  return report.Ok();
 }
 
 bool CPspRouterTab::RunWithLogin(StringId progressId, const std::function<bool()>& action) {

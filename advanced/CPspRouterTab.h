@@ -12,6 +12,7 @@
 #include <initializer_list>
 
 #include "language/StringIds.h"
+#include "steps/advanced/RouterMove.h"
 #include "wizard/CPspEx.h"
 
 namespace kelvane {
@@ -41,7 +42,19 @@ class CPspRouterTab : public CPspEx {
   void ShowResultText(StringId id, QColor colour);
   void ClearResult();
 
+ // What the router will come up on at its next restart, whichever tab
+  // restarts it (kept while the program runs, also when the sheet closes).
+  static PendingRouterMove& PendingMove();
+  // Counts restarts and factory resets: a tab whose last read is older reads
+  // the router again when it is shown.
+  static int RouterChanges() { return routerChanges_; }
+  static void NoteRouterChanged() { ++routerChanges_; }
+
  protected:
+  // Restarts the router through RestartRouterAndFollow (the PC follows a
+  // pending move), narrating on the result line. A renewal that failed says
+  // so and offers to try again. Answers the outcome; the caller shows it.
+  bool RestartRouterAndFollowIt();
   // Runs `action` once the PC has an address, the router answers and the
   // login works (asking for the login word when the stored one is refused):
   // disables the sheet, resets the field labels to black, shows `progressId`
@@ -68,7 +81,7 @@ class CPspRouterTab : public CPspEx {
   // taller action buttons (their texts take two lines).
   void AdjustForLanguage(std::initializer_list<int> actionButtons);
   // A page without a read of its own (the system page) has no first read.
-  void NoFirstRead() { firstReadPending_ = false; }
+  void NoFirstRead() { firstReadPending_ = readsRouter_ = false; }
 
   void timerEvent(QTimerEvent* event) override;
 
@@ -78,7 +91,10 @@ class CPspRouterTab : public CPspEx {
   std::uint32_t pageCode_;
   int resultLineId_;
   bool firstReadPending_ = true;
+  bool readsRouter_ = true;
+  int readAtChange_ = 0;  // RouterChanges() when the last first read ran
   bool inFirstRead_ = false;
+  static int routerChanges_;
   QBasicTimer firstReadTimer_;
 };
 

@@ -268,7 +268,24 @@ void CPshMain::SetButtonText(QPushButton* button, const QString& text) {
 
 void CPshMain::RewrapButton(QPushButton* button) { WrapButtonText(button); }
 
-int CPshMain::DoModal() { return exec(); }
+int CPshMain::DoModal() {
+  finished_ = false;
+  hiddenWhileRunning_ = 0;
+  int result = exec();
+  // Hiding a modal dialog ends its exec(): the advanced menu hides this window
+  // while the router sheet runs, and shows it again when that sheet closes.
+  // The wizard itself is not over, so it runs on where the user left it.
+  while (!finished_ && hiddenWhileRunning_ > 0 && isVisible()) {
+    --hiddenWhileRunning_;
+    result = exec();
+  }
+  return result;
+}
+
+void CPshMain::done(int result) {
+  finished_ = true;
+  QDialog::done(result);
+}
 
 void CPshMain::EndSheet(int result) {
   ending_ = true;
@@ -474,6 +491,11 @@ void CPshMain::reject() {
   if (!PageAllowsClose()) return;
   ending_ = true;
   QDialog::reject();
+}
+
+void CPshMain::hideEvent(QHideEvent* event) {
+  QDialog::hideEvent(event);
+  if (!finished_) ++hiddenWhileRunning_;
 }
 
 void CPshMain::showEvent(QShowEvent* event) {

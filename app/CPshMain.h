@@ -48,8 +48,11 @@ class CPshMain : public CSheetBase {
   explicit CPshMain(const QPixmap& headerBitmap = QPixmap(), QWidget* parent = nullptr);
   ~CPshMain() override;
 
-  // Runs the sheet modally; answers the dialog's result.
+  // Runs the sheet modally until it is ended (Finish, Cancel, EndSheet);
+  // answers the dialog's result. A page that hides the window for a sheet of
+  // its own (the router sheet) does not end it.
   int DoModal();
+  void done(int result) override;
   // Ends the modal run with `result` without asking the active page (the
   // welcome page uses it for a language change).
   void EndSheet(int result) override;
@@ -100,6 +103,7 @@ class CPshMain : public CSheetBase {
  protected:
   QPushButton* HelpButton() const override { return helpButton_; }
   void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   void BuildFrame();
@@ -139,6 +143,8 @@ class CPshMain : public CSheetBase {
   int pageAreaWidth_ = 0;
   QPoint backShift_;  // the pages' ShiftBackButton moves (x: dx, y: dw)
   bool ending_ = false;
+  bool finished_ = false;       // done() ran: the modal run is over
+  int hiddenWhileRunning_ = 0;  // hides by a page, each of which ends exec()
   int screenshotCount_ = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "app/KelvaneApp.h"
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QPixmap>
 
 #include <csignal>
@@ -82,6 +83,9 @@ int KelvaneApp::Run() {
 
   ResetRouterDefaults(state);
   ChooseStartupLanguage(state);
+  // The program ends when its sheet does, never because its last visible
+  // window closed: the main window is hidden while the router sheet runs.
+  QGuiApplication::setQuitOnLastWindowClosed(false);
 
   int exitCode = kExitOk;
   do {

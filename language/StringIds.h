@@ -372,6 +372,8 @@ inline constexpr StringId kIdAdvSystemWorking = 30446;
 inline constexpr StringId kIdAdvSystemDone = 30447;
 inline constexpr StringId kIdAdvSystemDoneAfterRestart = 30448;
 inline constexpr StringId kIdAdvSystemFailed = 30449;
+// The router moved to its new network and the PC got no address there.
+inline constexpr StringId kIdAdvRenewFailedTryAgain = 30720;
 inline constexpr StringId kIdAdvSystemInputError = 30450;
 
 // Help titles
@@ -729,6 +731,7 @@ inline constexpr auto kAllStringIds = std::to_array<StringId>({
     kIdAdvSystemDone,
     kIdAdvSystemDoneAfterRestart,
     kIdAdvSystemFailed,
+    kIdAdvRenewFailedTryAgain,
     kIdAdvSystemInputError,
     kIdHelpTitleAdvancedMenu,
     kIdHelpTitleConnectivity,

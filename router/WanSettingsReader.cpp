@@ -183,11 +183,21 @@ bool ReadWanSettings(WizardState& state, WanSettingsReading& reading) {
     type = kWanL2tp;
   } else if (code.find("0100") != std::string::npos) {
     type = kWanDynamicIp;
-    // The provider logins show as dynamic IP; their form tells them apart.
+    // The provider logins show as dynamic IP; the form tells them apart, but
+    // only when it is the form of one of them: a form left on another type
+    // (an option read leaves it there) holds fields of that type, and a
+    // PPPoE service name is no BigPond login server.
     std::string form;
     if (RouterReadPage(state, "/prim.htm", form)) {
-      if (ContainsNoCase(form, "NAME=IT0")) type = kWanBigPond;
-      else if (ContainsNoCase(form, "NAME=IU0")) type = kWanTelia;
+      std::string shown;
+      if (ReadFormFieldValue(form, "NAME=Wt", shown)) {
+        if (shown == WanTypeCode(kWanBigPond)) type = kWanBigPond;
+        else if (shown == WanTypeCode(kWanTelia)) type = kWanTelia;
+      } else if (ContainsNoCase(form, "NAME=IT0")) {
+        type = kWanBigPond;
+      } else if (ContainsNoCase(form, "NAME=IU0")) {
+        type = kWanTelia;
+      }
     }
   } else {
     return true;  // a code the wizard does not know: type 0, nothing more to read
@@ -195,11 +205,33 @@ bool ReadWanSettings(WizardState& state, WanSettingsReading& reading) {
   state.wanType = type;
   reading.type = type;
   ClearRecord(type, state);
+  // The fields come from the form of the stored type, not from whichever
+  // form the router shows now.
   std::string form;
-  if (!RouterReadPage(state, "/prim.htm", form)) form.clear();
+  if (!ShowWanForm(type, state, form)) form.clear();
   const bool fields = ReadFields(type, form, state, reading);
   if (type != kWanStaticIp) reading.optionsRead = ReadWanOptions(type, state);
   return fields && (type == kWanStaticIp || reading.optionsRead);
+}
+
+const char* WanTypeCode(std::int32_t type) {
+  switch (type) {
+    case kWanDynamicIp: return "0100";
+    case kWanStaticIp: return "0000";
+    case kWanPppoe: return "0200";
+    case kWanPptp: return "0300";
+    case kWanL2tp: return "0700";
+    case kWanBigPond: return "0101";
+    case kWanTelia: return "0104";
+    default: return "";
+  }
+}
+
+bool ShowWanForm(std::int32_t type, WizardState& state, std::string& page) {
+  page.clear();
+  const std::string code = WanTypeCode(type);
+  if (code.empty()) return false;
+  return RouterReadPage(state, "/cgi-bin/want?rd=prim&Wt=" + code, page);
 }
 
 LanDomainRead ReadLanDomainName(WizardState& state, std::string& domain) {

@@ -15,8 +15,10 @@
 //
 // The type code is the 4 characters before the first "<BR>" of the type page:
 // "0000" static IP (2), "0200" PPPoE (3), "0300" PPTP (4), "0700" L2TP (5),
-// "0100" dynamic IP (1) unless the form holds "NAME=IT0" (BigPond, 6) or else
-// "NAME=IU0" (Telia, 7); anything else is type 0 and nothing more is read.
+// "0100" dynamic IP (1) unless the form shown is BigPond's (its Wt is "0101",
+// 6) or Telia's ("0104", 7), or, on a form without its Wt, holds "NAME=IT0"
+// (BigPond) or else "NAME=IU0" (Telia); anything else is type 0 and nothing
+// more is read. The fields are read from the form brought to the type.
 //
 // Success of ReadWanSettings: the result of the last page fetch or field
 // extraction of the path taken, so a missing last field of a type (the MAC
@@ -46,6 +48,14 @@ struct WanSettingsReading {
 };
 
 bool ReadWanSettings(WizardState& state, WanSettingsReading& reading);
+
+// The router's code of a WAN type ("0100" dynamic IP ... "0104" Telia; ""
+// for none), and the router's settings form brought to that type: the page
+// its own form would show once the type is chosen (the stored type stays).
+// Every command built from the form takes it from there, so that no field of
+// another type's form (its MTU, its boxes) goes with it.
+const char* WanTypeCode(std::int32_t type);
+bool ShowWanForm(std::int32_t type, WizardState& state, std::string& page);
 
 // Outcomes of the domain name read.
 enum class LanDomainRead {

@@ -41,7 +41,11 @@ AdvancedWanStoreResult StoreAdvancedWan(std::int32_t type, const std::array<std:
     result.outcome = AdvancedWanStoreOutcome::kInvalidInput;
     return result;
   }
-  if (!ApplyWanSettings(type, state)) {
+  // The command is what the router's own form of the type sends: bring the
+  // form to the type first, or a value of the form left shown (another
+  // type's MTU) would go with it.
+  std::string formPage;
+  if (!ShowWanForm(type, state, formPage) || !ApplyWanSettings(type, state)) {
     result.outcome = AdvancedWanStoreOutcome::kApplyRefused;
     return result;
   }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "router/StatusReaders.h"
 #include "state/WizardState.h"
@@ -51,21 +52,37 @@ struct AdvancedWirelessReading {
 
 // Reads sysinfo.htm for the channels and the wireless status page twice (the
 // settings, then the key of the mode). Writes the SSID, channel, mode,
-// cipher and key into WirelessSettings as they are read.
+// cipher and key into WirelessSettings as they are read; an unknown security
+// code leaves the mode alone (position -1), and a key not read from this
+// router is cleared, so that no key held from before is ever sent.
 AdvancedWirelessReading ReadAdvancedWireless(WizardState& state);
 
+inline constexpr const char* kAutoChannelText = "Auto";
+
+// The channel list: "Auto", then the allowed channels ("11" alone when the
+// region could not be read), with the router's own channel added where the
+// list lacks it, and the position to select (the router's channel; "0" is
+// "Auto"; "11" when nothing was read).
+struct AdvancedChannelChoice {
+  std::vector<std::string> items;
+  int selected = 0;
+};
+AdvancedChannelChoice AdvancedChannels(const AdvancedWirelessReading& reading);
+
 struct AdvancedWirelessStore {
+  bool securityOk = false;  // a security mode is chosen in the list
   bool ssidOk = false;
   bool keyOk = false;
   bool sent = false;  // the router took the command
 };
 
-// Takes the SSID, key (when the mode has one) and channel text into
-// WirelessSettings, checks them, and sends the wireless command when both
-// pass. With WPA the cipher list decides tkipCipher (mode 2: TKIP at
-// position 0, else AES; modes 5 and 8: AES).
+// Takes the security list's position, the SSID, key (when the mode has one)
+// and channel text into WirelessSettings, checks them, and sends the
+// wireless command when all pass; no position (-1, a code the list does not
+// offer) sends nothing. With WPA the cipher list decides tkipCipher (mode 2:
+// TKIP at position 0, else AES; modes 5 and 8: AES).
 AdvancedWirelessStore StoreAdvancedWireless(const std::string& ssid, const std::string& key,
                                             const std::string& channelText, int cipherPosition,
-                                            WizardState& state);
+                                            int securityPosition, WizardState& state);
 
 }  // namespace kelvane

@@ -17,17 +17,49 @@ std::string StripBlanks(const std::string& text) {
 
 }  // namespace
 
-LanStoreResult StoreLanSettings(const std::string& address, const std::string& domain, WizardState& state) {
+bool IsUsableLanAddress(const std::string& address) {
+  if (!IsIpAddress(address)) return false;
+  int octets[4] = {};
+  std::size_t at = 0;
+  for (int i = 0; i < 4; ++i) {
+    const std::size_t end = i < 3 ? address.find('.', at) : address.size();
+    if (end == std::string::npos || end == at) return false;
+    const std::string part = address.substr(at, end - at);
+    // "010" is octal to some readers and decimal to others.
+    if (part.size() > 1 && part[0] == '0') return false;
+    int value = 0;
+    for (char c : part) {
+      if (c < '0' || c > '9') return false;
+      value = value * 10 + (c - '0');
+      if (value > 255) return false;
+    }
+    octets[i] = value;
+    at = end + 1;
+  }
+  // 0.x.x.x, loopback, multicast and above, and the /24's own network and
+  // broadcast addresses leave the LAN unreachable.
+  if (octets[0] == 0 || octets[0] == 127 || octets[0] >= 224) return false;
+  return octets[3] != 0 && octets[3] != 255;
+}
+
+LanStoreResult StoreLanSettings(const std::string& address, const std::string& domain, bool domainShown,
+                                WizardState& state) {
   LanStoreResult result;
   result.domain = StripBlanks(domain);
-  result.addressOk = IsIpAddress(address);
-  result.domainOk = IsPrintableInRange(result.domain, 0, kLanDomainMax);
+  result.addressOk = IsUsableLanAddress(address);
+  result.domainOk = !domainShown || IsPrintableInRange(result.domain, 0, kLanDomainMax);
   if (!result.addressOk || !result.domainOk) {
     result.outcome = LanStoreOutcome::kInvalidInput;
     return result;
   }
   if (!SetLanAddress(address, state)) {
     result.outcome = LanStoreOutcome::kAddressRefused;
+    return result;
+  }
+  if (!domainShown) {
+    // The domain could not be read, so the user never saw it: it stays as
+    // the router holds it.
+    result.outcome = LanStoreOutcome::kStored;
     return result;
   }
   if (result.domain.empty()) {

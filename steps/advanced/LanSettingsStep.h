@@ -22,11 +22,18 @@ struct LanStoreResult {
 // The longest LAN domain name the router keeps.
 inline constexpr std::size_t kLanDomainMax = 31;
 
-// Checks `address` (a dotted IPv4 address) and `domain` (stripped of blanks
-// at both ends, 0 to 31 printable characters); when both pass, sends the
+// A dotted address the router can live at on its /24: no leading zeros, not
+// 0.x.x.x, loopback, multicast or above, nor the network's own network and
+// broadcast addresses. Any of these leaves the LAN unreachable.
+bool IsUsableLanAddress(const std::string& address);
+
+// Checks `address` (IsUsableLanAddress) and `domain` (stripped of blanks at
+// both ends, 0 to 31 printable characters); when both pass, sends the
 // address, then stores the domain in lanDomainName (an empty one clears the
-// field) and sends it.
-LanStoreResult StoreLanSettings(const std::string& address, const std::string& domain, WizardState& state);
+// field) and sends it. A domain that was not `domainShown` (its read failed,
+// so its edit was empty and disabled) is neither checked nor sent.
+LanStoreResult StoreLanSettings(const std::string& address, const std::string& domain, bool domainShown,
+                                WizardState& state);
 
 // What the result line shows for each outcome of the store.
 inline constexpr OutcomeMessage<LanStoreOutcome> kLanStoreMessages[] = {

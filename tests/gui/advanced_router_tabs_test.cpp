@@ -52,6 +52,7 @@ class RouterTabs : public ::testing::Test {
     router_.Found(state);
     router_.Sim().WithState([](routersim::RouterSimState& s) { s.domainName = "home.lan"; });
     SetMessageBoxHook(&Answer);
+    CPspRouterTab::PendingMove() = {};
     gBoxes = 0;
     gAnswer = kAnswerYes;
     sheet_ = std::make_unique<CPshRouter>();
@@ -88,11 +89,21 @@ TEST_F(RouterTabs, LanFirstReadFillsTheFormQuietlyAndALaterRefreshSaysDone) {
   SaveScreenshot(sheet_.get(), QStringLiteral("router-lan-English"));
   Click(lan, CPspDIYLan::kRefreshButton);
   EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdDone));
-  // A router that cannot be read leaves the domain empty and disabled.
-  router_.Sim().Stop();
+  // A domain that cannot be read is empty and disabled, and a store of the
+  // address leaves the router's domain alone.
+  routersim::RouterSimFaults noDomain;
+  noDomain.wrongStatus = 500;
+  noDomain.match = "dhcp.htm";
+  router_.Sim().SetFaults(noDomain);
   Click(lan, CPspDIYLan::kRefreshButton);
   EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdError));
   EXPECT_EQ(Colour(lan, CPspDIYLan::kResultLine), QColor(255, 0, 0));
+  EXPECT_FALSE(Edit(lan, CPspDIYLan::kDomainEdit)->isEnabled());
+  router_.Sim().SetFaults({});
+  Edit(lan, CPspDIYLan::kAddressEdit)->setText(QStringLiteral("192.168.50.1"));
+  Click(lan, CPspDIYLan::kStoreButton);
+  EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdAdvLanSaved));
+  EXPECT_EQ(router_.Sim().StateCopy().domainName, "home.lan");
 }
 
 TEST_F(RouterTabs, ATabLeftBeforeItsFirstReadReadsWhenItIsShownAgain) {
@@ -111,12 +122,14 @@ TEST_F(RouterTabs, LanStoreMarksEveryWrongFieldAndSendsNothingThen) {
   auto* lan = Show<CPspDIYLan>();
   ASSERT_TRUE(lan->WaitFirstRead(20000));
   router_.Sim().ClearLog();
-  Edit(lan, CPspDIYLan::kAddressEdit)->setText(QStringLiteral("192.168.1."));
-  Edit(lan, CPspDIYLan::kDomainEdit)->setText(QString(32, QLatin1Char('x')));
-  Click(lan, CPspDIYLan::kStoreButton);
-  EXPECT_EQ(Colour(lan, CPspDIYLan::kAddressLabel), QColor(255, 0, 0));
-  EXPECT_EQ(Colour(lan, CPspDIYLan::kDomainLabel), QColor(255, 0, 0));
-  EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdError));
+  for (const char* address : {"192.168.1.", "192.168.1.255", "192.168.001.010"}) {
+    Edit(lan, CPspDIYLan::kAddressEdit)->setText(QString::fromLatin1(address));
+    Edit(lan, CPspDIYLan::kDomainEdit)->setText(QString(32, QLatin1Char('x')));
+    Click(lan, CPspDIYLan::kStoreButton);
+    EXPECT_EQ(Colour(lan, CPspDIYLan::kAddressLabel), QColor(255, 0, 0)) << address;
+    EXPECT_EQ(Colour(lan, CPspDIYLan::kDomainLabel), QColor(255, 0, 0)) << address;
+    EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdError)) << address;
+  }
   for (const std::string& line : router_.Requests()) EXPECT_EQ(line.find("cgi-bin"), std::string::npos) << line;
 
   Edit(lan, CPspDIYLan::kAddressEdit)->setText(QStringLiteral("192.168.50.1"));
@@ -141,11 +154,18 @@ TEST_F(RouterTabs, RebootWithTheSameAddressLeavesThePcAloneANewOneMovesIt) {
   EXPECT_EQ(pc.CountCalls("ReleaseAllAdapters"), 0);
   ASSERT_TRUE(WaitUntil(20000, [&] { return !router_.Sim().OffAir(); }));
 
-  // The address typed differs from the one the wizard talks to: the PC gives
-  // up its lease, takes one in the new network and finds the router there
-  // (a router quicker to restart than the pause after the renewal).
+  // A typed address the router was not given moves nothing.
+  Edit(lan, CPspDIYLan::kAddressEdit)->setText(QStringLiteral("192.168.50.1"));
+  Click(lan, CPspDIYLan::kRebootButton);
+  EXPECT_EQ(pc.CountCalls("ReleaseAllAdapters"), 0);
+  ASSERT_TRUE(WaitUntil(20000, [&] { return !router_.Sim().OffAir(); }));
+
+  // A new address stored: the PC gives up its lease, takes one in the new
+  // network and finds the router there (a router quicker to restart than the
+  // pause after the renewal).
   router_.Sim().SetRestartMs(20);
   Edit(lan, CPspDIYLan::kAddressEdit)->setText(QStringLiteral("192.168.50.1"));
+  Click(lan, CPspDIYLan::kStoreButton);
   Click(lan, CPspDIYLan::kRebootButton);
   EXPECT_EQ(pc.CountCalls("ReleaseAllAdapters"), 1);
   EXPECT_EQ(pc.CountCalls("RenewAllAdapters"), 1);
@@ -166,6 +186,7 @@ TEST_F(RouterTabs, SystemActionsAskFirstAndNoneMeansNothingIsSent) {
   EXPECT_EQ(Line(system, CPspDIYBRSystem::kResultLine), QString());
 
   gAnswer = kAnswerYes;
+  router_.Sim().SetRestartMs(20);  // back before the PC looks for it
   Click(system, CPspDIYBRSystem::kRestoreButton);
   EXPECT_EQ(gLastQuestion, UiText(kIdAdvSystemConfirmRestore));
   EXPECT_EQ(Line(system, CPspDIYBRSystem::kResultLine), UiText(kIdAdvSystemDoneAfterRestart));
@@ -179,12 +200,53 @@ TEST_F(RouterTabs, SystemActionsAskFirstAndNoneMeansNothingIsSent) {
   EXPECT_EQ(router_.Pc().CountCalls("RenewAllAdapters"), 1);
   EXPECT_FALSE(system->ResetPending());
 
-  // Leaving the tab between the two forgets the reset.
+  // Leaving the tab between the two keeps the reset: a restart from another
+  // tab takes the PC along too, and the LAN tab reads the router afresh.
+  auto* lan = Show<CPspDIYLan>();
+  ASSERT_TRUE(lan->WaitFirstRead(20000));
+  Edit(lan, CPspDIYLan::kAddressEdit)->setText(QStringLiteral("192.168.60.1"));  // what it showed before
+  Show<CPspDIYBRSystem>();
   Click(system, CPspDIYBRSystem::kRestoreButton);
   EXPECT_TRUE(system->ResetPending());
   Show<CPspDIYLan>();
-  Show<CPspDIYBRSystem>();
+  EXPECT_TRUE(lan->FirstReadPending());
+  ASSERT_TRUE(lan->WaitFirstRead(20000));
+  EXPECT_EQ(Edit(lan, CPspDIYLan::kAddressEdit)->text(), QString::fromStdString(router_.Address()))
+      << "the LAN tab reads again after a reset";
+  router_.Pc().ClearCalls();
+  Click(lan, CPspDIYLan::kRebootButton);
+  EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdDone));
+  EXPECT_EQ(router_.Pc().CountCalls("RenewAllAdapters"), 1);
   EXPECT_FALSE(system->ResetPending());
+}
+
+// The PC gets no address in the router's new network: the program says so
+// and offers to try again, and a failed renewal is never "done".
+TEST_F(RouterTabs, ARenewalThatFailsIsSaidAndCanBeTriedAgain) {
+  auto* lan = Show<CPspDIYLan>();
+  ASSERT_TRUE(lan->WaitFirstRead(20000));
+  router_.Sim().SetRestartMs(20);
+  Edit(lan, CPspDIYLan::kAddressEdit)->setText(QStringLiteral("192.168.50.1"));
+  Click(lan, CPspDIYLan::kStoreButton);
+  router_.Pc().renewResults["eth0"] = false;
+  router_.Pc().ClearCalls();
+  gAnswer = kAnswerYes;
+  gBoxes = 0;
+  // The first offer is taken, the renewal fails again, the second is declined.
+  static int offers = 0;
+  offers = 0;
+  SetMessageBoxHook([](CDlgMessage* box) {
+    ++offers;
+    gLastQuestion = qobject_cast<QLabel*>(box->Control(805))->text();
+    qobject_cast<QPushButton*>(box->Control(offers == 1 ? 802 : 803))->click();
+  });
+  Click(lan, CPspDIYLan::kRebootButton);
+  SetMessageBoxHook(&Answer);
+  EXPECT_EQ(offers, 2);
+  EXPECT_EQ(gLastQuestion, UiText(kIdAdvRenewFailedTryAgain));
+  EXPECT_EQ(router_.Pc().CountCalls("RenewAllAdapters"), 2);
+  EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdError));
+  EXPECT_TRUE(CPspRouterTab::PendingMove().pending) << "the move waits for a PC that followed";
 }
 
 TEST_F(RouterTabs, PasswordChangeChecksFirstThenTakesTheNewWord) {
@@ -223,6 +285,11 @@ TEST_F(RouterTabs, OpenWebPageNeedsNoLogin) {
   SetOpenUrlHook(previous);
   EXPECT_EQ(opened, QStringLiteral("http://") + QString::fromStdString(router_.Address()));
   EXPECT_TRUE(router_.Requests().empty());
+  // Without an address there is nothing to open.
+  WizardState::Instance().routerAddress.Clear();
+  Show<CPspDIYLan>();
+  Show<CPspDIYBRSystem>();
+  EXPECT_FALSE(system->Control(CPspDIYBRSystem::kOpenWebButton)->isEnabled());
 }
 
 TEST(RouterTabScreens, LanAndSystemTabsInTheScreenshotLanguages) {

@@ -122,6 +122,23 @@ TEST_F(WanTab, RowsEmptyAwayFromTheRoutersTypeAndAreKeptBackOnIt) {
   EXPECT_EQ(page->ControlAs<QLabel>(P::kResultLine)->text(), UiText(kIdDone));
 }
 
+// Refresh after the router changed type: the rows take the new type's
+// lengths before they are filled, so nothing is cut (and then stored cut).
+TEST_F(WanTab, RefreshOntoAnotherTypeShowsEveryValueWhole) {
+  P* page = Open("0000");
+  ASSERT_EQ(page->RouterWanType(), 2);
+  router_.Sim().WithState([](routersim::RouterSimState& s) {
+    s.wanType = "0300";
+    auto& v = s.forms["0300"].values;
+    v["DI0"] = "vpn.provider.example";
+    v["IU0"] = "carol.smith@provider.example";
+  });
+  page->ControlAs<QPushButton>(P::kRefreshButton)->click();
+  ASSERT_EQ(page->RouterWanType(), 4);
+  EXPECT_EQ(Row(page, 4)->text(), QStringLiteral("vpn.provider.example"));
+  EXPECT_EQ(Row(page, 5)->text(), QStringLiteral("carol.smith@provider.example"));
+}
+
 TEST_F(WanTab, APptpRouterWithoutAddressesShowsTheDynamicModeWithRowsStillEnabled) {
   router_.Sim().WithState([](routersim::RouterSimState& s) {
     auto& v = s.forms["0300"].values;

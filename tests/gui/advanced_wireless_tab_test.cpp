@@ -77,11 +77,13 @@ TEST_F(WirelessTab, EachSecurityCodeShowsItsEntryCipherAndKey) {
       {"3", "WPAPSK", true, true, "AES", true, "pass phrase"},
       {"8", "WPA2PSK", true, true, "TKIP", true, "pass phrase"},
       {"4", "WPA2PSK", true, true, "AES", true, "pass phrase"},
-      {"5", "WPA-PSK/WPA2-PSK", true, false, "TKIP+AES", true, nullptr},
+      {"5", "WPA-PSK/WPA2-PSK", true, false, "TKIP+AES", true, "pass phrase"},  // read, never a held one
+      {"7", "", false, false, "", false, ""},  // a code the list does not know: no choice shown
   };
   for (const Case& c : cases) {
     P* page = Open(c.code);
     const QString entry = c.entry == nullptr ? UiText(kIdWirelessSecurityNone) : QString::fromLatin1(c.entry);
+    WizardState::Instance().WirelessSettings.key = "a held key";
     EXPECT_EQ(C<QComboBox>(page, P::kSecurityList)->currentText(), entry) << c.code;
     EXPECT_EQ(Shown(page, P::kCipherList), c.cipherShown) << c.code;
     if (c.cipherShown) {
@@ -117,6 +119,36 @@ TEST_F(WirelessTab, ChannelZeroShowsAutoAndAFailedReadClearsAndDisablesTheForm) 
   EXPECT_FALSE(Shown(page, P::kKeyEdit));
   EXPECT_FALSE(Shown(page, P::kCipherList));
   EXPECT_TRUE(WizardState::Instance().WirelessSettings.ssid.empty());
+}
+
+// Renaming the network on a router this program does not fully know: an
+// unknown security code is not stored as "none" (nothing is sent until a mode
+// is chosen), and a channel the list lacks is offered, not replaced by 11.
+TEST_F(WirelessTab, RenamingKeepsTheSecurityAndTheChannelTheUserDidNotChoose) {
+  routersim::RouterSimFaults noRegion;
+  noRegion.wrongStatus = 500;
+  noRegion.match = "sysinfo";
+  router_.Sim().SetFaults(noRegion);
+  P* page = Open("7", "6");
+  EXPECT_EQ(C<QComboBox>(page, P::kChannelList)->currentText(), QStringLiteral("6"));
+  router_.Sim().ClearLog();
+  C<QLineEdit>(page, P::kSsidEdit)->setText(QStringLiteral("Renamed"));
+  C<QPushButton>(page, P::kStoreButton)->click();
+  EXPECT_EQ(page->ControlAs<CStaticText>(P::kSecurityLabel)->TextColor(), QColor(255, 0, 0));
+  for (const std::string& line : router_.Requests()) EXPECT_EQ(line.find("cgi-bin/wlap"), std::string::npos) << line;
+  EXPECT_EQ(router_.Sim().StateCopy().securityCode, "7");
+
+  router_.Sim().WithState([](routersim::RouterSimState& s) { s.securityCode = "2"; });
+  C<QPushButton>(page, P::kRefreshButton)->click();
+  C<QLineEdit>(page, P::kSsidEdit)->setText(QStringLiteral("Renamed"));
+  C<QPushButton>(page, P::kStoreButton)->click();
+  EXPECT_EQ(page->ControlAs<QLabel>(P::kResultLine)->text(), UiText(kIdAdvWirelessSaved));
+  const routersim::RouterSimState after = router_.Sim().StateCopy();
+  EXPECT_EQ(after.ssid, "Renamed");
+  EXPECT_EQ(after.channel, "6");
+  EXPECT_EQ(after.securityCode, "2");
+  EXPECT_EQ(after.psk, "pass phrase");
+  router_.Sim().SetFaults({});
 }
 
 TEST_F(WirelessTab, ARefusedKeyTurnsItsLabelRedAndSendsNothing) {

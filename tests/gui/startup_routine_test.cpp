@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -134,6 +135,31 @@ TEST_F(StartupRoutine, CompanionLockFreeLetsTheWizardRunAndHoldsIt) {
   InstanceLock after;
   EXPECT_EQ(after.Acquire(QDir(runtime_.path()).filePath(KelvaneApp::CompanionLockName()).toStdString()),
             InstanceLock::Result::kAcquired);
+}
+
+// The menu hides the main window while the router sheet runs: closing that
+// sheet closes the last visible window, and the program must go on, back on
+// the menu, as long as its own sheet runs.
+TEST_F(StartupRoutine, ClosingADialogWhileTheMainWindowIsHiddenKeepsTheProgramRunning) {
+  KelvaneApp app;
+  bool runningAfterTheDialog = false;
+  app.SetSheetHook([&](CPshMain& sheet) {
+    QTimer::singleShot(0, &sheet, [&] {
+      sheet.hide();
+      {
+        QDialog dialog;
+        QTimer::singleShot(0, &dialog, &QDialog::reject);
+        dialog.exec();
+      }
+      sheet.show();
+      QTimer::singleShot(100, &sheet, [&] {
+        runningAfterTheDialog = sheet.isVisible();
+        sheet.EndSheet(0);
+      });
+    });
+  });
+  EXPECT_EQ(app.Run(), KelvaneApp::kExitOk);
+  EXPECT_TRUE(runningAfterTheDialog) << "the program ended with the dialog";
 }
 
 TEST_F(StartupRoutine, MissingModuleGivesFileMissingAndNoSheet) {

@@ -140,7 +140,10 @@ TEST_P(WanSettingsReaderTest, RequestsOfARead) {
   Router([](RouterSimState& s) { s.wanType = s.formType = routersim::kWtBigPond; });
   WanSettingsReading r;
   ASSERT_TRUE(ReadWanSettings(state_, r));
-  EXPECT_EQ(Lines(), (std::vector<std::string>{Get("/zero.htm?rc=&rf=0008"), Get("/prim.htm"), Get("/prim.htm"),
+  // The type code, the form shown (a provider login's?), the fields from the
+  // form brought to the type, its boxes.
+  EXPECT_EQ(Lines(), (std::vector<std::string>{Get("/zero.htm?rc=&rf=0008"), Get("/prim.htm"),
+                                               Get("/cgi-bin/want?rd=prim&Wt=0101"),
                                                Get("/cgi-bin/want?rd=prim&Wt=0101")}));
 }
 
@@ -200,6 +203,14 @@ TEST_F(CannedSettingsTest, SuccessIsTheLastExtractionOfThePath) {
       {"dynamic", "0100<BR>", boxes + "<input value=\"00-11-22-33-44-55\" name=En>", true, 1},
       {"BigPond", "0100<BR>", boxes + "<input name=IU0 value=\"u\"><input name=IT0 value=\"s\">", true, 6},
       {"Telia", "0100<BR>", boxes + "<input name=IU0 value=\"u\">", true, 7},
+      // A form that names its type decides only among the provider logins: a
+      // dynamic-IP router whose form was left on PPPoE is no BigPond router.
+      {"dynamic, PPPoE form shown", "0100<BR>",
+       boxes + "<input type=hidden name=Wt value=0200><input name=IU0 value=\"u\"><input name=IT0 value=\"s\">", false,
+       1},
+      {"BigPond, its form shown", "0100<BR>",
+       boxes + "<input type=hidden name=Wt value=0101><input name=IU0 value=\"u\"><input name=IT0 value=\"s\">", true,
+       6},
       {"unknown code", "0999<BR>", "", true, 0},
       {"no code at all", "nothing", "", false, 0},
   };

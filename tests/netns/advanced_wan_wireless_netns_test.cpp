@@ -110,7 +110,8 @@ TEST_F(AdvancedWanWirelessNetns, PppoeAndBackThenWepAndBackEachWithARestart) {
           return 1;
         }
         state.WirelessSettings.securityMode = kSecurityWpa2Psk;
-        if (!StoreAdvancedWireless(kSsid, kFirstPassphrase, "11", kCipherAes, state).sent) {
+        if (!StoreAdvancedWireless(kSsid, kFirstPassphrase, "11", kCipherAes,
+                                   AdvancedSecurityPosition(kSecurityWpa2Psk), state).sent) {
           out = "WPA2 not stored";
           return 2;
         }
@@ -184,24 +185,28 @@ TEST_F(AdvancedWanWirelessNetns, PppoeAndBackThenWepAndBackEachWithARestart) {
   const std::vector<std::string> expected = {
       // The sheet opens on the LAN tab: its first read.
       login, "GET /dhcp.htm",
-      // The WAN tab's first read: type code, fields, dynamic IP's second look
-      // at the form, its connection-control boxes.
-      login, wanRead, "GET /prim.htm", "GET /prim.htm", "GET /cgi-bin/want?rd=prim&Wt=0100",
-      // Store PPPoE with what was typed, then the WAN link is restarted.
-      login, "GET /prim.htm",
-      "GET /cgi-bin/prim?rc=@&rf=0008&rd=zero&lf=0037&ai=0&DF00=x&DF01=x&Wt=0200&IU0=carol%40isp.test"
-      "&IW0=pa%20ss%26w%3Drd&IT0=fibre-1&ID00=&ID01=",
+      // The WAN tab's first read: type code, the form shown (is it a provider
+      // login's?), the fields from the form of the type, its connection-control
+      // boxes.
+      login, wanRead, "GET /prim.htm", "GET /cgi-bin/want?rd=prim&Wt=0100", "GET /cgi-bin/want?rd=prim&Wt=0100",
+      // Store PPPoE with what was typed, from the router's own PPPoE form (its
+      // further boxes and MTU as that form holds them), then the WAN link is
+      // restarted.
+      login, "GET /cgi-bin/want?rd=prim&Wt=0200", "GET /prim.htm",
+      "GET /cgi-bin/prim?rc=@&rf=0008&rd=zero&lf=0037&ai=0&DF00=x&DF01=x&DF08=o&DF09=x&Wt=0200&IU0=carol%40isp.test"
+      "&IW0=pa%20ss%26w%3Drd&IT0=fibre-1&ID00=&ID01=&IM0=1492",
       wanRestart,
       // Restart, then Read once the router is back.
       login, restart,
-      login, wanRead, "GET /prim.htm", "GET /cgi-bin/want?rd=prim&Wt=0200",
+      login, wanRead, "GET /cgi-bin/want?rd=prim&Wt=0200", "GET /cgi-bin/want?rd=prim&Wt=0200",
       // Store dynamic IP; then the WAN MAC held since the first read (the
       // router's own, unchanged: the MAC row is not shown while the router
       // runs PPPoE).
-      login, "GET /cgi-bin/prim?rc=@&rf=0008&rd=zero&Wt=0100&lf=0037&ai=0&DF00=o", wanRestart,
+      login, "GET /cgi-bin/want?rd=prim&Wt=0100", "GET /cgi-bin/prim?rc=@&rf=0008&rd=zero&Wt=0100&lf=0037&ai=0&DF00=o",
+      wanRestart,
       "GET /prim.htm", "GET /cgi-bin/prim?rc=@&rd=zero&En=00-50-18-58-12-01&ai=0&DF00=o&DF01=x",
       login, restart,
-      login, wanRead, "GET /prim.htm", "GET /prim.htm", "GET /cgi-bin/want?rd=prim&Wt=0100",
+      login, wanRead, "GET /prim.htm", "GET /cgi-bin/want?rd=prim&Wt=0100", "GET /cgi-bin/want?rd=prim&Wt=0100",
       // The wireless tab's first read: channels, the settings, the key.
       login, "GET /sysinfo.htm", wlanRead, wlanRead,
       // WEP with the 13-character key, restart, read.

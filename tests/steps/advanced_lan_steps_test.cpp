@@ -2,8 +2,12 @@
 // against the emulator and a simulated PC.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <string>
+#include <thread>
 
+#include "net/Wait.h"
 #include "steps/advanced/LanSettingsStep.h"
 #include "steps/advanced/RouterMove.h"
 #include "router/WanSettingsReader.h"
@@ -40,6 +44,17 @@ TEST_F(LanSteps, StoreChecksBothFieldsAtOnceAndSendsOnlyWhatPasses) {
       {"192.168.50", "home", false, true, LanStoreOutcome::kInvalidInput, "before"},
       {"192.168.50.256", longest + "d", false, false, LanStoreOutcome::kInvalidInput, "before"},
       {"192.168.50.1", "tab\there", true, false, LanStoreOutcome::kInvalidInput, "before"},
+      // Addresses that leave the LAN unreachable.
+      {"192.168.50.0", "home", false, true, LanStoreOutcome::kInvalidInput, "before"},
+      {"192.168.50.255", "home", false, true, LanStoreOutcome::kInvalidInput, "before"},
+      {"0.0.0.0", "home", false, true, LanStoreOutcome::kInvalidInput, "before"},
+      {"255.255.255.255", "home", false, true, LanStoreOutcome::kInvalidInput, "before"},
+      {"127.0.0.1", "home", false, true, LanStoreOutcome::kInvalidInput, "before"},
+      {"224.0.0.1", "home", false, true, LanStoreOutcome::kInvalidInput, "before"},
+      {"239.1.2.3", "home", false, true, LanStoreOutcome::kInvalidInput, "before"},
+      {"192.168.001.010", "home", false, true, LanStoreOutcome::kInvalidInput, "before"},
+      {"10.0.0.1", "home", true, true, LanStoreOutcome::kStored, "home"},
+      {"172.16.5.254", "home", true, true, LanStoreOutcome::kStored, "home"},
   };
   for (const Case& c : cases) {
     router_.Sim().WithState([](routersim::RouterSimState& s) {
@@ -47,7 +62,7 @@ TEST_F(LanSteps, StoreChecksBothFieldsAtOnceAndSendsOnlyWhatPasses) {
       s.pendingLanAddress.clear();
     });
     router_.Sim().ClearLog();
-    const LanStoreResult r = StoreLanSettings(c.address, c.domain, state_);
+    const LanStoreResult r = StoreLanSettings(c.address, c.domain, true, state_);
     EXPECT_EQ(r.addressOk, c.addressOk) << c.address << "|" << c.domain;
     EXPECT_EQ(r.domainOk, c.domainOk) << c.address << "|" << c.domain;
     EXPECT_EQ(r.outcome, c.outcome) << c.address << "|" << c.domain;
@@ -68,9 +83,21 @@ TEST_F(LanSteps, AnAddressTheRouterRefusesKeepsTheDomainFromBeingSent) {
   refuse.match = "cgi-bin/prim";
   router_.Sim().SetFaults(refuse);
   router_.Sim().ClearLog();
-  const LanStoreResult r = StoreLanSettings("192.168.50.1", "other", state_);
+  const LanStoreResult r = StoreLanSettings("192.168.50.1", "other", true, state_);
   EXPECT_EQ(r.outcome, LanStoreOutcome::kAddressRefused);
   EXPECT_EQ(Router().domainName, "before");
+  for (const std::string& line : router_.Requests()) EXPECT_EQ(line.find("cgi-bin/dhcp"), std::string::npos) << line;
+}
+
+// A domain whose read failed was never shown: storing the address keeps the
+// router's domain as it is.
+TEST_F(LanSteps, ADomainNotShownIsNotSent) {
+  router_.Sim().WithState([](routersim::RouterSimState& s) { s.domainName = "office"; });
+  router_.Sim().ClearLog();
+  const LanStoreResult r = StoreLanSettings("192.168.50.1", "", false, state_);
+  EXPECT_EQ(r.outcome, LanStoreOutcome::kStored);
+  EXPECT_EQ(Router().domainName, "office");
+  EXPECT_EQ(Router().pendingLanAddress, "192.168.50.1");
   for (const std::string& line : router_.Requests()) EXPECT_EQ(line.find("cgi-bin/dhcp"), std::string::npos) << line;
 }
 
@@ -106,6 +133,59 @@ TEST_F(LanSteps, ThePcFollowsTheRouterAndTalksToItAtItsNewAddress) {
   EXPECT_EQ(quiet.PausedMs(), 0u);
   EXPECT_FALSE(lost.pcAddress);
   EXPECT_FALSE(lost.Followed());
+}
+
+// The recording narrator's clock, with real pauses (cut short) beside it: a
+// restarting router takes real time to come back.
+class PacedNarrator : public RecordingNarrator {
+ public:
+  void Pause(int ms) override {
+    RecordingNarrator::Pause(ms);
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::min(ms, 300)));
+  }
+};
+
+// A restart follows the router only when a move is pending (a new LAN
+// address stored, a factory reset), waits for it to leave first, and keeps
+// the move pending until the PC really followed.
+TEST_F(LanSteps, ARestartFollowsOnlyAPendingMoveAndKeepsItUntilThePcFollowed) {
+  struct Case {
+    const char* name;
+    bool pending;
+    bool renews;
+    bool followed;   // RouterRestartReport::Ok()
+    int renewals;
+    bool stillPending;
+  };
+  const Case cases[] = {
+      {"nothing pending", false, true, true, 0, false},
+      {"a new address", true, true, true, 1, false},
+      {"a renewal that fails", true, false, false, 1, true},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(WaitUntil(20000, [&] { return !router_.Sim().OffAir(); })) << c.name;
+    router_.Found(state_);
+    SimHostNetwork& pc = router_.Pc();
+    pc.ClearCalls();
+    pc.renewResults["eth0"] = c.renews;
+    PendingRouterMove move;
+    if (c.pending) move.LanAddressStored("192.168.50.1", state_);
+    EXPECT_EQ(move.pending, c.pending) << c.name;
+    PacedNarrator narrator;
+    const RouterRestartReport r = RestartRouterAndFollow(state_, pc, narrator, move);
+    EXPECT_TRUE(r.restarted) << c.name;
+    EXPECT_EQ(r.moveTried, c.pending) << c.name;
+    if (c.pending) {
+      EXPECT_TRUE(r.routerLeft) << c.name;
+    }
+    EXPECT_EQ(r.Ok(), c.followed) << c.name;
+    EXPECT_EQ(pc.CountCalls("RenewAllAdapters"), c.renewals) << c.name;
+    EXPECT_EQ(move.pending, c.stillPending) << c.name;
+  }
+  // The address in use is no move.
+  PendingRouterMove same;
+  same.LanAddressStored(state_.routerAddress.str(), state_);
+  EXPECT_FALSE(same.pending);
 }
 
 }  // namespace

@@ -151,6 +151,56 @@ TEST_P(AdvancedWan, WhatIsStoredReadsBackAsTheSameTypeAndRows) {
   EXPECT_EQ(fresh.PptpSettings.optionState, 2);
 }
 
+// The router's form may be left on another type than the one it runs (an
+// option read, the router's own page): the read takes the type the router
+// stores and that type's fields, and a store sends what the target type's own
+// form sends, never a value of the form that happened to be shown.
+TEST_P(AdvancedWan, TheFormLeftOnAnotherTypeNeitherDecidesTheReadNorGoesWithAStore) {
+  struct Case {
+    const char* name;
+    const char* runs;
+    const char* shown;
+    std::int32_t read;
+  };
+  const Case cases[] = {
+      {"dynamic IP, PPPoE form shown", "0100", "0200", kWanDynamicIp},
+      {"dynamic IP, PPTP form shown", "0100", "0300", kWanDynamicIp},
+      {"BigPond, its own form shown", "0101", "0101", kWanBigPond},
+      {"PPPoE, PPTP form shown", "0200", "0300", kWanPppoe},
+      {"PPTP, PPPoE form shown", "0300", "0200", kWanPptp},
+  };
+  for (const Case& c : cases) {
+    router_->Sim().WithState([&](routersim::RouterSimState& s) {
+      s.wanType = c.runs;
+      s.formType = c.shown;
+      s.FormOf("0200").values["IU0"] = "pppoe-user";
+      s.FormOf("0300").values["IU0"] = "pptp-user";
+    });
+    WanSettingsReading reading;
+    ReadWanSettings(state_, reading);
+    EXPECT_EQ(reading.type, c.read) << c.name;
+    const std::string user = c.read == kWanPppoe  ? state_.PppoeSettings.userName.str()
+                             : c.read == kWanPptp ? state_.PptpSettings.userName.str()
+                                                  : "";
+    EXPECT_EQ(user, c.read == kWanPppoe ? "pppoe-user" : c.read == kWanPptp ? "pptp-user" : "") << c.name;
+  }
+  // PPTP with its MTU at 1400 and its form shown; PPPoE stored from the tab.
+  router_->Sim().WithState([](routersim::RouterSimState& s) {
+    s.wanType = "0300";
+    s.formType = "0300";
+    s.FormOf("0300").values["IM0"] = "1400";
+  });
+  const routersim::RouterSimState before = Router();
+  ASSERT_EQ(StoreAdvancedWan(kWanPppoe, {"carol", "secret", "", "", "", ""}, "", 1, kWanPptp, state_).outcome,
+            AdvancedWanStoreOutcome::kStored);
+  routersim::RouterSimState after = Router();
+  EXPECT_EQ(after.wanType, "0200");
+  EXPECT_EQ(after.FormOf("0200").values["IM0"], before.forms.at("0200").Value("IM0")) << "PPPoE keeps its own MTU";
+  EXPECT_EQ(after.FormOf("0200").df08, before.forms.at("0200").df08);
+  EXPECT_EQ(after.FormOf("0200").df09, before.forms.at("0200").df09);
+  EXPECT_EQ(after.FormOf("0300").values["IM0"], "1400") << "the PPTP form is not touched";
+}
+
 INSTANTIATE_TEST_SUITE_P(AllLayouts, AdvancedWan,
                          ::testing::Values(routersim::PageLayout::kClassic, routersim::PageLayout::kCompact,
                                            routersim::PageLayout::kVaried),

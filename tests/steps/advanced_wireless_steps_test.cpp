@@ -42,10 +42,11 @@ TEST_P(AdvancedWireless, SecurityCodesGiveModeCipherPositionAndTheKeyOfTheMode) 
       {"3", kSecurityWpaPsk, 0, 2, true, "pass phrase&more"},
       {"4", kSecurityWpa2Psk, 0, 3, true, "pass phrase&more"},
       {"8", kSecurityWpa2Psk, 1, 3, true, "pass phrase&more"},
-      {"5", kSecurityWpaMixed, -1, 4, false, ""},
-      {"7", kSecurityNone, -1, -1, false, ""},
+      {"5", kSecurityWpaMixed, -1, 4, true, "pass phrase&more"},  // the mixed mode's phrase is read too
+      {"7", 99, -1, -1, false, ""},  // unknown: the mode is left as it was, no key
   };
   for (const Case& c : cases) {
+    state_.WirelessSettings.securityMode = 99;
     Router([&](routersim::RouterSimState& s) {
       s.ssid = "Monkey key";
       s.channel = "6";
@@ -63,8 +64,8 @@ TEST_P(AdvancedWireless, SecurityCodesGiveModeCipherPositionAndTheKeyOfTheMode) 
     EXPECT_EQ(state_.WirelessSettings.tkipCipher, c.tkip < 0 ? 7 : c.tkip) << c.code;
     EXPECT_EQ(r.securityPosition, c.position) << c.code;
     EXPECT_EQ(r.keyRead, c.keyRead) << c.code;
-    // Modes without a key on the page keep the key the wizard holds.
-    EXPECT_EQ(state_.WirelessSettings.key.view(), c.keyRead ? c.key : "held") << c.code;
+    // A key not read from this router is forgotten, never sent later.
+    EXPECT_EQ(state_.WirelessSettings.key.view(), c.keyRead ? c.key : "") << c.code;
   }
 }
 
@@ -122,7 +123,8 @@ TEST_P(AdvancedWireless, StoreChecksTheKeyByModeAndSendsOnlyWhatPasses) {
     state_.WirelessSettings.wepKeyLength = 0;
     state_.WirelessSettings.tkipCipher = 1;
     router_->Sim().ClearLog();
-    const AdvancedWirelessStore s = StoreAdvancedWireless("Home", c.key, "Auto", c.cipher, state_);
+    const AdvancedWirelessStore s = StoreAdvancedWireless("Home", c.key, "Auto", c.cipher,
+                                                          AdvancedSecurityPosition(c.mode), state_);
     const std::string what = std::to_string(c.mode) + " '" + c.key + "'";
     EXPECT_TRUE(s.ssidOk) << what;
     EXPECT_EQ(s.keyOk, c.keyOk) << what;
@@ -140,12 +142,62 @@ TEST_P(AdvancedWireless, AnSsidOutsideOneToThirtyTwoCharactersIsRefusedAndNothin
   state_.WirelessSettings.securityMode = kSecurityNone;
   for (const std::string& ssid : {std::string(), std::string(33, 's')}) {
     router_->Sim().ClearLog();
-    const AdvancedWirelessStore s = StoreAdvancedWireless(ssid, "", "11", 0, state_);
+    const AdvancedWirelessStore s = StoreAdvancedWireless(ssid, "", "11", 0, 0, state_);
     EXPECT_FALSE(s.ssidOk) << ssid.size();
     EXPECT_FALSE(s.sent);
     EXPECT_TRUE(router_->Requests().empty());
   }
-  EXPECT_TRUE(StoreAdvancedWireless(std::string(32, 's'), "", "11", 0, state_).sent);
+  EXPECT_TRUE(StoreAdvancedWireless(std::string(32, 's'), "", "11", 0, 0, state_).sent);
+}
+
+// Renaming the network the way the tab does it (read, then store with what
+// the page shows) changes the name and nothing else: not the channel when the
+// region cannot be read, not the mixed mode's phrase, and not the security
+// when the router reports a code the list does not know (nothing is sent).
+TEST_P(AdvancedWireless, RenamingTheNetworkChangesTheNameAndNothingElse) {
+  struct Case {
+    const char* name;
+    const char* code;
+    const char* channel;
+    bool regionUnreadable;
+    bool sent;
+  };
+  const Case cases[] = {
+      {"mixed mode keeps its phrase", "5", "6", false, true},
+      {"channel 6 without the region", "2", "6", true, true},
+      {"channel 1 without the region (not the 11 that begins alike)", "4", "1", true, true},
+      {"an unknown code sends nothing", "7", "6", false, false},
+  };
+  for (const Case& c : cases) {
+    Router([&](routersim::RouterSimState& s) {
+      s.ssid = "Old name";
+      s.channel = c.channel;
+      s.securityCode = c.code;
+      s.psk = "router's own phrase";
+    });
+    routersim::RouterSimFaults faults;
+    if (c.regionUnreadable) faults.wrongStatus = 500, faults.match = "sysinfo";
+    router_->Sim().SetFaults(faults);
+    state_.WirelessSettings.key = "a stale key";
+    const AdvancedWirelessReading r = ReadAdvancedWireless(state_);
+    ASSERT_TRUE(r.ok) << c.name;
+    const AdvancedChannelChoice channels = AdvancedChannels(r);
+    const routersim::RouterSimState before = router_->Sim().StateCopy();
+    router_->Sim().ClearLog();
+    const AdvancedWirelessStore s =
+        StoreAdvancedWireless("New name", state_.WirelessSettings.key.str(),
+                              channels.items[static_cast<std::size_t>(channels.selected)], kCipherTkip,
+                              r.securityPosition, state_);
+    EXPECT_EQ(s.sent, c.sent) << c.name;
+    EXPECT_EQ(s.securityOk, c.sent) << c.name;
+    const routersim::RouterSimState after = router_->Sim().StateCopy();
+    EXPECT_EQ(after.ssid, c.sent ? "New name" : "Old name") << c.name;
+    EXPECT_EQ(after.channel, before.channel) << c.name;
+    EXPECT_EQ(after.securityCode, before.securityCode) << c.name;
+    EXPECT_EQ(after.psk, before.psk) << c.name;
+    EXPECT_EQ(router_->Requests().empty(), !c.sent) << c.name;
+  }
+  router_->Sim().SetFaults({});
 }
 
 INSTANTIATE_TEST_SUITE_P(AllLayouts, AdvancedWireless,
