@@ -47,6 +47,8 @@ class CPspDIYWLan : public CPspRouterTab {
  private:
   void FillChannels(bool read, const std::array<std::uint8_t, 16>& flags);
   void ShowUnreadable();
+
+  class WirelessCodeOffer* codeOffer_ = nullptr;  // "Code for phones…" after a read or store
 };
 
 }  // namespace kelvane
