@@ -24,16 +24,35 @@ void KeepWanAddressForNote(bool passed, const std::string& wanAddress) {
 }
 
 void ShowInternetLine(CStaticText* summary, const QString& text, bool passed) {
-  if (!summary->property("templateHeight").isValid()) summary->setProperty("templateHeight", summary->height());
-  const int templateHeight = summary->property("templateHeight").toInt();
+  if (!summary->property("templateGeometry").isValid()) {
+    summary->setProperty("templateGeometry", summary->geometry());
+    summary->setProperty("templateFont", summary->font());
+  }
+  const QRect place = summary->property("templateGeometry").toRect();
+  summary->setFont(summary->property("templateFont").value<QFont>());
   if (passed && IsTranslatedWanAddress(SessionRecord::Instance().wanAddress)) {
-    summary->setWordWrap(true);
+    // The line takes the room between the pictures and the page bottom, and
+    // a smaller font where a language needs more lines than fit.
     const QWidget* page = summary->parentWidget();
-    summary->resize(summary->width(), std::max(templateHeight, page->height() - summary->y() - 2));
+    int top = place.top();
+    for (const QWidget* sibling : page->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+      if (sibling != summary && sibling->isVisible() && sibling->geometry().bottom() < place.top() &&
+          sibling->geometry().right() > place.left() && sibling->geometry().left() < place.right()) {
+        top = std::min(top, std::max(place.top() - place.height(), sibling->geometry().bottom() + 4));
+      }
+    }
+    summary->setWordWrap(true);
+    summary->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     summary->setText(text + QStringLiteral(" ") + UiText(kIdTranslatedWanNote));
+    summary->setGeometry(place.left(), top, place.width(), page->height() - top - 2);
+    QFont font = summary->font();
+    while (summary->heightForWidth(summary->width()) > summary->height() && font.pointSizeF() > 6.5) {
+      font.setPointSizeF(font.pointSizeF() - 0.5);
+      summary->setFont(font);
+    }
     return;
   }
-  summary->resize(summary->width(), templateHeight);
+  summary->setGeometry(place);
   summary->setText(text);
 }
 
