@@ -61,7 +61,15 @@ int Report(CliContext& c, CommandArgs& args) {
   if (!ArgsDone(c, args, status)) return status;
   KeepSessionLog(2000);
   c.state.languageId = SystemDefaultLanguage();
-  const bool texts = LoadLanguageModule(c.state) != nullptr;
+  bool texts = LoadLanguageModule(c.state) != nullptr;
+#ifdef KELVANE_MODULE_DIR
+  // Installed, the modules lie beside the wizard, not beside this program.
+  if (!texts) {
+    SetModuleFolder(KELVANE_MODULE_DIR);
+    texts = LoadLanguageModule(c.state) != nullptr;
+    SetModuleFolder("");
+  }
+#endif
 
   DiagnosticReportInput input;
   input.version = KELVANE_VERSION;
