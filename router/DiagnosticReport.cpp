@@ -92,7 +92,8 @@ RouterReads ReadRouterForReport(const WizardState& state) {
   r.addressesRead = ReadWanAddresses(up, r.gateway, r.dns, copy);
   ReadWanIpAddress(r.wanAddress, copy);
   std::string key;  // read with the rest, never shown
-  r.wirelessRead = ReadWirelessStatus(r.ssid, r.channel, r.security, key, copy);
+  std::int32_t mode = kSecurityNone;
+  r.wirelessRead = ReadWirelessStatus(r.ssid, r.channel, r.security, key, mode, copy);
   return r;
 }
 
