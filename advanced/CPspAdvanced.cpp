@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 
+#include "advanced/AdvancedMenuExtras.h"
 #include "advanced/CPshRouter.h"
 #include "state/InternetTargets.h"
 #include "state/WizardState.h"
@@ -100,6 +101,7 @@ bool CPspAdvanced::OnInitDialog() {
     if (greekFont_) refresh->setFont(*greekFont_);
     refresh->setText(WrapToButton(refresh, UiText(kIdRefreshState)));
     connect(refresh, &QPushButton::clicked, this, &CPspAdvanced::RefreshStatus);
+    PlaceSaveReportButton(this, refresh);
   }
   return true;
 }
@@ -162,6 +164,7 @@ void CPspAdvanced::RefreshStatus() {
                                                InternetTargets::Instance().publicDns);
   if (self.isNull()) return;
   step_ = step;
+  KeepWanAddressForNote(result.outcome == AdvancedStatusOutcome::kPassed, result.wanAddress);
 
   pcOk_ = result.pcOk;
   routerOk_ = result.routerOk;
@@ -197,7 +200,7 @@ void CPspAdvanced::ShowSummary(const AdvancedStatusResult& result) {
   QString text = Text(row.summary);
   if (row.summaryNamesPc) text = UiText(kIdPictureCaptionPc) + QStringLiteral(": ") + text;
   summary->SetTextColor(passed ? GoodSummaryColour() : BadSummaryColour());
-  summary->setText(text);
+  ShowInternetLine(summary, text, passed);
   summary->repaint();
 }
 

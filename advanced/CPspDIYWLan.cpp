@@ -1,5 +1,7 @@
 #include "advanced/CPspDIYWLan.h"
 
+#include "advanced/WirelessCodeOffer.h"
+
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -63,6 +65,7 @@ bool CPspDIYWLan::OnInitDialog() {
   SetUpActionButton(kStoreButton, kIdAdvWirelessSave, &CPspDIYWLan::OnStore);
   SetUpActionButton(kRebootButton, kIdAdvWirelessRestart, &CPspDIYWLan::OnReboot);
   AdjustForLanguage({kRefreshButton, kStoreButton, kRebootButton});
+  if (QWidget* ssid = Control(kSsidEdit)) codeOffer_ = new WirelessCodeOffer(this, ssid);
   return true;
 }
 
@@ -157,6 +160,7 @@ void CPspDIYWLan::Refresh() {
       ShowUnreadable();
     }
     ShowResult(r.ok);
+    if (codeOffer_ != nullptr) codeOffer_->Offer(r.ok);
     return r.ok;
   });
 }
@@ -177,6 +181,7 @@ void CPspDIYWLan::OnStore() {
     MarkField(Control(kKeyLabel), s.keyOk);
     if (s.sent) {
       ShowResultText(kIdAdvWirelessSaved, QColor(0, 0, 255));
+      if (codeOffer_ != nullptr) codeOffer_->Offer(true);
     } else {
       ShowResult(false);
     }

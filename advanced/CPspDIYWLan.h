@@ -46,6 +46,8 @@ class CPspDIYWLan : public CPspRouterTab {
 
  private:
   void ShowUnreadable();
+
+  class WirelessCodeOffer* codeOffer_ = nullptr;  // "Code for phones…" after a read or store
 };
 
 }  // namespace kelvane

@@ -70,6 +70,7 @@ int main(int argc, char** argv) {
   // unless it runs as root (or the kernel lets it ping).
   InstallNetprobeRoute();
   if (options.verbose) SetTrafficLog(&std::cerr);
+  KeepSessionLog(2000);  // the request log of "Save report…"
 
   // The toolkit gets what is not ours and takes its own options out of it.
   std::vector<std::string> toolkitArgs = options.toolkitArgs;

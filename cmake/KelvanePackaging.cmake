@@ -6,8 +6,8 @@
 #                  (install component "kelvane")
 #   lmq-routersim  the router emulator, its manual page and the example hook
 #                  for a LAN address move ("routersim")
-# Library dependencies come from dpkg-shlibdeps. The only hand-listed one is
-# libcap2-bin: its setcap is what the postinst runs.
+# Library dependencies come from dpkg-shlibdeps. Hand-listed: libcap2-bin (its
+# setcap is what the postinst runs) and libqrencode4 (the wireless QR code).
 
 set(_debian_src ${CMAKE_SOURCE_DIR}/cmake/debian)
 set(_debian_out ${CMAKE_BINARY_DIR}/debian)
@@ -62,7 +62,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 set(CPACK_DEBIAN_KELVANE_PACKAGE_NAME kelvane)
-set(CPACK_DEBIAN_KELVANE_PACKAGE_DEPENDS libcap2-bin)
+set(CPACK_DEBIAN_KELVANE_PACKAGE_DEPENDS "libcap2-bin, libqrencode4")
 # Two of the fourteen languages need a CJK font; no library names one. Qt's
 # Wayland plug-in lets the wizard run natively on a Wayland desktop (without
 # it, through XWayland).

@@ -420,6 +420,46 @@ inline constexpr StringId kIdHelpTextWelcome = 30644;
 inline constexpr StringId kIdDesktopSummary = 30790;
 inline constexpr StringId kIdDesktopGenericName = 30791;
 
+// Wireless code for phones, the diagnostic report, the provider's translation note
+inline constexpr StringId kIdShowKey = 30800;
+inline constexpr StringId kIdKeyRuleWep = 30801;
+inline constexpr StringId kIdKeyRuleWpa = 30802;
+inline constexpr StringId kIdConfirmNoSecurity = 30803;
+inline constexpr StringId kIdSsidEmpty = 30804;
+inline constexpr StringId kIdSsidTooLong = 30805;
+inline constexpr StringId kIdSsidBadCharacter = 30806;
+inline constexpr StringId kIdKeyTooShort = 30807;
+inline constexpr StringId kIdKeyTooLong = 30808;
+inline constexpr StringId kIdWepKeyWrongLength = 30809;
+inline constexpr StringId kIdKeyBadCharacter = 30810;
+inline constexpr StringId kIdWifiCodeHint = 30811;
+inline constexpr StringId kIdSaveCard = 30812;
+inline constexpr StringId kIdWifiCardTitle = 30813;
+inline constexpr StringId kIdPngImage = 30814;
+inline constexpr StringId kIdPdfDocument = 30815;
+inline constexpr StringId kIdFileNotSaved = 30816;
+inline constexpr StringId kIdWifiCodeButton = 30817;
+inline constexpr StringId kIdWifiCodeCaption = 30818;
+inline constexpr StringId kIdTranslatedWanNote = 30819;
+inline constexpr StringId kIdSaveReport = 30820;
+inline constexpr StringId kIdReportTitle = 30821;
+inline constexpr StringId kIdReportVersion = 30822;
+inline constexpr StringId kIdReportLanguage = 30823;
+inline constexpr StringId kIdReportAdapter = 30824;
+inline constexpr StringId kIdReportWanType = 30825;
+inline constexpr StringId kIdReportWanLink = 30826;
+inline constexpr StringId kIdReportWanAddress = 30827;
+inline constexpr StringId kIdReportLinkUp = 30828;
+inline constexpr StringId kIdReportLinkDown = 30829;
+inline constexpr StringId kIdReportNotRead = 30830;
+inline constexpr StringId kIdReportLastTest = 30831;
+inline constexpr StringId kIdReportNoTest = 30832;
+inline constexpr StringId kIdReportTime = 30833;
+inline constexpr StringId kIdReportSkipped = 30834;
+inline constexpr StringId kIdReportIgnored = 30835;
+inline constexpr StringId kIdReportRequestLog = 30836;
+inline constexpr StringId kIdHtmlFile = 30837;
+
 // Every ID above, in the order of this file.
 inline constexpr auto kAllStringIds = std::to_array<StringId>({
     kIdBack,
@@ -771,6 +811,44 @@ inline constexpr auto kAllStringIds = std::to_array<StringId>({
     kIdHelpTextWelcome,
     kIdDesktopSummary,
     kIdDesktopGenericName,
+    kIdShowKey,
+    kIdKeyRuleWep,
+    kIdKeyRuleWpa,
+    kIdConfirmNoSecurity,
+    kIdSsidEmpty,
+    kIdSsidTooLong,
+    kIdSsidBadCharacter,
+    kIdKeyTooShort,
+    kIdKeyTooLong,
+    kIdWepKeyWrongLength,
+    kIdKeyBadCharacter,
+    kIdWifiCodeHint,
+    kIdSaveCard,
+    kIdWifiCardTitle,
+    kIdPngImage,
+    kIdPdfDocument,
+    kIdFileNotSaved,
+    kIdWifiCodeButton,
+    kIdWifiCodeCaption,
+    kIdTranslatedWanNote,
+    kIdSaveReport,
+    kIdReportTitle,
+    kIdReportVersion,
+    kIdReportLanguage,
+    kIdReportAdapter,
+    kIdReportWanType,
+    kIdReportWanLink,
+    kIdReportWanAddress,
+    kIdReportLinkUp,
+    kIdReportLinkDown,
+    kIdReportNotRead,
+    kIdReportLastTest,
+    kIdReportNoTest,
+    kIdReportTime,
+    kIdReportSkipped,
+    kIdReportIgnored,
+    kIdReportRequestLog,
+    kIdHtmlFile,
 });
 
 }  // namespace kelvane

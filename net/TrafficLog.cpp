@@ -1,6 +1,7 @@
 #include "net/TrafficLog.h"
 
 #include <cstddef>
+#include <deque>
 #include <mutex>
 #include <ostream>
 #include <string>
@@ -18,6 +19,8 @@ struct LogTarget {
   std::mutex mutex;
   std::ostream* stream = nullptr;
   TrafficLogSink sink;
+  std::size_t keepLines = 0;
+  std::deque<std::string> kept;
 };
 
 LogTarget& Target() {
@@ -128,7 +131,7 @@ void SetTrafficLogSink(TrafficLogSink sink) {
 bool TrafficLogEnabled() {
   LogTarget& target = Target();
   std::lock_guard<std::mutex> lock(target.mutex);
-  return target.stream != nullptr || static_cast<bool>(target.sink);
+  return target.stream != nullptr || static_cast<bool>(target.sink) || target.keepLines > 0;
 }
 
 std::string RedactCredentials(std::string_view text) {
@@ -146,11 +149,29 @@ std::string RedactCredentials(std::string_view text) {
   return out;
 }
 
+void KeepSessionLog(std::size_t maxLines) {
+  LogTarget& target = Target();
+  std::lock_guard<std::mutex> lock(target.mutex);
+  target.keepLines = maxLines;
+  while (target.kept.size() > maxLines) target.kept.pop_front();
+}
+
+std::vector<std::string> SessionLogLines() {
+  LogTarget& target = Target();
+  std::lock_guard<std::mutex> lock(target.mutex);
+  return {target.kept.begin(), target.kept.end()};
+}
+
 void LogTraffic(std::string_view line) {
   LogTarget& target = Target();
   TrafficLogSink sink;
   {
     std::lock_guard<std::mutex> lock(target.mutex);
+    if (target.stream == nullptr && !target.sink && target.keepLines == 0) return;
+    if (target.keepLines > 0) {
+      if (target.kept.size() == target.keepLines) target.kept.pop_front();
+      target.kept.push_back(Printable(RedactCredentials(line)));
+    }
     if (target.stream == nullptr && !target.sink) return;
     if (target.stream != nullptr) {
       *target.stream << Printable(RedactCredentials(line)) << '\n';

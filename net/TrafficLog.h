@@ -7,6 +7,7 @@
 #include <iosfwd>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kelvane {
 
@@ -23,6 +24,11 @@ bool TrafficLogEnabled();
 // DEL shows as ".", a C1 control or a byte outside valid UTF-8 as \xNN, and
 // a backslash as "\\".
 void LogTraffic(std::string_view line);
+
+// Keeps the last `maxLines` lines of the log in memory, whether or not a
+// stream or sink is set, for the diagnostic report (0 stops keeping them).
+void KeepSessionLog(std::size_t maxLines);
+std::vector<std::string> SessionLogLines();
 
 // The text with the value of any Authorization header and any "user:password@"
 // of a URL replaced by "<redacted>".

@@ -4,6 +4,7 @@
 #include <QLabel>
 
 #include "language/StringIds.h"
+#include "pages/FinishExtras.h"
 #include "state/WizardState.h"
 #include "wizard/CImageButton.h"
 #include "wizard/OpenUrl.h"
@@ -27,7 +28,7 @@ bool CPspFinish::OnSetActive() {
   BeginActivation(kFinishChrome, kPageCode);
   const WizardState& state = WizardState::Instance();
   if (auto* message = qobject_cast<QLabel*>(Control(kMessageId))) {
-    message->setText(UiText(state.wanTestSkipped ? kIdFinishNotVerified : kIdFinishVerified));
+    message->setText(FinishMessage(state.wanTestSkipped));
   }
   if (auto* picture = ControlAs<CImageButton>(kPictureButtonId)) {
     picture->SetBitmaps(kPictureResource, QColor(255, 255, 255), 0, QColor(), false);
@@ -44,6 +45,7 @@ bool CPspFinish::OnSetActive() {
     box->show();
     box->setChecked(true);
   }
+  wifi_ = LayOutFinishWireless(this, wifi_, state.wirelessPresent && state.configureWireless != 0);
   return CPspEx::OnSetActive();
 }
 

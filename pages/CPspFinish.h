@@ -22,6 +22,12 @@ class CPspFinish : public CPspEx {
 
   bool OnSetActive() override;
   bool OnWizardFinish() override;
+
+  // The wireless network and its code, when the wireless part was set up.
+  class CWifiCodePanel* WifiPanel() const { return wifi_; }
+
+ private:
+  class CWifiCodePanel* wifi_ = nullptr;
 };
 
 }  // namespace kelvane

@@ -13,6 +13,7 @@
 #include "wizard/CImageButton.h"
 #include "wizard/PageKit.h"
 #include "wizard/QtNarrator.h"
+#include "wizard/ReportSaver.h"
 #include "wizard/UiText.h"
 
 namespace kelvane {
@@ -32,6 +33,15 @@ bool CPspTestWan::OnInitDialog() {
   if (auto* picture = ControlAs<CImageButton>(kPictureButtonId)) {
     picture->setAccessibleName(UiText(kIdWanTestTitle));
   }
+  // After a failure the user can save what the test saw for whoever helps them.
+  saveReport_ = MakeSaveReportButton(this);
+  if (QWidget* ignore = Control(kIgnoreId)) {
+    // Right-aligned with the hidden Ignore button, one row above the skip box.
+    const int w = std::max(ignore->width(), saveReport_->sizeHint().width());
+    const int h = std::max(ignore->height(), saveReport_->sizeHint().height());
+    saveReport_->setGeometry(ignore->geometry().right() + 1 - w, ignore->y() - h - 4, w, h);
+  }
+  saveReport_->hide();
   return true;
 }
 
@@ -50,6 +60,7 @@ bool CPspTestWan::OnSetActive() {
     picture->show();
   }
   if (QWidget* ignore = Control(kIgnoreId)) ignore->hide();
+  if (saveReport_ != nullptr) saveReport_->hide();
   return CPspEx::OnSetActive();
 }
 
@@ -85,11 +96,13 @@ int CPspTestWan::OnWizardNext() {
   }
   state.wanTestSkipped = false;
   if (box != nullptr) box->hide();
+  if (saveReport_ != nullptr) saveReport_->hide();
   QPointer<CPspTestWan> self(this);
   const bool passed = RunTest();
   if (self.isNull()) return -1;
   if (box != nullptr) box->show();
   if (passed) return GoTo<CPspFinish>();
+  if (saveReport_ != nullptr) saveReport_->show();
   return -1;
 }
 

@@ -5,6 +5,8 @@
 #include "steps/easy/WanTestStep.h"
 #include "wizard/CPspEx.h"
 
+class QPushButton;
+
 namespace kelvane {
 
 class CPspTestWan : public CPspEx {
@@ -35,6 +37,7 @@ class CPspTestWan : public CPspEx {
   void OnIgnore();
 
   WanTestOutcome lastOutcome_ = WanTestOutcome::kPassed;
+  QPushButton* saveReport_ = nullptr;  // shown after a failed test
   int testsRun_ = 0;
 };
 

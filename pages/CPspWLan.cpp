@@ -8,6 +8,7 @@
 #include "language/StringIds.h"
 #include "pages/CPspConnectivity.h"
 #include "pages/CPspDetectWan.h"
+#include "pages/WLanKeyHelp.h"
 #include "steps/easy/WirelessLoadStep.h"
 #include "state/WizardState.h"
 #include "wizard/CImageButton.h"
@@ -57,7 +58,7 @@ bool CPspWLan::OnInitDialog() {
   if (auto* security = ControlAs<QComboBox>(kSecurityListId)) {
     for (StringId id : kSecurityTexts) security->addItem(UiText(id));
     security->setCurrentIndex(0);
-    connect(security, &QComboBox::currentIndexChanged, this, &CPspWLan::OnSecurityChanged);
+    connect(security, &QComboBox::currentIndexChanged, this, &CPspWLan::OnSecurityPicked);
     connect(security, &QComboBox::activated, this, [this] { securityChosen_ = true; });
   }
   if (auto* channel = ControlAs<QComboBox>(kChannelListId)) {
@@ -65,6 +66,7 @@ bool CPspWLan::OnInitDialog() {
   }
   if (QWidget* w1 = Control(kKeyLabelId)) w1->hide();
   if (QWidget* w2 = Control(kKeyEditId)) w2->hide();
+  if (auto* key = ControlAs<QLineEdit>(kKeyEditId)) keyHelp_ = new WLanKeyHelp(this, key);
   return true;
 }
 
@@ -77,6 +79,7 @@ bool CPspWLan::OnSetActive() {
     skip->show();
   }
   ShowForm(false);
+  if (keyHelp_ != nullptr) keyHelp_->Reset();
   for (int id : {kSsidLabelId, kKeyLabelId, kSecurityLabelId}) MarkField(Control(id), true);
   settingsLoaded_ = false;
   ForgetTypedValues();
@@ -90,7 +93,23 @@ void CPspWLan::ShowForm(bool show) {
   if (!show) {
     if (QWidget* w = Control(kKeyLabelId)) w->hide();
     if (QWidget* w = Control(kKeyEditId)) w->hide();
+    if (keyHelp_ != nullptr) keyHelp_->Update(kSecurityNone, false);
   }
+}
+
+// The user's pick: going without security is asked once; a "No" keeps the
+// entry that was chosen before.
+void CPspWLan::OnSecurityPicked(int index) {
+  auto* security = ControlAs<QComboBox>(kSecurityListId);
+  if (index == 0 && keyHelp_ != nullptr && !keyHelp_->ConfirmNoSecurity(this)) {
+    if (security != nullptr) {
+      const QSignalBlocker block(security);
+      security->setCurrentIndex(securityIndex_);
+    }
+    return;
+  }
+  securityIndex_ = index;
+  OnSecurityChanged(index);
 }
 
 void CPspWLan::OnSecurityChanged(int index) {
@@ -106,6 +125,7 @@ void CPspWLan::OnSecurityChanged(int index) {
       key->repaint();
     }
   }
+  if (keyHelp_ != nullptr) keyHelp_->Update(w.securityMode, keyed);
 }
 
 int CPspWLan::OnWizardBack() { return GoTo<CPspConnectivity>(); }
@@ -157,7 +177,10 @@ bool CPspWLan::LoadSettings() {
   }
   if (security != nullptr) {
     const QSignalBlocker block(security);
-    security->setCurrentIndex(form.securityIndex);
+    // A router without security is offered the strongest mode it has.
+    const bool propose = form.loaded && form.securityIndex == 0;
+    security->setCurrentIndex(propose ? WLanKeyHelp::kProposedIndex : form.securityIndex);
+    securityIndex_ = security->currentIndex();
   }
   // Applied whether or not the index changed: it shows the key just read.
   if (security != nullptr) OnSecurityChanged(security->currentIndex());
@@ -241,7 +264,12 @@ bool CPspWLan::Validate() {
   const bool securityOk = security == nullptr || security->currentIndex() >= 0;
   MarkField(Control(kSecurityLabelId), securityOk);
   if (!v.Ok() || !securityOk) {
-    if (auto* message = qobject_cast<QLabel*>(Control(kMessageId))) message->setText(UiText(kIdWirelessInputError));
+    // The refusing check names what is wrong with the name and the key.
+    if (auto* message = qobject_cast<QLabel*>(Control(kMessageId))) {
+      message->setText(WirelessProblemText(ssid ? ToLocal8(ssid->text()) : std::string(),
+                                           WizardState::Instance().WirelessSettings.securityMode,
+                                           key ? ToLocal8(key->text()) : std::string()));
+    }
   }
   return v.Ok() && securityOk;
 }

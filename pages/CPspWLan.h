@@ -46,7 +46,11 @@ class CPspWLan : public CPspEx {
   bool Validate();
   void ShowForm(bool show);
 
+  void OnSecurityPicked(int index);
+
   bool settingsLoaded_ = false;
+  class WLanKeyHelp* keyHelp_ = nullptr;
+  int securityIndex_ = 0;  // the list's entry before the user's last pick
   std::vector<std::string> channels_;  // the list's numbers after "Auto"
 
   // What the user typed or chose on the form (null / -1: nothing), kept

@@ -7,6 +7,7 @@
 #include "net/TextScan.h"
 #include "router/Fields.h"
 #include "router/RouterRequest.h"
+#include "router/WanIpReader.h"
 
 namespace kelvane {
 namespace {
@@ -157,14 +158,17 @@ bool ReadWanDetection(std::uint8_t& readyFlag, std::int32_t& detectedType, const
   return found;
 }
 
-bool ReadWanAddresses(std::uint8_t& wanUp, std::string& gateway, std::string& dns, const WizardState& state) {
+bool ReadWanAddresses(std::uint8_t& wanUp, std::string& gateway, std::string& dns, const WizardState& state,
+                      std::string* wanAddress) {
   wanUp = 0;
   std::string page;
+  if (wanAddress != nullptr) wanAddress->clear();
   if (!RouterReadPage(state, "/zero.htm?rc=&rf=0020", page)) {
     gateway.clear();
     dns.clear();
     return false;
   }
+  if (wanAddress != nullptr) *wanAddress = WanIpFromPage(page);
   std::string gw, servers;
   ExtractBrField("Gateway=", page, gw);
   const bool haveDns = ExtractBrField("Domain Name Server=", page, servers);

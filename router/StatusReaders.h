@@ -46,8 +46,9 @@ bool ReadWanDetection(std::uint8_t& readyFlag, std::int32_t& detectedType,
 // removed before the check; a single server must be a plain dotted address
 // (not "10.1", not 255.255.255.255, nothing after it). True when the page was
 // fetched and the DNS line found.
+// `wanAddress`, when given, gets the page's "WAN IP=" address (WanIpReader.h).
 bool ReadWanAddresses(std::uint8_t& wanUp, std::string& gateway, std::string& dns,
-                      const WizardState& state);
+                      const WizardState& state, std::string* wanAddress = nullptr);
 
 // Maps a security code of the status page to the stored mode and its display
 // text; false (nothing changed) for an unknown code.

@@ -121,7 +121,8 @@ if [ "$walk" -eq 1 ]; then
     echo "demo.sh: ---- $name: making the test bed (tag $tag)"
     bed up --pc dhclient >/dev/null
     bed spawn router "$work/$name-routersim.log" "$bin/lmq-routersim" --listen 192.168.123.254 --log \
-      --restart-ms 3000 --isp-gateway 198.51.100.1 --isp-dns1 198.51.100.1 --isp-dns2 "" "$@" >/dev/null
+      --restart-ms 3000 --isp-gateway 198.51.100.1 --isp-dns1 198.51.100.1 --isp-dns2 "" \
+      --isp-wan-address 100.64.23.45 "$@" >/dev/null
     local up=0
     for _ in $(seq 1 100); do
       if ip netns exec "kvrt-$tag" bash -c 'exec 3<>/dev/tcp/192.168.123.254/80' 2>/dev/null; then up=1; break; fi
@@ -179,8 +180,9 @@ echo "demo.sh: starting the emulated router at 192.168.123.254"
 # broadcast; it answers to the LAN's own broadcast address, because a limited
 # broadcast from the router namespace would leave through its default route
 # (the WAN side).
+# The provider hands out an address of its shared space: the wizard says so.
 bed spawn router "$work/routersim.log" "$bin/lmq-routersim" --address 192.168.123.254 \
-  --udp-address 0.0.0.0 --reply-address 192.168.123.255 --log >/dev/null
+  --udp-address 0.0.0.0 --reply-address 192.168.123.255 --isp-wan-address 100.64.23.45 --log >/dev/null
 router_up=0
 for _ in $(seq 1 100); do
   if ip netns exec "$rt_ns" bash -c 'exec 3<>/dev/tcp/192.168.123.254/80' 2>/dev/null; then

@@ -1,5 +1,7 @@
 #include "wizard/CDlgConnTest.h"
 
+#include "wizard/ReportSaver.h"
+
 #include <QGroupBox>
 #include <QPointer>
 #include <QPushButton>
@@ -69,6 +71,14 @@ CDlgConnTest::CDlgConnTest(QWidget* parent) : QDialog(parent) {
     refresh->setText(UiText(kIdTestAgain));
     refresh->show();
     connect(refresh, &QPushButton::clicked, this, &CDlgConnTest::RunTest);
+    // "Save report…" shares the row with Refresh, inside the group box.
+    QPushButton* save = MakeSaveReportButton(this);
+    const QWidget* group = Control(kGroup);
+    const int inset = group != nullptr ? group->x() + 8 : refresh->x();
+    const int right = group != nullptr ? group->geometry().right() - 8 : width() - inset;
+    const int half = (right - inset - 6) / 2;
+    refresh->setGeometry(inset, refresh->y(), half, refresh->height());
+    save->setGeometry(inset + half + 6, refresh->y(), right - inset - half - 6, refresh->height());
   }
 }
 

@@ -110,7 +110,7 @@ bool LogsIn(StatusContext& c) {
 bool WanReadable(StatusContext& c) {
   std::string gateway;
   std::string dns;
-  return ReadWanAddresses(c.wanUp, gateway, dns, c.state);
+  return ReadWanAddresses(c.wanUp, gateway, dns, c.state, &c.result.wanAddress);
 }
 
 // A WAN without addresses still gets one ping of the public DNS server: on a

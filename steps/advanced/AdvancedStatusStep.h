@@ -88,6 +88,7 @@ struct AdvancedStatusResult {
   bool internetOk = false;  // the WAN has a gateway and a DNS server, and the public DNS server answered
   bool probed = false;      // the login probe ran in this check
   bool prompted = false;    // the login word was asked for in this check
+  std::string wanAddress;   // the router's WAN address, when its status page tells it
   const AdvancedStatusRow& Row() const { return StatusRowFor(outcome); }
 };
 

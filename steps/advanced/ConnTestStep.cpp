@@ -1,5 +1,7 @@
 #include "steps/advanced/ConnTestStep.h"
 
+#include "steps/kit/TestRecord.h"
+
 #include "router/StatusReaders.h"
 
 namespace kelvane {
@@ -60,6 +62,8 @@ ConnTestReport RunConnTest(WizardState& state, HostNetwork& host, Narrator& narr
   report.hops = RunHops<ConnTestContext>(narrator, context, kConnTestHops, kConnTestNarration);
   if (report.hops.stoppedAt < 0) report.outcome = ConnTestOutcome::kTested;
   const StringId result = MessageFor<ConnTestOutcome>(kConnTestResults, report.outcome);
+  RecordTest<ConnTestContext>(kIdInternetStatusCaption, kConnTestHops, report.hops, kIdWanTestCheckingServiceContent);
+  if (result != 0) SessionRecord::Instance().lastTestResultId = result;
   if (result != 0) narrator.Append(result, NarrationColour::kBad);
   return report;
 }

@@ -2,6 +2,7 @@
 
 #include "steps/kit/RouterPing.h"
 #include "router/StatusReaders.h"
+#include "steps/kit/TestRecord.h"
 
 namespace kelvane {
 
@@ -26,9 +27,11 @@ bool WanAddresses(WanTestContext& c) {
     std::uint8_t up = 0;
     std::string gateway;
     std::string dns;
-    if (!ReadWanAddresses(up, gateway, dns, c.state)) return false;
+    std::string address;
+    if (!ReadWanAddresses(up, gateway, dns, c.state, &address)) return false;
     if (up != 0) {
       c.wanUp = up;
+      c.wanAddress = address;
       c.gateway = gateway;
       c.dns = dns;
       return true;
@@ -68,11 +71,14 @@ WanTestOutcome WanTestStep::OutcomeOfRow(int row) {
 
 WanTestOutcome WanTestStep::Run(WizardState& state, HostNetwork& host, Narrator& narrator,
                                 const std::string& publicHost) {
-  WanTestContext context{state, host, narrator, publicHost, 0, {}, {}, 0};
+  WanTestContext context{state, host, narrator, publicHost, 0, {}, {}, {}, 0};
   const HopReport report = RunHops<WanTestContext>(narrator, context, Rows());
   gateway_ = context.gateway;
   dns_ = context.dns;
   addressReads_ = context.addressReads;
+  RecordTest<WanTestContext>(kIdWanTestTitle, Rows(), report, 0);
+  // The WAN address decides the note about the provider's translation.
+  SessionRecord::Instance().wanAddress = report.passed ? context.wanAddress : std::string();
   if (report.passed) return WanTestOutcome::kPassed;
   // The failure text stays; the advice follows after an empty line.
   narrator.AppendText("\n\n");

@@ -47,6 +47,7 @@ struct WanTestContext {
   std::uint8_t wanUp = 0;
   std::string gateway;
   std::string dns;
+  std::string wanAddress;  // the router's own WAN address, when the page tells it
   int addressReads = 0;
 };
 

@@ -48,6 +48,7 @@ struct HopReport {
   int stoppedAt = -1;         // index of the row that ended the run, -1 when none did
   StringId failureId = 0;     // failure text of that row, or of the last recorded failure
   std::vector<HopVerdict> verdicts;  // one per row; rows after a stop stay kSkipped
+  std::vector<std::uint64_t> elapsedMs;  // one per row, on the narrator's clock
 };
 
 template <class Ctx>
@@ -55,6 +56,7 @@ HopReport RunHops(Narrator& narrator, Ctx& context, std::span<const Hop<Ctx>> ho
                   const HopNarration& how = {}) {
   HopReport report;
   report.verdicts.assign(hops.size(), HopVerdict::kSkipped);
+  report.elapsedMs.assign(hops.size(), 0);
   bool firstLogged = true;
   for (std::size_t i = 0; i < hops.size(); ++i) {
     const Hop<Ctx>& hop = hops[i];
@@ -69,7 +71,9 @@ HopReport RunHops(Narrator& narrator, Ctx& context, std::span<const Hop<Ctx>> ho
         narrator.SayAndPause(hop.progressId, how.pauseMs);
       }
     }
+    const std::uint64_t startMs = narrator.NowMs();
     const bool ok = hop.run != nullptr && hop.run(context);
+    report.elapsedMs[i] = narrator.NowMs() - startMs;
     if (how.log && hop.progressId != 0) {
       const StringId word = ok ? how.passWord : how.failWord;
       if (word != 0) narrator.Append(word, ok ? NarrationColour::kGood : NarrationColour::kBad);

@@ -252,6 +252,38 @@ TEST_F(AdvancedMenuTest, ScreenshotsInTheScreenshotLanguages) {
   }
 }
 
+// A WAN address the provider translates further gets its note on the
+// Internet line; a public one and one just outside the shared space do not.
+TEST_F(AdvancedMenuTest, TheProvidersTranslationAddsItsNoteToTheInternetLine) {
+  struct Row {
+    const char* wanAddress;
+    bool note;
+    std::uint32_t language;
+  };
+  const Row rows[] = {{"100.64.7.9", true, kEnglish},   {"100.127.255.254", true, kGerman},
+                      {"100.128.0.1", false, kEnglish}, {"172.31.0.2", true, kGreek},
+                      {"192.168.5.5", true, kRussian},  {"10.1.2.3", true, kChineseTrad},
+                      {"203.0.113.34", false, kEnglish}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.wanAddress);
+    sheet_.reset();
+    router_.reset();
+    router_ = std::make_unique<test::EmulatedRouter>();
+    ASSERT_TRUE(router_->ok()) << router_->why();
+    ResetRouterDefaults(WizardState::Instance());
+    router_->Sim().WithState([&](RouterSimState& s) { s.ispWanAddress = r.wanAddress; });
+    ASSERT_TRUE(OpenMenu(r.language)) << why_;
+    const QString passed = UiText(30288);
+    EXPECT_EQ(Summary()->text(), r.note ? passed + QStringLiteral(" ") + UiText(30819) : passed);
+    // The whole note is on the page, above its bottom edge.
+    EXPECT_GE(Summary()->height(), Summary()->heightForWidth(Summary()->width()));
+    EXPECT_LE(Summary()->geometry().bottom(), menu_->height());
+    if (r.note) {
+      SaveScreenshot(sheet_.get(), QStringLiteral("advanced-menu-provider-nat-%1").arg(LanguageName(r.language)));
+    }
+  }
+}
+
 TEST_F(AdvancedMenuTest, BusyDuringTheCheckRefusesEveryWayOut) {
   // A slow public DNS server keeps the check running; the tries below run
   // from a timer inside the check's waits, as a user's clicks would.

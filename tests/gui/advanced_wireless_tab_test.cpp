@@ -3,10 +3,12 @@
 // a failed read, the marks of a refused store, and screenshots per mode.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 #include <memory>
 
@@ -16,7 +18,9 @@
 #include "language/StringIds.h"
 #include "state/WizardState.h"
 #include "support/EmulatedRouter.h"
+#include "wizard/CDlgWifiCode.h"
 #include "wizard/CStaticText.h"
+#include "wizard/CWifiCodePanel.h"
 #include "wizard/UiText.h"
 
 namespace kelvane {
@@ -103,6 +107,20 @@ TEST_F(WirelessTab, EachSecurityCodeShowsItsEntryCipherAndKey) {
 TEST_F(WirelessTab, ChannelZeroShowsAutoAndAFailedReadClearsAndDisablesTheForm) {
   P* page = Open("8", "0");
   EXPECT_EQ(C<QComboBox>(page, P::kChannelList)->currentText(), QStringLiteral("Auto"));
+  // After the successful read the code of the network the router holds is offered.
+  auto* code = page->findChild<QPushButton*>(QStringLiteral("wifiCode"));
+  ASSERT_NE(code, nullptr);
+  EXPECT_TRUE(code->isVisibleTo(page));
+  std::string joinText;
+  QTimer::singleShot(0, [&] {
+    if (auto* dialog = qobject_cast<CDlgWifiCode*>(QApplication::activeModalWidget())) {
+      joinText = dialog->Panel()->JoinText();
+      SaveScreenshot(dialog, QStringLiteral("router-wireless-phone-code-English"));
+      dialog->accept();
+    }
+  });
+  code->click();
+  EXPECT_EQ(joinText, "WIFI:T:WPA;S:Home;P:pass phrase;;");
   // The router is found and logs in, but its wireless status page fails.
   routersim::RouterSimFaults broken;
   broken.wrongStatus = 500;
@@ -119,6 +137,7 @@ TEST_F(WirelessTab, ChannelZeroShowsAutoAndAFailedReadClearsAndDisablesTheForm) 
   EXPECT_FALSE(Shown(page, P::kKeyEdit));
   EXPECT_FALSE(Shown(page, P::kCipherList));
   EXPECT_TRUE(WizardState::Instance().WirelessSettings.ssid.empty());
+  EXPECT_FALSE(code->isVisibleTo(page));  // nothing read, nothing offered
 }
 
 // Renaming the network on a router this program does not fully know: an

@@ -31,6 +31,11 @@ class WlanPageTest : public EasyPageTest {
     return true;
   }
   QComboBox* Combo(int id) { return qobject_cast<QComboBox*>(Active()->Control(id)); }
+  static void AnswerYes(CDlgMessage* box) {
+    auto* text = qobject_cast<QLabel*>(box->Control(805));
+    Boxes().push_back(text ? text->text() : QString());
+    if (auto* yes = qobject_cast<QPushButton*>(box->Control(802))) yes->click();
+  }
 };
 
 TEST_F(WlanPageTest, ActivationShowsTheExplanationAndTheSkipBox) {
@@ -79,7 +84,9 @@ TEST_F(WlanPageTest, LoadsFromTheRouterThenChecksAndMovesOn) {
   EXPECT_TRUE(Red(P::kSsidLabelId));
   EXPECT_TRUE(Red(P::kKeyLabelId));
   EXPECT_FALSE(Red(P::kChannelLabelId));
-  EXPECT_EQ(Text(P::kMessageId), UiText(30096));
+  // The refusing check names what is wrong with each.
+  EXPECT_EQ(Text(P::kMessageId), UiText(30096) + QStringLiteral("\n") + UiText(30804) + QStringLiteral("\n") +
+                                     UiText(30807));
   Shot(QStringLiteral("easy-wlan-English-red"));
 
   // Keyboard alone: type the SSID, pick channel 6 with the arrow keys, WEP, a key.
@@ -109,6 +116,56 @@ TEST_F(WlanPageTest, LoadsFromTheRouterThenChecksAndMovesOn) {
   EXPECT_EQ(w.keyIsText, 0);
   EXPECT_EQ(w.wepKeyLength, kWepKey64);
   EXPECT_EQ(WizardState::Instance().configureWireless, 1);
+}
+
+// A router without security: WPA2 is proposed with its rule in words, the key
+// masked behind "Show"; going without security is asked once.
+TEST_F(WlanPageTest, AnOpenRouterIsOfferedWpa2AndNoSecurityIsAskedOnce) {
+  for (std::uint32_t language : kScreenshotLanguages) {
+    SCOPED_TRACE(language);
+    if (!Open(language)) GTEST_SKIP() << why_.toStdString();
+    router_->Sim().WithState([](routersim::RouterSimState& s) { s.securityCode = "0"; });
+    Boxes().clear();
+    Next();
+    ASSERT_TRUE(static_cast<P*>(Active())->SettingsLoaded());
+    QComboBox* security = Combo(P::kSecurityListId);
+    EXPECT_EQ(security->currentIndex(), 3);  // WPA2-PSK
+    auto* key = qobject_cast<QLineEdit*>(Active()->Control(P::kKeyEditId));
+    auto* show = Active()->findChild<QCheckBox*>(QStringLiteral("showKey"));
+    auto* rule = Active()->findChild<QLabel*>(QStringLiteral("keyRule"));
+    ASSERT_TRUE(show != nullptr && rule != nullptr);
+    EXPECT_TRUE(key->isVisible() && show->isVisible() && rule->isVisible());
+    EXPECT_EQ(rule->text(), UiText(30802));
+    EXPECT_EQ(key->echoMode(), QLineEdit::Password);
+    // Neither the box nor the rule hides behind another control or the page edge.
+    EXPECT_TRUE(Active()->rect().contains(show->geometry()) && Active()->rect().contains(rule->geometry()));
+    EXPECT_FALSE(show->geometry().intersects(key->geometry()));
+    key->setText(QStringLiteral("short"));
+    show->setChecked(true);
+    EXPECT_EQ(key->echoMode(), QLineEdit::Normal);
+    Shot(QStringLiteral("easy-wlan-%1-proposed").arg(LanguageName(language)));
+    Next();
+    EXPECT_EQ(Text(P::kMessageId), UiText(30096) + QStringLiteral("\n") + UiText(30807));
+    Shot(QStringLiteral("easy-wlan-%1-key-too-short").arg(LanguageName(language)));
+    if (language != kEnglish) continue;
+
+    security->setCurrentIndex(1);
+    EXPECT_EQ(rule->text(), UiText(30801));
+    // "No": the choice before stays.
+    security->setCurrentIndex(0);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0], UiText(30803));
+    EXPECT_EQ(security->currentIndex(), 1);
+    // "Yes": no security, no key, no rule; asked only once on this visit.
+    SetMessageBoxHook(&WlanPageTest::AnswerYes);
+    security->setCurrentIndex(0);
+    EXPECT_EQ(security->currentIndex(), 0);
+    EXPECT_FALSE(key->isVisible() || show->isVisible() || rule->isVisible());
+    security->setCurrentIndex(3);
+    security->setCurrentIndex(0);
+    EXPECT_EQ(Boxes().size(), 2u);
+    EXPECT_EQ(WizardState::Instance().WirelessSettings.securityMode, kSecurityNone);
+  }
 }
 
 // A router whose wireless settings cannot be read: the page says so and

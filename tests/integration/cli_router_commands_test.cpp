@@ -21,6 +21,8 @@
 #include "BuiltProgram.h"
 #include "net/host/sim/SimHostNetwork.h"
 #include "tools/cli/CommandTable.h"
+#include "net/HttpClient.h"
+#include "router/Fields.h"
 #include "router_test_fixture.h"
 #include "support/RouterSettingsCheck.h"
 
@@ -232,6 +234,28 @@ TEST_F(CliTest, LanDomainMacAndMaintenance) {
   EXPECT_EQ(s.loginWord, "kwzpo");
   EXPECT_EQ(s.lanAddress, "192.168.123.254");
   EXPECT_EQ(s.domainName, "");
+}
+
+TEST_F(CliTest, ReportWritesTheRouterReadsWithoutTheLoginWord) {
+  const std::string word = "S3cr&t pass";
+  Router([&](RouterSimState& s) {
+    s.flavour = routersim::LoginFlavour::kBasic;
+    s.loginWord = word;
+    s.ssid = "ReportNet";
+  });
+  const std::string path = ::testing::TempDir() + "kelvane-report.html";
+  const CliResult r = Run({"--user", word, "--password", "", "report", path});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "report written: " + path + "\n");
+  std::ifstream file(path);
+  const std::string html((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  EXPECT_NE(html.find("<!DOCTYPE html>"), std::string::npos);
+  EXPECT_NE(html.find("ReportNet"), std::string::npos);
+  EXPECT_NE(html.find("zero.htm"), std::string::npos);  // the request log
+  for (const std::string& form : {word, UrlEncode(word), Base64Encode(word + ":")}) {
+    EXPECT_EQ(html.find(form), std::string::npos) << form;
+  }
+  std::remove(path.c_str());
 }
 
 TEST_F(CliTest, LoginFlavoursAndFailures) {

@@ -165,6 +165,15 @@ void RegisterRouterCommands(CommandTable& table) {
              "characters). Later commands then need the new word: --password NEW, or --user NEW\n"
              "--password '' for a router that asks for Basic credentials.\n",
              Password});
+  table.Add({"report", "write the diagnostic report (HTML, no secrets) to FILE",
+             "usage: kelvane-cli report FILE\n"
+             "Writes one self-contained HTML page for whoever helps: the program's version and\n"
+             "language, this PC's adapter, address, gateway, DNS and DHCP flag, what the router\n"
+             "reports (WAN type, link, address, gateway, DNS; wireless name, channel, security)\n"
+             "and this run's request log. Passwords, keys and credentials are redacted and MAC\n"
+             "addresses cut to their first three bytes. A router that cannot be reached is\n"
+             "reported as not read.\n",
+             Report});
 }
 
 }  // namespace kelvane::cli

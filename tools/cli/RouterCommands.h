@@ -48,4 +48,7 @@ int Reboot(CliContext& c, CommandArgs& args);
 int Reset(CliContext& c, CommandArgs& args);
 int Password(CliContext& c, CommandArgs& args);
 
+// --- the diagnostic report (ReportCommand.cpp) ---
+int Report(CliContext& c, CommandArgs& args);
+
 }  // namespace kelvane::cli::router_commands

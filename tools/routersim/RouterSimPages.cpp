@@ -133,10 +133,10 @@ std::string WanAddressPage(const PageContext& c) {
   if (Varied(c)) {
     // Blanks and line ends before the "<BR>".
     page += "<table>\r\n<tr><td>Domain Name Server=" + dns + " \r\n<br></td></tr>\r\n";
-    page += "<tr><td>WAN IP=" + std::string(up ? "10.64.12.34" : "0.0.0.0") + "<br></td></tr>\r\n";
+    page += "<tr><td>WAN IP=" + (up ? s.ispWanAddress : std::string("0.0.0.0")) + "<br></td></tr>\r\n";
     page += "<tr><td>Gateway=" + gateway + "\r\n<br></td></tr>\r\n</table>\r\n";
   } else if (Classic(c)) {
-    page += std::string("WAN IP=") + (up ? "10.64.12.34" : "0.0.0.0") + Br(c);
+    page += std::string("WAN IP=") + (up ? s.ispWanAddress : std::string("0.0.0.0")) + Br(c);
     page += "Gateway=" + gateway + Br(c);
     page += "Domain Name Server=" + dns + Br(c);
   } else {

@@ -80,6 +80,7 @@ struct RouterSimState {
   std::string ispGateway = "10.64.0.1";
   std::string ispDns1 = "10.64.0.53";
   std::string ispDns2 = "10.64.0.54";
+  std::string ispWanAddress = "203.0.113.34";  // the router's WAN address while the WAN is up
   std::string pcMac = "00-1A-2B-3C-4D-5E";  // what a MAC clone copies
   int wanUpDelayMs = 0;
   bool wanUpOnPing = false;  // the link comes up only once the public host was pinged

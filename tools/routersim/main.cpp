@@ -52,6 +52,7 @@ const char kUsage[] =
     "                       interface IF (a packet socket: root; implies --wan-up-on-ping)\n"
     "  --isp-gateway A  --isp-dns1 A  --isp-dns2 A   the WAN gateway and DNS servers the\n"
     "                       status pages report while the WAN is up (--isp-dns2 \"\": one)\n"
+    "  --isp-wan-address A   the router's WAN address the status page reports\n"
     "  --pc-mac MAC         what a MAC clone copies\n"
     "  --lan-interface IF   a restart that changes the LAN address moves it on IF (old\n"
     "                       address off, new one on with /24) and serves there (root)\n"
@@ -215,6 +216,8 @@ int main(int argc, char** argv) {
       value(initial.ispDns1);
     } else if (arg == "--isp-dns2") {
       value(initial.ispDns2);
+    } else if (arg == "--isp-wan-address") {
+      value(initial.ispWanAddress);
     } else if (arg == "--pc-mac") {
       value(initial.pcMac);
     } else if (arg == "--restart-ms") {

@@ -1,0 +1,31 @@
+#include "advanced/WirelessCodeOffer.h"
+
+#include <QPushButton>
+
+#include "language/StringIds.h"
+#include "state/WizardState.h"
+#include "wizard/CDlgWifiCode.h"
+#include "wizard/UiText.h"
+
+namespace kelvane {
+
+WirelessCodeOffer::WirelessCodeOffer(QWidget* page, QWidget* ssidEdit) : QObject(page) {
+  button_ = new QPushButton(UiText(kIdWifiCodeButton), page);
+  button_->setObjectName(QStringLiteral("wifiCode"));
+  const QRect edit = ssidEdit->geometry();
+  const int left = edit.right() + 8;
+  const int width = std::max(button_->sizeHint().width(), page->width() - 6 - left);
+  button_->setGeometry(left, edit.y() - 2, width, std::max(edit.height() + 4, button_->sizeHint().height()));
+  button_->hide();
+  connect(button_, &QPushButton::clicked, this, &WirelessCodeOffer::Open);
+}
+
+void WirelessCodeOffer::Offer(bool ok) { button_->setVisible(ok); }
+
+void WirelessCodeOffer::Open() {
+  const WirelessSettings& w = WizardState::Instance().WirelessSettings;
+  CDlgWifiCode dialog(w.ssid.str(), w.securityMode, w.key.str(), button_->window());
+  dialog.exec();
+}
+
+}  // namespace kelvane

@@ -1,0 +1,83 @@
+#include "pages/FinishExtras.h"
+
+#include <QCheckBox>
+#include <QLabel>
+
+#include "language/StringIds.h"
+#include "pages/CPspFinish.h"
+#include "state/SessionRecord.h"
+#include "state/WizardState.h"
+#include "steps/kit/WanAddressKind.h"
+#include "wizard/CQrCodeView.h"
+#include "wizard/CWifiCodePanel.h"
+#include "wizard/UiText.h"
+
+namespace kelvane {
+
+QString FinishMessage(bool wanTestSkipped) {
+  QString text = UiText(wanTestSkipped ? kIdFinishNotVerified : kIdFinishVerified);
+  if (!wanTestSkipped && IsTranslatedWanAddress(SessionRecord::Instance().wanAddress)) {
+    text += QStringLiteral("\n") + UiText(kIdTranslatedWanNote);
+  }
+  return text;
+}
+
+CWifiCodePanel* LayOutFinishWireless(QWidget* page, CWifiCodePanel* panel, bool show) {
+  auto* message = page->findChild<QLabel*>(QStringLiteral("ctl_%1").arg(CPspFinish::kMessageId));
+  auto* box = page->findChild<QCheckBox*>(QStringLiteral("ctl_%1").arg(CPspFinish::kOpenRouterBoxId));
+  QWidget* picture = page->findChild<QWidget*>(QStringLiteral("ctl_%1").arg(CPspFinish::kPictureButtonId));
+  if (message == nullptr || box == nullptr) return panel;
+  // The template's places, kept for when the panel is hidden again.
+  if (!message->property("templateGeometry").isValid()) {
+    message->setProperty("templateGeometry", message->geometry());
+    box->setProperty("templateGeometry", box->geometry());
+  }
+  const QRect messageRect = message->property("templateGeometry").toRect();
+  const QRect boxRect = box->property("templateGeometry").toRect();
+  if (!show) {
+    if (panel != nullptr) {
+      panel->hide();
+      panel->Code()->hide();
+    }
+    message->setGeometry(messageRect);
+    box->setGeometry(boxRect);
+    return panel;
+  }
+  if (panel == nullptr) {
+    panel = new CWifiCodePanel(page);
+    panel->setObjectName(QStringLiteral("wifiCodePanel"));
+    panel->DetachCode(page);
+  }
+  const WirelessSettings& w = WizardState::Instance().WirelessSettings;
+  panel->SetNetwork(w.ssid.str(), w.securityMode, w.key.str());
+  if (picture != nullptr) picture->hide();
+
+  const int gap = 6;
+  const int left = messageRect.left();
+  const int right = page->width() - left;
+  CQrCodeView* code = panel->Code();
+  const QSize side = code->sizeHint();
+  // The code sits at the right edge, as high as the page allows; the texts
+  // keep the column to its left.
+  const int codeTop = std::max(0, std::min(messageRect.top(), page->height() - side.height()));
+  code->move(right - side.width(), codeTop);
+  code->show();
+  code->raise();
+  const int column = right - side.width() - gap - left;
+  message->setWordWrap(true);
+  message->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  const int messageHeight = std::max(messageRect.height() / 2, message->heightForWidth(column));
+  message->setGeometry(left, messageRect.top(), column, messageHeight);
+  const int boxHeight = std::max(boxRect.height(), box->heightForWidth(column));
+  const int boxTop = page->height() - boxHeight - 2;
+  box->setGeometry(left, boxTop, column, boxHeight);
+  const int panelTop = message->geometry().bottom() + gap;
+  const int panelHeight = std::max(0, boxTop - gap - panelTop);
+  panel->SetHintShown(true);
+  if (panel->sizeHint().height() > panelHeight) panel->SetHintShown(false);
+  panel->setGeometry(left, panelTop, column, panelHeight);
+  panel->show();
+  return panel;
+}
+
+}  // namespace kelvane
