@@ -62,7 +62,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 set(CPACK_DEBIAN_KELVANE_PACKAGE_NAME kelvane)
-set(CPACK_DEBIAN_KELVANE_PACKAGE_DEPENDS libcap2-bin)
+# Qt's own texts (a field's context menu, standard buttons) in the wizard's language.
+set(CPACK_DEBIAN_KELVANE_PACKAGE_DEPENDS "libcap2-bin, qt6-translations-l10n")
 # Two of the fourteen languages need a CJK font; no library names one.
 set(CPACK_DEBIAN_KELVANE_PACKAGE_RECOMMENDS fonts-noto-cjk)
 set(CPACK_DEBIAN_KELVANE_PACKAGE_CONTROL_EXTRA ${_debian_out}/kelvane/postinst)

@@ -407,6 +407,12 @@ inline constexpr StringId kIdHelpTextAdvWan = 30500;
 inline constexpr StringId kIdHelpTextAdvSystem = 30501;
 inline constexpr StringId kIdHelpTextSetupType = 30641;
 inline constexpr StringId kIdHelpTextWelcome = 30644;
+inline constexpr StringId kIdStepCannotBeInterrupted = 30750;
+inline constexpr StringId kIdStartSocketsFailed = 30751;
+inline constexpr StringId kIdStartWarningCaption = 30752;
+inline constexpr StringId kIdStartCompanionRunning = 30753;
+inline constexpr StringId kIdStartModuleMissing = 30754;
+inline constexpr StringId kIdStartErrorCaption = 30755;
 
 // Every ID above, in the order of this file.
 inline constexpr auto kAllStringIds = std::to_array<StringId>({
@@ -753,6 +759,12 @@ inline constexpr auto kAllStringIds = std::to_array<StringId>({
     kIdHelpTextAdvSystem,
     kIdHelpTextSetupType,
     kIdHelpTextWelcome,
+    kIdStepCannotBeInterrupted,
+    kIdStartSocketsFailed,
+    kIdStartWarningCaption,
+    kIdStartCompanionRunning,
+    kIdStartModuleMissing,
+    kIdStartErrorCaption,
 });
 
 }  // namespace kelvane
