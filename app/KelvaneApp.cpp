@@ -27,9 +27,9 @@ const QString KelvaneApp::kSocketErrorText = QStringLiteral(
     "The network sockets of this computer cannot be used.\n\nPlease contact your supplier for help.");
 const QString KelvaneApp::kCompanionWarningCaption = QStringLiteral("Warning");
 const QString KelvaneApp::kCompanionWarningText =
-    QStringLiteral("Another wireless setup program is running (it holds %1).\n\nPlease close it before the setup.");
+    QStringLiteral("Another wireless setup program is running (it holds %s).\n\nPlease close it before the setup.");
 const QString KelvaneApp::kModuleMissingText =
-    QStringLiteral("The language file %1 is missing or cannot be loaded.\n\nPlease re-install this utility.");
+    QStringLiteral("The language file %s is missing or cannot be loaded.\n\nPlease re-install this utility.");
 const QString KelvaneApp::kErrorCaption = QStringLiteral("Error");
 
 namespace {
@@ -113,7 +113,7 @@ int KelvaneApp::Run() {
         QDir(QString::fromStdString(folder)).filePath(CompanionLockName()).toStdString();
     if (companion.Acquire(companionPath) == InstanceLock::Result::kHeldElsewhere) {
       StartupMessage(StartupText(kIdStartWarningCaption, kCompanionWarningCaption),
-                     StartupText(kIdStartCompanionRunning, kCompanionWarningText).arg(QString::fromStdString(companionPath)));
+                     StartupText(kIdStartCompanionRunning, kCompanionWarningText).replace(QStringLiteral("%s"), QString::fromStdString(companionPath)));
       return kExitFailed;
     }
   }
@@ -129,7 +129,7 @@ int KelvaneApp::Run() {
     if (LoadLanguageModule(state) == nullptr) {
       const QString file = QString::fromStdString(LanguageModulePath(state.languageId));
       StartupMessage(StartupText(kIdStartErrorCaption, kErrorCaption),
-                     StartupText(kIdStartModuleMissing, kModuleMissingText).arg(file));
+                     StartupText(kIdStartModuleMissing, kModuleMissingText).replace(QStringLiteral("%s"), file));
       exitCode = kExitFailed;
       break;
     }

@@ -17,7 +17,7 @@ class CPshMain;
 class KelvaneApp {
  public:
   // The start-up messages' English words, used only when no language module
-  // can be read; normally they come from the catalogue (%1 names the file).
+  // can be read; normally they come from the catalogue (%s names the file).
   static const QString kSocketErrorText;
   static const QString kCompanionWarningCaption;
   static const QString kCompanionWarningText;

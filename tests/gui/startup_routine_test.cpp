@@ -154,7 +154,7 @@ TEST_F(StartupRoutine, MissingModuleGivesFileMissingAndNoSheet) {
   // No module at all: the program's own English words, naming the file.
   EXPECT_EQ(watcher.messages[0].caption, QStringLiteral("Error"));
   EXPECT_EQ(watcher.messages[0].text,
-            KelvaneApp::kModuleMissingText.arg(QString::fromStdString(LanguageModulePath(1033))));
+            QString(KelvaneApp::kModuleMissingText).replace(QStringLiteral("%s"), QString::fromStdString(LanguageModulePath(1033))));
   EXPECT_EQ(app.SheetsBuilt(), 0);
 }
 
