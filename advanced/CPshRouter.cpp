@@ -13,6 +13,7 @@
 #include "advanced/CPspDIYWan.h"
 #include "language/StringIds.h"
 #include "state/WizardState.h"
+#include "wizard/AccessKeys.h"
 #include "wizard/DialogTemplate.h"
 #include "wizard/PageKit.h"
 #include "wizard/Resources.h"
@@ -82,6 +83,9 @@ CPshRouter::CPshRouter(QWidget* parent) : CSheetBase(parent) {
   ok_->setGeometry(cancel_->x() - margin - bw, cancel_->y(), bw, cancel_->height());
   helpButton_->setGeometry(kHelpLeftPx, cancel_->y(), bw, cancel_->height());
   setFixedSize(width, top + bh + kButtonDropPx + margin);
+  // Access keys that step around the tabs' and their pages' own.
+  AssignSheetAccessKeys({{cancel_, UiText(kIdBack), QLatin1Char('B')}, {helpButton_, UiText(kIdHelp), QLatin1Char('H')}},
+                        tabs_);
 
   connect(tabs_, &QTabWidget::currentChanged, this, &CPshRouter::OnTabChanged);
 }

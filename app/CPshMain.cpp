@@ -33,6 +33,7 @@
 #include "wizard/MessageBox.h"
 #include "wizard/PageKit.h"
 #include "wizard/Resources.h"
+#include "wizard/AccessKeys.h"
 #include "wizard/UiText.h"
 #include "state/SystemInfo.h"
 #include "state/WizardState.h"
@@ -370,6 +371,13 @@ bool CPshMain::SetActivePage(CPspEx* page) {
   UpdateHeader();
   page->OnSetActive();
   UpdateHeader();
+  // The buttons' access keys step around the letters this page uses itself.
+  AssignSheetAccessKeys({{next_, UiText(kIdNext) + QStringLiteral(" >"), QLatin1Char('N')},
+                         {back_, QStringLiteral("< ") + UiText(kIdBack), QLatin1Char('B')},
+                         {finish_, UiText(kIdFinish), QLatin1Char('F')},
+                         {cancel_, UiText(kIdCancel), QLatin1Char('C')},
+                         {helpButton_, UiText(kIdHelp), QLatin1Char('H')}},
+                        page);
   FocusFirstControl(page);
   SaveDemoScreenshot();
   return true;
@@ -389,7 +397,8 @@ bool CPshMain::ConfirmCancel() {
   const CancelPromptTexts& prompt = WizardState::Instance().CancelPrompt;
   auto text = [&prompt](int i) { return QString::fromStdU16String(prompt.texts[static_cast<std::size_t>(i)]); };
   const int answer =
-      ShowMessageEx(text(0), text(1), kMbIconInformation | kMbYesNoCancel, text(2), text(3), text(4), this);
+      // Yes or No is the whole question: a Cancel button beside No meant the same.
+      ShowMessageEx(text(0), text(1), kMbIconInformation | kMbYesNo, text(2), text(3), QString(), this);
   return answer == kAnswerYes;
 }
 

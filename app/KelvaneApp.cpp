@@ -9,10 +9,12 @@
 #include <memory>
 
 #include "app/InstanceLock.h"
+#include "app/QtTranslations.h"
 #include "app/RuntimeFolder.h"
 #include "app/SingleInstance.h"
 #include "language/LanguageModule.h"
 #include "language/LanguageTable.h"
+#include "language/StringIds.h"
 #include "wizard/CDlgMessage.h"
 #include "app/CPshMain.h"
 #include "wizard/MessageBox.h"
@@ -23,13 +25,50 @@
 namespace kelvane {
 
 const QString KelvaneApp::kSocketErrorText = QStringLiteral(
-    "Windows socket service is not working.\n\nPlease contact your supplier for help.");
-const QString KelvaneApp::kCompanionWarningCaption = QStringLiteral("Warning...");
+    "The network sockets of this computer cannot be used.\n\nPlease contact your supplier for help.");
+const QString KelvaneApp::kCompanionWarningCaption = QStringLiteral("Warning");
 const QString KelvaneApp::kCompanionWarningText =
-    QStringLiteral("Please terminate ??? wireless application befer the setup!");
+    QStringLiteral("Another wireless setup program is running (it holds %s).\n\nPlease close it before the setup.");
 const QString KelvaneApp::kModuleMissingText =
-    QStringLiteral("File missing to load up.\n\nPlease re-install this utility.");
+    QStringLiteral("The language file %s is missing or cannot be loaded.\n\nPlease re-install this utility.");
 const QString KelvaneApp::kErrorCaption = QStringLiteral("Error");
+
+namespace {
+
+// A start-up text in the start-up language. These messages come before (or
+// instead of) the sheet's module, so the module of that language is opened
+// just to read them, then English's; the English words held here are the
+// last resort when no module can be read at all.
+QString StartupText(StringId id, const QString& english) {
+  WizardState& state = WizardState::Instance();
+  std::u16string text;
+  if (state.languageModule != nullptr && LoadText(state, id, text) && !text.empty()) {
+    return QString::fromStdU16String(text);
+  }
+  const std::uint32_t chosen = state.languageId;
+  const bool restart = state.restartWizard;
+  QString found;
+  for (std::uint32_t language : {chosen, std::uint32_t{1033}}) {
+    if (state.languageModule != nullptr) break;
+    state.languageId = language;
+    if (LoadLanguageModule(state) == nullptr) continue;
+    if (LoadText(state, id, text) && !text.empty()) found = QString::fromStdU16String(text);
+    UnloadLanguageModule(state);
+    if (!found.isEmpty()) break;
+  }
+  state.languageId = chosen;
+  state.restartWizard = restart;
+  return found.isEmpty() ? english : found;
+}
+
+// Shown and written to standard error, so a start from a terminal or a
+// desktop log says why the wizard did not come up.
+void StartupMessage(const QString& caption, const QString& text) {
+  std::fprintf(stderr, "kelvane: %s\n", qPrintable(QString(text).replace(QStringLiteral("\n\n"), QStringLiteral(" "))));
+  ShowMessage(caption, text, kMbIconStop);
+}
+
+}  // namespace
 
 bool KelvaneApp::StartSockets() {
   struct sigaction ignore {};
@@ -41,8 +80,10 @@ bool KelvaneApp::StartSockets() {
 int KelvaneApp::Run() {
   WizardState& state = WizardState::Instance();
 
+  // The language is chosen first, so that even the start-up messages speak it.
+  ChooseStartupLanguage(state);
   if (!StartSockets()) {
-    ShowMessage(kErrorCaption, kSocketErrorText, kMbIconStop);
+    StartupMessage(StartupText(kIdStartErrorCaption, kErrorCaption), StartupText(kIdStartSocketsFailed, kSocketErrorText));
     return kExitFailed;
   }
   CollectSystemInfo();
@@ -72,7 +113,8 @@ int KelvaneApp::Run() {
     const std::string companionPath =
         QDir(QString::fromStdString(folder)).filePath(CompanionLockName()).toStdString();
     if (companion.Acquire(companionPath) == InstanceLock::Result::kHeldElsewhere) {
-      ShowMessage(kCompanionWarningCaption, kCompanionWarningText, kMbIconStop);
+      StartupMessage(StartupText(kIdStartWarningCaption, kCompanionWarningCaption),
+                     StartupText(kIdStartCompanionRunning, kCompanionWarningText).replace(QStringLiteral("%s"), QString::fromStdString(companionPath)));
       return kExitFailed;
     }
   }
@@ -82,7 +124,6 @@ int KelvaneApp::Run() {
   const QPixmap headerBitmap = LoadBitmapResource(kBitmapHeader);
 
   ResetRouterDefaults(state);
-  ChooseStartupLanguage(state);
   // The program ends when its sheet does, never because its last visible
   // window closed: the main window is hidden while the router sheet runs.
   QGuiApplication::setQuitOnLastWindowClosed(false);
@@ -90,10 +131,13 @@ int KelvaneApp::Run() {
   int exitCode = kExitOk;
   do {
     if (LoadLanguageModule(state) == nullptr) {
-      ShowMessage(kErrorCaption, kModuleMissingText, kMbIconStop);
+      const QString file = QString::fromStdString(LanguageModulePath(state.languageId));
+      StartupMessage(StartupText(kIdStartErrorCaption, kErrorCaption),
+                     StartupText(kIdStartModuleMissing, kModuleMissingText).replace(QStringLiteral("%s"), file));
       exitCode = kExitFailed;
       break;
     }
+    const QtTranslations qtTexts(state.languageId);
     auto sheet = std::make_unique<CPshMain>(headerBitmap);
     ++sheetsBuilt_;
     instance.SetWindow(sheet.get());

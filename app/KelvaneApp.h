@@ -16,8 +16,8 @@ class CPshMain;
 
 class KelvaneApp {
  public:
-  // Texts shown before any language module is loaded; they belong to the
-  // program and are in English.
+  // The start-up messages' English words, used only when no language module
+  // can be read; normally they come from the catalogue (%s names the file).
   static const QString kSocketErrorText;
   static const QString kCompanionWarningCaption;
   static const QString kCompanionWarningText;
@@ -26,7 +26,7 @@ class KelvaneApp {
 
   // The lock file of the companion wireless utility; the wizard refuses to run
   // while another process holds it, and holds it itself while it runs.
-  static QString CompanionLockName() { return QStringLiteral("???.lock"); }
+  static QString CompanionLockName() { return QStringLiteral("lmq-wireless-utility.lock"); }
 
   // Exit codes of Run().
   static constexpr int kExitOk = 0;

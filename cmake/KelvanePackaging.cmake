@@ -62,7 +62,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 set(CPACK_DEBIAN_KELVANE_PACKAGE_NAME kelvane)
-set(CPACK_DEBIAN_KELVANE_PACKAGE_DEPENDS "libcap2-bin, libqrencode4")
+# Qt's own texts (a field's context menu, standard buttons) in the wizard's language.
+set(CPACK_DEBIAN_KELVANE_PACKAGE_DEPENDS "libcap2-bin, libqrencode4, qt6-translations-l10n")
 # Two of the fourteen languages need a CJK font; no library names one. Qt's
 # Wayland plug-in lets the wizard run natively on a Wayland desktop (without
 # it, through XWayland).

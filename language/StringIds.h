@@ -459,6 +459,12 @@ inline constexpr StringId kIdReportSkipped = 30834;
 inline constexpr StringId kIdReportIgnored = 30835;
 inline constexpr StringId kIdReportRequestLog = 30836;
 inline constexpr StringId kIdHtmlFile = 30837;
+inline constexpr StringId kIdStepCannotBeInterrupted = 30750;
+inline constexpr StringId kIdStartSocketsFailed = 30751;
+inline constexpr StringId kIdStartWarningCaption = 30752;
+inline constexpr StringId kIdStartCompanionRunning = 30753;
+inline constexpr StringId kIdStartModuleMissing = 30754;
+inline constexpr StringId kIdStartErrorCaption = 30755;
 
 // Every ID above, in the order of this file.
 inline constexpr auto kAllStringIds = std::to_array<StringId>({
@@ -849,6 +855,12 @@ inline constexpr auto kAllStringIds = std::to_array<StringId>({
     kIdReportIgnored,
     kIdReportRequestLog,
     kIdHtmlFile,
+    kIdStepCannotBeInterrupted,
+    kIdStartSocketsFailed,
+    kIdStartWarningCaption,
+    kIdStartCompanionRunning,
+    kIdStartModuleMissing,
+    kIdStartErrorCaption,
 });
 
 }  // namespace kelvane

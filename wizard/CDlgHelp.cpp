@@ -17,6 +17,7 @@ namespace {
 constexpr int kHelpTemplate = 4022;
 constexpr int kBodyId = 10000;
 constexpr int kOkId = 6063;
+constexpr int kOkMargin = 6;
 }  // namespace
 
 CDlgHelp::CDlgHelp(QWidget* parent) : QDialog(parent) {
@@ -47,9 +48,17 @@ CDlgHelp::CDlgHelp(QWidget* parent) : QDialog(parent) {
   const int osCode = WizardState::Instance().osVersionCode;
   const int bodyHeight = (osCode == 502 || osCode == 6006) ? 225 : 206;
   body_->setGeometry(1, 1, 372 - 1, bodyHeight - 1);
-  resize(body_->geometry().right() + 2, bodyHeight + 1);
 
-  if (auto* ok = qobject_cast<QPushButton*>(Control(kOkId))) connect(ok, &QPushButton::clicked, this, &CDlgHelp::HideHelp);
+  // OK sits below the body, at the bottom right, and closes the window; it is
+  // the default button, so Enter closes too. Escape and the close box hide
+  // the window as well (QDialog's reject).
+  if (auto* ok = qobject_cast<QPushButton*>(Control(kOkId))) {
+    connect(ok, &QPushButton::clicked, this, &CDlgHelp::HideHelp);
+    ok->setDefault(true);
+    ok->setAutoDefault(true);
+    ok->show();
+  }
+  resize(body_->geometry().right() + 2, bodyHeight + 1 + OkBandHeight());
   // Centred on the screen the first time it shows.
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect area = screen->availableGeometry();
@@ -78,13 +87,25 @@ void CDlgHelp::ShowHelp() {
   show();
   raise();
   activateWindow();
+  // The keys (arrows, Page Down, Ctrl+A, Ctrl+C) go to the text first.
+  body_->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+int CDlgHelp::OkBandHeight() const {
+  const QWidget* ok = Control(kOkId);
+  return ok == nullptr ? 0 : ok->sizeHint().height() + 2 * kOkMargin;
 }
 
 void CDlgHelp::HideHelp() { hide(); }
 
 void CDlgHelp::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);
-  if (body_) body_->setGeometry(1, 1, width() - 1 - 1, height() - 1 - 1);
+  const int band = OkBandHeight();
+  if (body_) body_->setGeometry(1, 1, width() - 1 - 1, height() - 1 - 1 - band);
+  if (QWidget* ok = Control(kOkId)) {
+    const QSize hint = ok->sizeHint().expandedTo(QSize(75, 0));
+    ok->setGeometry(width() - kOkMargin - hint.width(), height() - band + kOkMargin, hint.width(), hint.height());
+  }
 }
 
 }  // namespace kelvane

@@ -14,15 +14,16 @@ class CDlgHelp : public QDialog {
   Q_OBJECT
 
  public:
-  // No parent: the window stands beside the sheet. The owner (the sheet's
-  // holder) deletes it.
+  // `parent` is the sheet: the help window is a window of its own beside it
+  // (not modal), and the sheet's modality does not block it. The owner (the
+  // sheet's holder) deletes it.
   explicit CDlgHelp(QWidget* parent = nullptr);
   ~CDlgHelp() override;
 
   void SetTitle(const QString& title);
   // Replaces the body with `text`, shown as plain text.
   void SetBody(const QString& text);
-  // Text of the (hidden) OK button 6063.
+  // Text of the OK button 6063 at the window's bottom right.
   void SetButtonText(const QString& text);
   // Shows the window and brings it to the foreground.
   void ShowHelp();
@@ -35,6 +36,8 @@ class CDlgHelp : public QDialog {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  int OkBandHeight() const;
+
   CHTRichEditCtrl* body_ = nullptr;
 };
 

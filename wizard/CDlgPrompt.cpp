@@ -2,12 +2,14 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QTimer>
 
 #include <string_view>
 
 #include "wizard/MessageBox.h"
+#include "wizard/ReadableColour.h"
 
 namespace kelvane {
 
@@ -35,7 +37,11 @@ QLineEdit* CDlgPrompt::Entry() const { return qobject_cast<QLineEdit*>(Control(k
 void CDlgPrompt::SetMasked(bool masked) {
   masked_ = masked;
   if (QLineEdit* entry = Entry()) {
-    entry->setStyleSheet(QStringLiteral("QLineEdit { color: rgb(0,10,255); lineedit-password-character: 42; }"));
+    // The entry's blue, in a shade that reads on the theme's field background.
+    entry->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+    QPalette pal = entry->palette();
+    pal.setColor(QPalette::Text, ReadableOnBase(PromptEntryColour(), pal));
+    entry->setPalette(pal);
     entry->setEchoMode(masked ? QLineEdit::Password : QLineEdit::Normal);
   }
 }

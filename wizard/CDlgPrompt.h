@@ -3,6 +3,8 @@
 // closes with its first button or with Enter.
 #pragma once
 
+#include <QColor>
+
 #include "wizard/CDlgMessage.h"
 
 #include <array>
@@ -25,6 +27,8 @@ class CDlgPrompt : public CDlgMessage {
   // to its right edge.
   void AdjustFirstButton(int shift, int extraWidth);
   QLineEdit* Entry() const;
+  // The entry's text colour as designed; drawn in a shade that reads on the theme.
+  static QColor PromptEntryColour() { return QColor(0, 10, 255); }
 
  protected:
   void InitDialog() override;

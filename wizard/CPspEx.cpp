@@ -10,6 +10,7 @@
 
 #include "state/WizardState.h"
 #include "wizard/CStaticText.h"
+#include "wizard/ReadableColour.h"
 #include "wizard/SheetOps.h"
 
 namespace kelvane {
@@ -162,16 +163,25 @@ void CPspEx::keyPressEvent(QKeyEvent* event) {
 
 void CPspEx::MarkField(QWidget* label, bool ok) {
   if (label == nullptr) return;
+  // A wrong field is red and underlined, so it reads in grey scale too.
+  QFont font = label->font();
+  font.setUnderline(!ok);
+  label->setFont(font);
   const QColor colour = ok ? QColor(0, 0, 0) : QColor(255, 0, 0);
   if (auto* text = qobject_cast<CStaticText*>(label)) {
     text->SetTextColor(colour);
     return;
   }
-  QPalette pal = label->palette();
-  pal.setColor(QPalette::WindowText, colour);
-  pal.setColor(QPalette::Text, colour);
-  pal.setColor(QPalette::ButtonText, colour);
-  label->setPalette(pal);
+  if (ok) {
+    label->setPalette(QPalette());  // back to the inherited palette
+  } else {
+    QPalette pal = label->palette();
+    const QColor readable = ReadableOnWindow(colour, pal);
+    pal.setColor(QPalette::WindowText, readable);
+    pal.setColor(QPalette::Text, readable);
+    pal.setColor(QPalette::ButtonText, readable);
+    label->setPalette(pal);
+  }
   label->repaint();
 }
 

@@ -1,7 +1,11 @@
 #include "wizard/CSheetBase.h"
 
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
+#include <QTimer>
+
+#include <algorithm>
 
 #include "language/StringIds.h"
 #include "state/WizardState.h"
@@ -53,9 +57,42 @@ bool CSheetBase::PageAllowsClose() const {
   // While a step runs nothing is asked at all: the step's waits deliver the
   // close events, and closing the sheet under a running step would pull the
   // page away from it.
-  if (ActiveBusy()) return false;
+  if (ActiveBusy()) {
+    ShowBusyNotice();
+    return false;
+  }
   CPspEx* page = ActivePage();
   return page == nullptr || page->OnQueryCancel();
+}
+
+void CSheetBase::ShowBusyNotice() const {
+  auto* self = const_cast<CSheetBase*>(this);
+  if (busyNotice_.isNull()) {
+    busyNotice_ = new QLabel(self);
+    busyNotice_->setObjectName(QStringLiteral("busyNotice"));
+    busyNotice_->setAutoFillBackground(true);
+    busyNotice_->setTextFormat(Qt::PlainText);
+    busyNotice_->setAlignment(Qt::AlignCenter);
+    busyNotice_->setFrameShape(QFrame::StyledPanel);
+    // Gone as soon as the step is over.
+    auto* watch = new QTimer(busyNotice_);
+    watch->setInterval(200);
+    connect(watch, &QTimer::timeout, self, [self] {
+      if (!self->ActiveBusy() && self->busyNotice_) self->busyNotice_->hide();
+    });
+    watch->start();
+  }
+  busyNotice_->setText(UiText(kIdStepCannotBeInterrupted));
+  busyNotice_->setAccessibleName(busyNotice_->text());
+  // Just above the row of the sheet's buttons, across the window.
+  int top = height();
+  for (const QPushButton* button : findChildren<QPushButton*>(Qt::FindDirectChildrenOnly)) {
+    if (button->isVisible()) top = std::min(top, button->y());
+  }
+  const int lineHeight = busyNotice_->sizeHint().height();
+  busyNotice_->setGeometry(8, std::max(0, top - lineHeight - 4), width() - 16, lineHeight);
+  busyNotice_->show();
+  busyNotice_->raise();
 }
 
 void CSheetBase::OnHelp() {
@@ -74,7 +111,7 @@ QPushButton* CSheetBase::MakeButton(int id) {
 
 void CSheetBase::ShowHelpTopic(std::uint32_t pageCode) {
   if (!help_) {
-    help_ = std::make_unique<CDlgHelp>();
+    help_ = std::make_unique<CDlgHelp>(this);
     help_->SetButtonText(UiText(kIdHelpWindowOk));
   }
   std::uint32_t titleId = 0;

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QLabel>
+#include <QPointer>
 
 #include <cstdint>
 #include <memory>
@@ -50,11 +52,20 @@ class CSheetBase : public QDialog, public SheetOps {
   // Closes the help window for good (a sheet's destructor, before its pages go).
   void DropHelpWindow();
   // Whether the sheet may close now: no step runs and the active page agrees.
+  // While a step runs, the status line above the buttons says why not.
   bool PageAllowsClose() const;
   void keyPressEvent(QKeyEvent* event) override;
 
+ public:
+  // The status line that says a step cannot be interrupted; null until first
+  // needed, hidden once the step is over.
+  QLabel* BusyNotice() const { return busyNotice_.data(); }
+
  private:
+  void ShowBusyNotice() const;
+
   std::unique_ptr<CDlgHelp> help_;
+  mutable QPointer<QLabel> busyNotice_;
 };
 
 }  // namespace kelvane

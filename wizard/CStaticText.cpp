@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QPaintEvent>
 
+#include "wizard/ReadableColour.h"
+
 namespace kelvane {
 
 CStaticText::CStaticText(QWidget* parent)
@@ -47,7 +49,8 @@ void CStaticText::paintEvent(QPaintEvent* event) {
   QFrame::paintEvent(event);  // the frame, when the template asks for a border
   QPainter painter(this);
   painter.setFont(DrawingFont());
-  painter.setPen(isEnabled() ? textColor_ : palette().color(QPalette::Disabled, QPalette::WindowText));
+  painter.setPen(isEnabled() ? ReadableOnWindow(textColor_, palette())
+                              : palette().color(QPalette::Disabled, QPalette::WindowText));
   painter.drawText(contentsRect(), drawFormat_, text());
 }
 

@@ -15,7 +15,9 @@ class CStaticText : public QLabel {
  public:
   explicit CStaticText(QWidget* parent = nullptr);
 
-  // Stores the colour and repaints at once.
+  // Stores the colour and repaints at once. Black is the palette's own text
+  // colour; any other is drawn in the nearest shade that reads on the
+  // palette's background (a dark theme gets a lighter red).
   void SetTextColor(QColor colour);
   QColor TextColor() const { return textColor_; }
   // Creates the own font (`pixelHeight` pixels, bold or normal weight) and sets
@@ -25,7 +27,13 @@ class CStaticText : public QLabel {
   bool UsesOwnFont() const { return ownFontUsed_; }
   QFont OwnFont() const { return ownFont_; }
   // The font the next paint uses.
-  QFont DrawingFont() const { return ownFontUsed_ ? ownFont_ : font(); }
+  // An underline set on the control's font (a wrong field) carries over.
+  QFont DrawingFont() const {
+    if (!ownFontUsed_) return font();
+    QFont own = ownFont_;
+    own.setUnderline(font().underline());
+    return own;
+  }
   // Qt::Alignment | Qt::TextFlag bits for drawing; word break by default.
   void SetDrawFormat(int flags);
   int DrawFormat() const { return drawFormat_; }

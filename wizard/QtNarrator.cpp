@@ -6,6 +6,7 @@
 #include "wizard/CHTRichEditCtrl.h"
 #include "wizard/CStaticText.h"
 #include "wizard/PumpWait.h"
+#include "wizard/ReadableColour.h"
 #include "wizard/UiText.h"
 
 namespace kelvane {
@@ -23,6 +24,10 @@ QColor QtNarrator::Colour(NarrationColour colour) {
   return QColor(0, 0, 0);
 }
 
+void QtNarrator::DropCountdownBar() {
+  if (!bar_.isNull()) delete bar_.data();
+}
+
 void QtNarrator::Show(const QString& text) {
   if (area_.isNull()) return;
   if (auto* log = qobject_cast<CHTRichEditCtrl*>(area_.data())) {
@@ -37,7 +42,7 @@ void QtNarrator::Show(const QString& text) {
 void QtNarrator::Add(const QString& text, NarrationColour colour) {
   if (area_.isNull()) return;
   if (auto* log = qobject_cast<CHTRichEditCtrl*>(area_.data())) {
-    log->AppendText(text, -1, false, Colour(colour));
+    log->AppendText(text, -1, false, ReadableOnBase(Colour(colour), log->palette()));
   } else if (auto* label = qobject_cast<QLabel*>(area_.data())) {
     // A plain text area has one colour: what is appended is added as text.
     label->setText(label->text() + text);
@@ -45,8 +50,14 @@ void QtNarrator::Add(const QString& text, NarrationColour colour) {
   area_->repaint();
 }
 
-void QtNarrator::Say(StringId id) { Show(UiText(id)); }
-void QtNarrator::SayText(const std::string& utf8) { Show(QString::fromStdString(utf8)); }
+void QtNarrator::Say(StringId id) {
+  DropCountdownBar();
+  Show(UiText(id));
+}
+void QtNarrator::SayText(const std::string& utf8) {
+  DropCountdownBar();
+  Show(QString::fromStdString(utf8));
+}
 void QtNarrator::Append(StringId id, NarrationColour colour) { Add(id == 0 ? QString() : UiText(id), colour); }
 void QtNarrator::AppendText(const std::string& utf8, NarrationColour colour) {
   Add(QString::fromStdString(utf8), colour);
@@ -54,6 +65,21 @@ void QtNarrator::AppendText(const std::string& utf8, NarrationColour colour) {
 
 void QtNarrator::Countdown(StringId id, int secondsLeft) {
   Show(QStringLiteral("%1.....%2").arg(UiText(id)).arg(secondsLeft));
+  if (area_.isNull()) return;
+  // The time is known, so the bar is determinate: its range is the first
+  // count seen, and it fills one step a second.
+  if (bar_.isNull()) {
+    bar_ = new QProgressBar(area_.data());
+    bar_->setObjectName(QStringLiteral("countdownBar"));
+    bar_->setTextVisible(false);
+    bar_->setRange(0, secondsLeft);
+    bar_->setAccessibleName(UiText(id));
+  }
+  constexpr int kBarHeight = 6;
+  bar_->setGeometry(0, area_->height() - kBarHeight, area_->width(), kBarHeight);
+  bar_->setValue(bar_->maximum() - secondsLeft + 1);
+  bar_->show();
+  bar_->repaint();
 }
 
 void QtNarrator::Pause(int ms) { PumpWait(ms); }

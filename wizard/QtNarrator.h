@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QProgressBar>
 #include <QString>
 #include <QWidget>
 
@@ -30,12 +31,18 @@ class QtNarrator : public Narrator {
   static QColor Colour(NarrationColour colour);
   // Whether the widget still exists.
   bool Alive() const { return !area_.isNull(); }
+  // The bar of a running countdown (along the message area's bottom edge,
+  // filling as the seconds pass); null when no countdown runs.
+  QProgressBar* CountdownBar() const { return bar_.data(); }
 
  private:
   void Show(const QString& text);
   void Add(const QString& text, NarrationColour colour);
 
+  void DropCountdownBar();
+
   QPointer<QWidget> area_;
+  QPointer<QProgressBar> bar_;
 };
 
 }  // namespace kelvane

@@ -109,8 +109,14 @@ TEST_F(StartupRoutine, CompanionLockHeldWarnsAndLoadsNoModule) {
   KelvaneApp app;
   EXPECT_EQ(app.Run(), KelvaneApp::kExitFailed);
   ASSERT_EQ(watcher.messages.size(), 1u);
-  EXPECT_EQ(watcher.messages[0].caption, QStringLiteral("Warning..."));
-  EXPECT_EQ(watcher.messages[0].text, QStringLiteral("Please terminate ??? wireless application befer the setup!"));
+  // From the catalogue of the start-up language, naming the lock that is held.
+  const QString lock = QDir(runtime_.path()).filePath(KelvaneApp::CompanionLockName());
+  EXPECT_EQ(watcher.messages[0].caption, QStringLiteral("Warning"));
+  EXPECT_TRUE(watcher.messages[0].text.startsWith(QStringLiteral("Another wireless setup program is running")))
+      << watcher.messages[0].text.toStdString();
+  EXPECT_TRUE(watcher.messages[0].text.contains(lock));
+  EXPECT_FALSE(watcher.messages[0].text.contains(QStringLiteral("???")));
+  EXPECT_FALSE(lock.contains(QStringLiteral("???")));
   EXPECT_EQ(watcher.messages[0].iconId, 812);  // stop icon
   EXPECT_EQ(app.SheetsBuilt(), 0);
   EXPECT_EQ(WizardState::Instance().languageModule, nullptr);
@@ -171,8 +177,10 @@ TEST_F(StartupRoutine, MissingModuleGivesFileMissingAndNoSheet) {
   KelvaneApp app;
   EXPECT_EQ(app.Run(), KelvaneApp::kExitFailed);
   ASSERT_EQ(watcher.messages.size(), 1u);
+  // No module at all: the program's own English words, naming the file.
   EXPECT_EQ(watcher.messages[0].caption, QStringLiteral("Error"));
-  EXPECT_EQ(watcher.messages[0].text, QStringLiteral("File missing to load up.\n\nPlease re-install this utility."));
+  EXPECT_EQ(watcher.messages[0].text,
+            QString(KelvaneApp::kModuleMissingText).replace(QStringLiteral("%s"), QString::fromStdString(LanguageModulePath(1033))));
   EXPECT_EQ(app.SheetsBuilt(), 0);
 }
 
@@ -208,7 +216,9 @@ TEST_F(StartupRoutine, LanguageChangeToAMissingModuleEndsWithFileMissing) {
   EXPECT_EQ(app.Run(), KelvaneApp::kExitFailed);
   EXPECT_EQ(app.SheetsBuilt(), 1);
   ASSERT_EQ(watcher.messages.size(), 1u);
-  EXPECT_EQ(watcher.messages[0].text, QStringLiteral("File missing to load up.\n\nPlease re-install this utility."));
+  // Told in English (the module there is), naming the Greek file that is not.
+  EXPECT_TRUE(watcher.messages[0].text.startsWith(QStringLiteral("The language file ")));
+  EXPECT_TRUE(watcher.messages[0].text.contains(QString::fromStdString(LanguageModulePath(1032))));
   // No fall-back: the wizard did not go on in English.
   EXPECT_EQ(WizardState::Instance().languageId, 1032u);
 }

@@ -261,7 +261,7 @@ TEST_F(DialogTest, FirstPromptButtonCanBeShiftedAndWidened) {
   EXPECT_EQ(shifted.width(), plain.width() + 15);
 }
 
-TEST(HelpWindow, BodyIsPlainTextAndFillsTheWindow) {
+TEST(HelpWindow, BodyIsPlainTextOkBelowItAndEveryWayCloses) {
   CDlgHelp help;
   help.SetTitle("Help - Test");
   help.SetBody("<b>1.</b> first\n2. second");
@@ -273,14 +273,30 @@ TEST(HelpWindow, BodyIsPlainTextAndFillsTheWindow) {
   EXPECT_EQ(help.Control(10000), body);
   EXPECT_EQ(body->toPlainText(), QStringLiteral("<b>1.</b> first\n2. second"));
   EXPECT_FALSE(help.Control(6062)->isVisible());
-  EXPECT_FALSE(help.Control(6063)->isVisible());
+  QWidget* ok = help.Control(6063);
+  EXPECT_TRUE(ok->isVisible());
   EXPECT_EQ(help.windowTitle(), QStringLiteral("Help - Test"));
+  EXPECT_TRUE(body->hasFocus()) << "the text takes the keys first";
   help.resize(500, 400);
   test::Spin(20);
-  EXPECT_EQ(body->geometry(), QRect(1, 1, help.width() - 2, help.height() - 2));
-  help.HideHelp();
-  EXPECT_FALSE(help.isVisible());
+  EXPECT_EQ(body->geometry().topLeft(), QPoint(1, 1));
+  EXPECT_EQ(body->width(), help.width() - 2);
+  EXPECT_LT(body->geometry().bottom(), ok->geometry().top()) << "OK lies below the text, not under it";
+  EXPECT_TRUE(help.rect().contains(ok->geometry()));
   EXPECT_FALSE(help.isModal());
+  // OK, Escape and the close box each hide it.
+  const std::function<void()> closers[] = {
+      [&] { QTest::mouseClick(ok, Qt::LeftButton); },
+      [&] { QTest::keyClick(body, Qt::Key_Escape); },
+      [&] { help.close(); },
+  };
+  for (const auto& closeIt : closers) {
+    help.ShowHelp();
+    test::Spin(10);
+    ASSERT_TRUE(help.isVisible());
+    closeIt();
+    EXPECT_FALSE(help.isVisible());
+  }
 }
 
 TEST(HelpWindow, FirstHeightFollowsTheSystemVersion) {

@@ -18,6 +18,8 @@
 #include "wizard/CPspEx.h"
 #include "wizard/CStaticText.h"
 #include "wizard/PumpWait.h"
+#include "wizard/QtNarrator.h"
+#include "wizard/ReadableColour.h"
 #include "wizard/SheetOps.h"
 
 namespace kelvane {
@@ -113,9 +115,10 @@ TEST(MarkField, RedThenBlackAndRepaintedAtOnce) {
   EXPECT_EQ(label->TextColor(), QColor(255, 0, 0));
   EXPECT_GE(counter.paints, 1);  // painted before any event was processed
   const QImage red = label->grab().toImage();
+  const QColor drawn = ReadableOnWindow(QColor(255, 0, 0), label->palette());
   bool sawRed = false;
   for (int y = 0; y < red.height() && !sawRed; ++y)
-    for (int x = 0; x < red.width() && !sawRed; ++x) sawRed = red.pixelColor(x, y) == QColor(255, 0, 0);
+    for (int x = 0; x < red.width() && !sawRed; ++x) sawRed = red.pixelColor(x, y) == drawn;
   EXPECT_TRUE(sawRed);
 
   const int before = counter.paints;
@@ -126,10 +129,73 @@ TEST(MarkField, RedThenBlackAndRepaintedAtOnce) {
   // A plain label is marked through its palette.
   auto* plain = new QLabel(QStringLiteral("x"), &page);
   CPspEx::MarkField(plain, false);
-  EXPECT_EQ(plain->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+  EXPECT_EQ(plain->palette().color(QPalette::WindowText), ReadableOnWindow(QColor(255, 0, 0), page.palette()));
   CPspEx::MarkField(plain, true);
-  EXPECT_EQ(plain->palette().color(QPalette::WindowText), QColor(0, 0, 0));
+  EXPECT_EQ(plain->palette().color(QPalette::WindowText), page.palette().color(QPalette::WindowText));
   CPspEx::MarkField(nullptr, false);  // nothing to mark, nothing happens
+}
+
+// Every meaning colour reads (4.5:1) on light and dark themes, plain text is
+// the theme's own, and a wrong field is marked by more than its colour.
+TEST(MarkField, ReadableOnEveryPaletteAndNotByColourAlone) {
+  struct Theme {
+    const char* name;
+    QColor window, windowText, base, text;
+  };
+  const Theme themes[] = {
+      {"light grey", QColor(239, 239, 239), QColor(0, 0, 0), QColor(255, 255, 255), QColor(0, 0, 0)},
+      {"white", QColor(255, 255, 255), QColor(30, 30, 30), QColor(255, 255, 255), QColor(30, 30, 30)},
+      {"dark", QColor(45, 45, 45), QColor(230, 230, 230), QColor(30, 30, 30), QColor(240, 240, 240)},
+      {"black", QColor(0, 0, 0), QColor(255, 255, 255), QColor(0, 0, 0), QColor(255, 255, 255)},
+      {"dark blue-grey", QColor(60, 63, 65), QColor(187, 187, 187), QColor(43, 43, 43), QColor(169, 183, 198)},
+  };
+  // The darkest (light theme) or lightest (dark theme) pixel is the text's core.
+  auto textPixel = [](QWidget* w, const QColor& background) {
+    const QImage image = w->grab().toImage();
+    QColor best = background;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x)
+        if (ContrastRatio(image.pixelColor(x, y), background) > ContrastRatio(best, background))
+          best = image.pixelColor(x, y);
+    return best;
+  };
+  for (const Theme& t : themes) {
+    QPalette pal;
+    pal.setColor(QPalette::Window, t.window);
+    pal.setColor(QPalette::WindowText, t.windowText);
+    pal.setColor(QPalette::Base, t.base);
+    pal.setColor(QPalette::Text, t.text);
+    QWidget page;
+    page.setPalette(pal);
+    page.setAutoFillBackground(true);
+    auto* label = new CStaticText(&page);
+    label->setText(QStringLiteral("MMMM IP address"));
+    label->setGeometry(5, 5, 150, 20);
+    page.resize(200, 40);
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+
+    EXPECT_EQ(textPixel(label, t.window), t.windowText) << t.name << ": plain text in the theme's colour";
+    CPspEx::MarkField(label, false);
+    const QColor wrong = textPixel(label, t.window);
+    EXPECT_GE(ContrastRatio(wrong, t.window), kMinTextContrast) << t.name;
+    EXPECT_GT(wrong.red(), wrong.green() + 40) << t.name << ": still red";
+    EXPECT_TRUE(label->DrawingFont().underline()) << t.name << ": marked in grey scale too";
+    CPspEx::MarkField(label, true);
+    EXPECT_FALSE(label->DrawingFont().underline()) << t.name;
+    EXPECT_EQ(textPixel(label, t.window), t.windowText) << t.name;
+
+    for (NarrationColour c : {NarrationColour::kBusy, NarrationColour::kGood, NarrationColour::kBad,
+                              NarrationColour::kHeading, NarrationColour::kDefault}) {
+      EXPECT_GE(ContrastRatio(ReadableOnBase(QtNarrator::Colour(c), pal), t.base), kMinTextContrast)
+          << t.name << " narration colour " << static_cast<int>(c);
+    }
+    for (const QColor& meaning : {QColor(0, 200, 0), QColor(230, 0, 0), QColor(0, 0, 255), QColor(0, 10, 255)}) {
+      const QColor shown = ReadableOnWindow(meaning, pal);
+      EXPECT_GE(ContrastRatio(shown, t.window), kMinTextContrast) << t.name << " " << qPrintable(meaning.name());
+      EXPECT_NEAR(shown.hslHue(), meaning.hslHue(), 3) << t.name << ": the same meaning, another shade";
+    }
+  }
 }
 
 TEST(SetPasswordMask, TogglesStarsAndIgnoresOtherControls) {
