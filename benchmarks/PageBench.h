@@ -18,36 +18,67 @@
 
 namespace kelvane::bench {
 
-// The largest gap between two ticks of a 10 ms timer while it runs: how long
-// the event loop was kept from running.
+// The longest time the event loop was kept from running during a step: the
+// largest of the gap from the step's start to the first tick of a fine timer,
+// the gaps between ticks, and the gap from the last tick to the step's end.
+// (A step that never lets the loop run has one gap: the whole step.)
 class StallMeter {
  public:
-  StallMeter() {
+  explicit StallMeter(int tickMs = 2) : tickMs_(tickMs) {
+    timer_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer_, &QTimer::timeout, [this] {
       const qint64 now = clock_.nsecsElapsed();
-      if (last_ >= 0) maxGapNs_ = std::max(maxGapNs_, now - last_);
-      last_ = now;
+      Note(now);
       ++ticks_;
     });
   }
   void Start() {
     maxGapNs_ = 0;
-    last_ = -1;
     ticks_ = 0;
     clock_.start();
-    timer_.start(10);
+    last_ = 0;  // the step's start counts as a tick
+    timer_.start(tickMs_);
   }
-  void Stop() { timer_.stop(); }
+  void Stop() {
+    timer_.stop();
+    Note(clock_.nsecsElapsed());
+  }
   double MaxGapMs() const { return static_cast<double>(maxGapNs_) / 1e6; }
+  // Where the longest gap began, in ms after the start.
+  double MaxGapAtMs() const { return static_cast<double>(maxGapAtNs_) / 1e6; }
+  qint64 NowNs() const { return clock_.nsecsElapsed(); }
   long Ticks() const { return ticks_; }
 
  private:
+  void Note(qint64 now) {
+    if (now - last_ > maxGapNs_) {
+      maxGapNs_ = now - last_;
+      maxGapAtNs_ = last_;
+    }
+    last_ = now;
+  }
+
+  int tickMs_;
   QTimer timer_;
   QElapsedTimer clock_;
-  qint64 last_ = -1;
+  qint64 last_ = 0;
   qint64 maxGapNs_ = 0;
+  qint64 maxGapAtNs_ = 0;
   long ticks_ = 0;
 };
+
+// How often this thread has gone to sleep and been woken so far (its voluntary
+// context switches): the wake-ups of the event loop when read on its thread.
+inline long ThreadWakeups() {
+  std::FILE* f = std::fopen("/proc/thread-self/status", "r");
+  if (f == nullptr) return -1;
+  char line[256];
+  long value = -1;
+  while (std::fgets(line, sizeof line, f) != nullptr)
+    if (std::sscanf(line, "voluntary_ctxt_switches: %ld", &value) == 1) break;
+  std::fclose(f);
+  return value;
+}
 
 // Peak resident memory of this process so far, in MiB.
 inline double PeakMemoryMiB() {
