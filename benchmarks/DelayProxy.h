@@ -111,7 +111,8 @@ class DelayProxy {
         answering = true;
       }
       if (!upstreamOpen && held.empty()) break;
-      pollfd entries[2] = {{client, POLLIN, 0}, {upstream, static_cast<short>(upstreamOpen ? POLLIN : 0), 0}};
+      // A closed upstream would report POLLHUP on every call: leave it out.
+      pollfd entries[2] = {{client, POLLIN, 0}, {upstreamOpen ? upstream : -1, POLLIN, 0}};
       // Wake exactly when the held answer is due, else now and then to notice the end.
       timespec timeout{0, 20'000'000};
       if (!held.empty()) {
