@@ -154,8 +154,9 @@ void RunSteps(CPshMain& sheet, test::EmulatedRouter& router, bench::DelayProxy& 
       const qint64 from = static_cast<qint64>(meter.MaxGapAtMs() * 1e6);
       const qint64 to = from + static_cast<qint64>(meter.MaxGapMs() * 1e6);
       const auto inGap = std::count_if(hookTimes.begin(), hookTimes.end(), [&](qint64 t) { return t > from && t < to; });
-      std::printf("   (from %.1f ms; hook calls in it: %ld of %zu)", meter.MaxGapAtMs(), static_cast<long>(inGap),
-                  hookTimes.size());
+      std::printf("   (timer %.1f ms from %.1f ms; hook calls in it: %ld of %zu; posted events %.1f ms from %.1f ms)",
+                  meter.TimerGapMs(), meter.MaxGapAtMs(), static_cast<long>(inGap), hookTimes.size(),
+                  meter.PostedGapMs(), meter.PostedGapAtMs());
     }
     std::printf("\n");
     std::fflush(stdout);
