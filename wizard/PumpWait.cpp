@@ -20,19 +20,6 @@ QAbstractEventDispatcher* Dispatcher() {
   return QCoreApplication::instance() != nullptr ? QAbstractEventDispatcher::instance() : nullptr;
 }
 
-// Under the GLib dispatcher, once timers have fired, the next ones run at idle
-// priority from a source that cannot recurse, until a posted event is
-// delivered. A wait nested in a timer's slot (a step started from a timer)
-// would then hold every timer back, the window's included, until something
-// happened to post an event: pauses of ~100 ms with the loop running. A wake-up
-// counts as a posted event and puts the timers back at normal priority; the
-// second pass delivers those due.
-void WakeTimers(QAbstractEventDispatcher* dispatcher) {
-  dispatcher->wakeUp();
-  dispatcher->processEvents(QEventLoop::AllEvents);
-  dispatcher->processEvents(QEventLoop::AllEvents);
-}
-
 // Serves events for `realNs` nanoseconds: the loop sleeps until an event or the
 // timer at the end wakes it. Nothing polls.
 void ServeEventsFor(qint64 realNs) {
@@ -48,8 +35,6 @@ void ServeEventsFor(qint64 realNs) {
   wake.setTimerType(Qt::PreciseTimer);
   for (qint64 left = realNs; left > 0; left = realNs - clock.nsecsElapsed()) {
     wake.start(static_cast<int>((left + 999'999) / 1'000'000));
-    dispatcher->wakeUp();  // see WakeTimers
-    dispatcher->processEvents(QEventLoop::AllEvents);
     dispatcher->processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
   }
 }
@@ -64,9 +49,7 @@ void ServeEventsFor(qint64 realNs) {
 void ServePending() {
   QAbstractEventDispatcher* dispatcher = Dispatcher();
   if (dispatcher == nullptr) return;
-  const bool delivered = dispatcher->processEvents(QEventLoop::AllEvents);
-  WakeTimers(dispatcher);
-  if (!delivered) return;
+  if (!dispatcher->processEvents(QEventLoop::AllEvents)) return;
   QElapsedTimer clock;
   clock.start();
   QTimer quiet;
