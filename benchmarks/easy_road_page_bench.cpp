@@ -6,14 +6,19 @@
 // ratio of the whole run to it says how much the wizard adds (target: at most
 // 1.05). Only the time the pages work counts, not the walker's pauses.
 // Also the peak memory of the run.
+//
+//   easy_road_page_bench [answer-ms]   (every router answer held that long, default 0)
 #include <QApplication>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "../tests/gui/EasyWalker.h"
+#include "DelayProxy.h"
 #include "PageBench.h"
 #include "app/KelvaneApp.h"
 #include "net/Wait.h"
+#include "state/ProbeTarget.h"
 
 using namespace kelvane;
 
@@ -27,7 +32,7 @@ struct Run {
   QString failure;
 };
 
-Run WalkOnce(double scale) {
+Run WalkOnce(double scale, int answerMs) {
   SetTimeScale(scale);
   test::EmulatedRouter router;
   Run run;
@@ -35,6 +40,10 @@ Run WalkOnce(double scale) {
     run.failure = QString::fromStdString(router.why());
     return run;
   }
+  // Every request answered after exactly `answerMs`.
+  bench::DelayProxy proxy(router.Sim().HttpPort());
+  proxy.SetAnswerDelayMs(answerMs);
+  ProbeTarget::Instance().routerHttpPort = proxy.Port();
   WizardState& state = WizardState::Instance();
   ResetRouterDefaults(state);
   state.wanTestSkipped = false;
@@ -69,8 +78,9 @@ int main(int argc, char** argv) {
   bench::QuietTargets();
 
   constexpr double kFast = 0.001;
-  const Run full = WalkOnce(1.0);
-  const Run fast = WalkOnce(kFast);
+  const int answerMs = argc > 1 ? std::atoi(argv[1]) : 0;
+  const Run full = WalkOnce(1.0, answerMs);
+  const Run fast = WalkOnce(kFast, answerMs);
   if (!full.finished || !fast.finished) {
     std::fprintf(stderr, "the walk did not finish: %s %s\n", full.failure.toStdString().c_str(),
                  fast.failure.toStdString().c_str());
@@ -78,6 +88,7 @@ int main(int argc, char** argv) {
   }
   // work(1) = W + M, work(s) = W + s*M  =>  M = (work(1) - work(s)) / (1 - s).
   const double mandated = (full.workSeconds - fast.workSeconds) / (1.0 - kFast);
+  std::printf("router answers every request after %d ms\n", answerMs);
   std::printf("pages working at scale 1:   %7.2f s (whole walk %.2f s with the walker's pauses)\n", full.workSeconds,
               full.wallSeconds);
   std::printf("pages working at scale %g: %7.2f s\n", kFast, fast.workSeconds);

@@ -12,17 +12,23 @@ namespace kelvane {
 
 int WaitForSocket(int fd, short events, std::uint64_t deadlineMs) {
   for (;;) {
-    const std::uint64_t now = SteadyMs();
-    const std::uint64_t left = deadlineMs > now ? deadlineMs - now : 0;
-    const int slice = static_cast<int>(left < static_cast<std::uint64_t>(kWaitSliceMs) ? left : kWaitSliceMs);
+    // Asked on every slice and before every return: a socket that is ready at
+    // once must not let a chain of quick exchanges run past the event loop.
+    YieldIfDue();
+    const int slice = SliceMs(deadlineMs);
     pollfd entry{};
     entry.fd = fd;
     entry.events = events;
     const int n = ::poll(&entry, 1, slice);
-    if (n > 0) return entry.revents != 0 ? entry.revents : events;
+    if (n > 0) {
+      YieldIfDue();
+      return entry.revents != 0 ? entry.revents : events;
+    }
     if (n < 0 && errno != EINTR) return -1;
-    if (left == 0) return 0;
-    CallWaitHook();
+    if (slice == 0 && SteadyMs() >= deadlineMs) {
+      YieldIfDue();
+      return 0;
+    }
   }
 }
 

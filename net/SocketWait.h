@@ -7,8 +7,8 @@
 namespace kelvane {
 
 // Waits until `fd` reports one of `events` (poll flags) or the steady clock
-// (SteadyMs) reaches `deadlineMs`, in slices of at most kWaitSliceMs with
-// CallWaitHook() between them. Answers the reported flags, 0 on time-out and
+// (SteadyMs) reaches `deadlineMs`, in slices (SliceMs), asking YieldIfDue()
+// on every slice and before it returns. Answers the reported flags, 0 on time-out and
 // -1 when poll itself failed.
 int WaitForSocket(int fd, short events, std::uint64_t deadlineMs);
 

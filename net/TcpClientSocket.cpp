@@ -136,7 +136,7 @@ bool TcpClientSocket::Receive(long seconds, long microseconds, std::string& dest
     if (stopAfterFirstChunk) break;
     if (complete && complete(buffer)) break;
     if (SteadyMs() >= wholeDeadline) break;
-    CallWaitHook();
+    YieldIfDue();
   }
   if (got) destination = std::move(buffer);
   return got;

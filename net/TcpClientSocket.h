@@ -1,8 +1,8 @@
 // A blocking-looking IPv4 TCP client for one HTTP exchange.
 //
 // One object per request: set address and port, Connect, Send, Receive, Close.
-// Every wait is cut into slices of at most kWaitSliceMs with the wait hook
-// called between slices, so the window stays alive while the router thinks.
+// Every wait is cut into slices and asks YieldIfDue() on every slice and
+// return, so the window stays alive while the router thinks or answers fast.
 #pragma once
 
 #include <cstddef>

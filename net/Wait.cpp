@@ -1,5 +1,6 @@
 #include "net/Wait.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -7,14 +8,16 @@
 namespace kelvane {
 namespace {
 
-WaitHook& Hook() {
-  static WaitHook hook;
-  return hook;
-}
+struct Waiting {
+  WaitHook hook;
+  IdleWait idle;
+  bool inHook = false;
+  std::uint64_t lastServedMs = 0;
+};
 
-bool& InHook() {
-  static bool inHook = false;
-  return inHook;
+Waiting& State() {
+  static Waiting waiting;
+  return waiting;
 }
 
 double ReadScaleFromEnvironment() {
@@ -31,23 +34,70 @@ double& Scale() {
   return scale;
 }
 
-void SleepSlice(int ms) {
+void SleepMs(std::uint64_t ms) {
   if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// Waits `ms` real milliseconds: in the event loop when the GUI gave us one
+// (not from inside the hook, whose guard keeps waits from recursing), else in
+// slices with a yield after each.
+void IdleFor(std::uint64_t ms) {
+  Waiting& w = State();
+  if (ms == 0) return;
+  if (w.idle && !w.inHook) {
+    w.idle(static_cast<int>(ms));
+    NoteEventsServed();
+    return;
+  }
+  const std::uint64_t end = SteadyMs() + ms;
+  while (SteadyMs() < end) {
+    SleepMs(static_cast<std::uint64_t>(SliceMs(end)));
+    YieldIfDue();
+  }
 }
 
 }  // namespace
 
 WaitHook SetWaitHook(WaitHook hook) {
-  WaitHook previous = std::move(Hook());
-  Hook() = std::move(hook);
+  WaitHook previous = std::move(State().hook);
+  State().hook = std::move(hook);
+  return previous;
+}
+
+IdleWait SetIdleWait(IdleWait wait) {
+  IdleWait previous = std::move(State().idle);
+  State().idle = std::move(wait);
   return previous;
 }
 
 void CallWaitHook() {
-  if (!Hook() || InHook()) return;
-  InHook() = true;
-  Hook()();
-  InHook() = false;
+  Waiting& w = State();
+  if (!w.hook || w.inHook) return;
+  w.inHook = true;
+  w.hook();
+  w.inHook = false;
+  // Counted from the end: a hook that served a while gives the wait a full
+  // interval of its own.
+  w.lastServedMs = SteadyMs();
+}
+
+void YieldIfDue() {
+  Waiting& w = State();
+  if (!w.hook || w.inHook) return;
+  if (SteadyMs() - w.lastServedMs >= static_cast<std::uint64_t>(kYieldIntervalMs)) CallWaitHook();
+}
+
+void NoteEventsServed() { State().lastServedMs = SteadyMs(); }
+
+int SliceMs(std::uint64_t deadlineMs) {
+  const std::uint64_t now = SteadyMs();
+  const std::uint64_t left = deadlineMs > now ? deadlineMs - now : 0;
+  std::uint64_t slice = kWaitSliceMs;
+  if (State().hook) {
+    const std::uint64_t since = std::min<std::uint64_t>(now - State().lastServedMs, kWaitSliceMs - 1);
+    slice = kWaitSliceMs - since;
+  }
+  return static_cast<int>(std::min(left, slice));
 }
 
 std::uint64_t SteadyMs() {
@@ -63,32 +113,25 @@ void SetTimeScale(double scale) { Scale() = (scale > 0.0 && scale <= 1000.0) ? s
 std::uint64_t ScaledMs() { return static_cast<std::uint64_t>(static_cast<double>(SteadyMs()) / Scale()); }
 
 void WaitRealMs(int realMs) {
-  const std::uint64_t end = SteadyMs() + static_cast<std::uint64_t>(realMs > 0 ? realMs : 0);
-  CallWaitHook();
-  for (std::uint64_t now = SteadyMs(); now < end; now = SteadyMs()) {
-    const std::uint64_t left = end - now;
-    SleepSlice(static_cast<int>(left < kWaitSliceMs ? left : kWaitSliceMs));
-    CallWaitHook();
-  }
+  YieldIfDue();
+  IdleFor(static_cast<std::uint64_t>(realMs > 0 ? realMs : 0));
+  YieldIfDue();
 }
 
 void ScaledPause(int ms) {
-  if (ms <= 0) {
-    CallWaitHook();
-    return;
-  }
-  WaitRealMs(static_cast<int>(static_cast<double>(ms) * Scale() + 0.5));
+  WaitRealMs(ms <= 0 ? 0 : static_cast<int>(static_cast<double>(ms) * Scale() + 0.5));
 }
 
 bool WaitUntil(int realMs, const std::function<bool()>& done) {
   const std::uint64_t end = SteadyMs() + static_cast<std::uint64_t>(realMs > 0 ? realMs : 0);
+  std::uint64_t step = 1;
   for (;;) {
+    YieldIfDue();
     if (done()) return true;
     const std::uint64_t now = SteadyMs();
     if (now >= end) return false;
-    const std::uint64_t left = end - now;
-    SleepSlice(static_cast<int>(left < kWaitSliceMs ? left : kWaitSliceMs));
-    CallWaitHook();
+    IdleFor(std::min(end - now, step));
+    step = std::min<std::uint64_t>(step * 2, kWaitSliceMs);
   }
 }
 

@@ -1,9 +1,13 @@
 // Waiting without freezing the window.
 //
-// The core is synchronous and runs on the user-interface thread. Every blocking
-// wait (connect, receive, probe, ping, pause) is cut into slices of at most
-// kWaitSliceMs and calls the process-wide wait hook between slices; the GUI
-// installs a hook that processes pending events, so the window stays alive.
+// The core is synchronous and runs on the user-interface thread. Every wait
+// primitive (socket readiness, connect, receive, probe, echo, WaitUntil,
+// process waits, pauses) asks one question, YieldIfDue(), on every slice and on
+// every return, and that runs the process-wide wait hook whenever more than
+// kYieldIntervalMs passed since it last ran. So a chain of quick operations
+// yields as often as one slow one: what counts is the time since the event loop
+// last ran, not whether a slice ran out. The GUI installs a hook that serves
+// pending events, and an idle wait that spends pauses in the event loop.
 //
 // Fixed pauses (narration, countdowns, retries) run on a scaled clock:
 // KELVANE_TIME_SCALE (default 1) multiplies every scaled duration, so tests can
@@ -15,17 +19,35 @@
 
 namespace kelvane {
 
-// 40 ms keeps the longest pause of the event loop, slice plus the work of
-// one pass, under the 50 ms a person notices.
-inline constexpr int kWaitSliceMs = 40;
+// One slice plus one pass of the event loop stays within a frame (16 ms at
+// 60 Hz) with room for the work between waits; a long socket wait wakes at
+// most 125 times a second (pauses do not poll at all).
+inline constexpr int kWaitSliceMs = 8;
+// The hook runs when this long passed since its last run.
+inline constexpr int kYieldIntervalMs = 4;
 
 using WaitHook = std::function<void()>;
 
 // Installs the hook (an empty function removes it); returns the previous one.
 WaitHook SetWaitHook(WaitHook hook);
-// Calls the installed hook, if any. Re-entrant calls are ignored, so a hook that
-// itself ends up waiting cannot recurse without bound.
+// Calls the installed hook, if any, now. Re-entrant calls are ignored, so a hook
+// that itself ends up waiting cannot recurse without bound.
 void CallWaitHook();
+// "Is it time to yield?": runs the hook when more than kYieldIntervalMs passed
+// since it last ran. Every wait primitive calls it on every slice and return.
+void YieldIfDue();
+// Tells the core that the event loop just ran (the idle wait did), so the
+// next YieldIfDue counts from now.
+void NoteEventsServed();
+// How long the next slice of a wait that ends at `deadlineMs` (SteadyMs) may
+// last: up to the deadline, and never past kWaitSliceMs after the hook last ran.
+int SliceMs(std::uint64_t deadlineMs);
+
+// How a pause spends its time: waits `realMs` real milliseconds and returns. The
+// GUI's waits in the event loop, which wakes only for events; without one, a
+// pause sleeps in slices and yields between them (so too inside the hook).
+using IdleWait = std::function<void(int realMs)>;
+IdleWait SetIdleWait(IdleWait wait);
 
 // Monotonic milliseconds, unscaled.
 std::uint64_t SteadyMs();
@@ -39,13 +61,14 @@ void SetTimeScale(double scale);
 // a countdown measured with it agrees with ScaledPause.
 std::uint64_t ScaledMs();
 
-// Sleeps `realMs` real milliseconds in slices, calling the hook between them.
+// Waits `realMs` real milliseconds through the idle wait (or in slices).
 void WaitRealMs(int realMs);
 // Sleeps `ms` on the scaled clock (ms × scale real milliseconds).
 void ScaledPause(int ms);
 
-// Waits until `done` answers true or `realMs` real milliseconds passed, polling
-// it once per slice; answers whether it became true.
+// Waits until `done` answers true or `realMs` real milliseconds passed; asks
+// `done` first, then after waits of 1, 2, 4 … ms up to a slice, so a condition
+// that comes true at once costs about nothing. Answers whether it became true.
 bool WaitUntil(int realMs, const std::function<bool()>& done);
 
 }  // namespace kelvane

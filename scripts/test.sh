@@ -31,6 +31,11 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVANE_WERROR=
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
+# ---- wait benchmark (benchmarks/wait_stall_page_bench.cpp): one short sweep
+# of the event loop's longest pauses; a measurement, so only a crash fails it.
+echo "== wait benchmark, short sweep"
+timeout 300 build/bin/wait_stall_page_bench --quick
+
 if [ "$quick" -eq 1 ]; then exit 0; fi
 
 echo "== sanitizer build (core)"

@@ -3,16 +3,16 @@
 
 namespace kelvane {
 
-// Waits `ms` milliseconds on the scaled clock (KELVANE_TIME_SCALE) while the
-// event loop keeps running: each pass dispatches the events that are pending at
-// that moment (events they post wait for the next pass) and sleeps 1 ms, until
-// at least `ms` have passed. PumpWait(0) makes exactly one pass and does not
-// sleep. Answers the elapsed scaled milliseconds.
+// Waits `ms` milliseconds on the scaled clock (KELVANE_TIME_SCALE) in the event
+// loop: it sleeps until an event or the end of the wait wakes it, and serves
+// every event as it comes, so a pause costs no wake-ups of its own. PumpWait(0)
+// makes exactly one pass over the events pending now (events they post wait for
+// the next pass) and does not sleep. Answers the elapsed scaled milliseconds.
 int PumpWait(int ms);
 
-// Installs the process-wide wait hook of the core so that every blocking
-// network wait processes pending events between its slices. Called once at
-// start-up, after the QApplication exists.
+// Installs the core's wait hook (serves pending events, and a screen reader's
+// burst of questions, see PumpWait.cpp) and its idle wait (pauses spent in the
+// event loop). Called once at start-up, after the QApplication exists.
 void InstallGuiWaitHook();
 
 }  // namespace kelvane

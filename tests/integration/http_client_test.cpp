@@ -398,8 +398,26 @@ TEST(HttpTiming, ASilentPeerFailsAfterOneTimeOutAndTheWindowStaysAlive) {
   EXPECT_GE(elapsed, 950u);
   EXPECT_LT(elapsed, 1800u);
   EXPECT_EQ(response, "");
-  // Slices of at most 50 ms: about twenty calls in one second.
-  EXPECT_GE(hookCalls, 15);
+  // Slices of kWaitSliceMs: about a hundred calls in one second.
+  EXPECT_GE(hookCalls, 400 / kWaitSliceMs);
+}
+
+TEST(HttpTiming, AChainOfQuickAnswersYieldsOnEveryRequest) {
+  // Every answer comes before a slice runs out; each request outlasts the
+  // yield interval, so the window gets its turn at least once per request.
+  constexpr int kRequests = 10;
+  FakeServer server([](FakeServer&, int fd) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(kYieldIntervalMs + 2));
+    FakeServer::SendAll(fd, kOk);
+  });
+  int hookCalls = 0;
+  const WaitHook previous = SetWaitHook([&hookCalls] { ++hookCalls; });
+  for (int i = 0; i < kRequests; ++i) {
+    std::string response;
+    EXPECT_TRUE(HttpGet(server.Url("/"), response, 5));
+  }
+  SetWaitHook(previous);
+  EXPECT_GE(hookCalls, kRequests);
 }
 
 TEST(HttpTiming, ATricklingPeerIsCutOffAtThreeTimeOuts) {

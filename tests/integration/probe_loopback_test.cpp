@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -65,11 +66,13 @@ void SendTo(int fd, const std::string& payload, std::uint16_t port) {
 
 // Listens on 127.0.0.1; answers each datagram with `reply` sent from
 // `replyFrom` (a loopback address) to 127.0.0.1:`replyPort`, or to the sender
-// when `replyPort` is 0. An empty `reply` means "stay silent".
+// when `replyPort` is 0, after `replyDelayMs`. An empty `reply` means "stay
+// silent".
 class Responder {
  public:
-  Responder(std::string reply, std::uint16_t replyPort = 0, const char* replyFrom = "127.0.0.1")
-      : reply_(std::move(reply)), replyPort_(replyPort) {
+  Responder(std::string reply, std::uint16_t replyPort = 0, const char* replyFrom = "127.0.0.1",
+            int replyDelayMs = 0)
+      : reply_(std::move(reply)), replyPort_(replyPort), replyDelayMs_(replyDelayMs) {
     fd_ = BoundUdp("127.0.0.1", 0);
     replyFd_ = BoundUdp(replyFrom, 0);
     EXPECT_GE(fd_, 0);
@@ -108,12 +111,14 @@ class Responder {
         datagrams_.emplace_back(buffer, buffer + n);
         senderPorts_.push_back(ntohs(from.sin_port));
       }
+      if (replyDelayMs_ > 0) std::this_thread::sleep_for(std::chrono::milliseconds(replyDelayMs_));
       if (!reply_.empty()) SendTo(replyFd_, reply_, replyPort_ != 0 ? replyPort_ : ntohs(from.sin_port));
     }
   }
 
   std::string reply_;
   std::uint16_t replyPort_;
+  int replyDelayMs_ = 0;
   int fd_ = -1;
   int replyFd_ = -1;
   std::uint16_t port_ = 0;
@@ -202,6 +207,19 @@ TEST(DiscoveryProbeTest, SilenceIsNoRouterAfterTwoSecondsWithTheWindowAlive) {
   EXPECT_EQ(error, ProbeError::kNoAnswer);
   EXPECT_GE(hookCalls, 30);
   EXPECT_EQ(mute.Datagrams().size(), 1u);
+}
+
+TEST(DiscoveryProbeTest, AChainOfQuickAnswersYieldsOnEveryProbe) {
+  // Each answer comes before a slice runs out; the window must still get its
+  // turn once per probe, since each probe outlasts the yield interval.
+  constexpr int kProbes = 8;
+  Responder router("here", 0, "127.0.0.1", kYieldIntervalMs + 2);
+  int hookCalls = 0;
+  const WaitHook previous = SetWaitHook([&hookCalls] { ++hookCalls; });
+  std::uint32_t address = 0;
+  for (int i = 0; i < kProbes; ++i) EXPECT_TRUE(DiscoveryProbe(address, "127.0.0.1", router.Port(), FreeUdpPort()));
+  SetWaitHook(previous);
+  EXPECT_GE(hookCalls, kProbes);
 }
 
 // ---------------------------------------------------------------------------

@@ -158,14 +158,13 @@ bool IcmpEcho::Echo(std::uint32_t address, int timeoutMs, PingError& error) {
   // time-out, so the callers' waits are the same whatever the cause.
   bool unreachable = false;
   std::uint8_t buffer[65536];
-  for (bool first = true;; first = false) {
-    // Every pass calls the hook: on a busy raw socket other hosts' ICMP keeps
-    // poll returning at once, and the window must stay alive regardless.
-    if (!first) CallWaitHook();
-    const std::uint64_t now = SteadyMs();
-    if (now >= deadline) break;
+  for (;;) {
+    // Every pass asks: on a busy raw socket other hosts' ICMP keeps poll
+    // returning at once, and the window must stay alive regardless.
+    YieldIfDue();
+    if (SteadyMs() >= deadline) break;
     pollfd p{fd_, POLLIN, 0};
-    const int ready = poll(&p, 1, static_cast<int>(std::min<std::uint64_t>(deadline - now, kWaitSliceMs)));
+    const int ready = poll(&p, 1, SliceMs(deadline));
     if (ready < 0 && errno != EINTR) break;
     if (ready > 0 && (p.revents & POLLERR) != 0 && !raw_) {
       // An ICMP error for our datagram socket: read it off the error queue.
@@ -199,6 +198,7 @@ bool IcmpEcho::Echo(std::uint32_t address, int timeoutMs, PingError& error) {
         const EchoReplyKind kind = ClassifyEchoPacket(buffer, static_cast<std::size_t>(n), raw_, raw_, id_,
                                                       sequence_, dataBytes);
         if (kind == EchoReplyKind::kReply) {
+          YieldIfDue();
           if (dataBytes == static_cast<std::size_t>(kPingPayloadSize)) {
             error = PingError::kNone;
             return true;

@@ -139,15 +139,18 @@ bool RunProgram(const std::vector<std::string>& argv, int timeoutMs, ProgramResu
       break;
     }
     if (pipeOpen) {
+      YieldIfDue();
       pollfd p{fds[0], POLLIN, 0};
-      if (poll(&p, 1, kWaitSliceMs) > 0) {
+      if (poll(&p, 1, SliceMs(deadline)) > 0) {
         if (p.revents & POLLIN) Drain(fds[0], result.output);
         else if (p.revents & (POLLHUP | POLLERR)) pipeOpen = false;
       }
     } else {
-      usleep(10 * 1000);
+      // Nothing to poll for but the exit itself: a pause, spent in the event
+      // loop when there is one.
+      WaitRealMs(SliceMs(deadline));
     }
-    CallWaitHook();
+    YieldIfDue();
   }
   Drain(fds[0], result.output);
   close(fds[0]);

@@ -204,15 +204,12 @@ bool RtNetlink::Request(std::uint16_t type, std::uint16_t flags, const void* bod
   const std::uint64_t deadline = SteadyMs() + kNetlinkTimeoutMs;
   std::vector<std::uint8_t> buffer(1 << 16);
   for (;;) {
-    const std::uint64_t now = SteadyMs();
-    if (now >= deadline) return false;
+    YieldIfDue();
+    if (SteadyMs() >= deadline) return false;
     pollfd p{fd_, POLLIN, 0};
-    const int ready = poll(&p, 1, static_cast<int>(std::min<std::uint64_t>(deadline - now, kWaitSliceMs)));
+    const int ready = poll(&p, 1, SliceMs(deadline));
     if (ready < 0 && errno != EINTR) return false;
-    if (ready <= 0) {
-      CallWaitHook();
-      continue;
-    }
+    if (ready <= 0) continue;
     const ssize_t n = recv(fd_, buffer.data(), buffer.size(), 0);
     if (n < 0) {
       if (errno == EINTR || errno == EAGAIN) continue;

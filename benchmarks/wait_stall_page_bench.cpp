@@ -1,0 +1,312 @@
+// How long the window stops answering while the pages talk to a router that
+// answers at chosen times. The real start-up routine runs offscreen in this
+// process against the emulator on loopback, behind a proxy (DelayProxy.h)
+// that holds every answer for an exact time. For each answer time and each
+// step it prints the longest pause of the event loop (StallMeter: from the
+// step's start to its end, first and last gap included) and the step's
+// duration; then the min / median / max per step over the sweep, the wake-ups
+// per second of the event loop during a pause, a countdown and idle, the load
+// average and the peak memory. Target: every pause <= 16 ms, <= 100 wake-ups
+// a second while pausing. A measurement, not a test: it fails only when it
+// cannot run.
+//
+//   wait_stall_page_bench [--answers=0,5,20,...] [--scale=0.1] [--quick]
+//                         [--steps=connectivity,wireless,store,wan-test,status,easy-run] [--trace]
+//
+// --answers  answer times in ms (default: 0 5 20 35 39 41 100 and 2000-2040 in
+//            steps of 5); --scale: time scale of the mandated pauses (default
+//            0.1; the pauses wait in the event loop, so they do not change the
+//            stalls); --quick: one short sweep (0 and 35 ms, scale 0.05) for CI.
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "../tests/gui/EasyWalker.h"
+#include "DelayProxy.h"
+#include "PageBench.h"
+#include "advanced/CPspAdvanced.h"
+#include "app/CPshMain.h"
+#include "app/KelvaneApp.h"
+#include "net/Wait.h"
+#include "pages/CPspConnectivity.h"
+#include "pages/CPspStore.h"
+#include "pages/CPspTestWan.h"
+#include "pages/CPspWLan.h"
+#include "state/ProbeTarget.h"
+
+using namespace kelvane;
+
+namespace {
+
+struct Options {
+  std::vector<int> answers;
+  double scale = 0.1;
+  bool trace = false;
+  std::vector<std::string> steps = {"connectivity", "wireless", "store", "wan-test", "status", "easy-run"};
+};
+
+struct Cell {
+  std::string step;
+  int answerMs = 0;
+  double maxGapMs = 0;
+  double seconds = 0;
+};
+
+std::vector<std::string> Split(const std::string& text) {
+  std::vector<std::string> parts;
+  std::stringstream in(text);
+  for (std::string part; std::getline(in, part, ',');)
+    if (!part.empty()) parts.push_back(part);
+  return parts;
+}
+
+Options Parse(int argc, char** argv) {
+  Options o;
+  for (int a : {0, 5, 20, 35, 39, 41, 100}) o.answers.push_back(a);
+  for (int a = 2000; a <= 2040; a += 5) o.answers.push_back(a);
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--quick") {
+      o.answers = {0, 35};
+      o.scale = 0.05;
+      o.steps = {"connectivity", "wireless", "store", "wan-test", "status"};
+    } else if (arg.rfind("--answers=", 0) == 0) {
+      o.answers.clear();
+      for (const std::string& p : Split(arg.substr(10))) o.answers.push_back(std::atoi(p.c_str()));
+    } else if (arg == "--trace") {
+      o.trace = true;
+    } else if (arg.rfind("--scale=", 0) == 0) {
+      o.scale = std::atof(arg.c_str() + 8);
+    } else if (arg.rfind("--steps=", 0) == 0) {
+      o.steps = Split(arg.substr(8));
+    }
+  }
+  return o;
+}
+
+bool Wanted(const Options& o, const char* step) {
+  return std::find(o.steps.begin(), o.steps.end(), step) != o.steps.end();
+}
+
+// Points the wizard at the router through the proxy.
+void AimAtProxy(WizardState& state, const bench::DelayProxy& proxy) {
+  state.routerAddress = "127.0.0.1:" + std::to_string(proxy.Port());
+  in_addr a{};
+  inet_pton(AF_INET, "127.0.0.1", &a);
+  state.routerAddressValue = a.s_addr;
+  ProbeTarget::Instance().routerHttpPort = proxy.Port();
+}
+
+// Wake-ups a second of this (the GUI) thread while `wait` runs.
+double WakeupsPerSecond(const std::function<void()>& wait) {
+  QElapsedTimer clock;
+  const long before = bench::ThreadWakeups();
+  clock.start();
+  wait();
+  const long after = bench::ThreadWakeups();
+  return static_cast<double>(after - before) * 1000.0 / static_cast<double>(std::max<qint64>(clock.elapsed(), 1));
+}
+
+// The steps, each a press of Next on its page (the status check: the menu's
+// own first check after activation), run inside the running wizard.
+void RunSteps(CPshMain& sheet, test::EmulatedRouter& router, bench::DelayProxy& proxy, const Options& o,
+              std::vector<Cell>& cells) {
+  WizardState& state = WizardState::Instance();
+  auto measure = [&](const char* step, int answer, const std::function<void()>& prepare,
+                     const std::function<void()>& act) {
+    // A restart stored by the step before keeps the router off the air a while.
+    WaitUntil(60000, [&] { return !router.Sim().OffAir(); });
+    router.Sim().SetFaults({});
+    AimAtProxy(state, proxy);
+    // The page comes up before the step is timed, as it would have been
+    // showing while the user read it.
+    if (prepare) prepare();
+    PumpWait(0);
+    bench::StallMeter meter;
+    // --trace: when the wait hook ran during the step, to tell a gap with no
+    // yield in it (work outside the waits) from one the hook did not mend.
+    std::vector<qint64> hookTimes;
+    WaitHook inner;
+    if (o.trace) inner = SetWaitHook([&] {
+      hookTimes.push_back(meter.NowNs());
+      inner();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    meter.Start();
+    act();
+    meter.Stop();
+    if (o.trace) SetWaitHook(inner);
+    cells.push_back({step, answer, meter.MaxGapMs(), static_cast<double>(clock.elapsed()) / 1000.0});
+    std::printf("%-14s answer %5d ms   longest pause %6.1f ms   step %6.2f s", step, answer, meter.MaxGapMs(),
+                cells.back().seconds);
+    if (o.trace) {
+      const qint64 from = static_cast<qint64>(meter.MaxGapAtMs() * 1e6);
+      const qint64 to = from + static_cast<qint64>(meter.MaxGapMs() * 1e6);
+      const auto inGap = std::count_if(hookTimes.begin(), hookTimes.end(), [&](qint64 t) { return t > from && t < to; });
+      std::printf("   (timer %.1f ms from %.1f ms; hook calls in it: %ld of %zu; posted events %.1f ms from %.1f ms)",
+                  meter.TimerGapMs(), meter.MaxGapAtMs(), static_cast<long>(inGap), hookTimes.size(),
+                  meter.PostedGapMs(), meter.PostedGapAtMs());
+    }
+    std::printf("\n");
+    std::fflush(stdout);
+  };
+  auto show = [&sheet](int templateId) {
+    return [&sheet, templateId] { sheet.SetActivePage(sheet.FindPageByTemplate(templateId)); };
+  };
+  auto next = [&sheet] { sheet.Button(CPshMain::kButtonNext)->click(); };
+  for (int answer : o.answers) {
+    proxy.SetAnswerDelayMs(answer);
+    if (Wanted(o, "connectivity")) measure("connectivity", answer, show(CPspConnectivity::kTemplateId), next);
+    if (Wanted(o, "wireless")) {
+      state.configureWireless = 1;
+      measure("wireless", answer, show(CPspWLan::kTemplateId), next);
+    }
+    if (Wanted(o, "store")) {
+      state.wanType = kWanDynamicIp;
+      measure("store", answer, show(CPspStore::kTemplateId), next);
+    }
+    if (Wanted(o, "wan-test")) measure("wan-test", answer, show(CPspTestWan::kTemplateId), next);
+    if (Wanted(o, "status")) {
+      // The menu's own first check, which starts from a timer once the page
+      // shows; the activation itself is timed with it.
+      auto* menu = static_cast<CPspAdvanced*>(sheet.FindPageByTemplate(CPspAdvanced::kTemplateId));
+      measure("status", answer, nullptr, [&] {
+        const int before = menu->CheckCount();
+        sheet.SetActivePage(menu);
+        WaitUntil(120000, [&] { return menu->CheckCount() > before; });
+      });
+    }
+  }
+}
+
+// A whole easy run by the walker through the proxy (the walker's own idle
+// time between presses is event-loop time, so it adds no stall).
+Cell EasyRun(int answer, test::EmulatedRouter& router, bench::DelayProxy& proxy) {
+  proxy.SetAnswerDelayMs(answer);
+  WaitUntil(60000, [&] { return !router.Sim().OffAir(); });
+  WizardState& state = WizardState::Instance();
+  ResetRouterDefaults(state);
+  state.wanTestSkipped = false;
+  ProbeTarget::Instance().routerHttpPort = proxy.Port();
+  test::WalkPlan plan;
+  plan.timeoutMs = 900000;
+  test::EasyWalker walker(plan);
+  bench::StallMeter meter;
+  KelvaneApp wizard;
+  wizard.SetSheetHook([&](CPshMain& sheet) { walker.Attach(&sheet); });
+  QElapsedTimer clock;
+  clock.start();
+  meter.Start();
+  wizard.Run();
+  meter.Stop();
+  Cell cell{"easy-run", answer, meter.MaxGapMs(), static_cast<double>(clock.elapsed()) / 1000.0};
+  std::printf("%-14s answer %5d ms   longest pause %6.1f ms   run %6.2f s   %s\n", "easy-run", answer,
+              cell.maxGapMs, cell.seconds,
+              walker.Result().finished ? "finished" : walker.Result().failure.toStdString().c_str());
+  std::fflush(stdout);
+  return cell;
+}
+
+double LoadAverage() {
+  double load = -1;
+  if (std::FILE* f = std::fopen("/proc/loadavg", "r")) {
+    if (std::fscanf(f, "%lf", &load) != 1) load = -1;
+    std::fclose(f);
+  }
+  return load;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  InstallGuiWaitHook();
+  const Options o = Parse(argc, argv);
+  SetTimeScale(o.scale);
+  QTemporaryDir runtime;
+  qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+  bench::QuietTargets();
+
+  test::EmulatedRouter router;
+  if (!router.ok()) {
+    std::fprintf(stderr, "emulator: %s\n", router.why().c_str());
+    return 1;
+  }
+  bench::DelayProxy proxy(router.Sim().HttpPort());
+  if (!proxy.ok()) {
+    std::fprintf(stderr, "the delaying proxy could not listen\n");
+    return 1;
+  }
+  const double loadBefore = LoadAverage();
+  std::vector<Cell> cells;
+  double pauseWakeups = 0, countdownWakeups = 0, corePauseWakeups = 0, idleWakeups = 0;
+
+  KelvaneApp wizard;
+  wizard.SetSheetHook([&](CPshMain& sheet) {
+    QTimer::singleShot(0, &sheet, [&] {
+      RunSteps(sheet, router, proxy, o, cells);
+      // Wake-ups at scale 1, with no meter ticking: a narration pause, a
+      // countdown that repaints every second, a pause of the core (through
+      // the idle wait), and a page left alone.
+      SetTimeScale(1.0);
+      QLabel count(&sheet);
+      count.show();
+      pauseWakeups = WakeupsPerSecond([] { PumpWait(2000); });
+      countdownWakeups = WakeupsPerSecond([&] {
+        for (int left = 3; left > 0; --left) {
+          count.setText(QString::number(left));
+          PumpWait(1000);
+        }
+      });
+      corePauseWakeups = WakeupsPerSecond([] { ScaledPause(2000); });
+      idleWakeups = WakeupsPerSecond([] {
+        QEventLoop idle;
+        QTimer::singleShot(2000, &idle, &QEventLoop::quit);
+        idle.exec();
+      });
+      SetTimeScale(o.scale);
+      sheet.EndSheet(0);
+    });
+  });
+  wizard.Run();
+  if (Wanted(o, "easy-run")) {
+    for (int answer : o.answers)
+      if (answer <= 100) cells.push_back(EasyRun(answer, router, proxy));
+  }
+
+  std::printf("\ntime scale of the mandated pauses %.3g; load average %.2f before, %.2f after\n", o.scale,
+              loadBefore, LoadAverage());
+  std::printf("%-14s %8s %8s %8s   (longest pause over the answer times, ms; target <= 16)\n", "step", "min",
+              "median", "max");
+  std::map<std::string, std::vector<const Cell*>> bySteps;
+  for (const Cell& c : cells) bySteps[c.step].push_back(&c);
+  const Cell* worst = nullptr;
+  for (auto& [step, list] : bySteps) {
+    std::vector<double> gaps;
+    for (const Cell* c : list) {
+      gaps.push_back(c->maxGapMs);
+      if (worst == nullptr || c->maxGapMs > worst->maxGapMs) worst = c;
+    }
+    std::sort(gaps.begin(), gaps.end());
+    std::printf("%-14s %8.1f %8.1f %8.1f\n", step.c_str(), gaps.front(), gaps[gaps.size() / 2], gaps.back());
+  }
+  if (worst != nullptr)
+    std::printf("worst cell: %s at %d ms answers, %.1f ms\n", worst->step.c_str(), worst->answerMs, worst->maxGapMs);
+  std::printf("wake-ups a second: narration pause %.1f, countdown %.1f, core pause %.1f, idle page %.1f "
+              "(target <= 100 pausing, none idle)\n",
+              pauseWakeups, countdownWakeups, corePauseWakeups, idleWakeups);
+  std::printf("peak memory %.1f MiB\n", bench::PeakMemoryMiB());
+  return 0;
+}
