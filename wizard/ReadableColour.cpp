@@ -43,12 +43,16 @@ QColor ReadableColour(const QColor& wanted, const QColor& background, const QCol
   return darkBackground ? QColor(255, 255, 255) : QColor(0, 0, 0);
 }
 
+// The active group, whatever the widget's state now: text written into a log
+// while its window is disabled for a step must not keep the disabled grey.
 QColor ReadableOnWindow(const QColor& wanted, const QPalette& palette) {
-  return ReadableColour(wanted, palette.color(QPalette::Window), palette.color(QPalette::WindowText));
+  return ReadableColour(wanted, palette.color(QPalette::Active, QPalette::Window),
+                        palette.color(QPalette::Active, QPalette::WindowText));
 }
 
 QColor ReadableOnBase(const QColor& wanted, const QPalette& palette) {
-  return ReadableColour(wanted, palette.color(QPalette::Base), palette.color(QPalette::Text));
+  return ReadableColour(wanted, palette.color(QPalette::Active, QPalette::Base),
+                        palette.color(QPalette::Active, QPalette::Text));
 }
 
 }  // namespace kelvane

@@ -24,6 +24,7 @@
 #include "wizard/CDlgIpInfo.h"
 #include "wizard/CHTRichEditCtrl.h"
 #include "wizard/CStaticText.h"
+#include "wizard/ReadableColour.h"
 #include "wizard/UiText.h"
 
 namespace kelvane {
@@ -186,10 +187,14 @@ TEST_F(DiagnosticDialogs, ConnTestRunsByItselfAndOnRefreshWithColouredVerdicts) 
                            UiText(kIdTestDnsLabel) + ": " + UiText(kIdVerdictOk) + "\n\n" +
                            UiText(kIdTestPublicSiteLabel) + ": " + UiText(kIdVerdictOk);
   EXPECT_EQ(log->toPlainText(), expected);
-  EXPECT_EQ(ColourOf(log, UiText(kIdVerdictFailed)), QColor(255, 0, 0));
+  // Red and green, each at the shade that stays readable on the log's background.
+  const QColor base = log->palette().color(QPalette::Active, QPalette::Base);
+  EXPECT_EQ(ColourOf(log, UiText(kIdVerdictFailed)), ReadableOnBase(QColor(255, 0, 0), log->palette()));
+  EXPECT_GE(ContrastRatio(ColourOf(log, UiText(kIdVerdictFailed)), base), kMinTextContrast);
   const int dnsAt = log->toPlainText().indexOf(UiText(kIdTestDnsLabel));
-  EXPECT_EQ(ColourOf(log, UiText(kIdVerdictOk), dnsAt), QColor(0, 200, 0));
-  EXPECT_EQ(ColourOf(log, UiText(kIdTestDnsLabel)), QColor(0, 0, 0));
+  EXPECT_EQ(ColourOf(log, UiText(kIdVerdictOk), dnsAt), ReadableOnBase(QColor(0, 200, 0), log->palette()));
+  EXPECT_GE(ContrastRatio(ColourOf(log, UiText(kIdVerdictOk), dnsAt), base), kMinTextContrast);
+  EXPECT_EQ(ColourOf(log, UiText(kIdTestDnsLabel)), log->palette().color(QPalette::Active, QPalette::Text));
   EXPECT_TRUE(log->font().bold() || log->document()->defaultFont().bold());
   QWidget* refresh = dialog.Control(CDlgConnTest::kRefresh);
   EXPECT_TRUE(refresh->isEnabled());
@@ -204,7 +209,7 @@ TEST_F(DiagnosticDialogs, ConnTestRunsByItselfAndOnRefreshWithColouredVerdicts) 
   qobject_cast<QPushButton*>(refresh)->click();
   ASSERT_TRUE(Eventually([&] { return dialog.TestCount() == 2 && !dialog.IsBusy(); }));
   EXPECT_EQ(log->toPlainText(), UiText(kIdTestRouterControlFailed));
-  EXPECT_EQ(ColourOf(log, UiText(kIdTestRouterControlFailed)), QColor(255, 0, 0));
+  EXPECT_EQ(ColourOf(log, UiText(kIdTestRouterControlFailed)), ReadableOnBase(QColor(255, 0, 0), log->palette()));
   SaveScreenshot(&dialog, QStringLiteral("conntest-router-control-failed-English"));
 }
 
