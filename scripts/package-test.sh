@@ -306,13 +306,17 @@ offers() { # "wanted words" words...
     case "$got" in *" $w "*) ;; *) echo "     '$*' does not offer $w"; bad=1 ;; esac
   done
 }
+# A list the help texts no longer yield is a failure, not an empty pass.
+for list in CLI_COMMANDS READ_PAGES WAN_TYPES SECURITY_MODES; do
+  [ -n "${!list}" ] || { echo "     nothing read from the help texts for $list"; bad=1; }
+done
 offers "$CLI_COMMANDS" kelvane-cli ""
 offers "$READ_PAGES" kelvane-cli read ""
 offers "$WAN_TYPES" kelvane-cli set-wan ""
 offers "$SECURITY_MODES" kelvane-cli set-wireless --security ""
 exit $bad
 EOF
-read_pages=$(kelvane-cli read --help | sed -n 's/^usage: kelvane-cli read \([a-z|-]*\)$/\1/p' | tr '|' ' ')
+read_pages=$(kelvane-cli read --help | sed -n 's/^usage: kelvane-cli read \(\[--json\] \)\{0,1\}\([a-z|-]*\)$/\2/p' | tr '|' ' ')
 wan_types=$(kelvane-cli set-wan --help | sed -n 's/^  \([a-z][a-z0-9, ]*[a-z0-9]\)\( .*\)\{0,1\}$/\1/p' | tr -d ',')
 security_modes=$(kelvane-cli set-wireless --help | grep -o -- '--security [a-z0-9|]*|[a-z0-9|]*' | head -n 1 | cut -d' ' -f2 | tr '|' ' ')
 echo "     from the help texts: read $read_pages; set-wan $(echo $wan_types); --security $security_modes"
