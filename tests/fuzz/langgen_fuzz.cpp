@@ -27,38 +27,12 @@ namespace {
 
 using kelvane::fuzz::Printable;
 
-std::string Utf8(const std::u16string& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t cp = text[i];
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size()) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
-    }
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-      out += static_cast<char>(0xC0 | (cp >> 6));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      out += static_cast<char>(0xE0 | (cp >> 12));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (cp >> 18));
-      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-  }
-  return out;
-}
-
 // The entries as a strings.txt of their own, with the escapes the tool knows.
 std::string WriteBack(const std::vector<Entry>& entries) {
   std::string out = "# written back\n";
   for (const Entry& e : entries) {
     std::string text;
-    for (char c : Utf8(e.text)) {
+    for (char c : ToUtf8(e.text)) {
       if (c == '\\') text += "\\\\";
       else if (c == '\n') text += "\\n";
       else if (c == '\t') text += "\\t";

@@ -26,49 +26,22 @@
 #include <string>
 #include <vector>
 
+#include "BedWalkStart.h"
 #include "EasyWalker.h"
 #include "app/KelvaneApp.h"
-#include "app/StartupOptions.h"
 #include "net/TrafficLog.h"
-#include "net/host/HostNetwork.h"
-#include "netns/NetnsFixture.h"
-#include "state/ProbeTarget.h"
 
 namespace kelvane {
 namespace {
-
-using testbed::InsideTheBedsPc;  // refuses any namespace but the bed's PC
 
 QString Env(const char* name) { return qEnvironmentVariable(name); }
 
 TEST(EasyWalk, FromWelcomeToFinishOnThePcsNetwork) {
   if (Env("KELVANE_WALK").isEmpty()) GTEST_SKIP() << "KELVANE_WALK is not set: the walk runs only inside the test bed";
-  std::string why;
-  ASSERT_TRUE(InsideTheBedsPc(why)) << "refusing to walk the wizard outside the test bed's PC namespace: " << why;
-
-  // The real PC network and the real discovery broadcast, as the program has.
-  SetActiveHostNetwork(nullptr);
-  ProbeTarget::Instance() = ProbeTarget{};
-  std::vector<std::string> args = {"kelvane"};
-  const std::pair<const char*, const char*> targets[] = {{"KELVANE_WALK_PUBLIC_HOST", "--public-host"},
-                                                         {"KELVANE_WALK_PUBLIC_DNS", "--public-dns"},
-                                                         {"KELVANE_WALK_SITE", "--test-site"}};
-  for (const auto& [env, option] : targets) {
-    ASSERT_FALSE(Env(env).isEmpty()) << env << " must name a host of the test bed";
-    args.push_back(option);
-    args.push_back(Env(env).toStdString());
-  }
-  std::vector<const char*> argv;
-  for (const std::string& a : args) argv.push_back(a.c_str());
-  StartupOptions options;
-  std::string error;
-  ASSERT_TRUE(ParseStartupOptions(static_cast<int>(argv.size()), argv.data(), options, error)) << error;
-  ApplyInternetTargets(options);
-  if (!Env("KELVANE_WALK_VERBOSE").isEmpty()) SetTrafficLog(&std::cerr);
-
   QTemporaryDir runtime;
-  ASSERT_TRUE(runtime.isValid());
-  if (Env("XDG_RUNTIME_DIR").isEmpty()) qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+  const std::string refused = test::StartBedWalk(runtime);
+  ASSERT_TRUE(refused.empty()) << refused;
+  if (!Env("KELVANE_WALK_VERBOSE").isEmpty()) SetTrafficLog(&std::cerr);
 
   test::WalkPlan plan;
   plan.loginWord = Env("KELVANE_WALK_LOGIN_WORD");
