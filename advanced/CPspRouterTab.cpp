@@ -129,7 +129,7 @@ bool CPspRouterTab::RestartRouterAndFollowIt() {
                                      kMbIconInformation | kMbYesNo, UiText(kIdYesButton), UiText(kIdNoButton),
                                      QString(), window());
     if (self.isNull() || answer != kAnswerYes) break;
-    report.move = FollowRouterToNewNetwork(state, ActiveHostNetwork(), narrator);
+    report.move = FollowRouterToNewNetwork(state, ActiveHostNetwork(), narrator, PendingMove().IsFactoryReset());
     if (report.move.Followed()) PendingMove() = {};
   }
   return report.Ok();
