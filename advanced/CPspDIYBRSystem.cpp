@@ -174,14 +174,31 @@ void CPspDIYBRSystem::OnChangePassword() {
   // current word itself.
   BusyScope busy(this);
   ShowResultText(kIdAdvSystemWorking, kBlack);
-  const bool changed =
-      ChangeRouterPasswordAndLogin(ToLocal8(current->text()), ToLocal8(next->text()), WizardState::Instance());
-  if (changed) {
-    current->clear();
-    next->clear();
-    confirm->clear();
+  const PasswordChangeOutcome outcome =
+      ChangePasswordAndLogin(ToLocal8(current->text()), ToLocal8(next->text()), WizardState::Instance());
+  switch (outcome) {
+    case PasswordChangeOutcome::kChanged:
+      current->clear();
+      next->clear();
+      confirm->clear();
+      ShowResultText(kIdAdvSystemDone, kBlack);
+      break;
+    case PasswordChangeOutcome::kCurrentRefused:
+      // The one entry the router judged: say which, and what to type.
+      MarkField(Control(kCurrentLabel), false);
+      ShowResultText(kIdAdvSystemCurrentPasswordRefused, kRed);
+      break;
+    case PasswordChangeOutcome::kRouterSilent:
+      ShowResultText(kIdRouterDidNotAnswer, kRed);
+      break;
+    case PasswordChangeOutcome::kRouterError:
+      ShowResultText(kIdRouterReportedError, kRed);
+      break;
+    case PasswordChangeOutcome::kWordUnfit:
+      MarkField(Control(kNewLabel), false);
+      ShowResultText(kIdLoginWordNoColon, kRed);
+      break;
   }
-  ShowResultText(changed ? kIdAdvSystemDone : kIdAdvSystemFailed, changed ? kBlack : kRed);
 }
 
 }  // namespace kelvane

@@ -9,19 +9,12 @@
 
 #include <algorithm>
 
-#include "steps/advanced/AdvancedWirelessStep.h"
 #include "router/WirelessLanCommands.h"
 #include "state/WizardState.h"
 #include "wizard/PageKit.h"
 #include "wizard/UiText.h"
 
 namespace kelvane {
-
-namespace {
-
-
-
-}  // namespace
 
 CPspDIYWLan::CPspDIYWLan(QWidget* parent)
     : CPspRouterTab(kTemplateId, kPageCode, kIdTabWireless, kResultLine, parent) {}
@@ -35,7 +28,6 @@ bool CPspDIYWLan::OnInitDialog() {
   } rows[] = {{kSsidLabel, kSsidEdit, kIdAdvWirelessSsidLabel},
               {kChannelLabel, kChannelList, kIdAdvWirelessChannelLabel},
               {kSecurityLabel, kSecurityList, kIdAdvWirelessSecurityLabel},
-              {kCipherLabel, kCipherList, kIdAdvWirelessCipherLabel},
               {kKeyLabel, kKeyEdit, kIdAdvWirelessKeyLabel}};
   for (const auto& row : rows) {
     if (auto* label = ControlAs<QLabel>(row.label)) {
@@ -53,11 +45,7 @@ bool CPspDIYWLan::OnInitDialog() {
     security->setCurrentIndex(0);
     connect(security, &QComboBox::currentIndexChanged, this, [this](int) { OnSecurityChanged(); });
   }
-  if (auto* cipher = ControlAs<QComboBox>(kCipherList)) {
-    cipher->clear();
-    cipher->addItems({QStringLiteral("TKIP"), QStringLiteral("AES"), QStringLiteral("TKIP+AES")});
-  }
-  for (int id : {kCipherLabel, kCipherList, kKeyLabel, kKeyEdit}) {
+  for (int id : {kKeyLabel, kKeyEdit}) {
     if (QWidget* w = Control(id)) w->hide();
   }
   SetPasswordMask(Control(kKeyEdit), true);
@@ -78,28 +66,16 @@ bool CPspDIYWLan::OnSetActive() {
 void CPspDIYWLan::OnSecurityChanged() {
   WirelessSettings& w = WizardState::Instance().WirelessSettings;
   auto* security = ControlAs<QComboBox>(kSecurityList);
-  auto* cipher = ControlAs<QComboBox>(kCipherList);
   auto* key = ControlAs<QLineEdit>(kKeyEdit);
-  if (security == nullptr || cipher == nullptr || key == nullptr) return;
+  if (security == nullptr || key == nullptr) return;
   const int position = security->currentIndex();
   if (position >= 0 && position < kAdvancedSecurityCount) w.securityMode = kAdvancedSecurityModes[position];
-  for (int id : {kCipherLabel, kCipherList, kKeyLabel, kKeyEdit}) Control(id)->hide();
+  for (int id : {kKeyLabel, kKeyEdit}) Control(id)->hide();
   if (QWidget* store = Control(kStoreButton)) store->setEnabled(true);
   // No choice in the list (a code the router reported that the list does
-  // not know): no cipher and no key until the user picks a mode.
+  // not know): no key until the user picks a mode.
   if (position < 0) return;
   const std::int32_t mode = w.securityMode;
-  if (mode == kSecurityWpaPsk || mode == kSecurityWpa2Psk) {
-    Control(kCipherLabel)->show();
-    cipher->show();
-    cipher->setEnabled(true);
-    cipher->setCurrentIndex(w.tkipCipher != 0 ? kCipherTkip : kCipherAes);
-  } else if (mode == kSecurityWpaMixed) {
-    Control(kCipherLabel)->show();
-    cipher->show();
-    cipher->setEnabled(false);
-    cipher->setCurrentIndex(kCipherBoth);
-  }
   if (mode == kSecurityWep || mode == kSecurityWpaPsk || mode == kSecurityWpa2Psk || mode == kSecurityWpaMixed) {
     MarkField(Control(kKeyLabel), true);
     Control(kKeyLabel)->show();
@@ -113,7 +89,6 @@ void CPspDIYWLan::ShowUnreadable() {
   auto* ssid = ControlAs<QLineEdit>(kSsidEdit);
   auto* channels = ControlAs<QComboBox>(kChannelList);
   auto* security = ControlAs<QComboBox>(kSecurityList);
-  auto* cipher = ControlAs<QComboBox>(kCipherList);
   auto* key = ControlAs<QLineEdit>(kKeyEdit);
   ssid->clear();
   ssid->setEnabled(false);
@@ -124,9 +99,6 @@ void CPspDIYWLan::ShowUnreadable() {
     security->setCurrentIndex(0);
   }
   security->setEnabled(false);
-  cipher->setCurrentIndex(0);
-  Control(kCipherLabel)->hide();
-  cipher->hide();
   Control(kKeyLabel)->hide();
   key->clear();
   key->hide();
@@ -138,6 +110,7 @@ void CPspDIYWLan::Refresh() {
     if (QWidget* store = Control(kStoreButton)) store->setEnabled(true);
     if (auto* key = ControlAs<QLineEdit>(kKeyEdit)) key->clear();
     const AdvancedWirelessReading r = ReadAdvancedWireless(state);
+    held_ = r;
     auto* ssid = ControlAs<QLineEdit>(kSsidEdit);
     auto* channels = ControlAs<QComboBox>(kChannelList);
     auto* security = ControlAs<QComboBox>(kSecurityList);
@@ -160,7 +133,7 @@ void CPspDIYWLan::Refresh() {
       ShowUnreadable();
     }
     ShowResult(r.ok);
-    if (codeOffer_ != nullptr) codeOffer_->Offer(r.ok);
+    OfferCode();
     return r.ok;
   });
 }
@@ -169,24 +142,30 @@ void CPspDIYWLan::OnStore() {
   auto* ssid = ControlAs<QLineEdit>(kSsidEdit);
   auto* key = ControlAs<QLineEdit>(kKeyEdit);
   auto* channels = ControlAs<QComboBox>(kChannelList);
-  auto* cipher = ControlAs<QComboBox>(kCipherList);
-  if (ssid == nullptr || key == nullptr || channels == nullptr || cipher == nullptr) return;
+  if (ssid == nullptr || key == nullptr || channels == nullptr) return;
   RunWithLogin(kIdSavingRouterData, [&] {
     auto* security = ControlAs<QComboBox>(kSecurityList);
     const AdvancedWirelessStore s = StoreAdvancedWireless(
-        ToLocal8(ssid->text()), ToLocal8(key->text()), ToLocal8(channels->currentText()), cipher->currentIndex(),
-        security != nullptr ? security->currentIndex() : -1, WizardState::Instance());
+        ToLocal8(ssid->text()), ToLocal8(key->text()), ToLocal8(channels->currentText()),
+        security != nullptr ? security->currentIndex() : -1, WizardState::Instance(), &held_);
     MarkField(Control(kSecurityLabel), s.securityOk);
     MarkField(Control(kSsidLabel), s.ssidOk);
     MarkField(Control(kKeyLabel), s.keyOk);
-    if (s.sent) {
+    // Whatever the router holds after a store that failed is not known: no
+    // code for phones until a read or store tells it again.
+    held_ = s.Ok() ? s.held : AdvancedWirelessReading{};
+    if (s.Ok()) {
       ShowResultText(kIdAdvWirelessSaved, QColor(0, 0, 255));
-      if (codeOffer_ != nullptr) codeOffer_->Offer(true);
     } else {
       ShowResult(false);
     }
-    return s.sent;
+    OfferCode();
+    return s.Ok();
   });
+}
+
+void CPspDIYWLan::OfferCode() {
+  if (codeOffer_ != nullptr) codeOffer_->Offer(NetworkToJoin(held_));
 }
 
 void CPspDIYWLan::OnReboot() {

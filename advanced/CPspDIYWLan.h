@@ -1,9 +1,11 @@
 // The router sheet's wireless page (page code 71): the router's wireless
-// name, channel, security, cipher and key as the router reports them,
-// changed, stored and put into effect by a restart.
+// name, channel, security and key as the router reports them, changed,
+// stored and put into effect by a restart. A security left as the router
+// holds it is not sent again, so the router keeps its own cipher.
 #pragma once
 
 #include "advanced/CPspRouterTab.h"
+#include "steps/advanced/AdvancedWirelessStep.h"
 
 class QComboBox;
 
@@ -23,8 +25,6 @@ class CPspDIYWLan : public CPspRouterTab {
   static constexpr int kChannelList = 6096;
   static constexpr int kSecurityLabel = 6093;
   static constexpr int kSecurityList = 6097;
-  static constexpr int kCipherLabel = 6101;
-  static constexpr int kCipherList = 6102;
   static constexpr int kKeyLabel = 6094;
   static constexpr int kKeyEdit = 6098;
   static constexpr int kRefreshButton = 6120;
@@ -46,8 +46,13 @@ class CPspDIYWLan : public CPspRouterTab {
 
  private:
   void ShowUnreadable();
+  // Shows the code for phones for the network in held_, or hides it.
+  void OfferCode();
 
   class WirelessCodeOffer* codeOffer_ = nullptr;  // "Code for phones…" after a read or store
+  // What the router held at the last read or store that succeeded (not ok
+  // before one, and after a failed one).
+  AdvancedWirelessReading held_;
 };
 
 }  // namespace kelvane

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-#include "steps/advanced/RouterAccess.h"
 #include "net/Wait.h"
 #include "state/WizardState.h"
 #include "net/host/HostNetwork.h"
@@ -129,7 +128,7 @@ bool CPspRouterTab::RestartRouterAndFollowIt() {
                                      kMbIconInformation | kMbYesNo, UiText(kIdYesButton), UiText(kIdNoButton),
                                      QString(), window());
     if (self.isNull() || answer != kAnswerYes) break;
-    report.move = FollowRouterToNewNetwork(state, ActiveHostNetwork(), narrator);
+    report.move = FollowRouterToNewNetwork(state, ActiveHostNetwork(), narrator, PendingMove().IsFactoryReset());
     if (report.move.Followed()) PendingMove() = {};
   }
   return report.Ok();
@@ -141,16 +140,31 @@ bool CPspRouterTab::RunWithLogin(StringId progressId, const std::function<bool()
   ShowResultText(progressId, QColor(0, 0, 0));
   WizardState& state = WizardState::Instance();
   RouterAccessOutcome outcome = ReachRouter(state, ActiveHostNetwork());
+  // Only a real refusal asks for the word: a silent or failing router would
+  // be blamed on a password that is right.
   if (outcome == RouterAccessOutcome::kLoginRefused) {
+    QPointer<CPspRouterTab> self(this);
     std::string word;
     const bool typed = PromptLoginWord(false, word, window());
-    if (typed && RetryLoginWithWord(word, state)) outcome = RouterAccessOutcome::kReady;
+    if (self.isNull()) return false;
+    if (typed) outcome = RetryLoginWithWord(word, state) ? RouterAccessOutcome::kReady : FailedLoginOutcome();
+  }
+  if (outcome == RouterAccessOutcome::kRouterSilent || outcome == RouterAccessOutcome::kRouterError) {
+    ShowRouterNotAnswering(outcome);
+    return false;
   }
   if (outcome != RouterAccessOutcome::kReady) {
     ShowAccessFailure();
     return false;
   }
   return action();
+}
+
+void CPspRouterTab::ShowRouterNotAnswering(RouterAccessOutcome outcome) {
+  ShowAccessFailure();
+  const StringId text =
+      outcome == RouterAccessOutcome::kRouterSilent ? kIdRouterDidNotAnswer : kIdRouterReportedError;
+  ShowMessage(UiText(kIdCancelPromptCaption), UiText(text), kMbIconInformation, window());
 }
 
 }  // namespace kelvane

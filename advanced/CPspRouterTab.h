@@ -12,6 +12,7 @@
 #include <initializer_list>
 
 #include "language/StringIds.h"
+#include "steps/advanced/RouterAccess.h"
 #include "steps/advanced/RouterMove.h"
 #include "wizard/CPspEx.h"
 
@@ -65,6 +66,10 @@ class CPspRouterTab : public CPspEx {
   // What the result line says when the router cannot be reached; base: the
   // error text. The system page has result texts of its own.
   virtual void ShowAccessFailure() { ShowResult(false); }
+  // A router that did not answer the login, or answered with an error: the
+  // result line shows the failure, and a message says what happened and to
+  // try again (the text is too long for the result line).
+  void ShowRouterNotAnswering(RouterAccessOutcome outcome);
   // The labels RunWithLogin resets to black; pages list their field labels.
   virtual QList<int> FieldLabelIds() const { return {}; }
   // One of the page's action buttons: its text (wrapped when it is a

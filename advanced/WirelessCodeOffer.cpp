@@ -3,7 +3,6 @@
 #include <QPushButton>
 
 #include "language/StringIds.h"
-#include "state/WizardState.h"
 #include "wizard/CDlgWifiCode.h"
 #include "wizard/UiText.h"
 
@@ -20,11 +19,14 @@ WirelessCodeOffer::WirelessCodeOffer(QWidget* page, QWidget* ssidEdit) : QObject
   connect(button_, &QPushButton::clicked, this, &WirelessCodeOffer::Open);
 }
 
-void WirelessCodeOffer::Offer(bool ok) { button_->setVisible(ok); }
+void WirelessCodeOffer::Offer(const JoinableNetwork& network) {
+  network_ = network;
+  button_->setVisible(network_.known);
+}
 
 void WirelessCodeOffer::Open() {
-  const WirelessSettings& w = WizardState::Instance().WirelessSettings;
-  CDlgWifiCode dialog(w.ssid.str(), w.securityMode, w.key.str(), button_->window());
+  if (!network_.known) return;
+  CDlgWifiCode dialog(network_.ssid, network_.mode, network_.key, button_->window());
   dialog.exec();
 }
 

@@ -374,6 +374,8 @@ inline constexpr StringId kIdAdvSystemDoneAfterRestart = 30448;
 inline constexpr StringId kIdAdvSystemFailed = 30449;
 // The router moved to its new network and the PC got no address there.
 inline constexpr StringId kIdAdvRenewFailedTryAgain = 30720;
+// The router refused a password change: the current password was not its login word.
+inline constexpr StringId kIdAdvSystemCurrentPasswordRefused = 30860;
 inline constexpr StringId kIdAdvSystemInputError = 30450;
 
 // Help titles
@@ -778,6 +780,7 @@ inline constexpr auto kAllStringIds = std::to_array<StringId>({
     kIdAdvSystemDoneAfterRestart,
     kIdAdvSystemFailed,
     kIdAdvRenewFailedTryAgain,
+    kIdAdvSystemCurrentPasswordRefused,
     kIdAdvSystemInputError,
     kIdHelpTitleAdvancedMenu,
     kIdHelpTitleConnectivity,

@@ -1,4 +1,4 @@
-# Router sheet, wireless tab: name, channel, security, cipher and key.
+# Router sheet, wireless tab: name, channel, security and key.
 template 4026
 size 317 180
 font 8 MS Shell Dlg
@@ -10,10 +10,8 @@ font 8 MS Shell Dlg
 6096   combo  106  62   45   120 tabstop,dropdownlist,vscroll
 6093   text   4    79   98   12  -
 6097   combo  106  78   104  80  tabstop,dropdownlist
-6101   text   5    95   98   12  hidden
-6102   combo  106  94   60   60  tabstop,dropdownlist,hidden
-6094   text   6    111  98   12  hidden
-6098   edit   106  110  175  12  tabstop,password,hidden
+6094   text   6    95   98   12  hidden
+6098   edit   106  94   175  12  tabstop,password,hidden
 6120   button 5    156  55   27  tabstop,multiline
 6099   button 65   156  55   27  tabstop,multiline
 6121   button 123  157  55   27  tabstop,multiline

@@ -9,7 +9,35 @@
 namespace kelvane {
 
 namespace {
+
 constexpr const char* kWirelessStatusPage = "/zero.htm?rc=&rf=0010";
+
+const SecurityCodeRow* SecurityCodeOf(const std::string& code) {
+  for (const SecurityCodeRow& row : kSecurityCodes) {
+    if (code.size() == 1 && code[0] == row.code) return &row;
+  }
+  return nullptr;
+}
+
+// The channel as a number ("Auto" and "0" are 0); -1 when it is none.
+int ChannelNumber(const std::string& text) {
+  if (text == kAutoChannelText) return 0;
+  if (text.empty() || text.size() > 3) return -1;
+  int number = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return -1;
+    number = number * 10 + (c - '0');
+  }
+  return number;
+}
+
+// The codes the router may show after a command that carried `mode`: the
+// router chooses the cipher of a WPA mode itself.
+bool CodeFitsMode(const std::string& code, std::int32_t mode) {
+  const SecurityCodeRow* row = SecurityCodeOf(code);
+  return row != nullptr && row->mode == mode;
+}
+
 }  // namespace
 
 int AdvancedSecurityPosition(std::int32_t mode) {
@@ -19,38 +47,26 @@ int AdvancedSecurityPosition(std::int32_t mode) {
   return -1;
 }
 
-AdvancedWirelessReading ReadAdvancedWireless(WizardState& state) {
+AdvancedWirelessReading ReadRouterWireless(WizardState& state, bool channels) {
   AdvancedWirelessReading r;
-  WirelessSettings& w = state.WirelessSettings;
   int region = 0;
-  r.channelsRead = ReadSystemInfo(region, r.channels, state);
+  if (channels) r.channelsRead = ReadSystemInfo(region, r.channels, state);
 
   std::string page;
   bool ok = RouterReadPage(state, kWirelessStatusPage, page);
   if (ok) ok = ExtractValueAfter(page, "SSID", "=", "<BR>", r.ssid);
-  if (ok) w.ssid = r.ssid;
   if (ok) ok = ExtractValueAfter(page, "Channel", "=", "<BR>", r.channel);
-  if (ok && r.channel != "0") w.channel = r.channel;
-  std::string code;
-  if (ok) ok = ExtractValueAfter(page, "CSKM0=", "'", "'", code);
-  if (ok) {
-    // A code we do not know leaves the mode as it was and the list without a
-    // choice: a store must never write a security mode the user did not see.
-    for (const SecurityCodeRow& row : kSecurityCodes) {
-      if (code.size() == 1 && code[0] == row.code) {
-        w.securityMode = row.mode;
-        if (row.tkip >= 0) w.tkipCipher = static_cast<std::uint8_t>(row.tkip);
-        r.securityPosition = row.position;
-      }
-    }
-  }
+  if (ok) ok = ExtractValueAfter(page, "CSKM0=", "'", "'", r.code);
+  const SecurityCodeRow* row = ok ? SecurityCodeOf(r.code) : nullptr;
+  if (row != nullptr) r.securityPosition = row->position;
   // The key, from a second look at the page, by mode.
-  const std::int32_t mode = r.securityPosition >= 0 ? w.securityMode : -1;
+  const std::int32_t mode = row != nullptr ? row->mode : -1;
   if (ok && mode == kSecurityWep) {
     // The WEP key is the value of the page's own "Key" line, never a "key"
     // inside the SSID or the pre-shared key line.
     std::string ssid, channel, text;
-    ok = ReadWirelessStatus(ssid, channel, text, r.key, state.WirelessSettings.securityMode, state);
+    std::int32_t shownMode = mode;
+    ok = ReadWirelessStatus(ssid, channel, text, r.key, shownMode, state);
     r.keyRead = ok;
   } else if (ok && (mode == kSecurityWpaPsk || mode == kSecurityWpa2Psk || mode == kSecurityWpaMixed)) {
     // The mixed mode's pass phrase is on the same line; where a router does
@@ -62,6 +78,24 @@ AdvancedWirelessReading ReadAdvancedWireless(WizardState& state) {
     r.keyRead = read;
     if (mode != kSecurityWpaMixed) ok = read;
   }
+  if (!r.keyRead) r.key.clear();
+  r.ok = ok;
+  return r;
+}
+
+AdvancedWirelessReading ReadAdvancedWireless(WizardState& state) {
+  AdvancedWirelessReading r = ReadRouterWireless(state, true);
+  WirelessSettings& w = state.WirelessSettings;
+  if (r.ok) {
+    w.ssid = r.ssid;
+    if (r.channel != "0") w.channel = r.channel;
+    // A code we do not know leaves the mode as it was and the list without a
+    // choice: a store must never write a security mode the user did not see.
+    if (const SecurityCodeRow* row = SecurityCodeOf(r.code)) {
+      w.securityMode = row->mode;
+      if (row->tkip >= 0) w.tkipCipher = static_cast<std::uint8_t>(row->tkip);
+    }
+  }
   // A key goes to the router only when it was read from it or typed: one the
   // wizard held from before would replace the router's own.
   if (r.keyRead) {
@@ -69,8 +103,19 @@ AdvancedWirelessReading ReadAdvancedWireless(WizardState& state) {
   } else {
     w.key.Clear();
   }
-  r.ok = ok;
   return r;
+}
+
+JoinableNetwork NetworkToJoin(const AdvancedWirelessReading& held) {
+  JoinableNetwork n;
+  const SecurityCodeRow* row = SecurityCodeOf(held.code);
+  if (!held.ok || row == nullptr || held.ssid.empty()) return n;
+  if (row->mode != kSecurityNone && (!held.keyRead || held.key.empty())) return n;
+  n.known = true;
+  n.ssid = held.ssid;
+  n.mode = row->mode;
+  n.key = row->mode == kSecurityNone ? std::string() : held.key;
+  return n;
 }
 
 AdvancedChannelChoice AdvancedChannels(const AdvancedWirelessReading& reading) {
@@ -114,33 +159,65 @@ AdvancedChannelChoice AdvancedChannels(const AdvancedWirelessReading& reading) {
 }
 
 AdvancedWirelessStore StoreAdvancedWireless(const std::string& ssid, const std::string& key,
-                                            const std::string& channelText, int cipherPosition,
-                                            int securityPosition, WizardState& state) {
+                                            const std::string& channelText, int securityPosition,
+                                            WizardState& state, const AdvancedWirelessReading* held) {
   AdvancedWirelessStore s;
   WirelessSettings& w = state.WirelessSettings;
   s.securityOk = securityPosition >= 0 && securityPosition < kAdvancedSecurityCount;
   if (s.securityOk) w.securityMode = kAdvancedSecurityModes[securityPosition];
+  // The user left the security as the router holds it: the same mode, and
+  // the key as it was read (or, where the router does not show it, left
+  // empty). Then the command carries none of it, and the router keeps its
+  // cipher and its key.
+  const bool keepSecurity = s.securityOk && held != nullptr && held->ok &&
+                            held->securityPosition == securityPosition &&
+                            (w.securityMode == kSecurityNone || (held->keyRead ? key == held->key : key.empty()));
   w.keyIsText = 1;
   w.ssid = ssid;
   s.ssidOk = IsValidSsid(ssid) && w.ssid.view() == ssid;
   s.keyOk = true;
-  if (s.securityOk && w.securityMode != kSecurityNone) {
+  if (s.securityOk && w.securityMode != kSecurityNone && !keepSecurity) {
     w.key = key;
     const WirelessKeyVerdict verdict = ClassifyWirelessKey(w.securityMode, key);
     s.keyOk = verdict.valid && w.key.view() == key;
     if (s.keyOk) {
       w.keyIsText = verdict.keyIsText;
       if (w.securityMode == kSecurityWep) w.wepKeyLength = verdict.wepKeyLength;
-      if (w.securityMode == kSecurityWpaPsk) {
-        w.tkipCipher = cipherPosition == kCipherTkip ? 1 : 0;
-      } else if (w.securityMode == kSecurityWpa2Psk || w.securityMode == kSecurityWpaMixed) {
-        w.tkipCipher = 0;
-      }
+    }
+  }
+  if (s.securityOk && s.keyOk && !keepSecurity) {
+    if (w.securityMode == kSecurityWpaPsk) {
+      w.tkipCipher = 1;
+    } else if (w.securityMode == kSecurityWpa2Psk || w.securityMode == kSecurityWpaMixed) {
+      w.tkipCipher = 0;
     }
   }
   w.channel = channelText;
   if (!s.ssidOk || !s.keyOk || !s.securityOk) return s;
-  s.sent = SetWirelessSettings(w.ssid.view(), w.key.view(), state);
+  s.securitySent = !keepSecurity;
+  s.sent = SetWirelessSettings(w.ssid.view(), w.key.view(), state, s.securitySent);
+  if (!s.sent) return s;
+
+  // A router that threw the command away answers as if it took it: what it
+  // shows now tells.
+  AdvancedWirelessReading back = ReadRouterWireless(state, false);
+  bool same = back.ok && back.ssid == ssid && ChannelNumber(back.channel) == ChannelNumber(w.channel.str());
+  if (same && keepSecurity) {
+    same = back.code == held->code && (!held->keyRead || (back.keyRead && back.key == held->key));
+  } else if (same) {
+    same = CodeFitsMode(back.code, w.securityMode) && (!back.keyRead || back.key == key);
+  }
+  s.readBack = same;
+  if (!same) return s;
+  s.held = back;
+  if (!back.keyRead && w.securityMode != kSecurityNone) {
+    // The page does not show this mode's key: it is the one the router took.
+    const bool known = keepSecurity ? held->keyRead : true;
+    if (known) {
+      s.held.key = keepSecurity ? held->key : key;
+      s.held.keyRead = true;
+    }
+  }
   return s;
 }
 

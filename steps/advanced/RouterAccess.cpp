@@ -9,10 +9,14 @@ RouterAccessOutcome ReachRouter(WizardState& state, HostNetwork& host) {
   bool dhcp = false;
   if (!host.FindLocalAddress(1, dhcp, state)) return RouterAccessOutcome::kNoPcAddress;
   if (!FindRouter(state)) return RouterAccessOutcome::kNoRouter;
-  if (!LoginToRouter(state)) {
-    return RouterAccessOutcome::kLoginRefused;
-  }
+  if (!LoginToRouter(state)) return FailedLoginOutcome();
   return RouterAccessOutcome::kReady;
+}
+
+RouterAccessOutcome FailedLoginOutcome() {
+  if (LastLoginUnanswered()) return RouterAccessOutcome::kRouterSilent;
+  if (LastLoginRefused()) return RouterAccessOutcome::kLoginRefused;
+  return RouterAccessOutcome::kRouterError;
 }
 
 bool RetryLoginWithWord(const std::string& word, WizardState& state) {

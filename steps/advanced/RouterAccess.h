@@ -1,7 +1,9 @@
 // Reaching the router before an action of the router sheet: the PC has an
 // address, the router answers the discovery probe, and the login with the
 // stored credentials works. When the login is refused the page asks for the
-// login word and tries once more with it (RetryLoginWithWord).
+// login word and tries once more with it (RetryLoginWithWord); a router that
+// did not answer the login, or answered it with an error, refused nothing,
+// and the word is not asked for.
 #pragma once
 
 #include "net/host/HostNetwork.h"
@@ -10,7 +12,17 @@
 
 namespace kelvane {
 
-enum class RouterAccessOutcome { kReady, kNoPcAddress, kNoRouter, kLoginRefused };
+enum class RouterAccessOutcome {
+  kReady,
+  kNoPcAddress,
+  kNoRouter,
+  kLoginRefused,  // the router refused the login (the word is worth asking for)
+  kRouterSilent,  // the login got no usable answer
+  kRouterError,   // the router answered the login with an error (e.g. status 500)
+};
+
+// Why the last login failed, as an outcome (after LoginToRouter).
+RouterAccessOutcome FailedLoginOutcome();
 
 // PC check (one attempt), router search, login.
 RouterAccessOutcome ReachRouter(WizardState& state, HostNetwork& host);

@@ -17,6 +17,19 @@ bool RouterAnswersAt(const std::string& address) {
   return LastHttpResult().status != 0;
 }
 
+// The factory word, stored as the router's login takes it; the credentials
+// held before come back when the router refuses it too.
+bool LogInWithFactoryWord(WizardState& state) {
+  const std::string user = state.loginUser.str();
+  const std::string password = state.loginPassword.str();
+  StoreLoginWord(kDefaultLoginWord, state);
+  if (state.loginUser.str() == user && state.loginPassword.str() == password) return false;  // nothing new to try
+  if (LoginToRouter(state)) return true;
+  SetLoginUser(user, state);
+  SetLoginPassword(password, state);
+  return false;
+}
+
 }  // namespace
 
 void PendingRouterMove::LanAddressStored(const std::string& stored, const WizardState& state) {
@@ -30,7 +43,8 @@ void PendingRouterMove::FactoryReset() {
   address.clear();
 }
 
-RouterMoveReport FollowRouterToNewNetwork(WizardState& state, HostNetwork& host, Narrator& narrator) {
+RouterMoveReport FollowRouterToNewNetwork(WizardState& state, HostNetwork& host, Narrator& narrator,
+                                          bool factoryReset) {
   RouterMoveReport report;
   report.released = host.ReleaseAllAdapters();
   report.renewed = host.RenewAllAdapters();
@@ -41,6 +55,11 @@ RouterMoveReport FollowRouterToNewNetwork(WizardState& state, HostNetwork& host,
   report.routerFound = FindRouter(state);
   if (!report.routerFound) return report;
   report.loggedIn = LoginToRouter(state);
+  // A reset router no longer knows a word the user gave it: without the
+  // factory word the user would be shut out of it.
+  if (!report.loggedIn && factoryReset && LastLoginRefused()) {
+    report.factoryWord = report.loggedIn = LogInWithFactoryWord(state);
+  }
   return report;
 }
 
@@ -59,7 +78,7 @@ RouterRestartReport RestartRouterAndFollow(WizardState& state, HostNetwork& host
     if (report.routerLeft || narrator.NowMs() >= until) break;
     narrator.Pause(kRouterLeavePollMs);
   }
-  report.move = FollowRouterToNewNetwork(state, host, narrator);
+  report.move = FollowRouterToNewNetwork(state, host, narrator, move.IsFactoryReset());
   if (report.move.Followed()) move = {};
   return report;
 }

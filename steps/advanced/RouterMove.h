@@ -26,6 +26,9 @@ struct RouterMoveReport {
   bool pcAddress = false;
   bool routerFound = false;
   bool loggedIn = false;
+  // After a factory reset the router refused the word held from before and
+  // took its factory word, which the credentials now hold.
+  bool factoryWord = false;
   // The PC has an address from the router's new network, the router answered
   // at its (new) address and the login worked: the wizard talks to it again.
   bool Followed() const { return renewed && pcAddress && routerFound && loggedIn; }
@@ -33,8 +36,12 @@ struct RouterMoveReport {
 
 // Releases then renews every lease (pausing kAfterRenewPauseMs on the
 // narrator's clock when the renewal worked), then one PC check, the router
-// search (which updates routerAddress) and the login.
-RouterMoveReport FollowRouterToNewNetwork(WizardState& state, HostNetwork& host, Narrator& narrator);
+// search (which updates routerAddress) and the login. After a
+// `factoryReset` the router has its factory login word again: when it
+// refuses the word held from before, the factory word is tried and, once it
+// works, held instead (by the credential convention of the router's login).
+RouterMoveReport FollowRouterToNewNetwork(WizardState& state, HostNetwork& host, Narrator& narrator,
+                                          bool factoryReset = false);
 
 // What the router will come up on at its next restart, as far as this
 // program changed it: a new LAN address stored, or a factory reset accepted.
@@ -45,6 +52,7 @@ struct PendingRouterMove {
   std::string address;  // where the router will answer; "" after a factory reset (found by broadcast)
   void LanAddressStored(const std::string& stored, const WizardState& state);
   void FactoryReset();
+  bool IsFactoryReset() const { return pending && address.empty(); }
 };
 
 struct RouterRestartReport {

@@ -2,6 +2,7 @@
 
 #include "router/Fields.h"
 #include "router/RouterLogin.h"
+#include "router/RouterRequest.h"
 
 namespace kelvane {
 
@@ -32,11 +33,32 @@ PasswordCheck CheckPasswordChange(const std::string& current, const std::string&
   return check;
 }
 
-bool ChangeRouterPasswordAndLogin(const std::string& current, const std::string& next, WizardState& state) {
-  if (!BasicWordFits(next, state)) return false;
-  if (!ChangeRouterPassword(current, next, state)) return false;
+PasswordChangeOutcome ChangePasswordAndLogin(const std::string& current, const std::string& next,
+                                             WizardState& state) {
+  if (!BasicWordFits(next, state)) return PasswordChangeOutcome::kWordUnfit;
+  if (!ChangeRouterPassword(current, next, state)) {
+    const RouterFailureKind why = LastRouterFailure().kind;
+    if (why == RouterFailureKind::kValueRefused || why == RouterFailureKind::kLoginRefused) {
+      return PasswordChangeOutcome::kCurrentRefused;
+    }
+    return LastLoginUnanswered() ? PasswordChangeOutcome::kRouterSilent : PasswordChangeOutcome::kRouterError;
+  }
+  // A router that dropped the command answers as if it took it; its login
+  // tells: if it refuses the new word, it still holds the old one, and the
+  // credentials must stay, or the user is shut out.
+  const std::string user = state.loginUser.str();
+  const std::string password = state.loginPassword.str();
   StoreLoginWord(next, state);
-  return true;
+  if (!LoginToRouter(state) && LastLoginRefused()) {
+    SetLoginUser(user, state);
+    SetLoginPassword(password, state);
+    return PasswordChangeOutcome::kRouterError;
+  }
+  return PasswordChangeOutcome::kChanged;
+}
+
+bool ChangeRouterPasswordAndLogin(const std::string& current, const std::string& next, WizardState& state) {
+  return ChangePasswordAndLogin(current, next, state) == PasswordChangeOutcome::kChanged;
 }
 
 }  // namespace kelvane

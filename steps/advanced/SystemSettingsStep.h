@@ -31,10 +31,21 @@ PasswordCheck CheckPasswordChange(const std::string& current, const std::string&
 PasswordCheck CheckPasswordChange(const std::string& current, const std::string& next, const std::string& confirm,
                                   const WizardState& state);
 
+enum class PasswordChangeOutcome {
+  kChanged,         // the router took the new word; the credentials hold it
+  kCurrentRefused,  // the router refused the change: the current word was not its login word
+  kRouterSilent,    // nothing usable came back
+  kRouterError,     // the router answered with an error (e.g. status 500)
+  kWordUnfit,       // nothing sent: this router cannot take the new word as its login
+};
+
 // Sends the change; on success the new word becomes the login credential by
 // the convention of the router's login (the user name for Basic routers,
-// else the password). False, with the credentials unchanged, when the router
-// refuses, or (sending nothing) when the router could not take the word.
+// else the password). Otherwise the credentials are unchanged, and the
+// outcome says why, so the user learns what to do next.
+PasswordChangeOutcome ChangePasswordAndLogin(const std::string& current, const std::string& next,
+                                             WizardState& state);
+// The same as a yes or no.
 bool ChangeRouterPasswordAndLogin(const std::string& current, const std::string& next, WizardState& state);
 
 }  // namespace kelvane

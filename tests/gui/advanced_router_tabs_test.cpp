@@ -20,6 +20,7 @@
 #include "state/WizardState.h"
 #include "support/EmulatedRouter.h"
 #include "wizard/CDlgMessage.h"
+#include "wizard/CDlgPrompt.h"
 #include "wizard/CStaticText.h"
 #include "wizard/MessageBox.h"
 #include "wizard/OpenUrl.h"
@@ -249,6 +250,60 @@ TEST_F(RouterTabs, ARenewalThatFailsIsSaidAndCanBeTriedAgain) {
   EXPECT_TRUE(CPspRouterTab::PendingMove().pending) << "the move waits for a PC that followed";
 }
 
+// The login word is asked for only after a real refusal. A router that
+// answers the login with an error, or closes the connection, refused
+// nothing: the tab says so and to try again, and asks for no word.
+int gPrompts = 0;
+void CancelPrompt(CDlgPrompt* prompt) {
+  ++gPrompts;
+  prompt->reject();
+}
+
+TEST_F(RouterTabs, TheLoginWordIsAskedForOnlyWhenTheRouterRefusedIt) {
+  auto* lan = Show<CPspDIYLan>();
+  ASSERT_TRUE(lan->WaitFirstRead(20000));
+  struct Case {
+    const char* name;
+    int status;          // the router answers every page with this status
+    bool closeAtOnce;    // the router closes every connection without a word
+    const char* word;    // the router's own login word (a form router): the stored one is refused
+    bool prompted;
+    StringId message;    // the message box's text; 0: none
+  };
+  const Case cases[] = {
+      {"a server error", 500, false, nullptr, false, kIdRouterReportedError},
+      {"the connection closed at once", 0, true, nullptr, false, kIdRouterDidNotAnswer},
+      {"a refused word", 0, false, "secret", true, 0},
+  };
+  SetPromptHook(&CancelPrompt);
+  for (const Case& c : cases) {
+    router_.Sim().WithState([&](routersim::RouterSimState& s) {
+      s.flavour = c.word != nullptr ? routersim::LoginFlavour::kForm : routersim::LoginFlavour::kOpen;
+      s.loginWord = c.word != nullptr ? c.word : kDefaultLoginWord;
+    });
+    routersim::RouterSimFaults faults;  // every request of the login
+    faults.wrongStatus = c.status;
+    faults.closeAtOnce = c.closeAtOnce;
+    router_.Sim().SetFaults(faults);
+    gPrompts = 0;
+    gBoxes = 0;
+    gLastQuestion.clear();
+    Click(lan, CPspDIYLan::kRefreshButton);
+    router_.Sim().SetFaults({});
+    EXPECT_EQ(gPrompts, c.prompted ? 1 : 0) << c.name;
+    EXPECT_EQ(gBoxes, c.message != 0 ? 1 : 0) << c.name;
+    if (c.message != 0) {
+      EXPECT_EQ(gLastQuestion, UiText(c.message)) << c.name;
+    }
+    EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdError)) << c.name;
+  }
+  SetPromptHook(nullptr);
+  router_.Sim().WithState([](routersim::RouterSimState& s) {
+    s.flavour = routersim::LoginFlavour::kOpen;
+    s.loginWord = kDefaultLoginWord;
+  });
+}
+
 TEST_F(RouterTabs, PasswordChangeChecksFirstThenTakesTheNewWord) {
   auto* system = Show<CPspDIYBRSystem>();
   const auto typeIn = [&](const char* current, const char* next, const char* confirm) {
@@ -263,6 +318,23 @@ TEST_F(RouterTabs, PasswordChangeChecksFirstThenTakesTheNewWord) {
   EXPECT_EQ(Colour(system, CPspDIYBRSystem::kNewLabel), QColor(0, 0, 0));
   EXPECT_EQ(Line(system, CPspDIYBRSystem::kResultLine), UiText(kIdAdvSystemFailed));
   EXPECT_EQ(gBoxes, 0);  // no question before the entries are right
+
+  // A current word the router does not take: the line says which entry and
+  // what to type; the credentials stay.
+  typeIn("wr0ng", "n3w", "n3w");
+  EXPECT_EQ(Line(system, CPspDIYBRSystem::kResultLine), UiText(kIdAdvSystemCurrentPasswordRefused));
+  EXPECT_EQ(Colour(system, CPspDIYBRSystem::kCurrentLabel), QColor(255, 0, 0));
+  EXPECT_EQ(router_.Sim().StateCopy().loginWord, "kwzpo");
+  EXPECT_EQ(WizardState::Instance().loginPassword.view(), "kwzpo");
+  // A router that does not answer is not blamed on the word.
+  routersim::RouterSimFaults failing;
+  failing.match = "cgi-bin/pass";
+  failing.closeAtOnce = true;
+  router_.Sim().SetFaults(failing);
+  typeIn("kwzpo", "n3w", "n3w");
+  router_.Sim().SetFaults({});
+  EXPECT_EQ(Line(system, CPspDIYBRSystem::kResultLine), UiText(kIdRouterDidNotAnswer));
+  EXPECT_EQ(Colour(system, CPspDIYBRSystem::kCurrentLabel), QColor(0, 0, 0));
 
   typeIn("kwzpo", "n3w", "n3w");
   EXPECT_EQ(gLastQuestion, UiText(kIdAdvSystemConfirmPassword));

@@ -118,11 +118,9 @@ QString WanRows(CPspDIYWan* page, int count) {
 
 QString WirelessView(CPspDIYWLan* page) {
   using P = CPspDIYWLan;
-  const auto* cipher = page->ControlAs<QComboBox>(P::kCipherList);
   return QString::number(page->ControlAs<QComboBox>(P::kSecurityList)->currentIndex()) + QLatin1Char('|') +
          page->ControlAs<QLineEdit>(P::kSsidEdit)->text() + QLatin1Char('|') +
          page->ControlAs<QComboBox>(P::kChannelList)->currentText() + QLatin1Char('|') +
-         (cipher->isVisibleTo(page) ? cipher->currentText() : QString()) + QLatin1Char('|') +
          (page->ControlAs<QLineEdit>(P::kKeyEdit)->isVisibleTo(page) ? page->ControlAs<QLineEdit>(P::kKeyEdit)->text()
                                                                      : QStringLiteral("-"));
 }
@@ -181,8 +179,7 @@ void WalkWireless(CPshRouter& sheet, Walk& walk) {
   walk.Note(QStringLiteral("wlan.wep.readback"), WirelessView(page));
   walk.Shot(QStringLiteral("wlan-wep-read"));
 
-  security->setCurrentIndex(3);  // WPA2PSK
-  page->ControlAs<QComboBox>(P::kCipherList)->setCurrentIndex(1);  // AES
+  security->setCurrentIndex(3);  // WPA2PSK (the router picks AES)
   key->setText(Env("KELVANE_ROUTER_WALK_PASSPHRASE"));
   walk.Note(QStringLiteral("wlan.wpa2.store"), walk.Press(page, P::kStoreButton, P::kResultLine));
   walk.Note(QStringLiteral("wlan.wpa2.restart"), walk.Press(page, P::kRebootButton, P::kResultLine));

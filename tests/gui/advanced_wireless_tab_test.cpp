@@ -60,40 +60,51 @@ class WirelessTab : public ::testing::Test {
     return page->ControlAs<T>(id);
   }
   bool Shown(P* page, int id) { return page->Control(id)->isVisibleTo(page); }
+  // Opens the code for phones and answers what it encodes ("" when it is not offered).
+  static std::string JoinText(P* page) {
+    auto* code = page->findChild<QPushButton*>(QStringLiteral("wifiCode"));
+    if (code == nullptr || !code->isVisibleTo(page)) return {};
+    std::string text;
+    QTimer::singleShot(0, [&] {
+      if (auto* dialog = qobject_cast<CDlgWifiCode*>(QApplication::activeModalWidget())) {
+        text = dialog->Panel()->JoinText();
+        dialog->accept();
+      }
+    });
+    code->click();
+    return text;
+  }
 
   EmulatedRouter router_;
   std::unique_ptr<CPshRouter> sheet_;
 };
 
-TEST_F(WirelessTab, EachSecurityCodeShowsItsEntryCipherAndKey) {
+// There is no cipher list: the router's command cannot carry a cipher.
+TEST_F(WirelessTab, EachSecurityCodeShowsItsEntryAndKey) {
+  constexpr int kNoLongerACipherList = 6102;
   struct Case {
     const char* code;
     const char* entry;
-    bool cipherShown, cipherEnabled;
-    const char* cipher;
     bool keyShown;
     const char* key;
   };
   const Case cases[] = {
-      {"0", nullptr, false, false, "", false, ""},
-      {"1", "WEP", false, false, "", true, "0a1b2c3d4e"},
-      {"2", "WPAPSK", true, true, "TKIP", true, "pass phrase"},
-      {"3", "WPAPSK", true, true, "AES", true, "pass phrase"},
-      {"8", "WPA2PSK", true, true, "TKIP", true, "pass phrase"},
-      {"4", "WPA2PSK", true, true, "AES", true, "pass phrase"},
-      {"5", "WPA-PSK/WPA2-PSK", true, false, "TKIP+AES", true, "pass phrase"},  // read, never a held one
-      {"7", "", false, false, "", false, ""},  // a code the list does not know: no choice shown
+      {"0", nullptr, false, ""},
+      {"1", "WEP", true, "0a1b2c3d4e"},
+      {"2", "WPAPSK", true, "pass phrase"},
+      {"3", "WPAPSK", true, "pass phrase"},
+      {"8", "WPA2PSK", true, "pass phrase"},
+      {"4", "WPA2PSK", true, "pass phrase"},
+      {"5", "WPA-PSK/WPA2-PSK", true, "pass phrase"},  // read, never a held one
+      {"7", "", false, ""},  // a code the list does not know: no choice shown
   };
   for (const Case& c : cases) {
     P* page = Open(c.code);
     const QString entry = c.entry == nullptr ? UiText(kIdWirelessSecurityNone) : QString::fromLatin1(c.entry);
     WizardState::Instance().WirelessSettings.key = "a held key";
     EXPECT_EQ(C<QComboBox>(page, P::kSecurityList)->currentText(), entry) << c.code;
-    EXPECT_EQ(Shown(page, P::kCipherList), c.cipherShown) << c.code;
-    if (c.cipherShown) {
-      EXPECT_EQ(C<QComboBox>(page, P::kCipherList)->isEnabled(), c.cipherEnabled) << c.code;
-      EXPECT_EQ(C<QComboBox>(page, P::kCipherList)->currentText(), QString::fromLatin1(c.cipher)) << c.code;
-    }
+    EXPECT_EQ(page->Control(kNoLongerACipherList), nullptr) << c.code;
+    EXPECT_EQ(page->findChildren<QComboBox*>().size(), 2) << c.code << ": the channel and security lists only";
     EXPECT_EQ(Shown(page, P::kKeyEdit), c.keyShown) << c.code;
     if (c.key != nullptr && c.keyShown) {
       EXPECT_EQ(C<QLineEdit>(page, P::kKeyEdit)->text(), QString::fromLatin1(c.key)) << c.code;
@@ -135,7 +146,6 @@ TEST_F(WirelessTab, ChannelZeroShowsAutoAndAFailedReadClearsAndDisablesTheForm) 
   EXPECT_FALSE(C<QComboBox>(page, P::kSecurityList)->isEnabled());
   EXPECT_EQ(C<QComboBox>(page, P::kSecurityList)->currentIndex(), 0);
   EXPECT_FALSE(Shown(page, P::kKeyEdit));
-  EXPECT_FALSE(Shown(page, P::kCipherList));
   EXPECT_TRUE(WizardState::Instance().WirelessSettings.ssid.empty());
   EXPECT_FALSE(code->isVisibleTo(page));  // nothing read, nothing offered
 }
@@ -157,7 +167,9 @@ TEST_F(WirelessTab, RenamingKeepsTheSecurityAndTheChannelTheUserDidNotChoose) {
   for (const std::string& line : router_.Requests()) EXPECT_EQ(line.find("cgi-bin/wlap"), std::string::npos) << line;
   EXPECT_EQ(router_.Sim().StateCopy().securityCode, "7");
 
-  router_.Sim().WithState([](routersim::RouterSimState& s) { s.securityCode = "2"; });
+  // WPA with AES: the router keeps its cipher, and the code for phones
+  // names the network the router holds now.
+  router_.Sim().WithState([](routersim::RouterSimState& s) { s.securityCode = "3"; });
   C<QPushButton>(page, P::kRefreshButton)->click();
   C<QLineEdit>(page, P::kSsidEdit)->setText(QStringLiteral("Renamed"));
   C<QPushButton>(page, P::kStoreButton)->click();
@@ -165,9 +177,29 @@ TEST_F(WirelessTab, RenamingKeepsTheSecurityAndTheChannelTheUserDidNotChoose) {
   const routersim::RouterSimState after = router_.Sim().StateCopy();
   EXPECT_EQ(after.ssid, "Renamed");
   EXPECT_EQ(after.channel, "6");
-  EXPECT_EQ(after.securityCode, "2");
+  EXPECT_EQ(after.securityCode, "3");
   EXPECT_EQ(after.psk, "pass phrase");
+  EXPECT_EQ(JoinText(page), "WIFI:T:WPA;S:Renamed;P:pass phrase;;");
+
+  // A store the router quietly drops fails, and no code is offered for a
+  // network the router may not hold; neither after one it refuses.
   router_.Sim().SetFaults({});
+  for (const char* fault : {"ignore", "alert"}) {
+    routersim::RouterSimFaults drop;
+    drop.match = "cgi-bin/wlap";
+    drop.ignoreQuietly = std::string(fault) == "ignore";
+    if (std::string(fault) == "alert") drop.refuseAlert = "Invalid pre-shared key";
+    router_.Sim().SetFaults(drop);
+    C<QLineEdit>(page, P::kSsidEdit)->setText(QStringLiteral("Not taken"));
+    C<QLineEdit>(page, P::kKeyEdit)->setText(QStringLiteral("a refused phrase"));
+    C<QPushButton>(page, P::kStoreButton)->click();
+    EXPECT_EQ(page->ControlAs<QLabel>(P::kResultLine)->text(), UiText(kIdError)) << fault;
+    EXPECT_FALSE(page->findChild<QPushButton*>(QStringLiteral("wifiCode"))->isVisibleTo(page)) << fault;
+    EXPECT_EQ(router_.Sim().StateCopy().ssid, "Renamed") << fault;
+  }
+  router_.Sim().SetFaults({});
+  C<QPushButton>(page, P::kRefreshButton)->click();
+  EXPECT_EQ(JoinText(page), "WIFI:T:WPA;S:Renamed;P:pass phrase;;");
 }
 
 TEST_F(WirelessTab, ARefusedKeyTurnsItsLabelRedAndSendsNothing) {

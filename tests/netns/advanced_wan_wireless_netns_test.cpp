@@ -110,8 +110,8 @@ TEST_F(AdvancedWanWirelessNetns, PppoeAndBackThenWepAndBackEachWithARestart) {
           return 1;
         }
         state.WirelessSettings.securityMode = kSecurityWpa2Psk;
-        if (!StoreAdvancedWireless(kSsid, kFirstPassphrase, "11", kCipherAes,
-                                   AdvancedSecurityPosition(kSecurityWpa2Psk), state).sent) {
+        if (!StoreAdvancedWireless(kSsid, kFirstPassphrase, "11", AdvancedSecurityPosition(kSecurityWpa2Psk),
+                                   state).Ok()) {
           out = "WPA2 not stored";
           return 2;
         }
@@ -160,13 +160,13 @@ TEST_F(AdvancedWanWirelessNetns, PppoeAndBackThenWepAndBackEachWithARestart) {
       {"wan.dynamic.restart", "done"},
       {"wan.dynamic.readback", "1,1,1"},
       // security position | SSID | channel | cipher | key ("-": no key row)
-      {"wlan.first", std::string("3|") + kSsid + "|11|AES|" + kFirstPassphrase + ",''"},
+      {"wlan.first", std::string("3|") + kSsid + "|11|" + kFirstPassphrase + ",''"},
       {"wlan.wep.store", "saved"},
       {"wlan.wep.restart", "done"},
-      {"wlan.wep.readback", std::string("1|") + kSsid + "|11||" + kWepKey},
+      {"wlan.wep.readback", std::string("1|") + kSsid + "|11|" + kWepKey},
       {"wlan.wpa2.store", "saved"},
       {"wlan.wpa2.restart", "done"},
-      {"wlan.wpa2.readback", std::string("3|") + kSsid + "|11|AES|" + kPassphrase},
+      {"wlan.wpa2.readback", std::string("3|") + kSsid + "|11|" + kPassphrase},
   };
   for (const auto& [key, value] : expectedView) EXPECT_EQ(seen[key], value) << key << "\n" << walkReport;
   for (const char* reads : {"wan.pppoe.reads", "wan.dynamic.reads", "wlan.wep.reads", "wlan.wpa2.reads"}) {

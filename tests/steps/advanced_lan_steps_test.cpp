@@ -10,7 +10,11 @@
 #include "net/Wait.h"
 #include "steps/advanced/LanSettingsStep.h"
 #include "steps/advanced/RouterMove.h"
+#include "router/RouterLogin.h"
+#include "router/RouterRequest.h"
 #include "router/WanSettingsReader.h"
+#include "router/WirelessLanCommands.h"
+#include "steps/advanced/SystemSettingsStep.h"
 #include "support/EmulatedRouter.h"
 
 namespace kelvane {
@@ -147,8 +151,11 @@ class PacedNarrator : public RecordingNarrator {
 
 // A restart follows the router only when a move is pending (a new LAN
 // address stored, a factory reset), waits for it to leave first, and keeps
-// the move pending until the PC really followed.
+// the move pending until the PC really followed. A router reset to its
+// factory settings has its factory login word again, whatever word the user
+// had given it: the PC logs in with that word and keeps it.
 TEST_F(LanSteps, ARestartFollowsOnlyAPendingMoveAndKeepsItUntilThePcFollowed) {
+  using routersim::LoginFlavour;
   struct Case {
     const char* name;
     bool pending;
@@ -156,20 +163,45 @@ TEST_F(LanSteps, ARestartFollowsOnlyAPendingMoveAndKeepsItUntilThePcFollowed) {
     bool followed;   // RouterRestartReport::Ok()
     int renewals;
     bool stillPending;
+    LoginFlavour flavour = LoginFlavour::kOpen;
+    const char* changedWord = nullptr;  // the login word the user gave the router before
+    bool factoryReset = false;          // the pending move is a factory reset
   };
   const Case cases[] = {
       {"nothing pending", false, true, true, 0, false},
       {"a new address", true, true, true, 1, false},
       {"a renewal that fails", true, false, false, 1, true},
+      {"a factory reset of a Basic router with a changed word", true, true, true, 1, false, LoginFlavour::kBasic,
+       "n3w", true},
+      {"a factory reset of a form router with a changed word", true, true, true, 1, false, LoginFlavour::kForm, "n3w",
+       true},
+      {"a factory reset of a Basic router with its factory word", true, true, true, 1, false, LoginFlavour::kBasic,
+       nullptr, true},
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(WaitUntil(20000, [&] { return !router_.Sim().OffAir(); })) << c.name;
-    router_.Found(state_);
+    router_.Sim().WithState([&](routersim::RouterSimState& s) { s.flavour = c.flavour; });
     SimHostNetwork& pc = router_.Pc();
+    pc.renewResults["eth0"] = true;
+    if (!pc.Released().empty()) {
+      ASSERT_TRUE(pc.RenewAllAdapters()) << c.name;  // after a renewal that failed
+    }
+    // The credentials as the program learns them: its own check and login,
+    // then the password change of the system tab.
+    ResetRouterDefaults(state_);
+    ASSERT_TRUE(router_.Connect(state_)) << c.name;
+    if (c.changedWord != nullptr) {
+      ASSERT_TRUE(ChangeRouterPasswordAndLogin(kDefaultLoginWord, c.changedWord, state_)) << c.name;
+    }
     pc.ClearCalls();
     pc.renewResults["eth0"] = c.renews;
     PendingRouterMove move;
-    if (c.pending) move.LanAddressStored("192.168.50.1", state_);
+    if (c.factoryReset) {
+      ASSERT_TRUE(ResetRouterToDefaults(state_)) << c.name;
+      move.FactoryReset();
+    } else if (c.pending) {
+      move.LanAddressStored("192.168.50.1", state_);
+    }
     EXPECT_EQ(move.pending, c.pending) << c.name;
     PacedNarrator narrator;
     const RouterRestartReport r = RestartRouterAndFollow(state_, pc, narrator, move);
@@ -179,9 +211,19 @@ TEST_F(LanSteps, ARestartFollowsOnlyAPendingMoveAndKeepsItUntilThePcFollowed) {
       EXPECT_TRUE(r.routerLeft) << c.name;
     }
     EXPECT_EQ(r.Ok(), c.followed) << c.name;
+    EXPECT_EQ(r.move.factoryWord, c.changedWord != nullptr) << c.name;
     EXPECT_EQ(pc.CountCalls("RenewAllAdapters"), c.renewals) << c.name;
     EXPECT_EQ(move.pending, c.stillPending) << c.name;
+    if (!c.followed) continue;
+    // Still reachable: a fresh login with what the program holds, and a page
+    // read at the address it holds (once the restart is over).
+    EXPECT_TRUE(WaitUntil(20000, [&] {
+      std::string page;
+      return LoginToRouter(state_.routerAddress.str(), state_.loginUser.str(), state_.loginPassword.str()) &&
+             RouterReadPage(state_, "/zero.htm?rc=&rf=0010", page);
+    })) << c.name;
   }
+  router_.Sim().WithState([](routersim::RouterSimState& s) { s.flavour = routersim::LoginFlavour::kOpen; });
   // The address in use is no move.
   PendingRouterMove same;
   same.LanAddressStored(state_.routerAddress.str(), state_);

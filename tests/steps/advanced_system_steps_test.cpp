@@ -53,7 +53,23 @@ TEST(PasswordChange, TheNewWordBecomesTheCredentialByTheRoutersLoginConvention) 
     ASSERT_EQ(ReachRouter(state, router.Pc()), RouterAccessOutcome::kReady);
 
     EXPECT_FALSE(ChangeRouterPasswordAndLogin("wrong", "n3w", state));
-    EXPECT_EQ(state.loginPassword.view(), kDefaultLoginWord);  // unchanged after a refusal
+    EXPECT_EQ(ChangePasswordAndLogin("wrong", "n3w", state), PasswordChangeOutcome::kCurrentRefused);
+    // A router that closes the connection refused no word; one that answers
+    // as usual but drops the change still holds the old word, which the
+    // program keeps.
+    for (const bool close : {true, false}) {
+      routersim::RouterSimFaults faults;
+      faults.match = "cgi-bin/pass";
+      faults.closeAtOnce = close;
+      faults.ignoreQuietly = !close;
+      router.Sim().SetFaults(faults);
+      EXPECT_EQ(ChangePasswordAndLogin(kDefaultLoginWord, "n3w", state),
+                close ? PasswordChangeOutcome::kRouterSilent : PasswordChangeOutcome::kRouterError)
+          << close;
+      router.Sim().SetFaults({});
+      EXPECT_EQ(router.Sim().StateCopy().loginWord, kDefaultLoginWord) << close;
+      EXPECT_EQ(ReachRouter(state, router.Pc()), RouterAccessOutcome::kReady) << close;
+    }
 
     const bool basic = flavour == routersim::LoginFlavour::kBasic;
     const PasswordCheck colon = CheckPasswordChange(kDefaultLoginWord, "a:b", "a:b", state);
@@ -61,7 +77,7 @@ TEST(PasswordChange, TheNewWordBecomesTheCredentialByTheRoutersLoginConvention) 
     EXPECT_EQ(colon.colonRefused, basic);
     if (basic) {
       router.Sim().ClearLog();
-      EXPECT_FALSE(ChangeRouterPasswordAndLogin(kDefaultLoginWord, "a:b", state));
+      EXPECT_EQ(ChangePasswordAndLogin(kDefaultLoginWord, "a:b", state), PasswordChangeOutcome::kWordUnfit);
       EXPECT_TRUE(router.Requests().empty());
       EXPECT_EQ(router.Sim().StateCopy().loginWord, kDefaultLoginWord);
     }
