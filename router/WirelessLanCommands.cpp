@@ -7,7 +7,7 @@
 namespace kelvane {
 
 std::string WirelessSettingsUrl(std::string_view ssid, std::string_view key, WizardState& state,
-                                int& timeoutSeconds) {
+                                int& timeoutSeconds, bool withSecurity) {
   WirelessSettings& w = state.WirelessSettings;
   const std::string escapedSsid = UrlEncode(ssid);
   const std::string escapedKey = UrlEncode(key);
@@ -16,6 +16,7 @@ std::string WirelessSettingsUrl(std::string_view ssid, std::string_view key, Wiz
   url += "&ZN=" + escapedSsid;
   url += "&ZC=" + UrlEncode(w.channel.view());
   timeoutSeconds = kRouterTimeoutSeconds;
+  if (!withSecurity) return url;
   switch (w.securityMode) {
     case kSecurityNone:
       url += "&CS=0";
@@ -47,9 +48,9 @@ std::string WirelessSettingsUrl(std::string_view ssid, std::string_view key, Wiz
   return url;
 }
 
-bool SetWirelessSettings(std::string_view ssid, std::string_view key, WizardState& state) {
+bool SetWirelessSettings(std::string_view ssid, std::string_view key, WizardState& state, bool withSecurity) {
   int timeout = kRouterTimeoutSeconds;
-  const std::string url = WirelessSettingsUrl(ssid, key, state, timeout);
+  const std::string url = WirelessSettingsUrl(ssid, key, state, timeout, withSecurity);
   return RouterSendCommand(state, url, timeout);
 }
 

@@ -12,11 +12,15 @@ namespace kelvane {
 
 // Sends SSID, channel, security mode and key. The channel "Auto" is stored
 // back as "0", the router's code for automatic. WPA modes wait 25 seconds.
+// Without `withSecurity` only the name and channel go: the router keeps its
+// security mode, cipher and key as they are (the command has no field for
+// the cipher, so sending the mode again would put the router's default
+// cipher in place of its own).
 bool SetWirelessSettings(std::string_view ssid, std::string_view key,
-                         WizardState& state);
+                         WizardState& state, bool withSecurity = true);
 // The wireless request URL and its time-out (applies the "Auto" rewrite).
 std::string WirelessSettingsUrl(std::string_view ssid, std::string_view key, WizardState& state,
-                                int& timeoutSeconds);
+                                int& timeoutSeconds, bool withSecurity = true);
 
 // Sets the LAN address (effective after a restart), keeping the form's boxes.
 bool SetLanAddress(const std::string& address, const WizardState& state);
