@@ -96,6 +96,8 @@ inline constexpr StringId kIdWirelessWpaPsk = 30095;
 inline constexpr StringId kIdWirelessInputError = 30096;
 // The router's wireless settings could not be read; try again, or the skip box.
 inline constexpr StringId kIdWirelessUnreadable = 30740;
+// The router did not show its pass phrase: type one to change it, or leave the box empty to keep it.
+inline constexpr StringId kIdWirelessKeyNotShown = 30880;
 inline constexpr StringId kIdWirelessSsidError = 30097;
 inline constexpr StringId kIdWirelessKeyError = 30098;
 
@@ -543,6 +545,7 @@ inline constexpr auto kAllStringIds = std::to_array<StringId>({
     kIdWirelessWpaPsk,
     kIdWirelessInputError,
     kIdWirelessUnreadable,
+    kIdWirelessKeyNotShown,
     kIdWirelessSsidError,
     kIdWirelessKeyError,
     kIdWanDetectTitle,

@@ -82,6 +82,7 @@ bool CPspWLan::OnSetActive() {
   if (keyHelp_ != nullptr) keyHelp_->Reset();
   for (int id : {kSsidLabelId, kKeyLabelId, kSecurityLabelId}) MarkField(Control(id), true);
   settingsLoaded_ = false;
+  keyUnknown_ = false;
   ForgetTypedValues();
   return CPspEx::OnSetActive();
 }
@@ -147,6 +148,11 @@ int CPspWLan::OnWizardNext() {
     if (self.isNull()) return -1;
     settingsLoaded_ = loaded;
     PutBackTypedValues(typed, loaded);
+    if (loaded && keyUnknown_) {
+      if (auto* message = qobject_cast<QLabel*>(Control(kMessageId))) {
+        message->setText(UiText(kIdWirelessInstructions) + QStringLiteral("\n") + UiText(kIdWirelessKeyNotShown));
+      }
+    }
     return -1;
   }
   return Validate() ? GoTo<CPspDetectWan>() : -1;
@@ -169,6 +175,7 @@ bool CPspWLan::LoadSettings() {
   }
   if (self.isNull()) return false;
   channels_ = form.channels;
+  keyUnknown_ = form.keyUnknown;
   if (auto* channel = ControlAs<QComboBox>(kChannelListId)) {
     channel->clear();
     channel->addItem(UiText(kIdWirelessChannelAuto));
@@ -255,7 +262,8 @@ bool CPspWLan::Validate() {
   auto* channel = ControlAs<QComboBox>(kChannelListId);
   const WirelessVerdict v =
       StoreWirelessForm(WizardState::Instance(), ssid ? ToLocal8(ssid->text()) : std::string(),
-                        key ? ToLocal8(key->text()) : std::string(), channel ? channel->currentIndex() : -1, channels_);
+                        key ? ToLocal8(key->text()) : std::string(), channel ? channel->currentIndex() : -1, channels_,
+                        keyUnknown_);
   MarkField(Control(kSsidLabelId), v.ssidOk);
   MarkField(Control(kKeyLabelId), v.keyOk);
   // A security the router reported that the list does not hold is no

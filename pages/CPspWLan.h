@@ -49,6 +49,7 @@ class CPspWLan : public CPspEx {
   void OnSecurityPicked(int index);
 
   bool settingsLoaded_ = false;
+  bool keyUnknown_ = false;  // the router did not show its pass phrase
   class WLanKeyHelp* keyHelp_ = nullptr;
   int securityIndex_ = 0;  // the list's entry before the user's last pick
   std::vector<std::string> channels_;  // the list's numbers after "Auto"

@@ -1,6 +1,7 @@
 #include "steps/easy/StoreStep.h"
 
 #include "steps/easy/ConnectivityStep.h"
+#include "steps/easy/WirelessLoadStep.h"
 #include "steps/kit/RouterPing.h"
 #include "steps/kit/RouterSearch.h"
 #include "router/WanCommands.h"
@@ -45,7 +46,9 @@ bool SendWireless(StoreContext& c) {
   // Copies: the command may rewrite the channel in the same record.
   const std::string ssid(c.state.WirelessSettings.ssid.view());
   const std::string key(c.state.WirelessSettings.key.view());
-  return SetWirelessSettings(ssid, key, c.state);
+  // A pass phrase the router did not show and the user did not type is not
+  // sent: the router keeps its own, and its mode with it.
+  return SetWirelessSettings(ssid, key, c.state, !KeepsRoutersKey(c.state.WirelessSettings));
 }
 
 bool SendsWan(const StoreContext& c) { return c.state.applyWan != 0; }

@@ -22,6 +22,8 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && text.substr(0, prefix.size()) == prefix;
 }
 
+bool IsMixedMode(std::int32_t mode) { return mode == kSecurityWpaMixed || mode == kSecurityWpaMixedAlt; }
+
 // "1" .. "14".
 bool IsChannelNumber(std::string_view text) {
   if (text.empty() || text.size() > 2 || text[0] == '0') return false;
@@ -76,6 +78,15 @@ WirelessForm LoadWirelessForm(WizardState& state, const std::vector<std::string>
   WirelessSettings& w = state.WirelessSettings;
   std::string ssid, channel, security, key;
   form.loaded = ReadWirelessStatus(ssid, channel, security, key, state.WirelessSettings.securityMode, state);
+  // A router in the mixed mode may leave its pass phrase off the page: the
+  // rest of the page still stands, only the key is unknown. (The security
+  // text is only set from a code found on a page that was read.)
+  if (!form.loaded && !ssid.empty() && IsMixedMode(state.WirelessSettings.securityMode) &&
+      !security.empty()) {
+    form.loaded = true;
+    form.keyUnknown = true;
+    key.clear();
+  }
   if (!form.loaded) {
     // Nothing is made up: no name, channel or security the router never
     // reported, so that none of them can be sent back to it.
@@ -100,19 +111,27 @@ WirelessForm LoadWirelessForm(WizardState& state, const std::vector<std::string>
   form.securityIndex = SecurityIndexFromText(security, securityListTexts);
   // The passphrase line of the status page is percent-encoded (a blank
   // reads "%20"); shown and sent back as read, the key would change.
+  // A key the router did not show is none: one held from before would replace
+  // the router's own.
   w.key = state.WirelessSettings.securityMode == kSecurityWep ? key : UrlDecode(key);
   if (form.securityIndex >= 0) w.securityMode = kSecurityListModes[static_cast<std::size_t>(form.securityIndex)];
   return form;
 }
 
+bool KeepsRoutersKey(const WirelessSettings& w) { return IsMixedMode(w.securityMode) && w.key.empty(); }
+
 WirelessVerdict StoreWirelessForm(WizardState& state, std::string_view ssid, std::string_view key,
-                                  int channelIndex, const std::vector<std::string>& channels) {
+                                  int channelIndex, const std::vector<std::string>& channels,
+                                  bool routerKeyUnknown) {
   WirelessSettings& w = state.WirelessSettings;
   WirelessVerdict v;
   w.keyIsText = 1;
   const bool ssidWhole = w.ssid.Assign(ssid);
   v.ssidOk = ssidWhole && IsValidSsid(ssid);
-  if (w.securityMode != kSecurityNone) {
+  if (routerKeyUnknown && IsMixedMode(w.securityMode) && key.empty()) {
+    w.key.Clear();
+    v.keyOk = true;  // the router keeps its own pass phrase
+  } else if (w.securityMode != kSecurityNone) {
     const bool keyWhole = w.key.Assign(key);
     const WirelessKeyVerdict k = ClassifyWirelessKey(w.securityMode, key);
     v.keyOk = keyWhole && k.valid;

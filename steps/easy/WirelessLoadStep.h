@@ -31,6 +31,10 @@ int SecurityIndexFromText(std::string_view routerText, const std::vector<std::st
 
 struct WirelessForm {
   bool loaded = false;                // the router's wireless status was read
+  // The router is in the mixed WPA/WPA2 mode and its page does not show the
+  // pass phrase: the key box stays empty, and left empty (in that mode) the
+  // router keeps its own phrase.
+  bool keyUnknown = false;
   std::vector<std::string> channels;  // the numbers after "Auto", ascending
   int channelIndex = 0;               // in the list with "Auto" at 0; -1 none
   int securityIndex = 0;              // -1: none chosen
@@ -52,7 +56,15 @@ struct WirelessVerdict {
 // Stores the typed SSID, the key (unless the mode is "not used") and the
 // channel text into `state.WirelessSettings` and checks SSID and key; the key
 // sets keyIsText and, for WEP, wepKeyLength. `channelIndex` 0 is "Auto".
+// With `routerKeyUnknown` (the load's keyUnknown) an empty key in the mixed
+// mode is right: the router keeps its own (see KeepsRoutersKey).
 WirelessVerdict StoreWirelessForm(WizardState& state, std::string_view ssid, std::string_view key,
-                                  int channelIndex, const std::vector<std::string>& channels);
+                                  int channelIndex, const std::vector<std::string>& channels,
+                                  bool routerKeyUnknown = false);
+
+// Whether the wireless settings held are to leave the router's security as
+// it is: the mixed mode with no key, which only a router that did not show its
+// pass phrase leaves behind (every other way to a store checks the key).
+bool KeepsRoutersKey(const WirelessSettings& w);
 
 }  // namespace kelvane

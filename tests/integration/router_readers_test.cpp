@@ -44,6 +44,17 @@ TEST_P(RouterReadersTest, WirelessStatusMapsEverySecurityCode) {
     // the router shows escaped.
     EXPECT_EQ(key, c.mode == 1 ? "abcde" : "long%20pass%26phrase") << c.code;
   }
+  // A router that leaves the pass phrase off its page in the mixed mode: the
+  // mode is read, the key is not there to read.
+  Router([](RouterSimState& s) {
+    s.securityCode = "5";
+    s.mixedKeyShown = false;
+  });
+  std::string ssid, channel, text, key;
+  EXPECT_FALSE(ReadWirelessStatus(ssid, channel, text, key, state_.WirelessSettings.securityMode, state_));
+  EXPECT_EQ(state_.WirelessSettings.securityMode, kSecurityWpaMixed);
+  EXPECT_EQ(ssid, "Monkey Home");
+  EXPECT_EQ(key, "");
 }
 
 TEST_P(RouterReadersTest, WirelessUnknownCodeLeavesModeAndText) {

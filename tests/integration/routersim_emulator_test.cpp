@@ -360,6 +360,26 @@ TEST_F(EmulatorTest, FaultSwitchesOnOneRequest) {
   EXPECT_NE(Exchange(sim_->HttpPort(), Request("/zero.htm"), 10000).find("200 OK"), std::string::npos);
   EXPECT_TRUE(sim_->OffAir());
   EXPECT_TRUE(testing::WaitUntil([&] { return !sim_->OffAir(); }, 20000));
+
+  // A restart onto another address: answered, off the air, then served at
+  // the new address only (on loopback 127.0.0.2 needs no root).
+  sim_->SetRestartMs(300);
+  f = {};
+  f.restartOnto = "127.0.0.2";
+  f.match = "zero.htm";
+  f.nth = 1;
+  sim_->SetFaults(f);
+  const std::uint16_t port = sim_->HttpPort();
+  EXPECT_NE(Exchange(port, Request("/zero.htm"), 10000).find("200 OK"), std::string::npos);
+  EXPECT_TRUE(sim_->OffAir());
+  EXPECT_TRUE(testing::WaitUntil(
+      [&] { return ExchangeAt("127.0.0.2", port, Request("/zero.htm"), 2000).find("200 OK") != std::string::npos; },
+      20000));
+  EXPECT_EQ(sim_->StateCopy().lanAddress, "127.0.0.2");
+  EXPECT_EQ(sim_->Address(), "127.0.0.2:" + std::to_string(port));
+  bool closed = false;
+  EXPECT_EQ(ExchangeAt("127.0.0.1", port, Request("/zero.htm"), 500, &closed), "");
+  EXPECT_TRUE(closed);
 }
 
 class ResponderTest : public ::testing::Test {

@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "router/RouterRequest.h"
+#include "steps/easy/StoreStep.h"
 #include "steps/easy/WirelessLoadStep.h"
 #include "support/EmulatedRouter.h"
+#include "support/RouterSettingsCheck.h"
 
 namespace kelvane {
 namespace {
@@ -32,6 +34,7 @@ struct LoadCase {
   int channelIndex;
   int securityIndex;
   std::string storedChannel;
+  bool keyShown = true;  // the page shows the pass phrase in the mixed mode
 };
 
 TEST(WirelessLoad, FromTheRouter) {
@@ -41,6 +44,9 @@ TEST(WirelessLoad, FromTheRouter) {
       {"region mask 1-13, mixed", "1FFF", "13", "5",
        {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13"}, 13, 4, "13"},
       {"sparse mask, WEP", "0015", "3", "1", {"1", "3", "5"}, 2, 1, "3"},
+      // Read all the same: the key stays empty, never the one held before.
+      {"mixed, pass phrase not shown", "07FF", "6", "5",
+       {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11"}, 6, 4, "6", false},
   };
   for (const LoadCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -53,12 +59,15 @@ TEST(WirelessLoad, FromTheRouter) {
       s.ssid = "HomeNet";
       s.wepKey = "0123456789";
       s.psk = "pass phrase%1";
+      s.mixedKeyShown = c.keyShown;
     });
     WizardState state;
     ResetRouterDefaults(state);
     ASSERT_TRUE(router.Connect(state));
+    state.WirelessSettings.key = "held from before";
     const WirelessForm form = LoadWirelessForm(state, kListTexts);
     EXPECT_TRUE(form.loaded);
+    EXPECT_EQ(form.keyUnknown, !c.keyShown);
     EXPECT_EQ(form.channels, c.channels);
     EXPECT_EQ(form.channelIndex, c.channelIndex);
     EXPECT_EQ(form.securityIndex, c.securityIndex);
@@ -67,8 +76,65 @@ TEST(WirelessLoad, FromTheRouter) {
     EXPECT_EQ(state.WirelessSettings.securityMode, kSecurityListModes[static_cast<std::size_t>(c.securityIndex)]);
     if (c.securityCode == "1") {
       EXPECT_EQ(state.WirelessSettings.key, "0123456789");
+    } else if (!c.keyShown) {
+      EXPECT_EQ(state.WirelessSettings.key, "");
     } else if (c.securityCode != "0") {
       EXPECT_EQ(state.WirelessSettings.key, "pass phrase%1");  // decoded as read
+    }
+  }
+}
+
+// A router in the mixed mode that does not show its pass phrase, through the
+// page's own steps (load, check, store): left empty the key is not sent and
+// the router keeps its phrase and mode; a typed key replaces it; another
+// mode still needs a key.
+TEST(WirelessLoad, APassPhraseTheRouterDidNotShowIsKeptUnlessTyped) {
+  struct Case {
+    const char* name;
+    int securityIndex;  // the list entry left chosen
+    const char* typed;
+    bool keyOk;
+    test::RouterSettings changed;  // besides the name
+  };
+  const std::vector<Case> cases = {
+      {"left empty", 4, "", true, {}},
+      {"typed", 4, "a new phrase", true, {{"wireless.psk", "a new phrase"}}},
+      {"WPA2 chosen, empty", 3, "", false, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::EmulatedRouter router;
+    ASSERT_TRUE(router.ok()) << router.why();
+    router.Sim().WithState([](routersim::RouterSimState& s) {
+      s.securityCode = "5";
+      s.psk = "the router's own";
+      s.mixedKeyShown = false;
+    });
+    WizardState state;
+    ResetRouterDefaults(state);
+    ASSERT_TRUE(router.Connect(state));
+    state.WirelessSettings.key = "held from before";
+    const WirelessForm form = LoadWirelessForm(state, kListTexts);
+    ASSERT_TRUE(form.loaded);
+    ASSERT_TRUE(form.keyUnknown);
+    state.WirelessSettings.securityMode = kSecurityListModes[static_cast<std::size_t>(c.securityIndex)];
+    const WirelessVerdict v =
+        StoreWirelessForm(state, "Renamed", c.typed, form.channelIndex, form.channels, form.keyUnknown);
+    EXPECT_EQ(v.keyOk, c.keyOk);
+    if (!v.Ok()) continue;
+    state.configureWireless = 1;
+    state.applyWan = 0;
+    const test::SettingsWatch watch(router.Sim());
+    router.Sim().ClearLog();
+    RecordingNarrator narrator;
+    EXPECT_EQ(StoreStep().Run(state, router.Pc(), narrator), StoreOutcome::kStored);
+    test::RouterSettings changed = c.changed;
+    changed["wireless.ssid"] = "Renamed";
+    EXPECT_EQ(watch.Unexpected(changed), "");
+    for (const std::string& line : router.Requests()) {
+      if (line.find("wlap") == std::string::npos) continue;
+      EXPECT_EQ(line.find("PK=") != std::string::npos, *c.typed != '\0') << line;
+      EXPECT_EQ(line.find("held"), std::string::npos) << line;
     }
   }
 }
@@ -154,6 +220,7 @@ TEST(WirelessLoad, StoreChecksSsidAndKey) {
       {"empty ssid", 9, "", "12345678", false, true, 1, 0},
       {"ssid of 33", 9, std::string(33, 's'), "12345678", false, true, 1, 0},
       {"both wrong", 1, "", "abc", false, false, 1, 0},
+      {"mixed, empty", 9, "Home", "", true, false, 1, 0},
   };
   const std::vector<std::string> channels = {"1", "6", "11"};
   for (const Case& c : cases) {

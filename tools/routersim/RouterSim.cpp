@@ -108,15 +108,24 @@ bool RouterSim::OpenListener(std::uint16_t port, std::string* error) {
 }
 
 void RouterSim::FollowLanChange() {
-  if (options_.lanInterface.empty() && options_.lanChangeProgram.empty()) return;
   std::string from, to;
   {
     std::lock_guard<std::mutex> lock(mutex_);
+    const bool configured = !options_.lanInterface.empty() || !options_.lanChangeProgram.empty();
+    if (!configured && !followFaultMove_) return;
     CatchUpRestart(SimNowMs());
-    if (!restartPending_ && state_.lanAddress != servingLan_) {
-      from = servingLan_;
+    if (restartPending_) return;
+    if (configured) {
+      if (state_.lanAddress != servingLan_) {
+        from = servingLan_;
+        to = state_.lanAddress;
+      }
+    } else if (options_.bindAddress != "0.0.0.0" && options_.bindAddress != state_.lanAddress) {
+      // Nothing else moves the server: it leaves the address it listened on.
+      from = options_.bindAddress;
       to = state_.lanAddress;
     }
+    followFaultMove_ = false;
   }
   if (!to.empty()) MoveLan(from, to);
 }
@@ -204,8 +213,13 @@ void RouterSim::ServeConnection(SimConnection& connection) {
   } else {
     response = Respond(request, faults);
   }
-  if (faults.restartAfter) {
+  if (faults.restartAfter || !faults.restartOnto.empty()) {
     std::lock_guard<std::mutex> lock(mutex_);
+    if (!faults.restartOnto.empty()) {
+      state_.pendingLanAddress = faults.restartOnto;
+      followFaultMove_ = true;
+      Log("RESTART ONTO " + faults.restartOnto);
+    }
     if (!restartPending_) BeginRestart();
   }
   if (faults.wrongStatus > 0) {

@@ -144,6 +144,7 @@ class RouterSim {
   std::uint64_t offAirUntil_ = 0;  // steady ms; UINT64_MAX: never back
   bool restartPending_ = false;
   int faultMatches_ = 0;  // requests the faults matched since SetFaults
+  bool followFaultMove_ = false;  // a restartOnto fault moves the web server
 
   std::string servingLan_;  // the LAN address the interface holds (lanInterface only)
   // Before the servers, which watch it.

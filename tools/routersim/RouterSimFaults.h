@@ -35,6 +35,11 @@ struct RouterSimFaults {
   // After answering, the router restarts (off the air for its restart time),
   // as if the request had asked for it.
   bool restartAfter = false;
+  // After answering, the router restarts and comes back at this LAN address
+  // (as after a change of its address, or a reset into another network). The
+  // web server goes with it from the address it listened on (not from
+  // 0.0.0.0), unless a LAN interface or program moves it.
+  std::string restartOnto;
   std::string match;
   // Only the nth request that matches, counted from SetFaults (1: the first);
   // 0: every one. One request of a page's work fails, the rest go through.

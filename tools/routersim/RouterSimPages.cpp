@@ -95,6 +95,10 @@ std::string WanStatusPage(const PageContext& c) {
 std::string WirelessStatusPage(const PageContext& c) {
   const RouterSimState& s = c.state;
   const std::string escapedPsk = ScriptEscape(s.psk);
+  // The pass phrase line, left out in the mixed mode by a router that does
+  // not show its phrase there.
+  const bool keyShown = s.securityCode != "5" || s.mixedKeyShown;
+  auto keyLine = [keyShown](const std::string& line) { return keyShown ? line : std::string(); };
   std::string page = Head(Varied(c) ? "Wireless Key Status" : Classic(c) ? "Wireless Status" : "wlan", c);
   if (Varied(c)) {
     // Every "key" before the "Key" line is a decoy: the title, a comment, the
@@ -105,7 +109,7 @@ std::string WirelessStatusPage(const PageContext& c) {
             "';\r\n</script>\r\n";
     page += "Channel=" + s.channel + Br(c);
     page += "Security=" + SecurityText(s.securityCode) + Br(c);
-    page += "Prechare Key=" + escapedPsk + Br(c);
+    page += keyLine("Prechare Key=" + escapedPsk + Br(c));
     page += "Key=" + s.wepKey + Br(c);
   } else if (Classic(c)) {
     page += "<SCRIPT>var CSKM0='" + s.securityCode + "';var CSKM1='0';</SCRIPT>\n";
@@ -113,12 +117,12 @@ std::string WirelessStatusPage(const PageContext& c) {
     page += "Channel=" + s.channel + Br(c);
     page += "Security=" + SecurityText(s.securityCode) + Br(c);
     page += "Key=" + s.wepKey + Br(c);
-    page += "Prechare Key=" + escapedPsk + Br(c);
+    page += keyLine("Prechare Key=" + escapedPsk + Br(c));
   } else {
     page += "<table>\n<tr><td>channel=" + s.channel + "<br></td></tr>\n";
     page += "<tr><td>ssid=" + s.ssid + "<br></td></tr>\n";
     page += "<tr><td>key=" + s.wepKey + "<br></td></tr>\n";
-    page += "<tr><td>prechare key=" + escapedPsk + "<br></td></tr>\n</table>\n";
+    page += keyLine("<tr><td>prechare key=" + escapedPsk + "<br></td></tr>\n") + "</table>\n";
     page += "<script>var CSKM1='0', CSKM0='" + s.securityCode + "';</script>\n";
   }
   return page + Tail(c);

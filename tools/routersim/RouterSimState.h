@@ -84,6 +84,9 @@ struct RouterSimState {
   std::string pcMac = "00-1A-2B-3C-4D-5E";  // what a MAC clone copies
   int wanUpDelayMs = 0;
   bool wanUpOnPing = false;  // the link comes up only once the public host was pinged
+  // Whether the wireless status page shows the pass phrase while the mixed
+  // WPA/WPA2 mode is on; some firmware leaves that line out.
+  bool mixedKeyShown = true;
 
   // --- run-time ---
   bool formLoggedIn = false;

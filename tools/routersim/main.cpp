@@ -54,6 +54,8 @@ const char kUsage[] =
     "                       status pages report while the WAN is up (--isp-dns2 \"\": one)\n"
     "  --isp-wan-address A   the router's WAN address the status page reports\n"
     "  --pc-mac MAC         what a MAC clone copies\n"
+    "  --mixed-key-hidden   the wireless status page leaves the pass phrase out in the\n"
+    "                       mixed WPA/WPA2 mode\n"
     "  --lan-interface IF   a restart that changes the LAN address moves it on IF (old\n"
     "                       address off, new one on with /24) and serves there (root)\n"
     "  --on-lan-change P    when a restart changed the LAN address (after the move, if\n"
@@ -68,6 +70,7 @@ const char kUsage[] =
     "  --drip BYTES:MS      send answers in pieces with pauses\n"
     "  --wrong-status CODE  answer with this status\n"
     "  --restart-never-returns   a restart keeps the router off the air\n"
+    "  --restart-onto A     after answering, restart and come back at LAN address A\n"
     "  --refuse-alert TEXT  refuse every CGI command with alert(\"TEXT\"), changing nothing\n"
     "  --fault-match TEXT   faults apply only to request lines containing TEXT\n"
     "Other:\n"
@@ -240,6 +243,14 @@ int main(int argc, char** argv) {
       number(options.faults.wrongStatus);
     } else if (arg == "--restart-never-returns") {
       options.faults.restartNeverReturns = true;
+    } else if (arg == "--restart-onto") {
+      value(options.faults.restartOnto);
+      if (!IsDottedQuad(options.faults.restartOnto)) {
+        std::cerr << "lmq-routersim: --restart-onto takes a dotted address\n";
+        return 2;
+      }
+    } else if (arg == "--mixed-key-hidden") {
+      initial.mixedKeyShown = false;
     } else if (arg == "--refuse-alert") {
       value(options.faults.refuseAlert);
     } else if (arg == "--fault-match") {
