@@ -8,6 +8,7 @@
 #include <sched.h>
 #include <sys/resource.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -113,7 +114,8 @@ class PostedEventMeter : public QObject {
 // When the machine itself stopped running us: a thread at real-time priority
 // (above `chrt -f 20`, when we may) sleeps 1 ms at a time and notes every
 // wake-up more than 5 ms late. Nothing of this process holds it back, so such
-// a stop is the machine's (a virtual CPU taken away, throttling).
+// a stop is the machine's (a virtual CPU taken away, throttling); the steal
+// time the kernel counted meanwhile says which.
 class MachineMeter {
  public:
   static constexpr qint64 kLateNs = 5'000'000;
@@ -121,6 +123,7 @@ class MachineMeter {
   void Start(const QElapsedTimer& clock) {
     clock_ = &clock;
     stops_.clear();
+    stealAtStartMs_ = StealMs();
     running_ = true;
     watcher_ = std::thread([this] {
       sched_param priority{};
@@ -143,7 +146,11 @@ class MachineMeter {
     if (!watcher_.joinable()) return;
     running_ = false;
     watcher_.join();
+    stolenMs_ = StealMs() - stealAtStartMs_;
   }
+  // Time the hypervisor ran something else on our virtual CPUs (all of them
+  // added up) between Start and Stop; -1 when the kernel does not say.
+  long long StolenMs() const { return stolenMs_; }
   double LongestMs() const {
     std::lock_guard<std::mutex> lock(mutex_);
     qint64 longest = 0;
@@ -159,7 +166,21 @@ class MachineMeter {
   }
 
  private:
+  // The "steal" column of /proc/stat's first line, in ms.
+  static long long StealMs() {
+    std::FILE* f = std::fopen("/proc/stat", "r");
+    if (f == nullptr) return -1;
+    long long v[8] = {};
+    const int n = std::fscanf(f, "cpu %lld %lld %lld %lld %lld %lld %lld %lld", &v[0], &v[1], &v[2], &v[3], &v[4],
+                              &v[5], &v[6], &v[7]);
+    std::fclose(f);
+    const long hz = sysconf(_SC_CLK_TCK);
+    return n == 8 && hz > 0 ? v[7] * 1000 / hz : -1;
+  }
+
   const QElapsedTimer* clock_ = nullptr;
+  long long stealAtStartMs_ = 0;
+  long long stolenMs_ = 0;
   std::thread watcher_;
   std::atomic<bool> running_{false};
   mutable std::mutex mutex_;
@@ -205,8 +226,9 @@ class StallMeter {
   double MaxGapMs() const { return std::max(TimerGapMs(), PostedGapMs()); }
   // Where the timer's longest gap began, in ms after the start.
   double MaxGapAtMs() const { return static_cast<double>(ticks_.LongestAtNs()) / 1e6; }
-  // The machine's longest stop during the step.
+  // The machine's longest stop during the step, and the steal time meanwhile.
   double MachineStopMs() const { return machine_.LongestMs(); }
+  long long StolenMs() const { return machine_.StolenMs(); }
   // The longest gap of either meter less the machine's stops within it.
   double OwnGapMs() const {
     qint64 own = 0;
