@@ -74,14 +74,18 @@ void CSheetBase::ShowBusyNotice() const {
     busyNotice_->setTextFormat(Qt::PlainText);
     busyNotice_->setAlignment(Qt::AlignCenter);
     busyNotice_->setFrameShape(QFrame::StyledPanel);
-    // Gone as soon as the step is over.
+    // Gone as soon as the step is over; the watch runs only while the notice
+    // shows, so a sheet left alone afterwards wakes for nothing.
     auto* watch = new QTimer(busyNotice_);
+    watch->setObjectName(QStringLiteral("busyNoticeWatch"));
     watch->setInterval(200);
-    connect(watch, &QTimer::timeout, self, [self] {
-      if (!self->ActiveBusy() && self->busyNotice_) self->busyNotice_->hide();
+    connect(watch, &QTimer::timeout, self, [self, watch] {
+      if (self->ActiveBusy() || !self->busyNotice_) return;
+      self->busyNotice_->hide();
+      watch->stop();
     });
-    watch->start();
   }
+  if (auto* watch = busyNotice_->findChild<QTimer*>(QStringLiteral("busyNoticeWatch"))) watch->start();
   busyNotice_->setText(UiText(kIdStepCannotBeInterrupted));
   busyNotice_->setAccessibleName(busyNotice_->text());
   // Just above the row of the sheet's buttons, across the window.

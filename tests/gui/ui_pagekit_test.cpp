@@ -17,6 +17,7 @@
 #include "GuiTestSupport.h"
 #include "advanced/CPshRouter.h"
 #include "language/StringIds.h"
+#include "net/Wait.h"
 #include "pages/CPspConnectivity.h"
 #include "state/WizardState.h"
 #include "wizard/CDlgPrompt.h"
@@ -201,6 +202,11 @@ TEST_F(PageKitTest, RouterSheetHasItsTabsHelpOnTheLeftAndBackThatCloses) {
       sheet.reject();
       EXPECT_TRUE(sheet.isVisible());
     }
+    // The notice that said so goes with the step, and its watch with it: an
+    // idle sheet keeps no timer ticking.
+    ASSERT_NE(sheet.BusyNotice(), nullptr);
+    EXPECT_TRUE(WaitUntil(10000, [&] { return !sheet.BusyNotice()->isVisible(); }));
+    for (const QTimer* timer : sheet.BusyNotice()->findChildren<QTimer*>()) EXPECT_FALSE(timer->isActive());
     sheet.Button(CPshRouter::kButtonCancel)->click();
     EXPECT_FALSE(sheet.isVisible());
   }
