@@ -212,11 +212,14 @@ TEST_F(AdvancedWanWirelessNetns, PppoeAndBackThenWepAndBackEachWithARestart) {
       // WEP with the 13-character key, restart, read.
       login, "GET /cgi-bin/wlap?RC=@&rf=1000&Xf=1&KM0=x&ZW0=o&rd=wpa&ZN=KelvaneHome&ZC=11&CS=1&ZS=130&KM%23=000F"
       "&ZO0=Kelvane%26WEP13",
+      // The settings read back: the store is saved only if the router holds them.
+      wlanRead, wlanRead,
       login, restart,
       login, "GET /sysinfo.htm", wlanRead, wlanRead,
       // WPA2 (AES) with the passphrase, restart, read.
       login, "GET /cgi-bin/wlap?RC=@&rf=1000&Xf=1&KM0=x&ZW0=o&rd=wpa&ZN=KelvaneHome&ZC=11&KM%23=00FF&KM4=o&CS=4"
       "&KM5=x&PK=blue%20heron%20%26%2042%25",
+      wlanRead, wlanRead,
       login, restart,
       login, "GET /sysinfo.htm", wlanRead, wlanRead,
   };
