@@ -16,6 +16,7 @@
 #include "router/WirelessLanCommands.h"
 #include "steps/advanced/SystemSettingsStep.h"
 #include "support/EmulatedRouter.h"
+#include "support/RouterSettingsCheck.h"
 
 namespace kelvane {
 namespace {
@@ -78,6 +79,34 @@ TEST_F(LanSteps, StoreChecksBothFieldsAtOnceAndSendsOnlyWhatPasses) {
       EXPECT_EQ(state_.lanDomainName.view(), c.storedDomain);
     }
   }
+}
+
+// From a router on each WAN type and security mode, in each page layout and
+// login flavour, the tab's store changes the pending address and the domain
+// and nothing else, and the router is still reachable with what the program
+// holds.
+TEST_F(LanSteps, AStoreFromEveryStartingRouterChangesOnlyTheAddressAndDomain) {
+  for (routersim::PageLayout layout : test::kAllLayouts) {
+    for (std::size_t row = 0; row < test::RouterStarts().size(); ++row) {
+      const test::RouterStart& start = test::RouterStarts()[row];
+      const std::string what = start.name + "/" + routersim::PageLayoutName(layout);
+      test::StartRouterOn(router_.Sim(), start, layout);
+      router_.Sim().WithState([&](routersim::RouterSimState& s) {
+        s.flavour = test::StartFlavour(row);
+        s.pendingLanAddress.clear();
+      });
+      WizardState state;
+      ResetRouterDefaults(state);
+      ASSERT_TRUE(router_.Connect(state)) << what;
+      std::string domain;
+      ASSERT_EQ(ReadLanDomainName(state, domain), LanDomainRead::kRead) << what;
+      const test::SettingsWatch watch(router_.Sim());
+      EXPECT_EQ(StoreLanSettings("192.168.50.1", "office", true, state).outcome, LanStoreOutcome::kStored) << what;
+      EXPECT_EQ(watch.Unexpected({{"lan.pendingAddress", "192.168.50.1"}, {"lan.domain", "office"}}), "") << what;
+      EXPECT_TRUE(test::StillReachable(state)) << what;
+    }
+  }
+  router_.Sim().WithState([](routersim::RouterSimState& s) { s.flavour = routersim::LoginFlavour::kOpen; });
 }
 
 TEST_F(LanSteps, AnAddressTheRouterRefusesKeepsTheDomainFromBeingSent) {
@@ -171,6 +200,9 @@ TEST_F(LanSteps, ARestartFollowsOnlyAPendingMoveAndKeepsItUntilThePcFollowed) {
       {"nothing pending", false, true, true, 0, false},
       {"a new address", true, true, true, 1, false},
       {"a renewal that fails", true, false, false, 1, true},
+      {"a new address on a Basic router", true, true, true, 1, false, LoginFlavour::kBasic},
+      {"a new address on a form router with a changed word", true, true, true, 1, false, LoginFlavour::kForm, "n3w"},
+      {"a restart of a form router with a changed word", false, true, true, 0, false, LoginFlavour::kForm, "n3w"},
       {"a factory reset of a Basic router with a changed word", true, true, true, 1, false, LoginFlavour::kBasic,
        "n3w", true},
       {"a factory reset of a form router with a changed word", true, true, true, 1, false, LoginFlavour::kForm, "n3w",
@@ -180,7 +212,10 @@ TEST_F(LanSteps, ARestartFollowsOnlyAPendingMoveAndKeepsItUntilThePcFollowed) {
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(WaitUntil(20000, [&] { return !router_.Sim().OffAir(); })) << c.name;
-    router_.Sim().WithState([&](routersim::RouterSimState& s) { s.flavour = c.flavour; });
+    router_.Sim().WithState([&](routersim::RouterSimState& s) {
+      s.flavour = c.flavour;
+      s.loginWord = kDefaultLoginWord;
+    });
     SimHostNetwork& pc = router_.Pc();
     pc.renewResults["eth0"] = true;
     if (!pc.Released().empty()) {
@@ -211,17 +246,13 @@ TEST_F(LanSteps, ARestartFollowsOnlyAPendingMoveAndKeepsItUntilThePcFollowed) {
       EXPECT_TRUE(r.routerLeft) << c.name;
     }
     EXPECT_EQ(r.Ok(), c.followed) << c.name;
-    EXPECT_EQ(r.move.factoryWord, c.changedWord != nullptr) << c.name;
+    EXPECT_EQ(r.move.factoryWord, c.factoryReset && c.changedWord != nullptr) << c.name;
     EXPECT_EQ(pc.CountCalls("RenewAllAdapters"), c.renewals) << c.name;
     EXPECT_EQ(move.pending, c.stillPending) << c.name;
     if (!c.followed) continue;
     // Still reachable: a fresh login with what the program holds, and a page
     // read at the address it holds (once the restart is over).
-    EXPECT_TRUE(WaitUntil(20000, [&] {
-      std::string page;
-      return LoginToRouter(state_.routerAddress.str(), state_.loginUser.str(), state_.loginPassword.str()) &&
-             RouterReadPage(state_, "/zero.htm?rc=&rf=0010", page);
-    })) << c.name;
+    EXPECT_TRUE(test::StillReachable(state_)) << c.name;
   }
   router_.Sim().WithState([](routersim::RouterSimState& s) { s.flavour = routersim::LoginFlavour::kOpen; });
   // The address in use is no move.

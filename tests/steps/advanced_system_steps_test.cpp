@@ -8,6 +8,7 @@
 #include "steps/advanced/SystemSettingsStep.h"
 #include "router/RouterLogin.h"
 #include "support/EmulatedRouter.h"
+#include "support/RouterSettingsCheck.h"
 
 namespace kelvane {
 namespace {
@@ -91,6 +92,32 @@ TEST(PasswordChange, TheNewWordBecomesTheCredentialByTheRoutersLoginConvention) 
       EXPECT_EQ(state.loginPassword.view(), "n3w");
     }
     EXPECT_EQ(ReachRouter(state, router.Pc()), RouterAccessOutcome::kReady);
+  }
+}
+
+// From a router on each WAN type and security mode, in each page layout and
+// login flavour, a password change changes the login word and nothing else,
+// and the router is still reachable with the word the program now holds.
+TEST(PasswordChange, FromEveryStartingRouterOnlyTheLoginWordChanges) {
+  test::EmulatedRouter router;
+  ASSERT_TRUE(router.ok()) << router.why();
+  for (routersim::PageLayout layout : test::kAllLayouts) {
+    for (std::size_t row = 0; row < test::RouterStarts().size(); ++row) {
+      const test::RouterStart& start = test::RouterStarts()[row];
+      const std::string what = start.name + "/" + routersim::PageLayoutName(layout);
+      test::StartRouterOn(router.Sim(), start, layout);
+      router.Sim().WithState([&](routersim::RouterSimState& s) {
+        s.flavour = test::StartFlavour(row + 1);
+        s.loginWord = kDefaultLoginWord;
+      });
+      WizardState state;
+      ResetRouterDefaults(state);
+      ASSERT_EQ(ReachRouter(state, router.Pc()), RouterAccessOutcome::kReady) << what;
+      const test::SettingsWatch watch(router.Sim());
+      EXPECT_EQ(ChangePasswordAndLogin(kDefaultLoginWord, "n3w", state), PasswordChangeOutcome::kChanged) << what;
+      EXPECT_EQ(watch.Unexpected({{"login.word", "n3w"}}), "") << what;
+      EXPECT_TRUE(test::StillReachable(state)) << what;
+    }
   }
 }
 

@@ -244,6 +244,33 @@ TEST_P(AdvancedWireless, RenamingTheNetworkChangesTheNameAndNothingElse) {
   router_->Sim().SetFaults({});
 }
 
+// From a router on each WAN type and security mode, in each login flavour,
+// a rename through the tab's read and store changes the name and nothing
+// else, and the router is still reachable with what the program holds.
+TEST_P(AdvancedWireless, ARenameFromEveryStartingRouterChangesOnlyTheName) {
+  for (std::size_t row = 0; row < test::RouterStarts().size(); ++row) {
+    const test::RouterStart& start = test::RouterStarts()[row];
+    test::StartRouterOn(router_->Sim(), start, GetParam());
+    router_->Sim().WithState([&](routersim::RouterSimState& s) { s.flavour = test::StartFlavour(row); });
+    WizardState state;
+    ResetRouterDefaults(state);
+    ASSERT_TRUE(router_->Connect(state)) << start.name;
+    const std::string code = router_->Sim().StateCopy().securityCode;
+    const AdvancedWirelessReading r = ReadAdvancedWireless(state);
+    ASSERT_TRUE(r.ok) << start.name;
+    const AdvancedChannelChoice channels = AdvancedChannels(r);
+    const test::SettingsWatch watch(router_->Sim());
+    const AdvancedWirelessStore s =
+        StoreAdvancedWireless("Renamed " + start.name.substr(0, 8), state.WirelessSettings.key.str(),
+                              channels.items[static_cast<std::size_t>(channels.selected)], r.securityPosition, state,
+                              &r);
+    EXPECT_TRUE(s.Ok()) << start.name;
+    EXPECT_EQ(watch.Unexpected({{"wireless.ssid", "Renamed " + start.name.substr(0, 8)}}), "") << start.name;
+    EXPECT_EQ(router_->Sim().StateCopy().securityCode, code) << start.name << ": the cipher too";
+    EXPECT_TRUE(test::StillReachable(state)) << start.name;
+  }
+}
+
 // A new security mode or key goes with the command; the router's answer is
 // checked against what it shows afterwards.
 TEST_P(AdvancedWireless, ANewModeOrKeyIsSentAndReadBack) {

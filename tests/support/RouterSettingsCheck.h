@@ -13,6 +13,10 @@
 //       router.Sim().WithState(start.apply); router.Sim().SetLayout(layout);
 //
 // The field names are those of RouterSimState::Settings().
+//
+// "Still reachable": after an action, StillReachable(state) logs in afresh
+// with the credentials the program holds and reads a page at the address it
+// holds; StartFlavour(row) spreads the three login flavours over a table.
 #pragma once
 
 #include <functional>
@@ -20,6 +24,10 @@
 #include <string>
 #include <vector>
 
+#include "net/Wait.h"
+#include "router/RouterLogin.h"
+#include "router/RouterRequest.h"
+#include "state/WizardState.h"
 #include "tools/routersim/RouterSim.h"
 
 namespace kelvane::test {
@@ -178,6 +186,24 @@ inline void StartRouterOn(routersim::RouterSim& sim, const RouterStart& start, r
     return 0;
   });
   sim.SetLayout(layout);
+}
+
+// The login flavour of the table's row `row`: open, Basic, form in turn.
+inline routersim::LoginFlavour StartFlavour(std::size_t row) {
+  constexpr routersim::LoginFlavour kFlavours[] = {routersim::LoginFlavour::kOpen, routersim::LoginFlavour::kBasic,
+                                                   routersim::LoginFlavour::kForm};
+  return kFlavours[row % 3];
+}
+
+// A fresh login with the credentials `state` holds, and the wireless status
+// page read at the address it holds; waits (bounded) for a router that is
+// still restarting.
+inline bool StillReachable(const WizardState& state, int realMs = 20000) {
+  return WaitUntil(realMs, [&] {
+    std::string page;
+    return LoginToRouter(state.routerAddress.str(), state.loginUser.str(), state.loginPassword.str()) &&
+           RouterReadPage(state, "/zero.htm?rc=&rf=0010", page);
+  });
 }
 
 }  // namespace kelvane::test
