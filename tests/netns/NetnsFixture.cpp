@@ -135,6 +135,10 @@ std::string TearDownBed(NetnsBed& bed, const std::vector<pid_t>& managersBefore)
     for (pid_t pid : bed.PidsIn(role)) started.push_back(pid);
   bed.Down();
   std::string left = bed.MachineChanges();
+  // A killed process leaves its namespace before it has finished ending (a
+  // packet socket's release can wait on the kernel for a while on a loaded
+  // machine), so give the ending time before calling anything still running.
+  WaitFor([&] { return StillRunning(started).empty(); }, 10000);
   if (const std::string running = StillRunning(started); !running.empty())
     left += "processes of the bed still run:\n" + running;
   for (pid_t pid : NetworkManagersOutsideBeds())
