@@ -69,17 +69,20 @@ void AnswerPrompt(CDlgPrompt* prompt) {
   if (auto* ok = qobject_cast<QPushButton*>(prompt->Control(914))) ok->click();
 }
 
-// Runs `act` on the first modal window other than `besides` once it is up
-// (polled on the event loop, so it works while a click handler sits in exec).
-QPointer<QTimer> WhenModal(QWidget* besides, std::function<void(QWidget*)> act) {
+// Runs `act` on the modal windows other than `besides` as they come up
+// (polled on the event loop, so it works while a click handler sits in exec)
+// until it answers true: it was the window the test waits for. Another modal
+// window first (on a loaded machine a notice may come up before the dialog)
+// does not end the watch, or the dialog would be left open for good.
+QPointer<QTimer> WhenModal(QWidget* besides, std::function<bool(QWidget*)> act) {
   auto* timer = new QTimer;
   auto started = std::make_shared<qint64>(QDateTime::currentMSecsSinceEpoch());
   QObject::connect(timer, &QTimer::timeout, [timer, besides, act, started] {
     QWidget* modal = QApplication::activeModalWidget();
     if (modal != nullptr && modal != besides && modal->isVisible()) {
       timer->stop();
-      timer->deleteLater();
-      act(modal);
+      if (act(modal)) timer->deleteLater();
+      else timer->start();
     } else if (QDateTime::currentMSecsSinceEpoch() - *started > kBound) {
       timer->stop();
       timer->deleteLater();
@@ -363,6 +366,7 @@ TEST_F(AdvancedMenuTest, PicturesWhoseStageFailedOpenNothing) {
   QPointer<QTimer> watch = WhenModal(sheet_.get(), [&](QWidget* w) {
     opened = true;
     w->close();
+    return true;
   });
   Picture(CPspAdvanced::kInternetPicture)->click();
   Spin(300);
@@ -390,11 +394,12 @@ TEST_F(AdvancedMenuTest, PcPictureOpensThePcSettingsEvenWhenThePcFails) {
   bool renewShown = true;
   WhenModal(sheet_.get(), [&](QWidget* w) {
     auto* dialog = qobject_cast<CDlgIpInfo*>(w);
-    if (dialog == nullptr) return;
+    if (dialog == nullptr) return false;
     Eventually([&] { return dialog->FillCount() > 0; });
     address = qobject_cast<QLineEdit*>(dialog->Control(CDlgIpInfo::kFields[0]))->text();
     renewShown = dialog->Control(CDlgIpInfo::kRenew)->isVisible();
     dialog->reject();
+    return true;
   });
   Picture(CPspAdvanced::kPcPicture)->click();
   EXPECT_EQ(address, QStringLiteral("10.77.0.5"));
@@ -408,11 +413,12 @@ TEST_F(AdvancedMenuTest, InternetPictureOpensTheConnectionTest) {
   QString log;
   WhenModal(sheet_.get(), [&](QWidget* w) {
     auto* dialog = qobject_cast<CDlgConnTest*>(w);
-    if (dialog == nullptr) return;
+    if (dialog == nullptr) return false;
     Eventually([&] { return dialog->TestCount() > 0 && !dialog->IsBusy(); });
     tests = dialog->TestCount();
     log = dialog->Log()->toPlainText();
     dialog->reject();
+    return true;
   });
   Picture(CPspAdvanced::kInternetPicture)->click();
   EXPECT_EQ(tests, 1);
@@ -428,12 +434,13 @@ TEST_F(AdvancedMenuTest, RouterSheetRunsWhileTheWizardIsHiddenAndBackShowsItAgai
   bool closed = false;
   WhenModal(sheet_.get(), [&](QWidget* w) {
     auto* routerSheet = qobject_cast<CPshRouter*>(w);
-    if (routerSheet == nullptr) return;
+    if (routerSheet == nullptr) return false;
     wizardHidden = !sheet_->isVisible();
     tabs = routerSheet->PageCount();
     if (auto* tab = qobject_cast<CPspRouterTab*>(routerSheet->ActivePage())) tab->WaitFirstRead(kBound);
     routerSheet->Button(CPshRouter::kButtonCancel)->click();
     closed = !routerSheet->isVisible();
+    return true;
   });
   Picture(CPspAdvanced::kRouterPicture)->click();
   EXPECT_TRUE(wizardHidden);
