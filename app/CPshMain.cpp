@@ -321,6 +321,13 @@ QPushButton* CPshMain::Button(int id) const {
   }
 }
 
+QPushButton* CPshMain::DefaultButton() const {
+  for (QPushButton* button : {next_, finish_}) {
+    if (button->isVisible() && button->isEnabled()) return button;
+  }
+  return nullptr;
+}
+
 QString CPshMain::HeaderTitleText() const { return headerTitle_->text(); }
 QString CPshMain::HeaderSubTitleText() const { return headerSubTitle_->text(); }
 

@@ -102,6 +102,7 @@ class CPshMain : public CSheetBase {
 
  protected:
   QPushButton* HelpButton() const override { return helpButton_; }
+  QPushButton* DefaultButton() const override;
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
 

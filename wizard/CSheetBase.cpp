@@ -129,11 +129,17 @@ void CSheetBase::ShowHelpTopic(std::uint32_t pageCode) {
 void CSheetBase::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-      // Enter neither advances nor closes the sheet.
-      if (CPspEx* page = ActivePage()) page->OnOK();
+    case Qt::Key_Enter: {
+      // A field that takes Enter itself (a multi-line entry, an open list)
+      // and a page's own buttons never let it come here. One of the sheet's
+      // buttons with the focus is pressed, as Space would; otherwise the
+      // default button.
       event->accept();
+      auto* focused = qobject_cast<QPushButton*>(focusWidget());
+      QPushButton* button = focused != nullptr && focused->parentWidget() == this ? focused : DefaultButton();
+      if (button != nullptr && button->isVisible() && button->isEnabled()) button->click();
       return;
+    }
     case Qt::Key_Escape:
       event->accept();
       reject();
