@@ -11,6 +11,7 @@
 #include "state/WizardState.h"
 #include "wizard/CDlgHelp.h"
 #include "wizard/CPspEx.h"
+#include "wizard/CWaitStrip.h"
 #include "wizard/DialogTemplate.h"
 #include "wizard/UiText.h"
 
@@ -88,10 +89,14 @@ void CSheetBase::ShowBusyNotice() const {
   if (auto* watch = busyNotice_->findChild<QTimer*>(QStringLiteral("busyNoticeWatch"))) watch->start();
   busyNotice_->setText(UiText(kIdStepCannotBeInterrupted));
   busyNotice_->setAccessibleName(busyNotice_->text());
-  // Just above the row of the sheet's buttons, across the window.
+  // Just above the row of the sheet's buttons, across the window; above the
+  // wait strip when a long wait shows one there.
   int top = height();
   for (const QPushButton* button : findChildren<QPushButton*>(Qt::FindDirectChildrenOnly)) {
     if (button->isVisible()) top = std::min(top, button->y());
+  }
+  if (const CWaitStrip* strip = CWaitStrip::Of(this); strip != nullptr && strip->isVisible()) {
+    top = std::min(top, strip->y());
   }
   const int lineHeight = busyNotice_->sizeHint().height();
   busyNotice_->setGeometry(8, std::max(0, top - lineHeight - 4), width() - 16, lineHeight);
