@@ -206,6 +206,12 @@ TEST_F(PageKitTest, WaitStripScreenshots) {
     narrator.Countdown(kIdStoreRestarting, 22);
     narrator.Countdown(kIdStoreRestarting, 12);
     SaveScreenshot(sheet_.get(), QStringLiteral("wait-countdown-") + LanguageName(language));
+    // The router sheet, whose tab keeps its first read back while it is busy.
+    CPshRouter router;
+    router.show();
+    BusyScope tabBusy(router.Page(0), kIdWaitReadRouter);
+    ASSERT_TRUE(WaitUntil(10000, [&] { return CWaitStrip::Of(&router) != nullptr && CWaitStrip::Of(&router)->isVisible(); }));
+    SaveScreenshot(&router, QStringLiteral("wait-router-") + LanguageName(language));
   }
 }
 
