@@ -206,6 +206,11 @@ TEST_F(PageKitTest, WaitStripScreenshots) {
     narrator.Countdown(kIdStoreRestarting, 22);
     narrator.Countdown(kIdStoreRestarting, 12);
     SaveScreenshot(sheet_.get(), QStringLiteral("wait-countdown-") + LanguageName(language));
+    // Escape meanwhile: the notice that the step cannot be interrupted, above the strip.
+    QTest::keyClick(sheet_.get(), Qt::Key_Escape);
+    ASSERT_NE(sheet_->BusyNotice(), nullptr);
+    EXPECT_LE(sheet_->BusyNotice()->geometry().bottom(), CWaitStrip::Of(page)->y());
+    SaveScreenshot(sheet_.get(), QStringLiteral("wait-escape-") + LanguageName(language));
     // The router sheet, whose tab keeps its first read back while it is busy.
     CPshRouter router;
     router.show();
