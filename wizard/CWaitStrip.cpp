@@ -22,6 +22,7 @@ namespace {
 
 constexpr int kMarginPx = 8;
 constexpr int kBarWidthPx = 120;
+constexpr int kNarrowPx = 400;  // narrower strips put the bar above the text
 
 QWidget* WindowOf(const QWidget* w) { return w == nullptr ? nullptr : w->window(); }
 
@@ -190,14 +191,31 @@ void CWaitStrip::SetText(std::uint32_t textId) {
 void CWaitStrip::Place() {
   QWidget* window = parentWidget();
   if (window == nullptr) return;
-  // Above the row of the window's own buttons, across the window.
-  int bottom = window->height();
+  // Just above the row of the window's own buttons, across the window. A
+  // narrow window (a small dialog) has no room for a line above its
+  // buttons: the strip lies over them (they wait too) and the bar goes
+  // above the text.
+  int buttonsTop = window->height();
+  int buttonsBottom = 0;
   for (const QPushButton* button : window->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly)) {
-    if (button->isVisible()) bottom = std::min(bottom, button->y());
+    if (!button->isVisible()) continue;
+    buttonsTop = std::min(buttonsTop, button->y());
+    buttonsBottom = std::max(buttonsBottom, button->geometry().bottom() + 1);
   }
-  bottom -= kMarginPx;
+  if (buttonsBottom == 0) buttonsBottom = window->height() - kMarginPx;
   const int width = window->width() - 2 * kMarginPx;
-  const int height = std::max(bar_->sizeHint().height(), text_->heightForWidth(width - kBarWidthPx - 20)) + 8;
+  const bool narrow = width < kNarrowPx;
+  auto* row = static_cast<QBoxLayout*>(layout());
+  row->setDirection(narrow ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
+  const QMargins margins = row->contentsMargins();
+  const int inner = width - margins.left() - margins.right() - 2 * frameWidth();
+  bar_->setFixedWidth(narrow ? inner : kBarWidthPx);
+  const int textWidth = narrow ? inner : inner - kBarWidthPx - row->spacing();
+  const int barHeight = bar_->sizeHint().height();
+  const int textHeight = text_->heightForWidth(textWidth);
+  const int content = narrow ? barHeight + row->spacing() + textHeight : std::max(barHeight, textHeight);
+  const int height = content + margins.top() + margins.bottom() + 2 * frameWidth();
+  const int bottom = narrow ? buttonsBottom : buttonsTop - kMarginPx;
   setGeometry(kMarginPx, std::max(0, bottom - height), width, height);
 }
 

@@ -24,6 +24,7 @@
 #include "pages/CPspWanSettings.h"
 #include "steps/kit/WanForms.h"
 #include "state/WizardState.h"
+#include "wizard/CDlgIpInfo.h"
 #include "wizard/CDlgPrompt.h"
 #include "app/CPshMain.h"
 #include "wizard/CStaticText.h"
@@ -217,6 +218,13 @@ TEST_F(PageKitTest, WaitStripScreenshots) {
     BusyScope tabBusy(router.Page(0), kIdWaitReadRouter);
     ASSERT_TRUE(WaitUntil(10000, [&] { return CWaitStrip::Of(&router) != nullptr && CWaitStrip::Of(&router)->isVisible(); }));
     SaveScreenshot(&router, QStringLiteral("wait-router-") + LanguageName(language));
+    // A narrow dialog: the strip lies over its buttons, the bar above the text.
+    CDlgIpInfo dialog;
+    dialog.show();
+    LongWait renew(&dialog, kIdWaitPcAddress);
+    ASSERT_TRUE(WaitUntil(10000, [&] { return CWaitStrip::Of(&dialog) != nullptr && CWaitStrip::Of(&dialog)->isVisible(); }));
+    EXPECT_TRUE(dialog.rect().contains(CWaitStrip::Of(&dialog)->geometry()));
+    SaveScreenshot(&dialog, QStringLiteral("wait-dialog-") + LanguageName(language));
   }
 }
 
