@@ -219,11 +219,36 @@ void CWaitStrip::Place() {
   setGeometry(kMarginPx, std::max(0, bottom - height), width, height);
 }
 
+void CWaitStrip::Hold() {
+  if (holds_++ == 0 && isVisible()) {
+    revealDue_ = true;
+    hide();
+  }
+}
+
+void CWaitStrip::Release() {
+  if (holds_ == 0 || --holds_ > 0) return;
+  if (revealDue_) Reveal();
+}
+
 void CWaitStrip::Reveal() {
+  if (holds_ > 0) {
+    revealDue_ = true;
+    return;
+  }
+  revealDue_ = false;
   Place();
   show();
   raise();
   repaint();
+}
+
+WaitStripHold::WaitStripHold(const QWidget* w) : strip_(CWaitStrip::Of(w)) {
+  if (!strip_.isNull()) strip_->Hold();
+}
+
+WaitStripHold::~WaitStripHold() {
+  if (!strip_.isNull()) strip_->Release();
 }
 
 LongWait::LongWait(QWidget* w, std::uint32_t textId) : window_(WindowOf(w)) { CWaitStrip::Begin(window_, textId); }

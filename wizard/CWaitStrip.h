@@ -42,6 +42,11 @@ class CWaitStrip : public QFrame {
 
   static constexpr int kShowAfterMs = 1000;
 
+  // Hides the strip while a question is asked (WaitStripHold); it shows
+  // again afterwards if it showed or was due to meanwhile.
+  void Hold();
+  void Release();
+
   QProgressBar* Bar() const { return bar_; }
   QLabel* Text() const { return text_; }
   // Whether the bar shows a known wait (determinate).
@@ -60,6 +65,20 @@ class CWaitStrip : public QFrame {
   QTimer* showTimer_ = nullptr;
   std::uint32_t stepText_ = 0;  // the text of the step's busy wait, 0 when none
   bool known_ = false;
+  int holds_ = 0;
+  bool revealDue_ = false;  // to show once no question holds it
+};
+
+// While a message box or prompt of the window of `w` runs.
+class WaitStripHold {
+ public:
+  explicit WaitStripHold(const QWidget* w);
+  ~WaitStripHold();
+  WaitStripHold(const WaitStripHold&) = delete;
+  WaitStripHold& operator=(const WaitStripHold&) = delete;
+
+ private:
+  QPointer<CWaitStrip> strip_;
 };
 
 // A long wait outside a page (a dialog's own work): Begin on construction,

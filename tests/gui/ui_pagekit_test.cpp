@@ -134,7 +134,7 @@ TEST_F(PageKitTest, LongWaitShowsItsBarAndText) {
   auto* page = new SlowPage();
   sheet_->AddPage(page);
   ASSERT_TRUE(sheet_->SetActivePage(page));
-  enum Wait { kQuick, kLong, kLongWithCountdown };
+  enum Wait { kQuick, kLong, kLongWithCountdown, kLongWithQuestion };
   struct Row {
     StringId waitText;
     Wait wait;
@@ -145,6 +145,7 @@ TEST_F(PageKitTest, LongWaitShowsItsBarAndText) {
       {kIdWaitReadRouter, kLong, true},
       {kIdWaitRouterConnection, kLong, true},
       {kIdWaitStoreRouter, kLongWithCountdown, true},
+      {kIdWaitReadRouter, kLongWithQuestion, true},  // "please wait" steps aside for a question
       {0, kLong, false},  // a step that names no wait
   };
   constexpr int kBoundMs = 10000;
@@ -170,6 +171,19 @@ TEST_F(PageKitTest, LongWaitShowsItsBarAndText) {
       EXPECT_EQ(strip()->Text()->text(), UiText(row.waitText));
       EXPECT_EQ(strip()->Bar()->maximum(), 0);  // busy: no end known
       EXPECT_FALSE(strip()->geometry().intersects(Button(CPshMain::kButtonNext)->geometry()));
+      if (row.wait == kLongWithQuestion) {
+        static bool stripShownDuringBox;
+        stripShownDuringBox = true;
+        SetMessageBoxHook([](CDlgMessage* box) {
+          const CWaitStrip* s = CWaitStrip::Of(box->parentWidget());
+          stripShownDuringBox = s != nullptr && s->isVisible();
+          box->reject();
+        });
+        ShowMessage(QStringLiteral("?"), QStringLiteral("?"), kMbIconInformation, sheet_.get());
+        SetMessageBoxHook(&CountAndRefuse);
+        EXPECT_FALSE(stripShownDuringBox);
+        EXPECT_TRUE(shown());
+      }
       if (row.wait == kLongWithCountdown) {
         QtNarrator narrator(page);
         narrator.Countdown(kIdStoreRestarting, 22);
