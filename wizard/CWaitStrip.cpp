@@ -140,6 +140,7 @@ CWaitStrip* CWaitStrip::Make(QWidget* w) {
 void CWaitStrip::Begin(QWidget* w, std::uint32_t textId) {
   CWaitStrip* strip = Make(w);
   if (strip == nullptr) return;
+  ++strip->steps_;
   strip->stepText_ = textId;
   if (strip->known_) return;  // a countdown keeps its own text until it ends
   strip->SetText(textId);
@@ -150,7 +151,11 @@ void CWaitStrip::Begin(QWidget* w, std::uint32_t textId) {
   strip->showTimer_->start(static_cast<int>(std::lround(kShowAfterMs * TimeScale())));
 }
 
-void CWaitStrip::End(QWidget* w) { delete Of(w); }
+void CWaitStrip::End(QWidget* w) {
+  CWaitStrip* strip = Of(w);
+  // A step inside another leaves the strip to the outer one.
+  if (strip != nullptr && --strip->steps_ <= 0) delete strip;
+}
 
 void CWaitStrip::ShowKnown(QWidget* w, std::uint32_t textId, int total, int done) {
   CWaitStrip* strip = Make(w);

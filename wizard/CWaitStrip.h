@@ -31,7 +31,8 @@ class CWaitStrip : public QFrame {
   // kShowAfterMs on the scaled clock the strip shows text `textId` with a
   // busy bar. Begin again replaces the text.
   static void Begin(QWidget* w, std::uint32_t textId);
-  // The step is over: the strip goes (at once, also a known wait's).
+  // The step is over: the strip goes (at once, also a known wait's) unless
+  // an outer step still waits.
   static void End(QWidget* w);
   // A wait of known length: the bar shows `done` of `total`, with text
   // `textId`, at once.
@@ -65,6 +66,7 @@ class CWaitStrip : public QFrame {
   QTimer* showTimer_ = nullptr;
   std::uint32_t stepText_ = 0;  // the text of the step's busy wait, 0 when none
   bool known_ = false;
+  int steps_ = 0;  // Begins not yet ended
   int holds_ = 0;
   bool revealDue_ = false;  // to show once no question holds it
 };
