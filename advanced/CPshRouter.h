@@ -65,6 +65,9 @@ class CPshRouter : public CSheetBase {
 
  protected:
   QPushButton* HelpButton() const override { return helpButton_; }
+  // None: OK is hidden, and a tab's Save stores on the router, which Enter in
+  // a field should not do behind the user's back.
+  QPushButton* DefaultButton() const override { return nullptr; }
   void showEvent(QShowEvent* event) override;
 
  private:

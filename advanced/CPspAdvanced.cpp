@@ -113,7 +113,7 @@ bool CPspAdvanced::OnSetActive() {
   // A new visit: the login of the last one no longer counts, and the page is
   // busy until its first check has run.
   step_.OnActivation();
-  if (!activationBusy_) activationBusy_ = std::make_unique<BusyScope>(this, kMenuChrome);
+  if (!activationBusy_) activationBusy_ = std::make_unique<BusyScope>(this, kIdWaitRouterConnection, kMenuChrome);
   firstCheck_.start(kFirstCheckDelayMs, this);
   setEnabled(false);
   return CPspEx::OnSetActive();
@@ -142,7 +142,7 @@ void CPspAdvanced::RefreshStatus() {
   std::unique_ptr<BusyScope> busy = std::move(activationBusy_);
   if (busy == nullptr) {
     if (IsBusy()) return;
-    busy = std::make_unique<BusyScope>(this, kMenuChrome);
+    busy = std::make_unique<BusyScope>(this, kIdWaitRouterConnection, kMenuChrome);
   }
   QPointer<CPspAdvanced> self(this);
   pcOk_ = routerOk_ = internetOk_ = false;

@@ -172,7 +172,7 @@ void CPspDIYBRSystem::OnChangePassword() {
   if (!Confirm(kIdAdvSystemConfirmPassword)) return;
   // The change needs no search or login of its own: the router checks the
   // current word itself.
-  BusyScope busy(this);
+  BusyScope busy(this, kIdWaitStoreRouter);
   ShowResultText(kIdAdvSystemWorking, kBlack);
   const PasswordChangeOutcome outcome =
       ChangePasswordAndLogin(ToLocal8(current->text()), ToLocal8(next->text()), WizardState::Instance());

@@ -277,7 +277,7 @@ void CPspDIYWan::OnReboot() {
 void CPspDIYWan::OnCloneMac() {
   // The clone asks the router to copy the address of the PC it talks to; it
   // needs no search or login of its own.
-  BusyScope busy(this);
+  BusyScope busy(this, kIdWaitStoreRouter);
   ShowResultText(kIdSavingRouterData, QColor(0, 0, 0));
   MarkField(Control(kMacLabel), true);
   std::string mac;

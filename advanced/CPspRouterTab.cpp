@@ -19,6 +19,16 @@ namespace kelvane {
 
 namespace {
 constexpr int kFirstReadDelayMs = 300;
+
+// What the wait strip says while a tab's work runs, by the tab's own line.
+StringId WaitTextFor(StringId progressId) {
+  switch (progressId) {
+    case kIdReadingRouterData: return kIdWaitReadRouter;
+    case kIdSavingRouterData: return kIdWaitStoreRouter;
+    default: return kIdWaitRouterRestart;  // restart, factory settings
+  }
+}
+
 }  // namespace
 
 int CPspRouterTab::routerChanges_ = 0;
@@ -135,7 +145,7 @@ bool CPspRouterTab::RestartRouterAndFollowIt() {
 }
 
 bool CPspRouterTab::RunWithLogin(StringId progressId, const std::function<bool()>& action) {
-  BusyScope busy(this);
+  BusyScope busy(this, WaitTextFor(progressId));
   for (int id : FieldLabelIds()) MarkField(Control(id), true);
   ShowResultText(progressId, QColor(0, 0, 0));
   WizardState& state = WizardState::Instance();

@@ -321,6 +321,13 @@ QPushButton* CPshMain::Button(int id) const {
   }
 }
 
+QPushButton* CPshMain::DefaultButton() const {
+  for (QPushButton* button : {next_, finish_}) {
+    if (button->isVisibleTo(this) && button->isEnabled()) return button;
+  }
+  return nullptr;
+}
+
 QString CPshMain::HeaderTitleText() const { return headerTitle_->text(); }
 QString CPshMain::HeaderSubTitleText() const { return headerSubTitle_->text(); }
 
@@ -331,6 +338,7 @@ void CPshMain::ShowWizardButtons(bool back, bool next, bool cancel, bool finish)
   next_->setVisible(next);
   cancel_->setVisible(cancel);
   finish_->setVisible(finish);
+  MarkDefaultButton();
 }
 
 void CPshMain::EnableWizardButtons(bool back, bool next, bool cancel, bool finish) {
@@ -338,6 +346,13 @@ void CPshMain::EnableWizardButtons(bool back, bool next, bool cancel, bool finis
   next_->setEnabled(next);
   cancel_->setEnabled(cancel);
   finish_->setEnabled(finish);
+  MarkDefaultButton();
+}
+
+void CPshMain::MarkDefaultButton() {
+  // Drawn as the default, so the user sees what Enter presses.
+  QPushButton* target = DefaultButton();
+  for (QPushButton* button : {next_, finish_}) button->setDefault(button == target);
 }
 
 void CPshMain::ShowHelpButton(bool show) { helpButton_->setVisible(show); }

@@ -102,6 +102,7 @@ class CPshMain : public CSheetBase {
 
  protected:
   QPushButton* HelpButton() const override { return helpButton_; }
+  QPushButton* DefaultButton() const override;
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
 
@@ -115,6 +116,7 @@ class CPshMain : public CSheetBase {
   void SetButtonText(QPushButton* button, const QString& text);
   void RewrapButton(QPushButton* button);
   void FocusFirstControl(CPspEx* page);
+  void MarkDefaultButton();
   void SaveDemoScreenshot();
 
   std::vector<CPspEx*> pages_;  // member pages in sheet order (children of stack_)

@@ -469,6 +469,14 @@ inline constexpr StringId kIdStartWarningCaption = 30752;
 inline constexpr StringId kIdStartCompanionRunning = 30753;
 inline constexpr StringId kIdStartModuleMissing = 30754;
 inline constexpr StringId kIdStartErrorCaption = 30755;
+// The texts of the wait strip beside a long wait's progress bar.
+inline constexpr StringId kIdWaitRouterRestartKnown = 30930;
+inline constexpr StringId kIdWaitRouterConnection = 30931;
+inline constexpr StringId kIdWaitPcAddress = 30932;
+inline constexpr StringId kIdWaitReadRouter = 30933;
+inline constexpr StringId kIdWaitStoreRouter = 30934;
+inline constexpr StringId kIdWaitInternetTest = 30935;
+inline constexpr StringId kIdWaitRouterRestart = 30936;
 
 // Every ID above, in the order of this file.
 inline constexpr auto kAllStringIds = std::to_array<StringId>({
@@ -867,6 +875,13 @@ inline constexpr auto kAllStringIds = std::to_array<StringId>({
     kIdStartCompanionRunning,
     kIdStartModuleMissing,
     kIdStartErrorCaption,
+    kIdWaitRouterRestartKnown,
+    kIdWaitRouterConnection,
+    kIdWaitPcAddress,
+    kIdWaitReadRouter,
+    kIdWaitStoreRouter,
+    kIdWaitInternetTest,
+    kIdWaitRouterRestart,
 });
 
 }  // namespace kelvane

@@ -78,7 +78,7 @@ bool CPspConnectivity::RunConnectivityCheck() {
   QPointer<CPspConnectivity> self(this);
   ConnectivityOutcome outcome;
   {
-    BusyScope busy(this);
+    BusyScope busy(this, kIdWaitRouterConnection);
     QtNarrator narrator(Control(kMessageId));
     auto* edit = ControlAs<QLineEdit>(kLoginEditId);
     const std::string boxWord = edit != nullptr ? ToLocal8(edit->text()) : std::string();
@@ -111,7 +111,7 @@ int CPspConnectivity::OnWizardNext() {
     DhcpSwitchOutcome outcome;
     ConnectivityOutcome login = ConnectivityOutcome::kLoginPrompt;
     {
-      BusyScope busy(this);
+      BusyScope busy(this, kIdWaitPcAddress);
       QtNarrator narrator(Control(kMessageId));
       ConnectivityStep step(state, ActiveHostNetwork(), narrator);
       outcome = step.SwitchToDhcp();

@@ -76,7 +76,7 @@ int CPspDetectWan::OnWizardNext() {
     QPointer<CPspDetectWan> self(this);
     WanDetectionOutcome outcome;
     {
-      BusyScope busy(this);
+      BusyScope busy(this, kIdWaitReadRouter);
       QtNarrator narrator(Control(kMessageId));
       WanDetectionStep step(WizardState::Instance(), ActiveHostNetwork(), narrator);
       outcome = step.Run();

@@ -140,7 +140,7 @@ int CPspStore::OnWizardBack() { return GoTo<CPspSelectWan>(); }
 
 bool CPspStore::Store() {
   QPointer<CPspStore> self(this);
-  BusyScope busy(this);
+  BusyScope busy(this, kIdWaitStoreRouter);
   QtNarrator narrator(Control(kMessageId));
   StoreStep step;
   const StoreOutcome outcome = step.Run(WizardState::Instance(), ActiveHostNetwork(), narrator);

@@ -74,7 +74,7 @@ void CPspTestWan::OnIgnore() {
 
 bool CPspTestWan::RunTest() {
   QPointer<CPspTestWan> self(this);
-  BusyScope busy(this);
+  BusyScope busy(this, kIdWaitInternetTest);
   QtNarrator narrator(Control(kMessageId));
   WanTestStep step;
   const WanTestOutcome outcome =

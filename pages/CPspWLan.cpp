@@ -168,7 +168,7 @@ bool CPspWLan::LoadSettings() {
     for (int i = 0; i < security->count(); ++i) listTexts.push_back(security->itemText(i).toStdString());
   }
   {
-    BusyScope busy(this);
+    BusyScope busy(this, kIdWaitReadRouter);
     ShowForm(true);
     if (security != nullptr) OnSecurityChanged(security->currentIndex());
     form = LoadWirelessForm(WizardState::Instance(), listTexts);

@@ -109,7 +109,7 @@ bool CPspWanSettings::OnSetActive() {
     // matches the router (0 when its form cannot be read).
     QPointer<CPspWanSettings> self(this);
     {
-      BusyScope busy(this);
+      BusyScope busy(this, kIdWaitReadRouter);
       ReadWanOptions(wanType_, state);
     }
     if (self.isNull()) return false;

@@ -18,6 +18,11 @@ class CAutoWidthComboBox : public QComboBox {
 
   void showPopup() override;
 
+ protected:
+  // Alt, Ctrl or Meta with a letter is a command (a button's access key), not
+  // a search for an entry that starts with the letter.
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
   int droppedWidth_ = 0;
 };

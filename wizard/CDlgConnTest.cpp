@@ -13,6 +13,7 @@
 #include "state/WizardState.h"
 #include "wizard/CHTRichEditCtrl.h"
 #include "wizard/DialogTemplate.h"
+#include "wizard/CWaitStrip.h"
 #include "wizard/QtNarrator.h"
 #include "wizard/Resources.h"
 #include "wizard/UiText.h"
@@ -118,6 +119,7 @@ void CDlgConnTest::RunTest() {
   if (refresh != nullptr) refresh->setEnabled(false);
 
   QtNarrator narrator(log_);
+  LongWait wait(this, kIdWaitInternetTest);
   const ConnTestReport report =
       RunConnTest(WizardState::Instance(), ActiveHostNetwork(), narrator, InternetTargets::Instance());
   if (self.isNull()) return;

@@ -13,6 +13,7 @@
 #include "language/StringIds.h"
 #include "net/host/HostNetwork.h"
 #include "wizard/CStaticText.h"
+#include "wizard/CWaitStrip.h"
 #include "wizard/DialogTemplate.h"
 #include "wizard/PumpWait.h"
 #include "wizard/Resources.h"
@@ -183,7 +184,10 @@ void CDlgIpInfo::OnRenew() {
   setEnabled(false);
   EmptyFields();
   repaint();
-  ActiveHostNetwork().RenewAllAdapters();
+  {
+    LongWait wait(this, kIdWaitPcAddress);
+    ActiveHostNetwork().RenewAllAdapters();
+  }
   if (self.isNull()) return;
   busy_ = false;
   Fill();

@@ -1,5 +1,7 @@
 #include "wizard/CDlgMessage.h"
 
+#include "wizard/CWaitStrip.h"
+
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QShowEvent>
@@ -217,6 +219,9 @@ int CDlgMessage::DoModal() { return exec(); }
 
 int CDlgMessage::exec() {
   InitDialog();
+  // A question asked during a long wait: the window's "please wait" steps
+  // aside while it is asked.
+  const WaitStripHold hold(parentWidget());
   QDialog::exec();
   return answer_;
 }

@@ -1,6 +1,5 @@
 #include "wizard/CPspEx.h"
 
-#include <QKeyEvent>
 #include <QLayout>
 #include <QLineEdit>
 #include <QScreen>
@@ -149,16 +148,6 @@ bool CPspEx::OnSetActive() {
   if (!managed) setGeometry(PagePlacement());
   update();
   return true;
-}
-
-void CPspEx::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-    // Enter neither advances nor closes the sheet.
-    OnOK();
-    event->accept();
-    return;
-  }
-  QWidget::keyPressEvent(event);
 }
 
 void CPspEx::MarkField(QWidget* label, bool ok) {

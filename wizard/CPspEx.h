@@ -1,10 +1,10 @@
 // The base of every wizard page of both sheets. A page is a widget built from
 // its dialog template: every control of the template becomes a child carrying
 // its numeric control ID (Control(id)). On top of that the base gives the
-// activation protocol's virtual steps, an Enter key that does nothing, and the
-// helpers all pages use: marking a wrong field, masking a password field,
-// measuring and moving controls in DPI-scaled units, page caption and header
-// texts, and waiting while the window stays alive.
+// activation protocol's virtual steps and the helpers all pages use: marking
+// a wrong field, masking a password field, measuring and moving controls in
+// DPI-scaled units, page caption and header texts, and waiting while the
+// window stays alive. Enter is the sheet's (CSheetBase::keyPressEvent).
 #pragma once
 
 #include <QPointer>
@@ -72,8 +72,6 @@ class CPspEx : public QWidget {
   // ---- the page family's virtual steps, called by the sheet ----
   // Runs once after the controls exist. Base: both scale factors back to 1.0.
   virtual bool OnInitDialog();
-  // Enter: does nothing (neither advances nor closes the sheet).
-  virtual void OnOK() {}
   // Base: page placement, then a repaint. Pages override it with the activation
   // protocol and call the base last.
   virtual bool OnSetActive();
@@ -160,8 +158,6 @@ class CPspEx : public QWidget {
   // Pixels per logical inch of the device the page is shown on (x, y).
   // Tests override it to stand in for other screens.
   virtual QSizeF LogicalDpi() const;
-
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   friend class BusyScope;

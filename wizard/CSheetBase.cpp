@@ -11,6 +11,7 @@
 #include "state/WizardState.h"
 #include "wizard/CDlgHelp.h"
 #include "wizard/CPspEx.h"
+#include "wizard/CWaitStrip.h"
 #include "wizard/DialogTemplate.h"
 #include "wizard/UiText.h"
 
@@ -88,10 +89,14 @@ void CSheetBase::ShowBusyNotice() const {
   if (auto* watch = busyNotice_->findChild<QTimer*>(QStringLiteral("busyNoticeWatch"))) watch->start();
   busyNotice_->setText(UiText(kIdStepCannotBeInterrupted));
   busyNotice_->setAccessibleName(busyNotice_->text());
-  // Just above the row of the sheet's buttons, across the window.
+  // Just above the row of the sheet's buttons, across the window; above the
+  // wait strip when a long wait shows one there.
   int top = height();
   for (const QPushButton* button : findChildren<QPushButton*>(Qt::FindDirectChildrenOnly)) {
     if (button->isVisible()) top = std::min(top, button->y());
+  }
+  if (const CWaitStrip* strip = CWaitStrip::Of(this); strip != nullptr && strip->isVisible()) {
+    top = std::min(top, strip->y());
   }
   const int lineHeight = busyNotice_->sizeHint().height();
   busyNotice_->setGeometry(8, std::max(0, top - lineHeight - 4), width() - 16, lineHeight);
@@ -129,11 +134,17 @@ void CSheetBase::ShowHelpTopic(std::uint32_t pageCode) {
 void CSheetBase::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-      // Enter neither advances nor closes the sheet.
-      if (CPspEx* page = ActivePage()) page->OnOK();
+    case Qt::Key_Enter: {
+      // A field that takes Enter itself (a multi-line entry, an open list)
+      // and a page's own buttons never let it come here. One of the sheet's
+      // buttons with the focus is pressed, as Space would; otherwise the
+      // default button.
       event->accept();
+      auto* focused = qobject_cast<QPushButton*>(focusWidget());
+      QPushButton* button = focused != nullptr && focused->parentWidget() == this ? focused : DefaultButton();
+      if (button != nullptr && button->isVisible() && button->isEnabled()) button->click();
       return;
+    }
     case Qt::Key_Escape:
       event->accept();
       reject();

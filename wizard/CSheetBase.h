@@ -1,6 +1,7 @@
 // What the two sheets (the main wizard sheet and the router sheet) share: the
-// help window and its topics, the keys (Enter goes to the page, Escape is
-// Cancel, F1 is Help), the busy guard of close, and how their buttons are made.
+// help window and its topics, the keys (Enter presses the default button,
+// Escape is Cancel, F1 is Help), the busy guard of close, and how their
+// buttons are made.
 #pragma once
 
 #include <QDialog>
@@ -44,8 +45,11 @@ class CSheetBase : public QDialog, public SheetOps {
 
  protected:
   virtual QPushButton* HelpButton() const = 0;
-  // A push button with the control ID `id` that is never a default button:
-  // Enter belongs to the page.
+  // The button Enter presses when the focus is on none: the main sheet's Next
+  // or Finish, whichever is shown and enabled; null when there is none.
+  virtual QPushButton* DefaultButton() const = 0;
+  // A push button with the control ID `id`. It is not Qt's auto-default
+  // button: the sheet decides what Enter presses (keyPressEvent).
   QPushButton* MakeButton(int id);
   // Shows the help of `pageCode` (title and body from the help table).
   void ShowHelpTopic(std::uint32_t pageCode);

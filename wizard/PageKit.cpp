@@ -10,6 +10,7 @@
 #include "state/WizardState.h"
 #include "wizard/CDlgMessage.h"
 #include "wizard/CDlgPrompt.h"
+#include "wizard/CWaitStrip.h"
 #include "wizard/MessageBox.h"
 #include "wizard/SheetOps.h"
 #include "wizard/UiText.h"
@@ -22,7 +23,14 @@ BusyScope::BusyScope(CPspEx* page, const ButtonChrome& after) : page_(page), aft
   if (SheetOps* sheet = page_->Sheet()) sheet->EnterBusy(page_);
 }
 
+BusyScope::BusyScope(CPspEx* page, std::uint32_t waitTextId, const ButtonChrome& after) : BusyScope(page, after) {
+  if (page_.isNull() || waitTextId == 0) return;
+  window_ = page_->window();
+  CWaitStrip::Begin(window_, waitTextId);
+}
+
 BusyScope::~BusyScope() {
+  if (!window_.isNull()) CWaitStrip::End(window_);
   if (page_.isNull()) return;
   page_->busy_ = false;
   if (SheetOps* sheet = page_->Sheet()) {

@@ -18,9 +18,15 @@ namespace kelvane {
 // disable its buttons and Help (the router sheet disables itself); on every
 // path out clears the flag and gives the sheet's buttons `after`. A page
 // destroyed during the step is not touched again.
+//
+// A step that may wait long names the text of its wait (`waitTextId`: what
+// happens, what the user may do); should it run longer than about a second,
+// the window's wait strip shows that text beside a busy bar (CWaitStrip),
+// until the scope ends.
 class BusyScope {
  public:
   explicit BusyScope(CPspEx* page, const ButtonChrome& after = kStandardChrome);
+  BusyScope(CPspEx* page, std::uint32_t waitTextId, const ButtonChrome& after = kStandardChrome);
   ~BusyScope();
   BusyScope(const BusyScope&) = delete;
   BusyScope& operator=(const BusyScope&) = delete;
@@ -30,6 +36,7 @@ class BusyScope {
 
  private:
   QPointer<CPspEx> page_;
+  QPointer<QWidget> window_;  // where the wait strip shows, when one was named
   ButtonChrome after_;
 };
 

@@ -5,6 +5,7 @@
 #include "net/Wait.h"
 #include "wizard/CHTRichEditCtrl.h"
 #include "wizard/CStaticText.h"
+#include "wizard/CWaitStrip.h"
 #include "wizard/PumpWait.h"
 #include "wizard/ReadableColour.h"
 #include "wizard/UiText.h"
@@ -12,6 +13,9 @@
 namespace kelvane {
 
 QtNarrator::QtNarrator(QWidget* area) : area_(area) {}
+
+// A countdown that ran out without a last word still takes its bar along.
+QtNarrator::~QtNarrator() { DropCountdownBar(); }
 
 QColor QtNarrator::Colour(NarrationColour colour) {
   switch (colour) {
@@ -25,7 +29,14 @@ QColor QtNarrator::Colour(NarrationColour colour) {
 }
 
 void QtNarrator::DropCountdownBar() {
-  if (!bar_.isNull()) delete bar_.data();
+  if (countdownTotal_ == 0) return;
+  countdownTotal_ = 0;
+  if (!area_.isNull()) CWaitStrip::EndKnown(area_);
+}
+
+QProgressBar* QtNarrator::CountdownBar() const {
+  const CWaitStrip* strip = countdownTotal_ != 0 ? CWaitStrip::Of(area_) : nullptr;
+  return strip != nullptr && strip->Known() ? strip->Bar() : nullptr;
 }
 
 void QtNarrator::Show(const QString& text) {
@@ -67,19 +78,10 @@ void QtNarrator::Countdown(StringId id, int secondsLeft) {
   Show(QStringLiteral("%1.....%2").arg(UiText(id)).arg(secondsLeft));
   if (area_.isNull()) return;
   // The time is known, so the bar is determinate: its range is the first
-  // count seen, and it fills one step a second.
-  if (bar_.isNull()) {
-    bar_ = new QProgressBar(area_.data());
-    bar_->setObjectName(QStringLiteral("countdownBar"));
-    bar_->setTextVisible(false);
-    bar_->setRange(0, secondsLeft);
-    bar_->setAccessibleName(UiText(id));
-  }
-  constexpr int kBarHeight = 6;
-  bar_->setGeometry(0, area_->height() - kBarHeight, area_->width(), kBarHeight);
-  bar_->setValue(bar_->maximum() - secondsLeft + 1);
-  bar_->show();
-  bar_->repaint();
+  // count seen, and it fills one step a second. The one countdown the
+  // program runs is the router's restart.
+  if (countdownTotal_ == 0) countdownTotal_ = secondsLeft;
+  CWaitStrip::ShowKnown(area_, kIdWaitRouterRestartKnown, countdownTotal_, countdownTotal_ - secondsLeft + 1);
 }
 
 void QtNarrator::Pause(int ms) { PumpWait(ms); }

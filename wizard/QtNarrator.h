@@ -18,6 +18,7 @@ namespace kelvane {
 class QtNarrator : public Narrator {
  public:
   explicit QtNarrator(QWidget* area);
+  ~QtNarrator() override;
 
   void Say(StringId id) override;
   void SayText(const std::string& utf8) override;
@@ -31,9 +32,9 @@ class QtNarrator : public Narrator {
   static QColor Colour(NarrationColour colour);
   // Whether the widget still exists.
   bool Alive() const { return !area_.isNull(); }
-  // The bar of a running countdown (along the message area's bottom edge,
-  // filling as the seconds pass); null when no countdown runs.
-  QProgressBar* CountdownBar() const { return bar_.data(); }
+  // The bar of a running countdown (the window's wait strip, filling as the
+  // seconds pass); null when no countdown runs.
+  QProgressBar* CountdownBar() const;
 
  private:
   void Show(const QString& text);
@@ -42,7 +43,7 @@ class QtNarrator : public Narrator {
   void DropCountdownBar();
 
   QPointer<QWidget> area_;
-  QPointer<QProgressBar> bar_;
+  int countdownTotal_ = 0;  // the first count of the running countdown, 0 when none
 };
 
 }  // namespace kelvane

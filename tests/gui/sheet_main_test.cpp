@@ -4,12 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
+
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,8 +26,10 @@
 #include "wizard/CDlgHelp.h"
 #include "wizard/CDlgMessage.h"
 #include "wizard/CHTRichEditCtrl.h"
+#include "wizard/CLineEdit.h"
 #include "app/CPshMain.h"
 #include "wizard/CPspEx.h"
+#include "wizard/PageKit.h"
 #include "wizard/SheetOps.h"
 #include "wizard/UiText.h"
 #include "state/WizardState.h"
@@ -412,19 +420,135 @@ TEST_F(SheetTest, NextAndBackAnswersOfThePage) {
   EXPECT_FALSE(sheet_->SetActivePage(nullptr));
 }
 
-TEST_F(SheetTest, EnterChangesNothing) {
-  if (!Build(kEnglish)) GTEST_SKIP() << why_.toStdString();
-  for (QWidget* target : {static_cast<QWidget*>(sheet_.get()), static_cast<QWidget*>(sheet_->ActivePage())}) {
-    QTest::keyClick(target, Qt::Key_Return);
-    QTest::keyClick(target, Qt::Key_Enter);
-    test::Spin(10);
-    EXPECT_TRUE(sheet_->isVisible());
-    EXPECT_EQ(sheet_->ActivePage(), sheet_->Welcome());
+// The keyboard on the pages: Enter presses the focused button, or else the
+// default one (Next, or Finish where Next is not shown), from an edit, a list
+// or the language list alike, unless the field takes Enter itself; Alt with a
+// letter is a button's access key and never a search in the language list.
+TEST_F(SheetTest, KeyboardTable) {
+  enum Focus { kLanguageList, kEdit, kList, kMultiLine, kNextButton, kCancelButton, kBackButton };
+  enum Key { kReturn, kKeypadEnter, kAltN, kAltNextKey };
+  enum Page { kWelcome, kSetupType, kStandIn, kStandInBusy, kStandInFinish };
+  enum Outcome { kStays, kMovesOn, kMovesBack, kFinishes, kAsksToCancel };
+  struct Row {
+    std::uint32_t language;
+    Page page;
+    Focus focus;
+    Key key;
+    Outcome outcome;
+  };
+  const Row rows[] = {
+      {kEnglish, kWelcome, kLanguageList, kReturn, kMovesOn},
+      {kEnglish, kWelcome, kLanguageList, kKeypadEnter, kMovesOn},
+      {kEnglish, kWelcome, kLanguageList, kAltN, kMovesOn},
+      {kEnglish, kWelcome, kNextButton, kReturn, kMovesOn},
+      {kEnglish, kWelcome, kCancelButton, kReturn, kAsksToCancel},  // the focused button, not Next
+      {kEnglish, kSetupType, kBackButton, kReturn, kMovesBack},
+      {kEnglish, kSetupType, kCancelButton, kKeypadEnter, kAsksToCancel},
+      {kEnglish, kStandIn, kEdit, kReturn, kMovesOn},
+      {kEnglish, kStandIn, kList, kReturn, kMovesOn},
+      {kEnglish, kStandIn, kMultiLine, kReturn, kStays},  // a new line in the field
+      {kEnglish, kStandInBusy, kEdit, kReturn, kStays},
+      {kEnglish, kStandInFinish, kEdit, kReturn, kFinishes},
+      // German "Weiter": Alt+N is nobody's key and must not pick "Nederlands".
+      {kGerman, kWelcome, kLanguageList, kAltN, kStays},
+      {kGerman, kWelcome, kLanguageList, kAltNextKey, kMovesOn},
+      {kGerman, kWelcome, kLanguageList, kReturn, kMovesOn},
+  };
+  std::uint32_t built = 0;
+  StandInPage* standIn = nullptr;
+  StandInPage* after = nullptr;
+  for (const Row& row : rows) {
+    if (row.language != built || !sheet_->isVisible()) {
+      if (!Build(row.language)) GTEST_SKIP() << why_.toStdString();
+      built = row.language;
+      standIn = new StandInPage(9006);
+      after = new StandInPage(9007);
+      sheet_->AddPage(standIn);
+      sheet_->AddPage(after);
+      // The fields a page may hold, made before activation so the sheet's
+      // access keys know them.
+      new CLineEdit(standIn);
+      new QListWidget(standIn);
+      new QPlainTextEdit(standIn);
+      standIn->findChild<QListWidget*>()->addItem(QStringLiteral("one"));
+    }
+    // Access keys reach the active window only (a message box took it).
+    sheet_->activateWindow();
+    QApplication::setActiveWindow(sheet_.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet_.get()));
+    const int rowIndex = static_cast<int>(&row - rows);
+    SCOPED_TRACE(rowIndex);
+    standIn->finishPage = row.page == kStandInFinish;
+    standIn->finishCalls = 0;
+    CPspEx* page = row.page == kWelcome     ? static_cast<CPspEx*>(sheet_->Welcome())
+                   : row.page == kSetupType ? static_cast<CPspEx*>(sheet_->SetupType())
+                                            : standIn;
+    ASSERT_TRUE(sheet_->SetActivePage(page));
+    std::optional<BusyScope> busy;
+    if (row.page == kStandInBusy) busy.emplace(standIn);
+    const int language = sheet_->Welcome()->Selector()->currentIndex();
+    QWidget* target = nullptr;
+    switch (row.focus) {
+      case kLanguageList: target = sheet_->Welcome()->Selector(); break;
+      case kEdit: target = standIn->findChild<CLineEdit*>(); break;
+      case kList: target = standIn->findChild<QListWidget*>(); break;
+      case kMultiLine: target = standIn->findChild<QPlainTextEdit*>(); break;
+      case kNextButton: target = Button(CPshMain::kButtonNext); break;
+      case kCancelButton: target = Button(CPshMain::kButtonCancel); break;
+      case kBackButton: target = Button(CPshMain::kButtonBack); break;
+    }
+    target->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(target->hasFocus());
+    BoxAnswerer no(1);
+    switch (row.key) {
+      case kReturn: QTest::keyClick(target, Qt::Key_Return); break;
+      case kKeypadEnter: QTest::keyClick(target, Qt::Key_Enter, Qt::KeypadModifier); break;
+      case kAltN: QTest::keyClick(target, Qt::Key_N, Qt::AltModifier); break;
+      case kAltNextKey: {
+        const QString text = Button(CPshMain::kButtonNext)->text();
+        const qsizetype amp = text.indexOf(QLatin1Char('&'));
+        ASSERT_GE(amp, 0) << text.toStdString();
+        QTest::keyClick(target, text.at(amp + 1).toLower().toLatin1(), Qt::AltModifier);
+        break;
+      }
+    }
+    // A button pressed by its access key clicks a moment later (animated).
+    auto settles = [&](const std::function<bool()>& done) { return QTest::qWaitFor(done, 5000); };
+    switch (row.outcome) {
+      case kStays: {
+        test::Spin(20);
+        for (int id : {CPshMain::kButtonBack, CPshMain::kButtonNext, CPshMain::kButtonFinish, CPshMain::kButtonCancel}) {
+          EXPECT_FALSE(Button(id)->isDown()) << id;  // no click on its way
+        }
+        EXPECT_EQ(sheet_->ActivePage(), page);
+        EXPECT_TRUE(sheet_->isVisible());
+        EXPECT_EQ(no.shown, 0);
+        break;
+      }
+      case kMovesOn:
+        EXPECT_TRUE(settles([&] { return sheet_->PageIndex(sheet_->ActivePage()) == sheet_->PageIndex(page) + 1; }))
+            << sheet_->PageIndex(sheet_->ActivePage());
+        break;
+      case kMovesBack:
+        EXPECT_TRUE(settles([&] { return sheet_->ActivePage() == sheet_->Welcome(); }))
+            << sheet_->PageIndex(sheet_->ActivePage());
+        break;
+      case kFinishes:
+        EXPECT_TRUE(settles([&] { return !sheet_->isVisible(); }));
+        EXPECT_EQ(standIn->finishCalls, 1);
+        break;
+      case kAsksToCancel:
+        EXPECT_TRUE(settles([&] { return no.shown == 1; }));
+        EXPECT_EQ(sheet_->ActivePage(), page);
+        break;
+    }
+    if (sheet_->isVisible()) {
+      EXPECT_EQ(sheet_->Welcome()->Selector()->currentIndex(), language);
+    }
+    if (row.focus == kMultiLine) {
+      EXPECT_EQ(standIn->findChild<QPlainTextEdit*>()->toPlainText(), QStringLiteral("\n"));
+    }
   }
-  // Not with the focus on Next either: no button of the sheet is a default one.
-  Button(CPshMain::kButtonNext)->setFocus();
-  QTest::keyClick(Button(CPshMain::kButtonNext), Qt::Key_Return);
-  EXPECT_EQ(sheet_->ActivePage(), sheet_->Welcome());
 }
 
 TEST_F(SheetTest, TabVisitsThePageThenTheButtons) {

@@ -6,7 +6,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -19,10 +21,14 @@
 #include "language/StringIds.h"
 #include "net/Wait.h"
 #include "pages/CPspConnectivity.h"
+#include "pages/CPspWanSettings.h"
+#include "steps/kit/WanForms.h"
 #include "state/WizardState.h"
+#include "wizard/CDlgIpInfo.h"
 #include "wizard/CDlgPrompt.h"
 #include "app/CPshMain.h"
 #include "wizard/CStaticText.h"
+#include "wizard/CWaitStrip.h"
 #include "wizard/MessageBox.h"
 #include "wizard/PageKit.h"
 #include "wizard/QtNarrator.h"
@@ -48,7 +54,7 @@ class SlowPage : public CPspEx {
     return CPspEx::OnSetActive();
   }
   int OnWizardNext() override {
-    BusyScope busy(this);
+    BusyScope busy(this, waitText);
     running = true;
     during();
     running = false;
@@ -56,6 +62,7 @@ class SlowPage : public CPspEx {
     return -1;
   }
   std::function<void()> during = [] {};
+  StringId waitText = 0;  // the long wait's text, 0 for a step that names none
   bool running = false;
   int stepsRun = 0;
 };
@@ -117,6 +124,124 @@ TEST_F(PageKitTest, ARunningStepRefusesCancelEscapeCloseBoxNavigationAndHelp) {
   EXPECT_TRUE(sheet_->isVisible());
 }
 
+// A step that names its wait shows the wait strip (a busy bar beside the
+// wait's text) once it has run a moment, a countdown turns the bar
+// determinate with the restart's text, and the strip goes with the step.
+TEST_F(PageKitTest, LongWaitShowsItsBarAndText) {
+  QString why;
+  sheet_ = ShowSheet(kEnglish, &why);
+  if (!sheet_) GTEST_SKIP() << why.toStdString();
+  auto* page = new SlowPage();
+  sheet_->AddPage(page);
+  ASSERT_TRUE(sheet_->SetActivePage(page));
+  enum Wait { kQuick, kLong, kLongWithCountdown, kLongWithQuestion };
+  struct Row {
+    StringId waitText;
+    Wait wait;
+    bool shows;
+  };
+  const Row rows[] = {
+      {kIdWaitReadRouter, kQuick, false},  // over before the strip's moment
+      {kIdWaitReadRouter, kLong, true},
+      {kIdWaitRouterConnection, kLong, true},
+      {kIdWaitStoreRouter, kLongWithCountdown, true},
+      {kIdWaitReadRouter, kLongWithQuestion, true},  // "please wait" steps aside for a question
+      {0, kLong, false},  // a step that names no wait
+  };
+  constexpr int kBoundMs = 10000;
+  auto strip = [&] { return CWaitStrip::Of(sheet_.get()); };
+  auto shown = [&] { return strip() != nullptr && strip()->isVisible(); };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(static_cast<int>(&row - rows));
+    page->waitText = row.waitText;
+    page->during = [&] {
+      if (row.wait == kQuick) {
+        EXPECT_FALSE(shown());
+        return;
+      }
+      // Long: until the strip shows; a step that names no wait runs well
+      // past the strip's moment and shows none.
+      const int moment = static_cast<int>(CWaitStrip::kShowAfterMs * TimeScale());
+      const bool appeared = WaitUntil(row.shows ? kBoundMs : 4 * moment + 200, shown);
+      if (!row.shows) {
+        EXPECT_FALSE(appeared);
+        return;
+      }
+      ASSERT_TRUE(appeared);
+      EXPECT_EQ(strip()->Text()->text(), UiText(row.waitText));
+      EXPECT_EQ(strip()->Bar()->maximum(), 0);  // busy: no end known
+      EXPECT_FALSE(strip()->geometry().intersects(Button(CPshMain::kButtonNext)->geometry()));
+      if (row.wait == kLongWithQuestion) {
+        static bool stripShownDuringBox;
+        stripShownDuringBox = true;
+        SetMessageBoxHook([](CDlgMessage* box) {
+          const CWaitStrip* s = CWaitStrip::Of(box->parentWidget());
+          stripShownDuringBox = s != nullptr && s->isVisible();
+          box->reject();
+        });
+        ShowMessage(QStringLiteral("?"), QStringLiteral("?"), kMbIconInformation, sheet_.get());
+        SetMessageBoxHook(&CountAndRefuse);
+        EXPECT_FALSE(stripShownDuringBox);
+        EXPECT_TRUE(shown());
+      }
+      if (row.wait == kLongWithCountdown) {
+        QtNarrator narrator(page);
+        narrator.Countdown(kIdStoreRestarting, 22);
+        EXPECT_EQ(strip()->Text()->text(), UiText(kIdWaitRouterRestartKnown));
+        EXPECT_EQ(strip()->Bar()->maximum(), 22);
+        EXPECT_EQ(strip()->Bar()->value(), 1);
+        narrator.Say(kIdDone);
+        EXPECT_EQ(strip()->Text()->text(), UiText(row.waitText));
+        EXPECT_EQ(strip()->Bar()->maximum(), 0);
+        EXPECT_TRUE(shown());
+      }
+    };
+    sheet_->OnNext();
+    EXPECT_FALSE(page->running);
+    EXPECT_EQ(strip(), nullptr);
+  }
+}
+
+// Pictures of the wait strip on a page, for a person to look at
+// (KELVANE_SCREENSHOT_DIR; KELVANE_TEST_PALETTE=dark for the dark ones): the
+// busy bar of a store, then the restart's countdown.
+TEST_F(PageKitTest, WaitStripScreenshots) {
+  if (ScreenshotDir().isEmpty()) GTEST_SKIP() << "KELVANE_SCREENSHOT_DIR is not set";
+  for (std::uint32_t language : kScreenshotLanguages) {
+    sheet_.reset();
+    QString why;
+    sheet_ = ShowSheet(language, &why);
+    if (!sheet_) GTEST_SKIP() << why.toStdString();
+    CPspEx* page = sheet_->FindPageByTemplate(CPspStaticWan::kTemplateId);
+    ASSERT_TRUE(sheet_->SetActivePage(page));
+    BusyScope busy(page, kIdWaitStoreRouter);
+    ASSERT_TRUE(WaitUntil(10000, [&] { return CWaitStrip::Of(page) != nullptr && CWaitStrip::Of(page)->isVisible(); }));
+    SaveScreenshot(sheet_.get(), QStringLiteral("wait-busy-") + LanguageName(language));
+    QtNarrator narrator(page->Control(kWanMessageId));
+    narrator.Countdown(kIdStoreRestarting, 22);
+    narrator.Countdown(kIdStoreRestarting, 12);
+    SaveScreenshot(sheet_.get(), QStringLiteral("wait-countdown-") + LanguageName(language));
+    // Escape meanwhile: the notice that the step cannot be interrupted, above the strip.
+    QTest::keyClick(sheet_.get(), Qt::Key_Escape);
+    ASSERT_NE(sheet_->BusyNotice(), nullptr);
+    EXPECT_LE(sheet_->BusyNotice()->geometry().bottom(), CWaitStrip::Of(page)->y());
+    SaveScreenshot(sheet_.get(), QStringLiteral("wait-escape-") + LanguageName(language));
+    // The router sheet, whose tab keeps its first read back while it is busy.
+    CPshRouter router;
+    router.show();
+    BusyScope tabBusy(router.Page(0), kIdWaitReadRouter);
+    ASSERT_TRUE(WaitUntil(10000, [&] { return CWaitStrip::Of(&router) != nullptr && CWaitStrip::Of(&router)->isVisible(); }));
+    SaveScreenshot(&router, QStringLiteral("wait-router-") + LanguageName(language));
+    // A narrow dialog: the strip lies over its buttons, the bar above the text.
+    CDlgIpInfo dialog;
+    dialog.show();
+    LongWait renew(&dialog, kIdWaitPcAddress);
+    ASSERT_TRUE(WaitUntil(10000, [&] { return CWaitStrip::Of(&dialog) != nullptr && CWaitStrip::Of(&dialog)->isVisible(); }));
+    EXPECT_TRUE(dialog.rect().contains(CWaitStrip::Of(&dialog)->geometry()));
+    SaveScreenshot(&dialog, QStringLiteral("wait-dialog-") + LanguageName(language));
+  }
+}
+
 TEST_F(PageKitTest, NarratorWritesTheAreaAndOutlivesItsPage) {
   QString why;
   if (!LoadLanguage(kEnglish, &why)) GTEST_SKIP() << why.toStdString();
@@ -128,16 +253,17 @@ TEST_F(PageKitTest, NarratorWritesTheAreaAndOutlivesItsPage) {
   EXPECT_EQ(area->text(), UiText(kIdDone) + QStringLiteral(" +"));
   narrator.Countdown(kIdDone, 7);
   EXPECT_EQ(area->text(), UiText(kIdDone) + QStringLiteral(".....7"));
-  // A determinate bar fills as the seconds pass, inside the area, and goes
-  // with the next plain narration.
+  // A determinate bar fills as the seconds pass, in the window's wait strip,
+  // and goes with the next plain narration.
   ASSERT_NE(narrator.CountdownBar(), nullptr);
   EXPECT_EQ(narrator.CountdownBar()->maximum(), 7);
   EXPECT_EQ(narrator.CountdownBar()->value(), 1);
   narrator.Countdown(kIdDone, 1);
   EXPECT_EQ(narrator.CountdownBar()->value(), 7);
-  EXPECT_TRUE(area->rect().contains(narrator.CountdownBar()->geometry()));
+  EXPECT_TRUE(area->rect().contains(CWaitStrip::Of(area.get())->geometry()));
   narrator.Say(kIdDone);
   EXPECT_EQ(narrator.CountdownBar(), nullptr);
+  EXPECT_EQ(CWaitStrip::Of(area.get()), nullptr);
   // The page goes away during a pause (the user closed the window).
   QTimer::singleShot(10, [&] { area.reset(); });
   narrator.Pause(400);

@@ -285,9 +285,11 @@ TEST(DpiScale, ScaleControlRectScalesAllEdgesHorizontally) {
   EXPECT_FLOAT_EQ(page.ScaleX(), 1.5f);
 }
 
-TEST(PageBase, EnterDoesNothing) {
+// Enter is not the page's: it goes on to the window, which presses its
+// default button (the sheets decide which, see sheet_main_test).
+TEST(PageBase, EnterGoesOnToTheWindow) {
   QDialog sheet;
-  bool defaultClicked = false;
+  int defaultClicked = 0;
   auto* layout = new QVBoxLayout(&sheet);
   auto* page = new CPspEx(0);
   auto* edit = new QLineEdit(page);
@@ -295,16 +297,14 @@ TEST(PageBase, EnterDoesNothing) {
   auto* next = new QPushButton(QStringLiteral("Next"), &sheet);
   next->setDefault(true);
   layout->addWidget(next);
-  QObject::connect(next, &QPushButton::clicked, [&] { defaultClicked = true; });
+  QObject::connect(next, &QPushButton::clicked, [&] { ++defaultClicked; });
   page->Create();
   sheet.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&sheet));
   edit->setFocus();
   QTest::keyClick(edit, Qt::Key_Return);
   QTest::keyClick(page, Qt::Key_Enter);
-  EXPECT_FALSE(defaultClicked);
-  EXPECT_TRUE(sheet.isVisible());
-  EXPECT_EQ(sheet.result(), 0);
+  EXPECT_EQ(defaultClicked, 2);
 }
 
 TEST(PageBase, BuildsItsTemplateOnceWithControlIds) {
