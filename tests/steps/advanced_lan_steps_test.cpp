@@ -90,14 +90,10 @@ TEST_F(LanSteps, AStoreFromEveryStartingRouterChangesOnlyTheAddressAndDomain) {
     for (std::size_t row = 0; row < test::RouterStarts().size(); ++row) {
       const test::RouterStart& start = test::RouterStarts()[row];
       const std::string what = start.name + "/" + routersim::PageLayoutName(layout);
-      test::StartRouterOn(router_.Sim(), start, layout);
-      router_.Sim().WithState([&](routersim::RouterSimState& s) {
-        s.flavour = test::StartFlavour(row);
-        s.pendingLanAddress.clear();
-      });
       WizardState state;
-      ResetRouterDefaults(state);
-      ASSERT_TRUE(router_.Connect(state)) << what;
+      ASSERT_TRUE(test::StartAndConnect(router_, start, layout, test::StartFlavour(row), state,
+                                        [](routersim::RouterSimState& s) { s.pendingLanAddress.clear(); }))
+          << what;
       std::string domain;
       ASSERT_EQ(ReadLanDomainName(state, domain), LanDomainRead::kRead) << what;
       const test::SettingsWatch watch(router_.Sim());

@@ -212,11 +212,8 @@ TEST_P(AdvancedWan, StoringWhatTheTabShowsChangesOnlyThePasswordTyped) {
   static const char* const kRecordNames[] = {"", "dynamic", "static", "pppoe", "pptp", "l2tp", "bigpond"};
   for (std::size_t row = 0; row < test::RouterStarts().size(); ++row) {
     const test::RouterStart& start = test::RouterStarts()[row];
-    test::StartRouterOn(router_->Sim(), start, GetParam());
-    router_->Sim().WithState([&](routersim::RouterSimState& s) { s.flavour = test::StartFlavour(row); });
     WizardState state;
-    ResetRouterDefaults(state);
-    ASSERT_TRUE(router_->Connect(state)) << start.name;
+    ASSERT_TRUE(test::StartAndConnect(*router_, start, GetParam(), test::StartFlavour(row), state)) << start.name;
     WanSettingsReading reading;
     ASSERT_TRUE(ReadWanSettings(state, reading)) << start.name;
     const test::SettingsWatch watch(router_->Sim());

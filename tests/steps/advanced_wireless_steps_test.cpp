@@ -250,11 +250,8 @@ TEST_P(AdvancedWireless, RenamingTheNetworkChangesTheNameAndNothingElse) {
 TEST_P(AdvancedWireless, ARenameFromEveryStartingRouterChangesOnlyTheName) {
   for (std::size_t row = 0; row < test::RouterStarts().size(); ++row) {
     const test::RouterStart& start = test::RouterStarts()[row];
-    test::StartRouterOn(router_->Sim(), start, GetParam());
-    router_->Sim().WithState([&](routersim::RouterSimState& s) { s.flavour = test::StartFlavour(row); });
     WizardState state;
-    ResetRouterDefaults(state);
-    ASSERT_TRUE(router_->Connect(state)) << start.name;
+    ASSERT_TRUE(test::StartAndConnect(*router_, start, GetParam(), test::StartFlavour(row), state)) << start.name;
     const std::string code = router_->Sim().StateCopy().securityCode;
     const AdvancedWirelessReading r = ReadAdvancedWireless(state);
     ASSERT_TRUE(r.ok) << start.name;

@@ -28,6 +28,7 @@
 #include "router/RouterLogin.h"
 #include "router/RouterRequest.h"
 #include "state/WizardState.h"
+#include "support/EmulatedRouter.h"
 #include "tools/routersim/RouterSim.h"
 
 namespace kelvane::test {
@@ -193,6 +194,22 @@ inline routersim::LoginFlavour StartFlavour(std::size_t row) {
   constexpr routersim::LoginFlavour kFlavours[] = {routersim::LoginFlavour::kOpen, routersim::LoginFlavour::kBasic,
                                                    routersim::LoginFlavour::kForm};
   return kFlavours[row % 3];
+}
+
+// The start of a store test from a table row: the emulator on `start` in
+// `layout` with the login `flavour` (and what `more` sets besides), and
+// `state` (fresh) as the program's own check leaves it: the search, the login
+// method, the login. False when the check did not pass.
+inline bool StartAndConnect(EmulatedRouter& router, const RouterStart& start, routersim::PageLayout layout,
+                            routersim::LoginFlavour flavour, WizardState& state,
+                            const std::function<void(routersim::RouterSimState&)>& more = {}) {
+  StartRouterOn(router.Sim(), start, layout);
+  router.Sim().WithState([&](routersim::RouterSimState& s) {
+    s.flavour = flavour;
+    if (more) more(s);
+  });
+  ResetRouterDefaults(state);
+  return router.Connect(state);
 }
 
 // A fresh login with the credentials `state` holds, and the wireless status
