@@ -15,6 +15,7 @@
 #include "BuiltProgram.h"
 #include "steps/advanced/RouterAccess.h"
 #include "netns/NetnsFixture.h"
+#include "router/RouterLogin.h"
 #include "router/StatusReaders.h"
 #include "router/WanSettingsReader.h"
 #include "state/WizardState.h"
@@ -36,7 +37,7 @@ struct EndToEndCase {
   std::vector<std::string> routerOptions;
   std::vector<std::string> walkEnv;
   std::string loginWord;  // the router's changed login word ("" : the factory one)
-  bool basicLogin;        // the router asks for Basic credentials
+  bool basicLogin;        // the router asks for Basic credentials (the login must find out)
   std::string pages;
   std::vector<std::string> requests;
   // What the router holds afterwards.
@@ -134,8 +135,15 @@ TEST_P(EasyEndToEnd, WelcomeToFinish) {
         WizardState s;
         ResetRouterDefaults(s);
         s.routerAddress = testbed::kRouterLanAddress;
-        s.basicAuthLogin = c.basicLogin ? 1 : 0;
-        if (!c.loginWord.empty() && !RetryLoginWithWord(c.loginWord, s)) return 1;
+        // The credentials as the program learns them: its probe and login
+        // (which meet the router's login flavour), then the word it asked for.
+        std::uint8_t basic = 0;
+        ProbeLoginMethod(s, basic);
+        if (!LoginToRouter(s) && (c.loginWord.empty() || !RetryLoginWithWord(c.loginWord, s))) return 1;
+        if (s.basicAuthLogin != (c.basicLogin ? 1 : 0)) {
+          out = "login flavour " + std::to_string(s.basicAuthLogin);
+          return 3;
+        }
         std::string ssid, channel, security, key;
         if (!ReadWirelessStatus(ssid, channel, security, key, s.WirelessSettings.securityMode, s)) return 2;
         WanSettingsReading wan;
