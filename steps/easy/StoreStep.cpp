@@ -48,7 +48,11 @@ bool SendWireless(StoreContext& c) {
   const std::string key(c.state.WirelessSettings.key.view());
   // A pass phrase the router did not show and the user did not type is not
   // sent: the router keeps its own, and its mode with it.
-  return SetWirelessSettings(ssid, key, c.state, !KeepsRoutersKey(c.state.WirelessSettings));
+  const bool withSecurity = !KeepsRoutersKey(c.state.WirelessSettings);
+  // The answer alone is not enough (see SendWan): the router's status page
+  // must show what was sent.
+  return SetWirelessSettings(ssid, key, c.state, withSecurity) &&
+         WirelessSettingsTaken(ssid, key, c.state, withSecurity);
 }
 
 bool SendsWan(const StoreContext& c) { return c.state.applyWan != 0; }

@@ -63,7 +63,7 @@ const StoreCase kCases[] = {
     {"AllSent",
      [](WizardState&, test::EmulatedRouter&) {},
      StoreOutcome::kStored,
-     {"wlap", "prim", "zero.htm", "want", "rebo"},
+     {"wlap", "zero.htm", "prim", "zero.htm", "want", "rebo"},
      true},
     {"FirstPingFailsNothingSent",
      [](WizardState&, test::EmulatedRouter& r) { r.Pc().pings["127.0.0.1"] = {{PingError::kTimedOut}, 0}; },
@@ -88,7 +88,7 @@ const StoreCase kCases[] = {
        r.Sim().SetFaults(f);
      },
      StoreOutcome::kWanRefused,
-     {"wlap", "prim"},
+     {"wlap", "zero.htm", "prim"},
      false},
     // A WAN command the router did not take, whatever it answered: never
     // "saved", never a restart.
@@ -100,7 +100,7 @@ const StoreCase kCases[] = {
        r.Sim().SetFaults(f);
      },
      StoreOutcome::kWanRefused,
-     {"wlap", "prim", "", "prim"},
+     {"wlap", "zero.htm", "prim", "", "prim"},
      false},
     {"WanSessionLostOnceLogsInAndSendsAgain",
      [](WizardState&, test::EmulatedRouter& r) {
@@ -111,7 +111,7 @@ const StoreCase kCases[] = {
        r.Sim().SetFaults(f);
      },
      StoreOutcome::kStored,
-     {"wlap", "prim", "", "prim", "zero.htm", "want", "rebo"},
+     {"wlap", "zero.htm", "prim", "", "prim", "zero.htm", "want", "rebo"},
      true},
     {"WanAnsweredWithOversizedJunk",
      [](WizardState&, test::EmulatedRouter& r) {
@@ -121,7 +121,7 @@ const StoreCase kCases[] = {
        r.Sim().SetFaults(f);
      },
      StoreOutcome::kWanRefused,
-     {"wlap", "prim"},
+     {"wlap", "zero.htm", "prim"},
      false},
     {"WanAnsweredEmpty",
      [](WizardState&, test::EmulatedRouter& r) {
@@ -131,7 +131,7 @@ const StoreCase kCases[] = {
        r.Sim().SetFaults(f);
      },
      StoreOutcome::kWanRefused,
-     {"wlap", "prim"},
+     {"wlap", "zero.htm", "prim"},
      false},
     {"WanThrownAwayQuietlyIsReadBack",
      [](WizardState& s, test::EmulatedRouter& r) {
@@ -143,7 +143,7 @@ const StoreCase kCases[] = {
        r.Sim().SetFaults(f);
      },
      StoreOutcome::kWanRefused,
-     {"wlap", "want", "prim", "zero.htm"},
+     {"wlap", "zero.htm", "want", "prim", "zero.htm"},
      false},
     {"RestartRefusedSettingsSent",
      [](WizardState&, test::EmulatedRouter& r) {
@@ -153,7 +153,7 @@ const StoreCase kCases[] = {
        r.Sim().SetFaults(f);
      },
      StoreOutcome::kRestartRefused,
-     {"wlap", "prim", "zero.htm", "want", "rebo"},
+     {"wlap", "zero.htm", "prim", "zero.htm", "want", "rebo"},
      false},
     {"RestartedButSilent",
      [](WizardState&, test::EmulatedRouter& r) {
@@ -163,7 +163,7 @@ const StoreCase kCases[] = {
        r.Pc().pings["127.0.0.1"] = {{PingError::kNone, PingError::kTimedOut}, 0};
      },
      StoreOutcome::kNoRouterAfter,
-     {"wlap", "prim", "zero.htm", "want", "rebo"},
+     {"wlap", "zero.htm", "prim", "zero.htm", "want", "rebo"},
      true},
     {"NoWirelessPartNeverGetsTheWirelessCommand",
      [](WizardState& s, test::EmulatedRouter&) {
@@ -280,7 +280,8 @@ TEST(StoreStep, AFailedRunStartsAgainFromTheFirstPing) {
   EXPECT_EQ(StoreStep().Run(state, router.Pc(), second), StoreOutcome::kStored);
   ASSERT_FALSE(second.SaidIds().empty());
   EXPECT_EQ(second.SaidIds().front(), 30218);
-  EXPECT_EQ(Commands(router.Requests()), (std::vector<std::string>{"wlap", "prim", "zero.htm", "want", "rebo"}));
+  EXPECT_EQ(Commands(router.Requests()),
+            (std::vector<std::string>{"wlap", "zero.htm", "prim", "zero.htm", "want", "rebo"}));
   EXPECT_EQ(router.Pc().CountCalls("PingHost"), 2);
 }
 
