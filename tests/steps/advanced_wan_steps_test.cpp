@@ -20,12 +20,8 @@ using Rows = std::array<std::string, kWanMaxFields>;
 class AdvancedWan : public ::testing::TestWithParam<routersim::PageLayout> {
  protected:
   void SetUp() override {
-    routersim::RouterSimOptions options;
-    options.layout = GetParam();
-    router_ = std::make_unique<test::EmulatedRouter>(options);
+    router_ = test::RouterInLayout(GetParam(), state_);
     ASSERT_TRUE(router_->ok()) << router_->why();
-    ResetRouterDefaults(state_);
-    router_->Found(state_);
   }
   routersim::RouterSimState Router() { return router_->Sim().StateCopy(); }
   bool Sent(const char* cgi) {
@@ -239,11 +235,7 @@ TEST_P(AdvancedWan, StoringWhatTheTabShowsChangesOnlyThePasswordTyped) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllLayouts, AdvancedWan,
-                         ::testing::Values(routersim::PageLayout::kClassic, routersim::PageLayout::kCompact,
-                                           routersim::PageLayout::kVaried),
-                         [](const ::testing::TestParamInfo<routersim::PageLayout>& info) {
-                           return std::string(routersim::PageLayoutName(info.param));
-                         });
+                         ::testing::ValuesIn(test::kAllLayouts), test::LayoutParamName());
 
 }  // namespace
 }  // namespace kelvane

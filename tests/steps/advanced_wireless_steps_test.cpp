@@ -15,12 +15,8 @@ namespace {
 class AdvancedWireless : public ::testing::TestWithParam<routersim::PageLayout> {
  protected:
   void SetUp() override {
-    routersim::RouterSimOptions options;
-    options.layout = GetParam();
-    router_ = std::make_unique<test::EmulatedRouter>(options);
+    router_ = test::RouterInLayout(GetParam(), state_);
     ASSERT_TRUE(router_->ok()) << router_->why();
-    ResetRouterDefaults(state_);
-    router_->Found(state_);
   }
   void Router(const std::function<void(routersim::RouterSimState&)>& f) { router_->Sim().WithState(f); }
   std::unique_ptr<test::EmulatedRouter> router_;
@@ -303,11 +299,7 @@ TEST_P(AdvancedWireless, ANewModeOrKeyIsSentAndReadBack) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllLayouts, AdvancedWireless,
-                         ::testing::Values(routersim::PageLayout::kClassic, routersim::PageLayout::kCompact,
-                                           routersim::PageLayout::kVaried),
-                         [](const ::testing::TestParamInfo<routersim::PageLayout>& info) {
-                           return std::string(routersim::PageLayoutName(info.param));
-                         });
+                         ::testing::ValuesIn(test::kAllLayouts), test::LayoutParamName());
 
 }  // namespace
 }  // namespace kelvane

@@ -21,6 +21,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,15 @@ using RouterSettings = std::map<std::string, std::string>;
 
 inline constexpr routersim::PageLayout kAllLayouts[] = {
     routersim::PageLayout::kClassic, routersim::PageLayout::kCompact, routersim::PageLayout::kVaried};
+
+// The test name of a layout parameter:
+//   INSTANTIATE_TEST_SUITE_P(AllLayouts, X, ::testing::ValuesIn(test::kAllLayouts), test::LayoutParamName());
+struct LayoutParamName {
+  template <class Info>
+  std::string operator()(const Info& info) const {
+    return routersim::PageLayoutName(info.param);
+  }
+};
 
 // The router's settings now (a finished restart applied first).
 inline RouterSettings SettingsOf(routersim::RouterSim& sim) { return sim.StateCopy().Settings(); }
@@ -194,6 +204,18 @@ inline routersim::LoginFlavour StartFlavour(std::size_t row) {
   constexpr routersim::LoginFlavour kFlavours[] = {routersim::LoginFlavour::kOpen, routersim::LoginFlavour::kBasic,
                                                    routersim::LoginFlavour::kForm};
   return kFlavours[row % 3];
+}
+
+// A started emulator in `layout`, with `state` reset and pointed at it as if
+// the router had been found (for the tests of one tab's reads and writes);
+// ok() tells whether it started.
+inline std::unique_ptr<EmulatedRouter> RouterInLayout(routersim::PageLayout layout, WizardState& state) {
+  routersim::RouterSimOptions options;
+  options.layout = layout;
+  auto router = std::make_unique<EmulatedRouter>(options);
+  ResetRouterDefaults(state);
+  router->Found(state);
+  return router;
 }
 
 // The start of a store test from a table row: the emulator on `start` in
