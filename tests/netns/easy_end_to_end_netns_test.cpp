@@ -160,8 +160,8 @@ TEST_P(EasyEndToEnd, WelcomeToFinish) {
 // front page are the login-method probe and the login; the wireless page reads
 // the channels and the wireless state; the detection reads the WAN state; the
 // store page reads the wireless state, sends the settings, reads the wireless
-// state and the WAN type back, sends the refresh and the restart; the WAN test reads the link and the addresses. Nothing
-// else may reach the router.
+// state and the WAN type back, sends the refresh and the restart; the WAN
+// test reads the link and the addresses. Nothing else may reach the router.
 const std::vector<std::string> kWireless = {"GET /sysinfo.htm", "GET /zero.htm?rc=&rf=0010"};
 const std::string kDetect = "GET /zero.htm?rc=&rf=0004";
 const std::string kWlap =
