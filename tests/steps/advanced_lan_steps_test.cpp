@@ -26,7 +26,8 @@ class LanSteps : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(router_.ok()) << router_.why();
     ResetRouterDefaults(state_);
-    router_.Found(state_);
+    ASSERT_TRUE(router_.Connect(state_));
+    router_.Sim().ClearLog();
   }
   routersim::RouterSimState Router() { return router_.Sim().StateCopy(); }
   test::EmulatedRouter router_;

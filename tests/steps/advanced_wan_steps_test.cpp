@@ -22,6 +22,7 @@ class AdvancedWan : public ::testing::TestWithParam<routersim::PageLayout> {
   void SetUp() override {
     router_ = test::RouterInLayout(GetParam(), state_);
     ASSERT_TRUE(router_->ok()) << router_->why();
+    ASSERT_EQ(state_.routerAddress.view(), router_->Address());
   }
   routersim::RouterSimState Router() { return router_->Sim().StateCopy(); }
   bool Sent(const char* cgi) {

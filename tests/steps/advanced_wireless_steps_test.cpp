@@ -17,6 +17,7 @@ class AdvancedWireless : public ::testing::TestWithParam<routersim::PageLayout> 
   void SetUp() override {
     router_ = test::RouterInLayout(GetParam(), state_);
     ASSERT_TRUE(router_->ok()) << router_->why();
+    ASSERT_EQ(state_.routerAddress.view(), router_->Address());
   }
   void Router(const std::function<void(routersim::RouterSimState&)>& f) { router_->Sim().WithState(f); }
   std::unique_ptr<test::EmulatedRouter> router_;

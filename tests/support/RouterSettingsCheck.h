@@ -206,15 +206,16 @@ inline routersim::LoginFlavour StartFlavour(std::size_t row) {
   return kFlavours[row % 3];
 }
 
-// A started emulator in `layout`, with `state` reset and pointed at it as if
-// the router had been found (for the tests of one tab's reads and writes);
-// ok() tells whether it started.
+// A started emulator in `layout`, found and logged in to by the program's own
+// check with `state` reset first (for the tests of one tab's reads and
+// writes); its request log starts after the check. ok() tells whether it
+// started; a check that did not pass leaves the state unconnected.
 inline std::unique_ptr<EmulatedRouter> RouterInLayout(routersim::PageLayout layout, WizardState& state) {
   routersim::RouterSimOptions options;
   options.layout = layout;
   auto router = std::make_unique<EmulatedRouter>(options);
   ResetRouterDefaults(state);
-  router->Found(state);
+  if (router->ok() && router->Connect(state)) router->Sim().ClearLog();
   return router;
 }
 
