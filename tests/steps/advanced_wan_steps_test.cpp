@@ -138,7 +138,7 @@ TEST_P(AdvancedWan, WhatIsStoredReadsBackAsTheSameTypeAndRows) {
             AdvancedWanStoreOutcome::kStored);
   WizardState fresh;
   ResetRouterDefaults(fresh);
-  router_->Found(fresh);
+  ASSERT_TRUE(router_->Connect(fresh));
   WanSettingsReading reading;
   ASSERT_TRUE(ReadWanSettings(fresh, reading));
   EXPECT_EQ(reading.type, 4);
