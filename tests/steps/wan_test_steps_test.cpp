@@ -206,7 +206,7 @@ TEST(WanTestStep, ADialOnDemandWanComesUpAfterTheWakeUpEchoAndPasses) {
   silent.Sim().WithState([](RouterSimState& s) { s.wanUpOnPing = true; });
   WizardState other;
   ResetRouterDefaults(other);
-  silent.Found(other);
+  ASSERT_TRUE(silent.Connect(other));
   RecordingNarrator quiet;
   EXPECT_EQ(WanTestStep().Run(other, silent.Pc(), quiet, kPublicHost), WanTestOutcome::kNoWanService);
 }
