@@ -1,6 +1,7 @@
 #include "router/RouterRequest.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "net/HttpClient.h"
 #include "net/TextScan.h"
@@ -142,12 +143,32 @@ bool RequestInSession(const WizardState& state, const std::string& url, std::str
 
 namespace {
 
+// The body after the header block (which may end its lines with LF alone).
+std::string_view BodyOf(std::string_view answer) {
+  const std::size_t crlf = answer.find("\r\n\r\n");
+  if (crlf != std::string_view::npos) return answer.substr(crlf + 4);
+  const std::size_t lf = answer.find("\n\n");
+  return lf == std::string_view::npos ? std::string_view() : answer.substr(lf + 2);
+}
+
 // The router's ordinary answer is an HTML page (the page it shows next, or
 // its alert); anything else did not come from the command being taken.
 bool IsRouterPage(std::string_view answer) {
-  const std::size_t body = answer.find("\r\n\r\n");
-  const std::string_view text = body == std::string_view::npos ? std::string_view() : answer.substr(body + 4);
+  const std::string_view text = BodyOf(answer);
   return ContainsNoCase(text, "<html") || ContainsNoCase(text, "<body") || ContainsNoCase(text, "<script");
+}
+
+// Every page of the router holds mark-up: "<BR>" lines, a form's fields, a
+// script or a comment. An empty answer, or bytes without a single tag, is not
+// the page asked for.
+bool HasMarkup(std::string_view answer) {
+  const std::string_view text = BodyOf(answer);
+  for (std::size_t at = text.find('<'); at != std::string_view::npos && at + 1 < text.size();
+       at = text.find('<', at + 1)) {
+    const unsigned char next = static_cast<unsigned char>(text[at + 1]);
+    if (std::isalpha(next) || next == '!' || next == '/') return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -159,7 +180,16 @@ bool RouterReadPage(const WizardState& state, std::string_view pathAndQuery, std
     Failure().kind = RouterFailureKind::kLoginRefused;
     return false;
   }
-  return ok;
+  if (!ok) return false;
+  // What the readers find in a page cut short, or in something that is no
+  // page, the router never reported: a missing ",0000" would read as a link
+  // that is up, a missing key as none.
+  if (Failure().kind == RouterFailureKind::kCutAnswer) return false;
+  if (!HasMarkup(page)) {
+    Failure().kind = RouterFailureKind::kNotRouterPage;
+    return false;
+  }
+  return true;
 }
 
 bool RouterSendCommand(const WizardState& state, const std::string& url, int timeoutSeconds) {

@@ -41,9 +41,7 @@ struct RouterFailure {
 };
 
 // The record of the last RouterReadPage/RouterSendCommand on this thread (or
-// what NoteRouterFailure last stored). A page read that succeeds with a cut
-// answer leaves kCutAnswer here although it answers true, so a reader that
-// then finds nothing can say why.
+// what NoteRouterFailure last stored).
 const RouterFailure& LastRouterFailure();
 // Replaces the record (for operations that make their requests themselves,
 // such as the login).
@@ -71,7 +69,8 @@ bool RequestInSession(const WizardState& state, const std::string& url, std::str
 // Fetches a page with the stored credentials (HttpGetAuth, 10 seconds). A
 // login form in place of the page (the router forgot the login) leads to one
 // login with the stored credentials and one more try; a login form then is a
-// failure (kLoginRefused).
+// failure (kLoginRefused), and so is an answer cut short (kCutAnswer) or one
+// without any mark-up of a page (kNotRouterPage).
 bool RouterReadPage(const WizardState& state, std::string_view pathAndQuery, std::string& page);
 // Sends a command with the stored credentials, keeping the login as
 // RouterReadPage does. False also when the answer holds a script "alert("

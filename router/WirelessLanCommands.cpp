@@ -3,6 +3,7 @@
 #include "net/TextScan.h"
 #include "router/Fields.h"
 #include "router/RouterRequest.h"
+#include "router/StatusReaders.h"
 
 namespace kelvane {
 
@@ -52,6 +53,28 @@ bool SetWirelessSettings(std::string_view ssid, std::string_view key, WizardStat
   int timeout = kRouterTimeoutSeconds;
   const std::string url = WirelessSettingsUrl(ssid, key, state, timeout, withSecurity);
   return RouterSendCommand(state, url, timeout);
+}
+
+bool WirelessSettingsTaken(std::string_view ssid, std::string_view key, WizardState& state, bool withSecurity) {
+  std::string shownSsid, channel, text, shownKey;
+  std::int32_t mode = -1;
+  ReadWirelessStatus(shownSsid, channel, text, shownKey, mode, state);
+  const WirelessSettings& w = state.WirelessSettings;
+  // The name is only taken from a page that was read.
+  bool taken = !shownSsid.empty() && shownSsid == ssid && channel == w.channel.view();
+  if (taken && withSecurity) {
+    const bool mixed = w.securityMode == kSecurityWpaMixed || w.securityMode == kSecurityWpaMixedAlt;
+    taken = mode == (mixed ? kSecurityWpaMixed : w.securityMode);
+    if (taken && (mode == kSecurityWpaPsk || mode == kSecurityWpa2Psk) && !shownKey.empty()) {
+      taken = UrlDecode(shownKey) == key;
+    }
+  }
+  if (!taken && LastRouterFailure().kind == RouterFailureKind::kNone) {
+    RouterFailure failure;
+    failure.detail = "the router still shows other wireless settings";
+    NoteRouterFailure(failure);
+  }
+  return taken;
 }
 
 bool SetLanAddress(const std::string& address, const WizardState& state) {

@@ -18,6 +18,11 @@ namespace kelvane {
 // cipher in place of its own).
 bool SetWirelessSettings(std::string_view ssid, std::string_view key,
                          WizardState& state, bool withSecurity = true);
+// Whether the router's wireless status page now shows what the command above
+// sent: the name and channel, and with `withSecurity` the mode and a pass
+// phrase it shows. A router that threw the command away answers as if it took
+// it; only the page it shows afterwards tells.
+bool WirelessSettingsTaken(std::string_view ssid, std::string_view key, WizardState& state, bool withSecurity);
 // The wireless request URL and its time-out (applies the "Auto" rewrite).
 std::string WirelessSettingsUrl(std::string_view ssid, std::string_view key, WizardState& state,
                                 int& timeoutSeconds, bool withSecurity = true);

@@ -4,6 +4,8 @@
 #include "steps/easy/WirelessLoadStep.h"
 #include "steps/kit/RouterPing.h"
 #include "steps/kit/RouterSearch.h"
+#include "router/Fields.h"
+#include "router/StatusReaders.h"
 #include "router/WanCommands.h"
 #include "router/WanTypeReadBack.h"
 #include "router/WirelessLanCommands.h"
@@ -42,13 +44,30 @@ bool PingOrFollowRouter(StoreContext& c) { return PingRouter(c) || FollowMovedRo
 
 // Only a router with a wireless part ever receives the wireless command.
 bool SendsWireless(const StoreContext& c) { return c.state.wirelessPresent && c.state.configureWireless != 0; }
+// The user kept the WPA mode and pass phrase the router holds. The command
+// cannot name the cipher, and the mode sent again would put the router's
+// default cipher in place of its own (WPA-PSK on AES, WPA2-PSK on TKIP).
+bool RouterHoldsChosenWpa(StoreContext& c) {
+  const WirelessSettings& w = c.state.WirelessSettings;
+  if (w.securityMode != kSecurityWpaPsk && w.securityMode != kSecurityWpa2Psk) return false;
+  std::string ssid, channel, text, key;
+  std::int32_t mode = -1;
+  ReadWirelessStatus(ssid, channel, text, key, mode, c.state);
+  return !ssid.empty() && mode == w.securityMode && !key.empty() && UrlDecode(key) == w.key.view();
+}
+
 bool SendWireless(StoreContext& c) {
   // Copies: the command may rewrite the channel in the same record.
   const std::string ssid(c.state.WirelessSettings.ssid.view());
   const std::string key(c.state.WirelessSettings.key.view());
   // A pass phrase the router did not show and the user did not type is not
-  // sent: the router keeps its own, and its mode with it.
-  return SetWirelessSettings(ssid, key, c.state, !KeepsRoutersKey(c.state.WirelessSettings));
+  // sent: the router keeps its own, and its mode with it. Nor is a security
+  // the router holds already: it keeps its cipher with it.
+  const bool withSecurity = !KeepsRoutersKey(c.state.WirelessSettings) && !RouterHoldsChosenWpa(c);
+  // The answer alone is not enough (see SendWan): the router's status page
+  // must show what was sent.
+  return SetWirelessSettings(ssid, key, c.state, withSecurity) &&
+         WirelessSettingsTaken(ssid, key, c.state, withSecurity);
 }
 
 bool SendsWan(const StoreContext& c) { return c.state.applyWan != 0; }

@@ -47,7 +47,8 @@ class DiagnosticDialogs : public ::testing::Test {
     ResetRouterDefaults(WizardState::Instance());
     router_ = std::make_unique<EmulatedRouter>();
     ASSERT_TRUE(router_->ok()) << router_->why();
-    router_->Found(WizardState::Instance());
+    ASSERT_TRUE(router_->Connect(WizardState::Instance()));
+    router_->Sim().ClearLog();
   }
   void TearDown() override {
     router_.reset();

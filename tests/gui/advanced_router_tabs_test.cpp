@@ -50,7 +50,8 @@ class RouterTabs : public ::testing::Test {
     ASSERT_TRUE(router_.ok()) << router_.why();
     WizardState& state = WizardState::Instance();
     ResetRouterDefaults(state);
-    router_.Found(state);
+    ASSERT_TRUE(router_.Connect(state));
+    router_.Sim().ClearLog();
     router_.Sim().WithState([](routersim::RouterSimState& s) { s.domainName = "home.lan"; });
     SetMessageBoxHook(&Answer);
     CPspRouterTab::PendingMove() = {};

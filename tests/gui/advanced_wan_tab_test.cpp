@@ -33,7 +33,8 @@ class WanTab : public ::testing::Test {
     if (!LoadLanguage(kEnglish, &why)) GTEST_SKIP() << why.toStdString();
     ASSERT_TRUE(router_.ok()) << router_.why();
     ResetRouterDefaults(WizardState::Instance());
-    router_.Found(WizardState::Instance());
+    ASSERT_TRUE(router_.Connect(WizardState::Instance()));
+    router_.Sim().ClearLog();
   }
   P* Open(const char* code) {
     router_.Sim().WithState([&](routersim::RouterSimState& s) {

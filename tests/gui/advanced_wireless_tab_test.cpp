@@ -38,7 +38,8 @@ class WirelessTab : public ::testing::Test {
     WizardState& state = WizardState::Instance();
     ResetRouterDefaults(state);
     state.wirelessPresent = true;
-    router_.Found(state);
+    ASSERT_TRUE(router_.Connect(state));
+    router_.Sim().ClearLog();
   }
   P* Open(const char* code, const char* channel = "6") {
     router_.Sim().WithState([&](routersim::RouterSimState& s) {

@@ -58,7 +58,7 @@ TEST_F(A11yTest, A11yHelper) {
   } else if (page == CPspWLan::kTemplateId) {
     // With the form (WEP, so the key row shows).
     if (!Start()) GTEST_SKIP() << why_.toStdString();
-    router_->Found(WizardState::Instance());
+    ASSERT_TRUE(router_->Connect(WizardState::Instance()));
     router_->Sim().WithState([](routersim::RouterSimState& s) { s.securityCode = "1"; });
     Activate(page);
     Next();

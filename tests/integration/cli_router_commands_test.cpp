@@ -144,15 +144,18 @@ TEST_F(CliTest, SetWirelessKeepsWhatIsNotGiven) {
     s.securityCode = "4";
     s.psk = "keep this one";
   });
+  // No mode and no key given: the command carries no security, so the
+  // router keeps its mode, cipher and key.
   CliResult r = Run({"set-wireless", "--ssid", "New & Improved"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(CommandLines(),
             (std::vector<std::string>{Get("/zero.htm?rc=&rf=0010"),
                                       Get("/cgi-bin/wlap?RC=@&rf=1000&Xf=1&KM0=x&ZW0=o&rd=wpa&ZN=New%20%26%20Improved"
-                                          "&ZC=6&KM%23=00FF&KM4=o&CS=4&KM5=x&PK=keep%20this%20one")}));
+                                          "&ZC=6")}));
   RouterSimState s = sim_->StateCopy();
   EXPECT_EQ(s.ssid, "New & Improved");
   EXPECT_EQ(s.psk, "keep this one");
+  EXPECT_EQ(s.securityCode, "4");
 
   sim_->ClearLog();
   r = Run({"set-wireless", "--ssid", "W", "--channel", "auto", "--security", "wep", "--key", "0123456789"});

@@ -64,8 +64,8 @@ TEST_P(RouterLoginTest, BasicRouterWithChangedWordTakesTheTypedWordAsUserName) {
   SetFlavour(LoginFlavour::kBasic);
   Router([](routersim::RouterSimState& s) { s.loginWord = "s3cret"; });
   std::uint8_t flag = 0;
-  EXPECT_FALSE(ProbeLoginMethod(Address(), state_.loginUser.str(), state_.loginPassword.str(), flag));
-  state_.basicAuthLogin = flag;
+  EXPECT_FALSE(ProbeLoginMethod(state_, flag));
+  EXPECT_EQ(state_.basicAuthLogin, 1);
   StoreLoginWord("s3cret", state_);
   EXPECT_EQ(state_.loginUser, "s3cret");
   EXPECT_EQ(state_.loginPassword, "");
@@ -233,15 +233,16 @@ TEST_P(RouterLoginTest, PasswordChangeEscapesAndRouterStoresTheWord) {
   EXPECT_EQ(sim_->StateCopy().loginWord, "new pw&=1+2");
 }
 
+// The credentials as the program learns them: its probe and login meet the
+// Basic challenge, and the new word is stored by that router's convention.
 TEST_P(RouterLoginTest, PasswordChangeOnBasicRouterUsesStoredCredentials) {
   SetFlavour(LoginFlavour::kBasic);
-  state_.basicAuthLogin = 1;
-  StoreLoginWord("kwzpo", state_);
-  EXPECT_EQ(state_.loginUser, "kwzpo");
-  EXPECT_EQ(state_.loginPassword, "");
+  std::uint8_t flag = 0;
+  ASSERT_TRUE(ProbeLoginMethod(state_, flag));
+  ASSERT_TRUE(LoginToRouter(state_));
+  EXPECT_EQ(state_.basicAuthLogin, 1);
   ASSERT_TRUE(ChangeRouterPassword("kwzpo", "fresh", state_));
   StoreLoginWord("fresh", state_);
-  std::uint8_t flag = 0;
   EXPECT_TRUE(ProbeLoginMethod(Address(), state_.loginUser.str(), state_.loginPassword.str(), flag));
   EXPECT_FALSE(ProbeLoginMethod(Address(), "kwzpo", "", flag));
 }

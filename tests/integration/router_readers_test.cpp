@@ -249,7 +249,7 @@ TEST_F(CannedPageTest, DetectionUsesTheFirstCommentOnly) {
       {"<!--(-1) (1)-->", true, 1, 0},
       {"<!--nothing here-->(1)", true, 1, 0},
       {"<!--0123456789abcdef(1)-->", true, 1, 0},  // beyond the 15 characters used
-      {"no comment", false, 1, 0},
+      {"no comment<BR>", false, 1, 0},
       {"<!--(1)--> 1,0001", true, 0, -1},  // ",0": not ready, type untouched
   };
   for (const Case& c : cases) {

@@ -75,16 +75,24 @@ TEST(RouterSendCommand, AScriptAlertIsARefusalAndItsTextIsKept) {
   }
 }
 
-TEST(RouterReadPage, AnAlertOnAPageIsNoFailureButACutPageIsNoted) {
+// A page cut short, or an answer with no mark-up of a page, is not read: what
+// a reader found in it the router never reported.
+TEST(RouterReadPage, AnAlertOnAPageIsNoFailureButACutPageOrNoPageIs) {
   FakeServer alert(Answer(Page("<script>function check(){alert('Enter a value');}</script>SSID=x<BR>")));
   std::string page;
   EXPECT_TRUE(RouterReadPage(StateFor(alert.Port()), "/prim.htm", page));
   EXPECT_EQ(LastRouterFailure().kind, RouterFailureKind::kNone);
 
-  FakeServer cut(Answer("HTTP/1.0 200 OK\r\nContent-Length: 500\r\n\r\nSSID=x"));
-  EXPECT_TRUE(RouterReadPage(StateFor(cut.Port()), "/prim.htm", page));
+  FakeServer cut(Answer("HTTP/1.0 200 OK\r\nContent-Length: 500\r\n\r\nSSID=x<BR>"));
+  EXPECT_FALSE(RouterReadPage(StateFor(cut.Port()), "/prim.htm", page));
   EXPECT_EQ(LastRouterFailure().kind, RouterFailureKind::kCutAnswer);
   EXPECT_EQ(DescribeRouterFailure(LastRouterFailure()), "the router's answer was cut short");
+
+  for (const char* body : {"", "abcdefgh 2,1F01"}) {
+    FakeServer junk(Answer(Page(body)));
+    EXPECT_FALSE(RouterReadPage(StateFor(junk.Port()), "/zero.htm?rc=&rf=0004", page)) << body;
+    EXPECT_EQ(LastRouterFailure().kind, RouterFailureKind::kNotRouterPage) << body;
+  }
 }
 
 TEST(RouterFailureRecord, NamesWhyNothingCameBack) {

@@ -15,6 +15,7 @@
 #include "BuiltProgram.h"
 #include "steps/advanced/RouterAccess.h"
 #include "netns/NetnsFixture.h"
+#include "router/RouterLogin.h"
 #include "router/StatusReaders.h"
 #include "router/WanSettingsReader.h"
 #include "state/WizardState.h"
@@ -36,7 +37,7 @@ struct EndToEndCase {
   std::vector<std::string> routerOptions;
   std::vector<std::string> walkEnv;
   std::string loginWord;  // the router's changed login word ("" : the factory one)
-  bool basicLogin;        // the router asks for Basic credentials
+  bool basicLogin;        // the router asks for Basic credentials (the login must find out)
   std::string pages;
   std::vector<std::string> requests;
   // What the router holds afterwards.
@@ -134,8 +135,15 @@ TEST_P(EasyEndToEnd, WelcomeToFinish) {
         WizardState s;
         ResetRouterDefaults(s);
         s.routerAddress = testbed::kRouterLanAddress;
-        s.basicAuthLogin = c.basicLogin ? 1 : 0;
-        if (!c.loginWord.empty() && !RetryLoginWithWord(c.loginWord, s)) return 1;
+        // The credentials as the program learns them: its probe and login
+        // (which meet the router's login flavour), then the word it asked for.
+        std::uint8_t basic = 0;
+        ProbeLoginMethod(s, basic);
+        if (!LoginToRouter(s) && (c.loginWord.empty() || !RetryLoginWithWord(c.loginWord, s))) return 1;
+        if (s.basicAuthLogin != (c.basicLogin ? 1 : 0)) {
+          out = "login flavour " + std::to_string(s.basicAuthLogin);
+          return 3;
+        }
         std::string ssid, channel, security, key;
         if (!ReadWirelessStatus(ssid, channel, security, key, s.WirelessSettings.securityMode, s)) return 2;
         WanSettingsReading wan;
@@ -151,14 +159,17 @@ TEST_P(EasyEndToEnd, WelcomeToFinish) {
 // What the router receives on the easy road, in order. The two looks at the
 // front page are the login-method probe and the login; the wireless page reads
 // the channels and the wireless state; the detection reads the WAN state; the
-// store page sends the settings, reads the WAN type back, sends the refresh
-// and the restart; the WAN test reads the link and the addresses. Nothing
-// else may reach the router.
+// store page reads the wireless state, sends the settings, reads the wireless
+// state and the WAN type back, sends the refresh and the restart; the WAN
+// test reads the link and the addresses. Nothing else may reach the router.
 const std::vector<std::string> kWireless = {"GET /sysinfo.htm", "GET /zero.htm?rc=&rf=0010"};
 const std::string kDetect = "GET /zero.htm?rc=&rf=0004";
 const std::string kWlap =
     "GET /cgi-bin/wlap?RC=@&rf=1000&Xf=1&KM0=x&ZW0=o&rd=wpa&ZN=KelvaneHome&ZC=11&KM%23=00FF&KM4=o&CS=4&KM5=x&PK="
     "kelvane%20pass%20phrase";
+// The store page reads the wireless settings before their command (a WPA
+// mode and key the router holds already are not sent again) and after it.
+const std::string kWirelessRead = "GET /zero.htm?rc=&rf=0010";
 const std::string kDynamic = "GET /cgi-bin/prim?rc=@&rf=0008&rd=zero&Wt=0100&lf=0037&ai=0&DF00=x";
 // The store page reads the stored WAN type back before it restarts the router.
 const std::string kTypeReadBack = "GET /zero.htm?rc=&rf=0008";
@@ -180,29 +191,31 @@ std::vector<std::string> Road(std::vector<std::string> login, std::vector<std::s
 
 const EndToEndCase kCases[] = {
     {"DynamicIpWpa2", PcNetwork::kDhclient, {}, {}, "", false, "0,10,20,21,22,40,50,60",
-     Road({"GET /", "GET /"}, {kWlap, kDynamic}), "KelvaneHome", "0100", ""},
+     Road({"GET /", "GET /"}, {kWirelessRead, kWlap, kWirelessRead, kDynamic}), "KelvaneHome", "0100", ""},
     {"PppoeWokenByTheEcho", PcNetwork::kDhclient,
      {"--wan-service", "pppoe", "--wan-type", "0200", "--dial-on-demand", "lan0"},
      {"KELVANE_WALK_PPPOE=carol@isp:s3cret word"}, "", false, "0,10,20,21,22,32,40,50,60",
      Road({"GET /", "GET /"},
-          {"GET /cgi-bin/want?rd=prim&Wt=0200", kWlap, "GET /prim.htm",
+          {"GET /cgi-bin/want?rd=prim&Wt=0200", kWirelessRead, kWlap, kWirelessRead, "GET /prim.htm",
            "GET /cgi-bin/prim?rc=@&rf=0008&rd=zero&lf=0037&ai=0&DF00=o&DF01=x&DF08=o&DF09=x&Wt=0200&IU0=carol%40isp"
            "&IW0=s3cret%20word&IT0=&ID00=&ID01=&IM0=1492"}),
      "KelvaneHome", "0200", "carol@isp"},
     {"ChangedLoginWord", PcNetwork::kDhclient, {"--login", "basic", "--login-word", "hunter22"},
      {"KELVANE_WALK_LOGIN_WORD=hunter22"}, "hunter22", true, "0,10,20,21,22,40,50,60",
-     Road(std::vector<std::string>(10, "GET /"), {kWlap, kDynamic}), "KelvaneHome", "0100", ""},
+     Road(std::vector<std::string>(10, "GET /"), {kWirelessRead, kWlap, kWirelessRead, kDynamic}), "KelvaneHome",
+     "0100", ""},
     // A PC with a fixed address outside the router's network, switched to
     // DHCP by the connectivity page (the router's own DHCP answer tells the
     // page that the switch will work); the router search is not repeated, but
     // the login half of the check runs before the reads.
     {"FixedPcSwitchedToDhcp", PcNetwork::kFixedOutside, {"--answer-dhcp"}, {}, "", false, "0,10,20,21,22,40,50,60",
-     Road({"GET /", "GET /"}, {kWlap, kDynamic}), "KelvaneHome", "0100", ""},
+     Road({"GET /", "GET /"}, {kWirelessRead, kWlap, kWirelessRead, kDynamic}), "KelvaneHome", "0100", ""},
     // The same on a router whose Basic login word was changed: the word is
     // asked for after the switch, not discovered missing by the later pages.
     {"FixedPcSwitchedChangedWord", PcNetwork::kFixedOutside,
      {"--answer-dhcp", "--login", "basic", "--login-word", "hunter22"}, {"KELVANE_WALK_LOGIN_WORD=hunter22"},
-     "hunter22", true, "0,10,20,21,22,40,50,60", Road(std::vector<std::string>(10, "GET /"), {kWlap, kDynamic}),
+     "hunter22", true, "0,10,20,21,22,40,50,60",
+     Road(std::vector<std::string>(10, "GET /"), {kWirelessRead, kWlap, kWirelessRead, kDynamic}),
      "KelvaneHome", "0100", ""},
 };
 

@@ -41,7 +41,7 @@ struct ConnTest {
 
   ConnTest() {
     ResetRouterDefaults(state);
-    router.Found(state);
+    EXPECT_TRUE(router.Connect(state));
     pc.adapters = router.Pc().adapters;
     pc.unscriptedPing = PingError::kNone;
     pc.resolutions[kSite] = kSiteAddress;

@@ -26,7 +26,8 @@ class LanSteps : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(router_.ok()) << router_.why();
     ResetRouterDefaults(state_);
-    router_.Found(state_);
+    ASSERT_TRUE(router_.Connect(state_));
+    router_.Sim().ClearLog();
   }
   routersim::RouterSimState Router() { return router_.Sim().StateCopy(); }
   test::EmulatedRouter router_;
@@ -90,14 +91,10 @@ TEST_F(LanSteps, AStoreFromEveryStartingRouterChangesOnlyTheAddressAndDomain) {
     for (std::size_t row = 0; row < test::RouterStarts().size(); ++row) {
       const test::RouterStart& start = test::RouterStarts()[row];
       const std::string what = start.name + "/" + routersim::PageLayoutName(layout);
-      test::StartRouterOn(router_.Sim(), start, layout);
-      router_.Sim().WithState([&](routersim::RouterSimState& s) {
-        s.flavour = test::StartFlavour(row);
-        s.pendingLanAddress.clear();
-      });
       WizardState state;
-      ResetRouterDefaults(state);
-      ASSERT_TRUE(router_.Connect(state)) << what;
+      ASSERT_TRUE(test::StartAndConnect(router_, start, layout, test::StartFlavour(row), state,
+                                        [](routersim::RouterSimState& s) { s.pendingLanAddress.clear(); }))
+          << what;
       std::string domain;
       ASSERT_EQ(ReadLanDomainName(state, domain), LanDomainRead::kRead) << what;
       const test::SettingsWatch watch(router_.Sim());

@@ -44,7 +44,8 @@ TEST(PasswordChange, EntriesAreCheckedTogetherAndOnlyPairingFaultsShowTheError) 
 // word lands where this router expects it and the next login works. On a
 // Basic router a word with a ":" is refused before anything is sent.
 TEST(PasswordChange, TheNewWordBecomesTheCredentialByTheRoutersLoginConvention) {
-  for (auto flavour : {routersim::LoginFlavour::kBasic, routersim::LoginFlavour::kForm}) {
+  for (auto flavour :
+       {routersim::LoginFlavour::kBasic, routersim::LoginFlavour::kForm, routersim::LoginFlavour::kOpen}) {
     SCOPED_TRACE(static_cast<int>(flavour));
     test::EmulatedRouter router;
     ASSERT_TRUE(router.ok()) << router.why();
@@ -57,10 +58,11 @@ TEST(PasswordChange, TheNewWordBecomesTheCredentialByTheRoutersLoginConvention) 
     EXPECT_EQ(ChangePasswordAndLogin("wrong", "n3w", state), PasswordChangeOutcome::kCurrentRefused);
     // A router that closes the connection refused no word; one that answers
     // as usual but drops the change still holds the old word, which the
-    // program keeps.
+    // program keeps (an open router too, whose login takes any word).
     for (const bool close : {true, false}) {
       routersim::RouterSimFaults faults;
       faults.match = "cgi-bin/pass";
+      faults.nth = 1;
       faults.closeAtOnce = close;
       faults.ignoreQuietly = !close;
       router.Sim().SetFaults(faults);
@@ -105,14 +107,10 @@ TEST(PasswordChange, FromEveryStartingRouterOnlyTheLoginWordChanges) {
     for (std::size_t row = 0; row < test::RouterStarts().size(); ++row) {
       const test::RouterStart& start = test::RouterStarts()[row];
       const std::string what = start.name + "/" + routersim::PageLayoutName(layout);
-      test::StartRouterOn(router.Sim(), start, layout);
-      router.Sim().WithState([&](routersim::RouterSimState& s) {
-        s.flavour = test::StartFlavour(row + 1);
-        s.loginWord = kDefaultLoginWord;
-      });
       WizardState state;
-      ResetRouterDefaults(state);
-      ASSERT_EQ(ReachRouter(state, router.Pc()), RouterAccessOutcome::kReady) << what;
+      ASSERT_TRUE(test::StartAndConnect(router, start, layout, test::StartFlavour(row + 1), state,
+                                        [](routersim::RouterSimState& s) { s.loginWord = kDefaultLoginWord; }))
+          << what;
       const test::SettingsWatch watch(router.Sim());
       EXPECT_EQ(ChangePasswordAndLogin(kDefaultLoginWord, "n3w", state), PasswordChangeOutcome::kChanged) << what;
       EXPECT_EQ(watch.Unexpected({{"login.word", "n3w"}}), "") << what;

@@ -20,12 +20,9 @@ using Rows = std::array<std::string, kWanMaxFields>;
 class AdvancedWan : public ::testing::TestWithParam<routersim::PageLayout> {
  protected:
   void SetUp() override {
-    routersim::RouterSimOptions options;
-    options.layout = GetParam();
-    router_ = std::make_unique<test::EmulatedRouter>(options);
+    router_ = test::RouterInLayout(GetParam(), state_);
     ASSERT_TRUE(router_->ok()) << router_->why();
-    ResetRouterDefaults(state_);
-    router_->Found(state_);
+    ASSERT_EQ(state_.routerAddress.view(), router_->Address());
   }
   routersim::RouterSimState Router() { return router_->Sim().StateCopy(); }
   bool Sent(const char* cgi) {
@@ -141,7 +138,7 @@ TEST_P(AdvancedWan, WhatIsStoredReadsBackAsTheSameTypeAndRows) {
             AdvancedWanStoreOutcome::kStored);
   WizardState fresh;
   ResetRouterDefaults(fresh);
-  router_->Found(fresh);
+  ASSERT_TRUE(router_->Connect(fresh));
   WanSettingsReading reading;
   ASSERT_TRUE(ReadWanSettings(fresh, reading));
   EXPECT_EQ(reading.type, 4);
@@ -212,11 +209,8 @@ TEST_P(AdvancedWan, StoringWhatTheTabShowsChangesOnlyThePasswordTyped) {
   static const char* const kRecordNames[] = {"", "dynamic", "static", "pppoe", "pptp", "l2tp", "bigpond"};
   for (std::size_t row = 0; row < test::RouterStarts().size(); ++row) {
     const test::RouterStart& start = test::RouterStarts()[row];
-    test::StartRouterOn(router_->Sim(), start, GetParam());
-    router_->Sim().WithState([&](routersim::RouterSimState& s) { s.flavour = test::StartFlavour(row); });
     WizardState state;
-    ResetRouterDefaults(state);
-    ASSERT_TRUE(router_->Connect(state)) << start.name;
+    ASSERT_TRUE(test::StartAndConnect(*router_, start, GetParam(), test::StartFlavour(row), state)) << start.name;
     WanSettingsReading reading;
     ASSERT_TRUE(ReadWanSettings(state, reading)) << start.name;
     const test::SettingsWatch watch(router_->Sim());
@@ -242,11 +236,7 @@ TEST_P(AdvancedWan, StoringWhatTheTabShowsChangesOnlyThePasswordTyped) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllLayouts, AdvancedWan,
-                         ::testing::Values(routersim::PageLayout::kClassic, routersim::PageLayout::kCompact,
-                                           routersim::PageLayout::kVaried),
-                         [](const ::testing::TestParamInfo<routersim::PageLayout>& info) {
-                           return std::string(routersim::PageLayoutName(info.param));
-                         });
+                         ::testing::ValuesIn(test::kAllLayouts), test::LayoutParamName());
 
 }  // namespace
 }  // namespace kelvane

@@ -15,12 +15,9 @@ namespace {
 class AdvancedWireless : public ::testing::TestWithParam<routersim::PageLayout> {
  protected:
   void SetUp() override {
-    routersim::RouterSimOptions options;
-    options.layout = GetParam();
-    router_ = std::make_unique<test::EmulatedRouter>(options);
+    router_ = test::RouterInLayout(GetParam(), state_);
     ASSERT_TRUE(router_->ok()) << router_->why();
-    ResetRouterDefaults(state_);
-    router_->Found(state_);
+    ASSERT_EQ(state_.routerAddress.view(), router_->Address());
   }
   void Router(const std::function<void(routersim::RouterSimState&)>& f) { router_->Sim().WithState(f); }
   std::unique_ptr<test::EmulatedRouter> router_;
@@ -250,11 +247,8 @@ TEST_P(AdvancedWireless, RenamingTheNetworkChangesTheNameAndNothingElse) {
 TEST_P(AdvancedWireless, ARenameFromEveryStartingRouterChangesOnlyTheName) {
   for (std::size_t row = 0; row < test::RouterStarts().size(); ++row) {
     const test::RouterStart& start = test::RouterStarts()[row];
-    test::StartRouterOn(router_->Sim(), start, GetParam());
-    router_->Sim().WithState([&](routersim::RouterSimState& s) { s.flavour = test::StartFlavour(row); });
     WizardState state;
-    ResetRouterDefaults(state);
-    ASSERT_TRUE(router_->Connect(state)) << start.name;
+    ASSERT_TRUE(test::StartAndConnect(*router_, start, GetParam(), test::StartFlavour(row), state)) << start.name;
     const std::string code = router_->Sim().StateCopy().securityCode;
     const AdvancedWirelessReading r = ReadAdvancedWireless(state);
     ASSERT_TRUE(r.ok) << start.name;
@@ -306,11 +300,7 @@ TEST_P(AdvancedWireless, ANewModeOrKeyIsSentAndReadBack) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllLayouts, AdvancedWireless,
-                         ::testing::Values(routersim::PageLayout::kClassic, routersim::PageLayout::kCompact,
-                                           routersim::PageLayout::kVaried),
-                         [](const ::testing::TestParamInfo<routersim::PageLayout>& info) {
-                           return std::string(routersim::PageLayoutName(info.param));
-                         });
+                         ::testing::ValuesIn(test::kAllLayouts), test::LayoutParamName());
 
 }  // namespace
 }  // namespace kelvane

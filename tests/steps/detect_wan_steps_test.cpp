@@ -68,7 +68,7 @@ TEST(WanDetection, OrderOfPreference) {
     if (c.accounts & kL2tp) pc.phonebook.push_back(SimHostNetwork::Vpn("Lab", kVpnL2tpOnly, "203.0.113.9", "dave"));
     WizardState state;
     ResetRouterDefaults(state);
-    router.Found(state);
+    ASSERT_TRUE(router.Connect(state));
     RecordingNarrator narrator;
     WanDetectionStep step(state, pc, narrator);
     EXPECT_EQ(step.Run(), c.outcome);
@@ -99,7 +99,7 @@ TEST(WanDetection, UnreadableStatus) {
   ASSERT_TRUE(router.ok()) << router.why();
   WizardState state;
   ResetRouterDefaults(state);
-  router.Found(state);
+  ASSERT_TRUE(router.Connect(state));
   router.Sim().Stop();
   router.Pc().phonebook = {SimHostNetwork::Pppoe("DSL", "FastNet", "carol")};
   RecordingNarrator narrator;

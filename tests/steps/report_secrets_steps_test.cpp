@@ -61,11 +61,13 @@ TEST(ReportSecrets, AWholeSessionLeavesNoSecretInTheReport) {
   });
   WizardState state;
   ResetRouterDefaults(state);
-  router.Found(state);
-  // A Basic login: the word is the user name, the password empty.
-  state.basicAuthLogin = 1;
-  state.loginUser = loginWord;
-  state.loginPassword = "";
+  // A Basic login with a changed word, reached as the program reaches it: its
+  // check meets the Basic challenge and takes the word the user typed as the
+  // user name, with an empty password.
+  RecordingNarrator check;
+  ASSERT_EQ(ConnectivityStep(state, router.Pc(), check).Run(loginWord), ConnectivityOutcome::kPassed);
+  ASSERT_EQ(state.loginUser.view(), loginWord);
+  ASSERT_EQ(state.loginPassword.view(), "");
   const std::vector<std::string> secrets = {loginWord,          "Pppoe Pass/1%",   "Pptp+Pass;2",  "L2tp Pass#3",
                                             "BigPond?Pass&4",   "Telia Pass=5",    "Wifi Key;Secret+42"};
   state.wanType = kWanPppoe;

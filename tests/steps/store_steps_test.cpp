@@ -9,6 +9,7 @@
 
 #include "steps/easy/SettingsSummary.h"
 #include "steps/easy/StoreStep.h"
+#include "steps/easy/WirelessLoadStep.h"
 #include "router/RouterRequest.h"
 #include "router/WanCommands.h"
 #include "support/EmulatedRouter.h"
@@ -63,7 +64,7 @@ const StoreCase kCases[] = {
     {"AllSent",
      [](WizardState&, test::EmulatedRouter&) {},
      StoreOutcome::kStored,
-     {"wlap", "prim", "zero.htm", "want", "rebo"},
+     {"zero.htm", "wlap", "zero.htm", "prim", "zero.htm", "want", "rebo"},
      true},
     {"FirstPingFailsNothingSent",
      [](WizardState&, test::EmulatedRouter& r) { r.Pc().pings["127.0.0.1"] = {{PingError::kTimedOut}, 0}; },
@@ -78,7 +79,7 @@ const StoreCase kCases[] = {
        r.Sim().SetFaults(f);
      },
      StoreOutcome::kWirelessRefused,
-     {"wlap"},
+     {"zero.htm", "wlap"},
      false},
     {"WanRefusedNoRestart",
      [](WizardState&, test::EmulatedRouter& r) {
@@ -88,7 +89,7 @@ const StoreCase kCases[] = {
        r.Sim().SetFaults(f);
      },
      StoreOutcome::kWanRefused,
-     {"wlap", "prim"},
+     {"zero.htm", "wlap", "zero.htm", "prim"},
      false},
     // A WAN command the router did not take, whatever it answered: never
     // "saved", never a restart.
@@ -100,7 +101,7 @@ const StoreCase kCases[] = {
        r.Sim().SetFaults(f);
      },
      StoreOutcome::kWanRefused,
-     {"wlap", "prim", "", "prim"},
+     {"zero.htm", "wlap", "zero.htm", "prim", "", "prim"},
      false},
     {"WanSessionLostOnceLogsInAndSendsAgain",
      [](WizardState&, test::EmulatedRouter& r) {
@@ -111,7 +112,7 @@ const StoreCase kCases[] = {
        r.Sim().SetFaults(f);
      },
      StoreOutcome::kStored,
-     {"wlap", "prim", "", "prim", "zero.htm", "want", "rebo"},
+     {"zero.htm", "wlap", "zero.htm", "prim", "", "prim", "zero.htm", "want", "rebo"},
      true},
     {"WanAnsweredWithOversizedJunk",
      [](WizardState&, test::EmulatedRouter& r) {
@@ -121,7 +122,7 @@ const StoreCase kCases[] = {
        r.Sim().SetFaults(f);
      },
      StoreOutcome::kWanRefused,
-     {"wlap", "prim"},
+     {"zero.htm", "wlap", "zero.htm", "prim"},
      false},
     {"WanAnsweredEmpty",
      [](WizardState&, test::EmulatedRouter& r) {
@@ -131,7 +132,7 @@ const StoreCase kCases[] = {
        r.Sim().SetFaults(f);
      },
      StoreOutcome::kWanRefused,
-     {"wlap", "prim"},
+     {"zero.htm", "wlap", "zero.htm", "prim"},
      false},
     {"WanThrownAwayQuietlyIsReadBack",
      [](WizardState& s, test::EmulatedRouter& r) {
@@ -143,7 +144,7 @@ const StoreCase kCases[] = {
        r.Sim().SetFaults(f);
      },
      StoreOutcome::kWanRefused,
-     {"wlap", "want", "prim", "zero.htm"},
+     {"zero.htm", "wlap", "zero.htm", "want", "prim", "zero.htm"},
      false},
     {"RestartRefusedSettingsSent",
      [](WizardState&, test::EmulatedRouter& r) {
@@ -153,7 +154,7 @@ const StoreCase kCases[] = {
        r.Sim().SetFaults(f);
      },
      StoreOutcome::kRestartRefused,
-     {"wlap", "prim", "zero.htm", "want", "rebo"},
+     {"zero.htm", "wlap", "zero.htm", "prim", "zero.htm", "want", "rebo"},
      false},
     {"RestartedButSilent",
      [](WizardState&, test::EmulatedRouter& r) {
@@ -163,7 +164,7 @@ const StoreCase kCases[] = {
        r.Pc().pings["127.0.0.1"] = {{PingError::kNone, PingError::kTimedOut}, 0};
      },
      StoreOutcome::kNoRouterAfter,
-     {"wlap", "prim", "zero.htm", "want", "rebo"},
+     {"zero.htm", "wlap", "zero.htm", "prim", "zero.htm", "want", "rebo"},
      true},
     {"NoWirelessPartNeverGetsTheWirelessCommand",
      [](WizardState& s, test::EmulatedRouter&) {
@@ -280,7 +281,8 @@ TEST(StoreStep, AFailedRunStartsAgainFromTheFirstPing) {
   EXPECT_EQ(StoreStep().Run(state, router.Pc(), second), StoreOutcome::kStored);
   ASSERT_FALSE(second.SaidIds().empty());
   EXPECT_EQ(second.SaidIds().front(), 30218);
-  EXPECT_EQ(Commands(router.Requests()), (std::vector<std::string>{"wlap", "prim", "zero.htm", "want", "rebo"}));
+  EXPECT_EQ(Commands(router.Requests()),
+            (std::vector<std::string>{"zero.htm", "wlap", "zero.htm", "prim", "zero.htm", "want", "rebo"}));
   EXPECT_EQ(router.Pc().CountCalls("PingHost"), 2);
 }
 
@@ -460,6 +462,28 @@ TEST_P(StoreNothingElseTest, ChangesOnlyWhatTheUserChose) {
   changed["wireless.ssid"] = "Chosen Net";
   changed["wireless.channel"] = "7";
   EXPECT_EQ(watch.Unexpected(changed), "");
+}
+
+// The user keeps the security the wireless page read from the router (its
+// mode and key) and only renames the network: the router keeps its cipher
+// too, which the command cannot name (WPA-PSK on AES, WPA2-PSK on TKIP).
+TEST_P(StoreNothingElseTest, ARenameKeepsTheRoutersSecurity) {
+  const auto& [start, layout] = GetParam();
+  test::EmulatedRouter router;
+  ASSERT_TRUE(router.ok()) << router.why();
+  test::StartRouterOn(router.Sim(), start, layout);
+  WizardState state;
+  Prepare(state, router);
+  state.applyWan = 0;
+  const WirelessForm form =
+      LoadWirelessForm(state, {"Not used", "WEP", "WPA-PSK", "WPA2-PSK", "WPA-PSK / WPA2-PSK"});
+  ASSERT_TRUE(form.loaded);
+  const std::string key(state.WirelessSettings.key.view());
+  ASSERT_TRUE(StoreWirelessForm(state, "Renamed", key, form.channelIndex, form.channels, form.keyUnknown).Ok());
+  const test::SettingsWatch watch(router.Sim());
+  RecordingNarrator narrator;
+  ASSERT_EQ(StoreStep().Run(state, router.Pc(), narrator), StoreOutcome::kStored);
+  EXPECT_EQ(watch.Unexpected({{"wireless.ssid", "Renamed"}}), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, StoreNothingElseTest,

@@ -101,7 +101,7 @@ TEST_P(WanTestStepTest, StopsAtTheFirstFaultyHopAndNamesIt) {
   });
   WizardState state;
   ResetRouterDefaults(state);
-  router.Found(state);
+  ASSERT_TRUE(router.Connect(state));
   router.Sim().ClearLog();
 
   RecordingNarrator narrator;
@@ -156,7 +156,7 @@ TEST(WanTestStep, AddressReadsArePacedFiveHundredMillisecondsApart) {
   router.Sim().WithState([](RouterSimState& s) { s.service = routersim::WanService::kNone; });
   WizardState state;
   ResetRouterDefaults(state);
-  router.Found(state);
+  ASSERT_TRUE(router.Connect(state));
   RecordingNarrator narrator;
   WanTestStep step;
   ASSERT_EQ(step.Run(state, router.Pc(), narrator, kPublicHost), WanTestOutcome::kNoWanService);
@@ -191,7 +191,7 @@ TEST(WanTestStep, ADialOnDemandWanComesUpAfterTheWakeUpEchoAndPasses) {
   });
   WizardState state;
   ResetRouterDefaults(state);
-  router.Found(state);
+  ASSERT_TRUE(router.Connect(state));
   TimedNarrator narrator;
   WanTestStep step;
   EXPECT_EQ(step.Run(state, pc, narrator, kPublicHost), WanTestOutcome::kPassed);
@@ -206,7 +206,7 @@ TEST(WanTestStep, ADialOnDemandWanComesUpAfterTheWakeUpEchoAndPasses) {
   silent.Sim().WithState([](RouterSimState& s) { s.wanUpOnPing = true; });
   WizardState other;
   ResetRouterDefaults(other);
-  silent.Found(other);
+  ASSERT_TRUE(silent.Connect(other));
   RecordingNarrator quiet;
   EXPECT_EQ(WanTestStep().Run(other, silent.Pc(), quiet, kPublicHost), WanTestOutcome::kNoWanService);
 }

@@ -82,7 +82,8 @@ class EmulatedRouter {
     RecordingNarrator narrator;
     return ConnectivityStep(state, pc_, narrator).Run("") == ConnectivityOutcome::kPassed;
   }
-  // Sets the wizard state as if the router had been found and logged in to.
+  // Sets the wizard state as if the router had been found and logged in to
+  // (for benchmarks that time one step; tests reach the state by Connect).
   void Found(WizardState& state) const {
     state.routerAddress = Address();
     in_addr a{};

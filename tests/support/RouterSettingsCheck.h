@@ -21,6 +21,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,7 @@
 #include "router/RouterLogin.h"
 #include "router/RouterRequest.h"
 #include "state/WizardState.h"
+#include "support/EmulatedRouter.h"
 #include "tools/routersim/RouterSim.h"
 
 namespace kelvane::test {
@@ -36,6 +38,15 @@ using RouterSettings = std::map<std::string, std::string>;
 
 inline constexpr routersim::PageLayout kAllLayouts[] = {
     routersim::PageLayout::kClassic, routersim::PageLayout::kCompact, routersim::PageLayout::kVaried};
+
+// The test name of a layout parameter:
+//   INSTANTIATE_TEST_SUITE_P(AllLayouts, X, ::testing::ValuesIn(test::kAllLayouts), test::LayoutParamName());
+struct LayoutParamName {
+  template <class Info>
+  std::string operator()(const Info& info) const {
+    return routersim::PageLayoutName(info.param);
+  }
+};
 
 // The router's settings now (a finished restart applied first).
 inline RouterSettings SettingsOf(routersim::RouterSim& sim) { return sim.StateCopy().Settings(); }
@@ -193,6 +204,35 @@ inline routersim::LoginFlavour StartFlavour(std::size_t row) {
   constexpr routersim::LoginFlavour kFlavours[] = {routersim::LoginFlavour::kOpen, routersim::LoginFlavour::kBasic,
                                                    routersim::LoginFlavour::kForm};
   return kFlavours[row % 3];
+}
+
+// A started emulator in `layout`, found and logged in to by the program's own
+// check with `state` reset first (for the tests of one tab's reads and
+// writes); its request log starts after the check. ok() tells whether it
+// started; a check that did not pass leaves the state unconnected.
+inline std::unique_ptr<EmulatedRouter> RouterInLayout(routersim::PageLayout layout, WizardState& state) {
+  routersim::RouterSimOptions options;
+  options.layout = layout;
+  auto router = std::make_unique<EmulatedRouter>(options);
+  ResetRouterDefaults(state);
+  if (router->ok() && router->Connect(state)) router->Sim().ClearLog();
+  return router;
+}
+
+// The start of a store test from a table row: the emulator on `start` in
+// `layout` with the login `flavour` (and what `more` sets besides), and
+// `state` (fresh) as the program's own check leaves it: the search, the login
+// method, the login. False when the check did not pass.
+inline bool StartAndConnect(EmulatedRouter& router, const RouterStart& start, routersim::PageLayout layout,
+                            routersim::LoginFlavour flavour, WizardState& state,
+                            const std::function<void(routersim::RouterSimState&)>& more = {}) {
+  StartRouterOn(router.Sim(), start, layout);
+  router.Sim().WithState([&](routersim::RouterSimState& s) {
+    s.flavour = flavour;
+    if (more) more(s);
+  });
+  ResetRouterDefaults(state);
+  return router.Connect(state);
 }
 
 // A fresh login with the credentials `state` holds, and the wireless status

@@ -267,6 +267,10 @@ int SetWireless(CliContext& c, CommandArgs& args) {
   }
 
   if (!c.EnsureLoggedIn()) return kExitFailed;
+  // Neither a mode nor a key given: the command carries no security at all,
+  // so the router keeps its mode, its cipher (which the command cannot name)
+  // and its key.
+  const bool keepSecurity = !haveSecurity && !haveKey;
   // What is not given stays as the router has it.
   if (!haveSsid || !haveChannel || !haveSecurity || (!haveKey && mode != kSecurityNone)) {
     std::string curSsid, curChannel, curText, curKey;
@@ -275,22 +279,26 @@ int SetWireless(CliContext& c, CommandArgs& args) {
     if (!read && curSsid.empty()) return c.FailRouter("cannot read the router's wireless settings");
     if (!haveSsid) ssid = curSsid;
     if (!haveChannel) channel = curChannel == "0" ? "Auto" : curChannel;
-    if (!haveSecurity) {
+    if (!haveSecurity && !keepSecurity) {
       if (w.securityMode < 0) return c.Fail("the router shows a security mode this tool does not know; give --security");
       mode = w.securityMode;
     }
     // The status page shows a pass phrase escaped.
     if (!haveKey) key = mode == kSecurityWep ? curKey : UrlDecode(curKey);
   }
-  w.securityMode = mode;
-  if (mode != kSecurityWep && mode != kSecurityWpaPsk && mode != kSecurityWpa2Psk && mode != kSecurityWpaMixed) {
+  if (keepSecurity) {
     key.clear();
+  } else {
+    w.securityMode = mode;
+    if (mode != kSecurityWep && mode != kSecurityWpaPsk && mode != kSecurityWpa2Psk && mode != kSecurityWpaMixed) {
+      key.clear();
+    }
+    if (const std::string why = CheckKey(mode, key, w); !why.empty()) return c.Usage(why);
   }
-  if (const std::string why = CheckKey(mode, key, w); !why.empty()) return c.Usage(why);
   w.ssid = ssid;
   w.channel = channel;
   w.key = key;
-  if (!SetWirelessSettings(w.ssid.view(), w.key.view(), s)) {
+  if (!SetWirelessSettings(w.ssid.view(), w.key.view(), s, !keepSecurity)) {
     return c.FailRouter("the router did not take the wireless settings");
   }
   c.out << "ssid=" << Shown(w.ssid.view()) << "\nchannel=" << (w.channel == "0" ? "auto" : Shown(w.channel.view()))

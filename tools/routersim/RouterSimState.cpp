@@ -137,9 +137,9 @@ std::map<std::string, std::string> RouterSimState::Settings() const {
   r["wan.mac"] = wanMac;
   r["wireless.ssid"] = ssid;
   r["wireless.channel"] = channel;
-  // The status page spells WPA-PSK as 2 or 3 and WPA2-PSK as 4 or 8; the
-  // wizard sends no cipher, and the router keeps 2 and 4 after any store.
-  r["wireless.security"] = securityCode == "3" ? "2" : securityCode == "8" ? "4" : securityCode;
+  // The code as stored: WPA-PSK is 2 (TKIP) or 3 (AES), WPA2-PSK 4 (AES) or
+  // 8 (TKIP), so a store that moves the cipher alone shows as a change.
+  r["wireless.security"] = securityCode;
   r["wireless.wepSize"] = std::to_string(wepSizeCode);
   r["wireless.wepKey"] = wepKey;
   r["wireless.psk"] = psk;
