@@ -100,19 +100,20 @@ int CImageButton::SetBitmaps(int bitmapIdIn, QColor transparentIn, int bitmapIdO
 int CImageButton::SetColor(int index, QColor colour, bool repaint) {
   if (index < 0 || index >= kMaxColors) return kInvalidIndex;
   colors_[index] = colour;
+  colorSet_[index] = true;
   Refresh(repaint);
   return kOk;
 }
 
 QColor CImageButton::GetColor(int index) const {
   if (index < 0 || index >= kMaxColors) return QColor();
-  return colors_[index];
+  if (colorSet_[index]) return colors_[index];
+  // Even indexes are backgrounds, odd ones texts.
+  return palette().color(index % 2 == 0 ? QPalette::Button : QPalette::ButtonText);
 }
 
 int CImageButton::SetDefaultColors(bool repaint) {
-  const QPalette pal = QApplication::palette(this);
-  for (int i = 0; i < kMaxColors; ++i)
-    colors_[i] = (i % 2 == 0) ? pal.color(QPalette::Button) : pal.color(QPalette::ButtonText);
+  colorSet_.fill(false);
   Refresh(repaint);
   return kOk;
 }
