@@ -108,8 +108,10 @@ int CImageButton::SetColor(int index, QColor colour, bool repaint) {
 QColor CImageButton::GetColor(int index) const {
   if (index < 0 || index >= kMaxColors) return QColor();
   if (colorSet_[index]) return colors_[index];
-  // Even indexes are backgrounds, odd ones texts.
-  return palette().color(index % 2 == 0 ? QPalette::Button : QPalette::ButtonText);
+  // Even indexes are backgrounds, odd ones texts. An inert picture is no
+  // button to press: it lies on the window's own colour.
+  if (index % 2 == 0) return palette().color(inert_ ? QPalette::Window : QPalette::Button);
+  return palette().color(inert_ ? QPalette::WindowText : QPalette::ButtonText);
 }
 
 int CImageButton::SetDefaultColors(bool repaint) {

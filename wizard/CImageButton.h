@@ -44,7 +44,8 @@ class CImageButton : public QPushButton {
                  QColor transparentOut = QColor(), bool repaint = true);
 
   // A colour not set (or set back by SetDefaultColors) follows the palette:
-  // button face for the backgrounds, button text for the texts. Text is
+  // button face for the backgrounds, button text for the texts (window and
+  // window text for an inert picture). Text is
   // drawn in the nearest shade of its colour that reads on the background
   // behind it, so a page's blue caption stays readable on a dark theme.
   int SetColor(int index, QColor colour, bool repaint = true);  // index 0-5, else kInvalidIndex
