@@ -13,6 +13,7 @@ namespace kelvane {
 
 void PlaceSaveReportButton(QWidget* page, QPushButton* refresh) {
   QPushButton* save = MakeSaveReportButton(page);
+  save->setFont(refresh->font());  // the Greek font, where Refresh has it
   const int w = std::max(refresh->width(), save->sizeHint().width());
   const int h = save->sizeHint().height();
   const int top = std::min(refresh->geometry().bottom() + 4, page->height() - h - 2);

@@ -68,11 +68,18 @@ CPshRouter::CPshRouter(QWidget* parent) : CSheetBase(parent) {
   AddPage(wan);
   AddPage(system);
 
-  // The page area fits the largest template.
-  QSize area(0, 0);
-  for (CPspRouterTab* page : pages_) area = area.expandedTo(page->PlannedSizePx());
+  // The page area fits the largest template and every control of every page:
+  // the buttons along a tab's foot reach below its template, and further in
+  // the languages that give them a second line.
   const QSize base = DialogBaseUnits(font());
   const int margin = kMarginDu * base.width() / 4;
+  QSize area(0, 0);
+  for (CPspRouterTab* page : pages_) {
+    area = area.expandedTo(page->PlannedSizePx());
+    QRect controls;
+    for (QWidget* control : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) controls |= control->geometry();
+    if (!controls.isEmpty()) area = area.expandedTo(QSize(controls.right() + 1, controls.bottom() + 1 + margin));
+  }
   const int tabBar = tabs_->tabBar()->sizeHint().height();
   tabs_->setGeometry(margin, margin, area.width() + 4, area.height() + tabBar + 4);
   const int bw = kButtonWidthDu * base.width() / 4;

@@ -40,7 +40,7 @@ bool CPspDIYWan::OnInitDialog() {
   CPspEx::OnInitDialog();
   greekFont_ = MakeGreekFont(font());
   if (auto* label = ControlAs<QLabel>(kTypeLabel)) {
-    label->setText(UiText(kIdAdvWanServiceLabel));
+    label->setText(UiText(kIdAdvWanServiceLabel) + QStringLiteral(":"));
     label->setBuddy(Control(kTypeList));
   }
   SetUpActionButton(kRefreshButton, kIdAdvWanRead, &CPspDIYWan::Refresh);
@@ -61,7 +61,7 @@ bool CPspDIYWan::OnInitDialog() {
     label->setBuddy(Control(kConnectionList));
   }
   if (auto* label = ControlAs<QLabel>(kMacLabel)) {
-    label->setText(UiText(kIdAdvWanMacLabel));
+    label->setText(UiText(kIdAdvWanMacLabel) + QStringLiteral(":"));
     label->setBuddy(Control(kMacEdit));
   }
   if (auto* mac = ControlAs<QLineEdit>(kMacEdit)) mac->setMaxLength(static_cast<int>(FixedText<18>::kMaxLength) + 4);

@@ -4,6 +4,7 @@
 
 #include "language/StringIds.h"
 #include "wizard/CDlgWifiCode.h"
+#include "wizard/PageKit.h"
 #include "wizard/UiText.h"
 
 namespace kelvane {
@@ -11,6 +12,7 @@ namespace kelvane {
 WirelessCodeOffer::WirelessCodeOffer(QWidget* page, QWidget* ssidEdit) : QObject(page) {
   button_ = new QPushButton(UiText(kIdWifiCodeButton), page);
   button_->setObjectName(QStringLiteral("wifiCode"));
+  if (auto greek = MakeGreekFont(button_->font())) button_->setFont(*greek);  // as the tab's other buttons
   const QRect edit = ssidEdit->geometry();
   const int left = edit.right() + 8;
   const int width = std::max(button_->sizeHint().width(), page->width() - 6 - left);

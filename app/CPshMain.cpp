@@ -191,7 +191,14 @@ void CPshMain::LayoutFrame() {
                               picture.width(), picture.height());
   const int textRight = headerPicture_->x() - margin;
   const int titleTop = 6 * base.height() / 8;
-  const int titleHeight = QFontMetrics(headerTitle_->font()).height() + 2;
+  // Tall enough for every page's title in this language: a script the
+  // dialog font lacks (Chinese) comes from a taller fallback font.
+  const QFontMetrics titleMetrics(headerTitle_->font());
+  int titleHeight = titleMetrics.height();
+  for (const CPspEx* page : pages_) {
+    titleHeight = std::max(titleHeight, titleMetrics.boundingRect(page->HeaderTitle()).height());
+  }
+  titleHeight += 2;
   headerTitle_->setGeometry(11 * base.width() / 4, titleTop, textRight - 11 * base.width() / 4, titleHeight);
   const int subLeft = 22 * base.width() / 4;
   const int subTop = titleTop + titleHeight + 2;

@@ -8,6 +8,7 @@
 #include "state/WizardState.h"
 #include "wizard/CImageButton.h"
 #include "wizard/OpenUrl.h"
+#include "wizard/PageKit.h"
 #include "wizard/UiText.h"
 
 namespace kelvane {
@@ -41,7 +42,7 @@ bool CPspFinish::OnSetActive() {
     picture->show();
   }
   if (auto* box = qobject_cast<QCheckBox*>(Control(kOpenRouterBoxId))) {
-    box->setText(UiText(kIdOpenBrowserOption));
+    SetCheckBoxText(box, UiText(kIdOpenBrowserOption));
     box->show();
     box->setChecked(true);
   }

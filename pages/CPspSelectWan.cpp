@@ -47,19 +47,20 @@ bool CPspSelectWan::OnInitDialog() {
     button->SetIcon(kIconWanType);
     button->SetAlign(CImageButton::kAlignVert);
     button->SetBtnCursor(kCursorHand);
-    // Blue, bold captions; the two translated ones take the Greek font.
+    // Blue, bold captions; in Greek all seven take the Greek font, so the row
+    // reads as one set (the protocol names in the size of the translated ones).
     for (int index : {CImageButton::kColorFgIn, CImageButton::kColorFgOut, CImageButton::kColorFgFocus}) {
       button->SetColor(index, QColor(0, 0, 255));
     }
-    QFont bold = button->font();
-    bold.setWeight(QFont::Bold);
-    button->setFont(bold);
+    if (greekFont_) {
+      button->setFont(*greekFont_);
+    } else {
+      QFont bold = button->font();
+      bold.setWeight(QFont::Bold);
+      button->setFont(bold);
+    }
     if (b.caption != 0) {
       button->setText(UiText(b.caption));
-      if (greekFont_) {
-        QFont f = *greekFont_;
-        button->setFont(f);
-      }
     } else {
       button->setText(QString::fromLatin1(b.name));
     }

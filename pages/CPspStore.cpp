@@ -17,6 +17,7 @@
 #include "wizard/DialogTemplate.h"
 #include "wizard/PageKit.h"
 #include "wizard/QtNarrator.h"
+#include "wizard/ReadableColour.h"
 #include "wizard/UiText.h"
 
 namespace kelvane {
@@ -114,14 +115,16 @@ bool CPspStore::OnSetActive() {
 
 void CPspStore::FillSummary() {
   const std::vector<SummaryLine> lines = BuildSettingsSummary(WizardState::Instance());
-  const QColor heading = QtNarrator::Colour(NarrationColour::kHeading);
+  // Read on the summary's own background, light or dark theme.
+  const QColor heading = ReadableOnBase(QtNarrator::Colour(NarrationColour::kHeading), summary_->palette());
+  const QColor plain = ReadableOnBase(QtNarrator::Colour(NarrationColour::kDefault), summary_->palette());
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const SummaryLine& line = lines[i];
     const QString text = SummaryLineText(line) + (i + 1 < lines.size() ? QStringLiteral("\n") : QString());
     if (line.kind == SummaryLine::Kind::kHeading) {
       summary_->AppendText(text, -1, true, heading);
     } else {
-      summary_->AppendText(text, -1, true, QtNarrator::Colour(NarrationColour::kDefault));
+      summary_->AppendText(text, -1, true, plain);
     }
   }
   summary_->moveCursor(QTextCursor::Start);

@@ -86,7 +86,13 @@ bool CPspWanSettings::OnInitDialog() {
 bool CPspWanSettings::OnSetActive() {
   BeginActivation(kStandardChrome, pageCode_);
   WizardState& state = WizardState::Instance();
-  if (auto* message = qobject_cast<QLabel*>(Control(kWanMessageId))) message->setText(UiText(form_->message));
+  if (auto* message = qobject_cast<QLabel*>(Control(kWanMessageId))) {
+    // The dynamic IP page has no fields and borrows the static page's help
+    // text: only its first paragraph speaks to this page (and fits its box).
+    QString text = UiText(form_->message);
+    if (form_->fields.empty()) text = text.section(QStringLiteral("\n\n"), 0, 0);
+    message->setText(text);
+  }
   if (form_->addressMode) {
     if (auto* mode = ControlAs<QComboBox>(kWanAddressModeComboId)) {
       mode->setCurrentIndex(kAddressModeStatic);

@@ -29,11 +29,15 @@ bool IsAlternativeLayoutSystem(std::uint16_t code) { return code == 502 || code 
 CPspWelcome::CPspWelcome(QWidget* parent) : CPspEx(kTemplateId, parent) {
   // An exterior page: no header band.
   SetHeaderHidden(true);
-  // The page and its texts are drawn on white.
+  // The page and its texts are drawn on white, as its picture is, whatever
+  // the desktop's theme: dark text then, or a dark theme's light text would
+  // stand on white.
   setAutoFillBackground(true);
   QPalette white = palette();
   white.setColor(QPalette::Window, Qt::white);
   white.setColor(QPalette::Base, Qt::white);
+  white.setColor(QPalette::WindowText, Qt::black);
+  white.setColor(QPalette::Text, Qt::black);
   setPalette(white);
 }
 

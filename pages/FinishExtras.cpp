@@ -10,6 +10,7 @@
 #include "steps/kit/WanAddressKind.h"
 #include "wizard/CQrCodeView.h"
 #include "wizard/CWifiCodePanel.h"
+#include "wizard/PageKit.h"
 #include "wizard/UiText.h"
 
 namespace kelvane {
@@ -41,6 +42,7 @@ CWifiCodePanel* LayOutFinishWireless(QWidget* page, CWifiCodePanel* panel, bool 
     }
     message->setGeometry(messageRect);
     box->setGeometry(boxRect);
+    WrapCheckBoxText(box);
     return panel;
   }
   if (panel == nullptr) {
@@ -68,7 +70,9 @@ CWifiCodePanel* LayOutFinishWireless(QWidget* page, CWifiCodePanel* panel, bool 
   message->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   const int messageHeight = std::max(messageRect.height() / 2, message->heightForWidth(column));
   message->setGeometry(left, messageRect.top(), column, messageHeight);
-  const int boxHeight = std::max(boxRect.height(), box->heightForWidth(column));
+  box->resize(column, box->height());
+  WrapCheckBoxText(box);  // a long translation takes more lines in the narrower column
+  const int boxHeight = std::max(boxRect.height(), box->sizeHint().height());
   const int boxTop = page->height() - boxHeight - 2;
   box->setGeometry(left, boxTop, column, boxHeight);
   const int panelTop = message->geometry().bottom() + gap;

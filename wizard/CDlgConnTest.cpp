@@ -14,6 +14,7 @@
 #include "wizard/CHTRichEditCtrl.h"
 #include "wizard/DialogTemplate.h"
 #include "wizard/CWaitStrip.h"
+#include "wizard/PageKit.h"
 #include "wizard/QtNarrator.h"
 #include "wizard/Resources.h"
 #include "wizard/UiText.h"
@@ -80,6 +81,9 @@ CDlgConnTest::CDlgConnTest(QWidget* parent) : QDialog(parent) {
     const int half = (right - inset - 6) / 2;
     refresh->setGeometry(inset, refresh->y(), half, refresh->height());
     save->setGeometry(inset + half + 6, refresh->y(), right - inset - half - 6, refresh->height());
+    // Half a row is narrow for some translations: they take two lines.
+    SetButtonText(refresh, refresh->text());
+    SetButtonText(save, save->text());
   }
 }
 

@@ -4,7 +4,10 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QSizeGrip>
 #include <QStyle>
+
+#include <algorithm>
 
 #include "wizard/CHTRichEditCtrl.h"
 #include "wizard/DialogTemplate.h"
@@ -104,7 +107,10 @@ void CDlgHelp::resizeEvent(QResizeEvent* event) {
   if (body_) body_->setGeometry(1, 1, width() - 1 - 1, height() - 1 - 1 - band);
   if (QWidget* ok = Control(kOkId)) {
     const QSize hint = ok->sizeHint().expandedTo(QSize(75, 0));
-    ok->setGeometry(width() - kOkMargin - hint.width(), height() - band + kOkMargin, hint.width(), hint.height());
+    // OK stays clear of the size grip in the corner.
+    const auto* grip = findChild<QSizeGrip*>();
+    const int right = std::max(kOkMargin, grip != nullptr ? grip->sizeHint().width() + 2 : 0);
+    ok->setGeometry(width() - right - hint.width(), height() - band + kOkMargin, hint.width(), hint.height());
   }
 }
 

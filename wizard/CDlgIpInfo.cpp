@@ -15,6 +15,7 @@
 #include "wizard/CStaticText.h"
 #include "wizard/CWaitStrip.h"
 #include "wizard/DialogTemplate.h"
+#include "wizard/PageKit.h"
 #include "wizard/PumpWait.h"
 #include "wizard/Resources.h"
 #include "wizard/UiText.h"
@@ -52,7 +53,7 @@ CDlgIpInfo::CDlgIpInfo(QWidget* parent) : QDialog(parent) {
   for (int i = 0; i < 5; ++i) {
     auto* label = qobject_cast<QLabel*>(Control(kLabels[i]));
     if (label == nullptr) continue;
-    label->setText(UiText(kLabelTexts[i]));
+    label->setText(UiText(kLabelTexts[i]) + QStringLiteral(":"));
     labelWidth = std::max(labelWidth, label->fontMetrics().horizontalAdvance(label->text()) + 4);
   }
   if (QWidget* label = Control(kLabels[0]); label != nullptr) {
@@ -92,11 +93,13 @@ CDlgIpInfo::CDlgIpInfo(QWidget* parent) : QDialog(parent) {
   auto* renew = qobject_cast<QPushButton*>(Control(kRenew));
   if (refresh != nullptr) {
     refresh->setText(UiText(kIdReadAgain));
+    FitButtonToText(refresh);
     refresh->show();
     connect(refresh, &QPushButton::clicked, this, &CDlgIpInfo::Fill);
   }
   if (renew != nullptr) {
     renew->setText(UiText(kIdUpdate));
+    FitButtonToText(renew);
     renew->hide();
     renew->move(width() - kRightInsetPx - renew->width(), renew->y());
     connect(renew, &QPushButton::clicked, this, &CDlgIpInfo::OnRenew);

@@ -100,19 +100,22 @@ int CImageButton::SetBitmaps(int bitmapIdIn, QColor transparentIn, int bitmapIdO
 int CImageButton::SetColor(int index, QColor colour, bool repaint) {
   if (index < 0 || index >= kMaxColors) return kInvalidIndex;
   colors_[index] = colour;
+  colorSet_[index] = true;
   Refresh(repaint);
   return kOk;
 }
 
 QColor CImageButton::GetColor(int index) const {
   if (index < 0 || index >= kMaxColors) return QColor();
-  return colors_[index];
+  if (colorSet_[index]) return colors_[index];
+  // Even indexes are backgrounds, odd ones texts. An inert picture is no
+  // button to press: it lies on the window's own colour.
+  if (index % 2 == 0) return palette().color(inert_ ? QPalette::Window : QPalette::Button);
+  return palette().color(inert_ ? QPalette::WindowText : QPalette::ButtonText);
 }
 
 int CImageButton::SetDefaultColors(bool repaint) {
-  const QPalette pal = QApplication::palette(this);
-  for (int i = 0; i < kMaxColors; ++i)
-    colors_[i] = (i % 2 == 0) ? pal.color(QPalette::Button) : pal.color(QPalette::ButtonText);
+  colorSet_.fill(false);
   Refresh(repaint);
   return kOk;
 }

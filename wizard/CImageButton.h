@@ -43,9 +43,16 @@ class CImageButton : public QPushButton {
   int SetBitmaps(int bitmapIdIn, QColor transparentIn, int bitmapIdOut = 0,
                  QColor transparentOut = QColor(), bool repaint = true);
 
+  // A colour not set (or set back by SetDefaultColors) follows the palette:
+  // button face for the backgrounds, button text for the texts (window and
+  // window text for an inert picture). Text is
+  // drawn in the nearest shade of its colour that reads on the background
+  // behind it, so a page's blue caption stays readable on a dark theme.
   int SetColor(int index, QColor colour, bool repaint = true);  // index 0-5, else kInvalidIndex
   QColor GetColor(int index) const;                              // invalid colour for a bad index
   int SetDefaultColors(bool repaint = true);                     // button face / button text
+  // The colour a paint now gives the caption (after the readability shade).
+  QColor CaptionColourForDrawing() const;
   int SetFlat(bool flat, bool repaint = true);
   int SetDrawBorder(bool drawBorder, bool repaint = true);
   int SetFlatFocus(bool flatFocus, bool repaint = true);
@@ -86,6 +93,8 @@ class CImageButton : public QPushButton {
   int ShownPicture() const;
   // Image and text rectangles of the current layout (button coordinates).
   void ComputeLayout(QRect& imageRect, QRect& textRect) const;
+  // The background a paint now fills (or shows, when transparent).
+  QColor BackgroundForDrawing() const;
 
   QSize sizeHint() const override;
 
@@ -122,6 +131,7 @@ class CImageButton : public QPushButton {
   bool transparent_ = false;
   bool hovered_ = false;
   std::array<QColor, kMaxColors> colors_;
+  std::array<bool, kMaxColors> colorSet_{};  // false: the palette's colour
   QIcon icons_[2];
   QSize iconSize_;
   QPixmap bitmaps_[2];

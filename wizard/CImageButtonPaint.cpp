@@ -8,6 +8,8 @@
 #include <QStyleOption>
 #include <QTextDocument>
 
+#include "wizard/ReadableColour.h"
+
 namespace kelvane {
 
 namespace {
@@ -118,6 +120,19 @@ void CImageButton::DrawPicture(QPainter& p, const QRect& imageRect, bool disable
   }
 }
 
+QColor CImageButton::BackgroundForDrawing() const {
+  // A transparent button shows what lies behind it: its parent's window.
+  if (transparent_) return palette().color(QPalette::Window);
+  if (hovered_ || IsPressedForDrawing()) return GetColor(kColorBkIn);
+  if (hasFocus()) return GetColor(kColorBkFocus);
+  return GetColor(kColorBkOut);
+}
+
+QColor CImageButton::CaptionColourForDrawing() const {
+  const QColor wanted = GetColor((hovered_ || IsPressedForDrawing()) ? kColorFgIn : kColorFgOut);
+  return ReadableColour(wanted, BackgroundForDrawing(), palette().color(QPalette::ButtonText));
+}
+
 void CImageButton::paintEvent(QPaintEvent*) {
   const bool pressed = IsPressedForDrawing();
   const bool focused = hasFocus();
@@ -129,17 +144,12 @@ void CImageButton::paintEvent(QPaintEvent*) {
   QRect r = rect();
 
   if (!flat_ && (focused || isDefault())) {
-    p.setPen(Qt::black);
+    p.setPen(pal.color(QPalette::WindowText));
     p.drawRect(r.adjusted(0, 0, -1, -1));
     r.adjust(1, 1, -1, -1);
   }
 
-  if (!transparent_) {
-    QColor bk = colors_[kColorBkOut];
-    if (hovered_ || pressed) bk = colors_[kColorBkIn];
-    else if (focused) bk = colors_[kColorBkFocus];
-    p.fillRect(r, bk);
-  }
+  if (!transparent_) p.fillRect(r, BackgroundForDrawing());
 
   const QColor shadow = pal.color(QPalette::Dark);
   const QColor highlight = pal.color(QPalette::Light);
@@ -179,14 +189,14 @@ void CImageButton::paintEvent(QPaintEvent*) {
       p.setPen(shadow);
       p.drawText(target, flags, caption);
     } else {
-      p.setPen((hovered_ || pressed) ? colors_[kColorFgIn] : colors_[kColorFgOut]);
+      p.setPen(CaptionColourForDrawing());
       p.drawText(target, flags, caption);
     }
   }
 
   if (focused && (!flat_ || flatFocus_)) {
     // The classic dotted focus rectangle, 3 pixels inside the button.
-    QPen pen(colors_[kColorFgOut]);
+    QPen pen(ReadableColour(GetColor(kColorFgOut), BackgroundForDrawing(), pal.color(QPalette::ButtonText)));
     pen.setStyle(Qt::DotLine);
     p.setPen(pen);
     p.setBrush(Qt::NoBrush);

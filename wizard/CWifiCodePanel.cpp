@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +10,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPushButton>
+
+#include <algorithm>
 
 #include "language/StringIds.h"
 #include "state/WizardState.h"
@@ -43,6 +46,7 @@ CWifiCodePanel::CWifiCodePanel(QWidget* parent) : QWidget(parent) {
   key_ = new QLineEdit(this);
   key_->setReadOnly(true);
   key_->setEchoMode(QLineEdit::Password);
+  key_->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));  // "*", as the pages' fields
   keyLabel_->setBuddy(key_);
   show_ = new QCheckBox(UiText(kIdShowKey), this);
   connect(show_, &QCheckBox::toggled, this,
@@ -88,6 +92,12 @@ void CWifiCodePanel::SetNetwork(const std::string& ssid, std::int32_t securityMo
   name_->setText(QString::fromUtf8(ssid.data(), static_cast<qsizetype>(ssid.size())));
   mode_->setText(SecurityModeName(securityMode));
   key_->setText(QString::fromUtf8(key8_.data(), static_cast<qsizetype>(key8_.size())));
+  // The field is as wide as the key, masked or shown, within reason (the
+  // longest keys scroll).
+  const QFontMetrics metrics(key_->font());
+  const int keyWidth = std::max(metrics.horizontalAdvance(key_->text()),
+                                metrics.horizontalAdvance(QString(key_->text().size(), QLatin1Char('*'))));
+  key_->setMinimumWidth(std::min(keyWidth + 12, 28 * metrics.averageCharWidth()));
   const bool keyed = securityMode != kSecurityNone;
   keyLabel_->setVisible(keyed);
   key_->setVisible(keyed);

@@ -1,5 +1,6 @@
 #include "wizard/PageKit.h"
 
+#include <QCheckBox>
 #include <QFontMetrics>
 #include <QPushButton>
 
@@ -97,6 +98,35 @@ void WrapButtonText(QPushButton* button) {
     }
   }
   button->setText(best);
+}
+
+void SetCheckBoxText(QCheckBox* box, const QString& text) {
+  if (box == nullptr) return;
+  box->setProperty("fullText", text);
+  box->setAccessibleName(WithoutMnemonics(text));
+  WrapCheckBoxText(box);
+}
+
+void WrapCheckBoxText(QCheckBox* box) {
+  if (box == nullptr) return;
+  const QString text = box->property("fullText").toString();
+  box->setText(text);
+  const QFontMetrics metrics(box->font());
+  // What the box itself takes beside its text: the indicator and the gap.
+  const int room = box->width() - (box->sizeHint().width() - metrics.horizontalAdvance(WithoutMnemonics(text)));
+  QStringList lines;
+  QString line;
+  for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+    const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+    if (!line.isEmpty() && metrics.horizontalAdvance(WithoutMnemonics(longer)) > room) {
+      lines << line;
+      line = word;
+    } else {
+      line = longer;
+    }
+  }
+  if (!line.isEmpty()) lines << line;
+  box->setText(lines.join(QLatin1Char('\n')));
 }
 
 void FitButtonToText(QPushButton* button) {

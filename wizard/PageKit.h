@@ -12,6 +12,8 @@
 
 #include "wizard/CPspEx.h"
 
+class QCheckBox;
+
 namespace kelvane {
 
 // Around every step a page runs: sets the page's busy flag and lets the sheet
@@ -55,6 +57,13 @@ std::unique_ptr<QFont> MakeGreekFont(const QFont& base);
 void SetButtonText(QPushButton* button, const QString& text);
 // Wraps the button's full text again (after its width or font changed).
 void WrapButtonText(QPushButton* button);
+
+// Sets the text of a check box the template marks multi-line: broken at
+// blanks into as many lines as its width needs (its height holds them); the
+// accessible name keeps the text in one line.
+void SetCheckBoxText(QCheckBox* box, const QString& text);
+// Breaks the box's full text again (after its width changed).
+void WrapCheckBoxText(QCheckBox* box);
 
 // Widens `button` (keeping its left edge) when its text does not fit, as
 // translated texts in our fonts may not; never makes it narrower.

@@ -5,8 +5,8 @@ size 317 143
 font 8 MS Shell Dlg
 #  id  kind   x    y    w    h   flags
 6111   text   5    5    310  24  -
-6172   text   5    34   122  10  -
-6173   combo  130  32   100  40  dropdownlist,tabstop
+6172   text   5    33   122  10  -
+6173   combo  130  30   100  40  dropdownlist,tabstop
 6081   text   5    47   122  10  -
 6112   edit   130  45   120  12  tabstop,autoscroll
 6082   text   5    60   122  10  -

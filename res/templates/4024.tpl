@@ -23,9 +23,9 @@ font 8 MS Shell Dlg
 6117   edit   209  127  100  12  tabstop,hidden
 6167   text   105  144  100  10  hidden
 6090   combo  209  141  100  50  tabstop,dropdownlist,hidden
-6036   text   10   131  22   10  hidden
-6120   edit   33   130  84   12  tabstop,hidden
-6124   button 12   145  85   14  tabstop,hidden
+6036   text   10   119  22   10  hidden
+6120   edit   33   118  84   12  tabstop,hidden
+6124   button 12   134  85   14  tabstop,hidden
 6122   button 5    157  55   27  tabstop,multiline
 6118   button 64   157  55   27  tabstop,multiline
 6123   button 122  157  55   27  tabstop,multiline

@@ -6,5 +6,5 @@ font 8 MS Shell Dlg
 6002   picture  0    0    127  193  realsize              res=510
 2000   text     135  6    175  32   -
 2002   text     135  45   175  93   -
-6037   text     136  144  129  8    -
+6037   text     136  143  129  10   -
 6038   combo    136  154  100  118  dropdownlist,vscroll,tabstop

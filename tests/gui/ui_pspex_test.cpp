@@ -165,13 +165,24 @@ TEST(MarkField, ReadableOnEveryPaletteAndNotByColourAlone) {
     pal.setColor(QPalette::WindowText, t.windowText);
     pal.setColor(QPalette::Base, t.base);
     pal.setColor(QPalette::Text, t.text);
+    pal.setColor(QPalette::Button, t.base);  // a face apart from the window
+    pal.setColor(QPalette::ButtonText, t.text);
     QWidget page;
     page.setPalette(pal);
     page.setAutoFillBackground(true);
     auto* label = new CStaticText(&page);
     label->setText(QStringLiteral("MMMM IP address"));
     label->setGeometry(5, 5, 150, 20);
-    page.resize(200, 40);
+    // A picture button's face follows the theme, and its caption in a page's
+    // own colour (the WAN choices' blue) reads on it.
+    auto* button = new CImageButton(&page);
+    button->setText(QStringLiteral("MMMM PPPoE"));
+    button->setGeometry(5, 30, 150, 24);
+    button->SetColor(CImageButton::kColorFgOut, QColor(0, 0, 255));
+    auto* picture = new CImageButton(&page);  // an inert picture has no face
+    picture->SetInert(true);
+    picture->setGeometry(160, 30, 30, 24);
+    page.resize(200, 60);
     page.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
 
@@ -184,6 +195,12 @@ TEST(MarkField, ReadableOnEveryPaletteAndNotByColourAlone) {
     CPspEx::MarkField(label, true);
     EXPECT_FALSE(label->DrawingFont().underline()) << t.name;
     EXPECT_EQ(textPixel(label, t.window), t.windowText) << t.name;
+
+    EXPECT_EQ(button->grab().toImage().pixelColor(3, 12), t.base) << t.name << ": the button's face";
+    EXPECT_EQ(picture->grab().toImage().pixelColor(3, 12), t.window) << t.name << ": the picture's ground";
+    const QColor caption = textPixel(button, t.base);
+    EXPECT_GE(ContrastRatio(caption, t.base), kMinTextContrast) << t.name << ": the button's caption";
+    EXPECT_NEAR(caption.hslHue(), 240, 3) << t.name << ": still blue";
 
     for (NarrationColour c : {NarrationColour::kBusy, NarrationColour::kGood, NarrationColour::kBad,
                               NarrationColour::kHeading, NarrationColour::kDefault}) {
