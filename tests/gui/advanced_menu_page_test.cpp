@@ -69,11 +69,11 @@ void AnswerPrompt(CDlgPrompt* prompt) {
   if (auto* ok = qobject_cast<QPushButton*>(prompt->Control(914))) ok->click();
 }
 
-// Runs `act` on the modal windows other than `besides` as they come up
-// (polled on the event loop, so it works while a click handler sits in exec)
-// until it answers true: it was the window the test waits for. Another modal
-// window first (on a loaded machine a notice may come up before the dialog)
-// does not end the watch, or the dialog would be left open for good.
+// Runs `act` on the modal window other than `besides`, polled on the event
+// loop (so it works while a click handler sits in exec), until it answers
+// true: the window was the one awaited and in the state awaited. `act` must
+// never wait itself: a tick may come inside the dialog's own step (a pause
+// pumps events), and a wait there would hold that step until it timed out.
 QPointer<QTimer> WhenModal(QWidget* besides, std::function<bool(QWidget*)> act) {
   auto* timer = new QTimer;
   auto started = std::make_shared<qint64>(QDateTime::currentMSecsSinceEpoch());
@@ -394,8 +394,7 @@ TEST_F(AdvancedMenuTest, PcPictureOpensThePcSettingsEvenWhenThePcFails) {
   bool renewShown = true;
   WhenModal(sheet_.get(), [&](QWidget* w) {
     auto* dialog = qobject_cast<CDlgIpInfo*>(w);
-    if (dialog == nullptr) return false;
-    Eventually([&] { return dialog->FillCount() > 0; });
+    if (dialog == nullptr || dialog->FillCount() == 0 || dialog->IsBusy()) return false;
     address = qobject_cast<QLineEdit*>(dialog->Control(CDlgIpInfo::kFields[0]))->text();
     renewShown = dialog->Control(CDlgIpInfo::kRenew)->isVisible();
     dialog->reject();
@@ -413,8 +412,7 @@ TEST_F(AdvancedMenuTest, InternetPictureOpensTheConnectionTest) {
   QString log;
   WhenModal(sheet_.get(), [&](QWidget* w) {
     auto* dialog = qobject_cast<CDlgConnTest*>(w);
-    if (dialog == nullptr) return false;
-    Eventually([&] { return dialog->TestCount() > 0 && !dialog->IsBusy(); });
+    if (dialog == nullptr || dialog->TestCount() == 0 || dialog->IsBusy()) return false;
     tests = dialog->TestCount();
     log = dialog->Log()->toPlainText();
     dialog->reject();
@@ -435,9 +433,10 @@ TEST_F(AdvancedMenuTest, RouterSheetRunsWhileTheWizardIsHiddenAndBackShowsItAgai
   WhenModal(sheet_.get(), [&](QWidget* w) {
     auto* routerSheet = qobject_cast<CPshRouter*>(w);
     if (routerSheet == nullptr) return false;
+    auto* tab = qobject_cast<CPspRouterTab*>(routerSheet->ActivePage());
+    if (tab != nullptr && (tab->FirstReadPending() || tab->IsBusy())) return false;
     wizardHidden = !sheet_->isVisible();
     tabs = routerSheet->PageCount();
-    if (auto* tab = qobject_cast<CPspRouterTab*>(routerSheet->ActivePage())) tab->WaitFirstRead(kBound);
     routerSheet->Button(CPshRouter::kButtonCancel)->click();
     closed = !routerSheet->isVisible();
     return true;
