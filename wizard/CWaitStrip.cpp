@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QStyleOptionProgressBar>
 #include <QStylePainter>
+#include <QTabWidget>
 #include <QTimerEvent>
 #include <QTimer>
 
@@ -221,7 +222,31 @@ void CWaitStrip::Place() {
   const int content = narrow ? barHeight + row->spacing() + textHeight : std::max(barHeight, textHeight);
   const int height = content + margins.top() + margins.bottom() + 2 * frameWidth();
   const int bottom = narrow ? buttonsBottom : buttonsTop - kMarginPx;
+  if (const QRect row = TabButtonRow(window); !narrow && row.isValid() && row.bottom() < bottom) {
+    // A tabbed window: its current tab's own buttons lie along the tab's
+    // foot, right above the window's. The strip stands in their place for
+    // the wait (they wait too) rather than half over them.
+    const int tall = std::max(height, row.height());
+    setGeometry(row.left(), std::max(0, row.center().y() - tall / 2), row.width(), tall);
+    return;
+  }
   setGeometry(kMarginPx, std::max(0, bottom - height), width, height);
+}
+
+QRect CWaitStrip::TabButtonRow(const QWidget* window) {
+  const auto* tabs = window->findChild<QTabWidget*>();
+  if (tabs == nullptr || !tabs->isVisible() || tabs->currentWidget() == nullptr) return {};
+  const QWidget* tab = tabs->currentWidget();
+  QRect row;
+  for (const QPushButton* button : tab->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly)) {
+    if (!button->isVisible()) continue;
+    const QRect r(button->mapTo(window, QPoint(0, 0)), button->size());
+    // Only the row along the tab's foot (a button mid-tab is a field's).
+    if (r.top() > tab->mapTo(window, QPoint(0, 0)).y() + tab->height() * 2 / 3) row = row.united(r);
+  }
+  if (!row.isValid()) return {};
+  const QPoint tabTopLeft = tab->mapTo(window, QPoint(0, 0));
+  return {tabTopLeft.x() + kMarginPx, row.top() - 2, tab->width() - 2 * kMarginPx, row.height() + 4};
 }
 
 void CWaitStrip::Hold() {

@@ -11,6 +11,7 @@
 
 #include <QFrame>
 #include <QPointer>
+#include <QRect>
 
 #include <cstdint>
 
@@ -59,6 +60,9 @@ class CWaitStrip : public QFrame {
 
   void SetText(std::uint32_t textId);
   void Place();
+  // The row of buttons along the foot of a tabbed window's current tab, in
+  // window coordinates, widened to the tab; invalid when there is none.
+  static QRect TabButtonRow(const QWidget* window);
   void Reveal();
 
   QProgressBar* bar_ = nullptr;

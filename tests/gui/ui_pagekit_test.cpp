@@ -232,6 +232,13 @@ TEST_F(PageKitTest, WaitStripScreenshots) {
     BusyScope tabBusy(router.Page(0), kIdWaitReadRouter);
     ASSERT_TRUE(WaitUntil(10000, [&] { return CWaitStrip::Of(&router) != nullptr && CWaitStrip::Of(&router)->isVisible(); }));
     SaveScreenshot(&router, QStringLiteral("wait-router-") + LanguageName(language));
+    // It stands in place of the tab's own buttons, never half over one.
+    const QRect stripRect = CWaitStrip::Of(&router)->geometry();
+    for (const QPushButton* button : router.findChildren<QPushButton*>()) {
+      if (!button->isVisible()) continue;
+      const QRect r(button->mapTo(&router, QPoint(0, 0)), button->size());
+      EXPECT_TRUE(!stripRect.intersects(r) || stripRect.contains(r)) << button->text().toStdString();
+    }
     // A narrow dialog: the strip lies over its buttons, the bar above the text.
     CDlgIpInfo dialog;
     dialog.show();
