@@ -20,4 +20,13 @@ const char* ReportedWanTypeCode(std::int32_t wanType);
 // back). False when the page cannot be read or shows another type.
 bool WanTypeTaken(std::int32_t wanType, const WizardState& state);
 
+// True when the router's settings form (prim.htm, left on the type just
+// stored) shows the values the command for `wanType` sent that the form
+// shows again: addresses, server, user and service names (never passwords).
+// A field the form does not hold is passed over; dynamic IP sends none of
+// them and reads nothing. False when the form cannot be read or shows
+// another value: a router that threw a change within the same type away
+// still shows its old type.
+bool WanFieldsTaken(std::int32_t wanType, const WizardState& state);
+
 }  // namespace kelvane

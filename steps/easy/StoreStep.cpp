@@ -75,7 +75,8 @@ bool SendsWan(const StoreContext& c) { return c.state.applyWan != 0; }
 // command away may still answer with a page. Its stored type must be the one
 // sent before the settings count as saved (and before any restart).
 bool SendWan(StoreContext& c) {
-  return ApplyWanSettings(c.state.wanType, c.state) && WanTypeTaken(c.state.wanType, c.state);
+  return ApplyWanSettings(c.state.wanType, c.state) && WanTypeTaken(c.state.wanType, c.state) &&
+         WanFieldsTaken(c.state.wanType, c.state);
 }
 
 bool Refresh(StoreContext& c) { return RefreshWanStatus(c.state); }

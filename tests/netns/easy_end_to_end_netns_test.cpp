@@ -160,8 +160,9 @@ TEST_P(EasyEndToEnd, WelcomeToFinish) {
 // front page are the login-method probe and the login; the wireless page reads
 // the channels and the wireless state; the detection reads the WAN state; the
 // store page reads the wireless state, sends the settings, reads the wireless
-// state and the WAN type back, sends the refresh and the restart; the WAN
-// test reads the link and the addresses. Nothing else may reach the router.
+// state, the WAN type and the form's values back, sends the refresh and the
+// restart; the WAN test reads the link and the addresses. Nothing else may
+// reach the router.
 const std::vector<std::string> kWireless = {"GET /sysinfo.htm", "GET /zero.htm?rc=&rf=0010"};
 const std::string kDetect = "GET /zero.htm?rc=&rf=0004";
 const std::string kWlap =
@@ -177,12 +178,16 @@ const std::string kRefresh = "GET /cgi-bin/want?rc=&rf=&UB=0001&rd=status";
 const std::string kReboot = "GET /cgi-bin/rebo?";
 const std::vector<std::string> kWanTest = {"GET /zero.htm?rc=&rf=0004", "GET /zero.htm?rc=&rf=0020"};
 
-std::vector<std::string> Road(std::vector<std::string> login, std::vector<std::string> wan) {
+// A type with values the settings form shows again (not dynamic IP) has them
+// read back from the form too.
+std::vector<std::string> Road(std::vector<std::string> login, std::vector<std::string> wan,
+                              bool formReadBack = false) {
   std::vector<std::string> all = std::move(login);
   all.insert(all.end(), kWireless.begin(), kWireless.end());
   all.push_back(kDetect);
   all.insert(all.end(), wan.begin(), wan.end());
   all.push_back(kTypeReadBack);
+  if (formReadBack) all.push_back("GET /prim.htm");
   all.push_back(kRefresh);
   all.push_back(kReboot);
   all.insert(all.end(), kWanTest.begin(), kWanTest.end());
@@ -198,7 +203,8 @@ const EndToEndCase kCases[] = {
      Road({"GET /", "GET /"},
           {"GET /cgi-bin/want?rd=prim&Wt=0200", kWirelessRead, kWlap, kWirelessRead, "GET /prim.htm",
            "GET /cgi-bin/prim?rc=@&rf=0008&rd=zero&lf=0037&ai=0&DF00=o&DF01=x&DF08=o&DF09=x&Wt=0200&IU0=carol%40isp"
-           "&IW0=s3cret%20word&IT0=&ID00=&ID01=&IM0=1492"}),
+           "&IW0=s3cret%20word&IT0=&ID00=&ID01=&IM0=1492"},
+          true),
      "KelvaneHome", "0200", "carol@isp"},
     {"ChangedLoginWord", PcNetwork::kDhclient, {"--login", "basic", "--login-word", "hunter22"},
      {"KELVANE_WALK_LOGIN_WORD=hunter22"}, "hunter22", true, "0,10,20,21,22,40,50,60",

@@ -76,7 +76,7 @@ struct Row {
   Fault fault;
   StringId said;      // the failure's message (0: the page words it)
   int boundSeconds;   // the step ends within this
-  void (*arrange)(test::EmulatedRouter&) = nullptr;  // the router or PC before the step
+  void (*arrange)(test::EmulatedRouter&, WizardState&) = nullptr;  // the router, PC or choices before the step
 };
 
 routersim::RouterSimFaults FaultFor(const Row& row) {
@@ -107,12 +107,24 @@ routersim::RouterSimFaults FaultFor(const Row& row) {
 constexpr int kDripBound = 3 * kRouterTimeoutSeconds + 3;
 
 // A router on PPPoE, so that the store's dynamic IP is a change it must show.
-void OnPppoe(test::EmulatedRouter& router) {
+void OnPppoe(test::EmulatedRouter& router, WizardState&) {
   router.Sim().WithState([](routersim::RouterSimState& s) { s.wanType = routersim::kWtPppoe; });
+}
+// A router on PPPoE for another account, and the user's PPPoE account: the
+// type stays, only the form's values show the change.
+void OtherPppoeAccount(test::EmulatedRouter& router, WizardState& state) {
+  router.Sim().WithState([](routersim::RouterSimState& s) {
+    s.wanType = routersim::kWtPppoe;
+    s.formType = routersim::kWtPppoe;
+    s.forms[routersim::kWtPppoe].values["IU0"] = "dave@isp.example";
+  });
+  state.wanType = kWanPppoe;
+  state.PppoeSettings.userName = "carol@isp.example";
+  state.PppoeSettings.password = "carol's word";
 }
 // A router that comes back elsewhere is found there by its broadcast answer;
 // the PC's old address no longer reaches it once it moved.
-void MovesTo2(test::EmulatedRouter& router) {
+void MovesTo2(test::EmulatedRouter& router, WizardState&) {
   router.Pc().pings["127.0.0.1"] = {{PingError::kNone, PingError::kTimedOut}, 0};
   router.Pc().renewLeases["eth0"] = SimHostNetwork::Adapter("eth0", "127.0.0.20", "127.0.0.2", true);
 }
@@ -153,6 +165,8 @@ const Row kRows[] = {
     {"StoreWanOversized", RunStore, "/cgi-bin/prim", Fault::kOversized, kIdStoreSavingFailed, 3},
     {"StoreWanLoginPage", RunStore, "/cgi-bin/prim", Fault::kLoginPage, kIdStoreSavingFailed, 3},
     {"StoreWanIgnored", RunStore, "/cgi-bin/prim", Fault::kIgnored, kIdStoreSavingFailed, 3, OnPppoe},
+    {"StoreWanIgnoredSameType", RunStore, "/cgi-bin/prim", Fault::kIgnored, kIdStoreSavingFailed, 3,
+     OtherPppoeAccount},
     {"StoreWanDrip", RunStore, "/cgi-bin/prim", Fault::kDrip, kIdStoreSavingFailed, kDripBound},
     {"StoreWanRestartOnto", RunStore, "/cgi-bin/prim", Fault::kRestartOnto, kIdStoreSavingFailed,
      kRouterTimeoutSeconds + 3, MovesTo2},
@@ -184,7 +198,6 @@ TEST_P(EasyStepRouterFaults, EndsInTimeClaimsNothingSendsNothingMoreAndRecovers)
   WizardState state;
   ResetRouterDefaults(state);
   ASSERT_TRUE(router.Connect(state));
-  if (row.arrange != nullptr) row.arrange(router);
   state.wanType = kWanDynamicIp;
   state.wirelessPresent = true;
   state.configureWireless = 1;
@@ -192,6 +205,7 @@ TEST_P(EasyStepRouterFaults, EndsInTimeClaimsNothingSendsNothingMoreAndRecovers)
   state.WirelessSettings.ssid = "HomeNet";
   state.WirelessSettings.securityMode = kSecurityWpa2Psk;
   state.WirelessSettings.key = "correct horse battery";
+  if (row.arrange != nullptr) row.arrange(router, state);
   router.Sim().ClearLog();
   router.Sim().SetFaults(FaultFor(row));
 
