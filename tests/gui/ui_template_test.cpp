@@ -54,6 +54,7 @@
 #include "wizard/CStaticText.h"
 #include "wizard/DialogTemplate.h"
 #include "wizard/MessageBox.h"
+#include "wizard/ReadableColour.h"
 #include "wizard/UiText.h"
 
 namespace kelvane {
@@ -431,8 +432,8 @@ QString TextFault(const QWidget* w) {
 
 // Every fault of `window` as it is shown now: a control cut by one of its
 // parents, two sibling controls drawn over each other, a text that does not
-// fit its control, a field's label without its colon, like buttons side by
-// side in two text sizes.
+// fit its control, a field's label without its colon, a text that does not
+// read on its ground, like buttons side by side in two text sizes.
 QStringList LayoutFaults(QWidget* window) {
   QStringList faults;
   QList<QWidget*> shown;
@@ -466,6 +467,19 @@ QStringList LayoutFaults(QWidget* window) {
     if (auto* label = qobject_cast<QLabel*>(w); label && label->buddy() != nullptr && !label->text().isEmpty()) {
       const QString t = label->text().trimmed();
       if (!t.endsWith(QLatin1Char(':')) && !t.endsWith(QChar(0xFF1A))) faults << name + QStringLiteral(": a field's label without its colon");
+    }
+    // A text reads on the ground it stands on: the window colour of the
+    // nearest widget that paints one (a dark theme's light text on a page
+    // that keeps a white ground would not).
+    if (auto* label = qobject_cast<QLabel*>(w); label && label->isEnabled() && !label->text().isEmpty()) {
+      const auto* st = qobject_cast<CStaticText*>(label);
+      const QColor ink = st ? ReadableOnWindow(st->TextColor(), st->palette()) : label->palette().color(QPalette::WindowText);
+      const QWidget* ground = label->parentWidget();
+      while (ground != nullptr && !ground->autoFillBackground() && !ground->isWindow()) ground = ground->parentWidget();
+      const QColor paper = (ground != nullptr ? ground : label)->palette().color(QPalette::Window);
+      if (ContrastRatio(ink, paper) < kMinTextContrast) {
+        faults << QStringLiteral("%1: text %2 on %3 does not read").arg(name, ink.name(), paper.name());
+      }
     }
   }
   for (int i = 0; i < shown.size(); ++i) {
@@ -657,7 +671,7 @@ std::vector<Screen> DialogScreens() {
 // and every field's label with its colon: each page, the advanced menu, each
 // tab of the router sheet (the WAN tab in every type) and the dialogs, in the
 // five screenshot languages, at scale 1 in this process and at scale 2 in a
-// child (Qt takes its scale factor only at start).
+// child (Qt takes its scale factor only at start), light and dark.
 TEST(Geometry, EveryScreenFitsInTheScreenshotLanguagesAtScaleOneAndTwo) {
   const QString scale = qEnvironmentVariableIsSet("QT_SCALE_FACTOR") ? qEnvironmentVariable("QT_SCALE_FACTOR")
                                                                       : QStringLiteral("1");
@@ -706,17 +720,21 @@ TEST(Geometry, EveryScreenFitsInTheScreenshotLanguagesAtScaleOneAndTwo) {
   EXPECT_EQ(checked, 5 * 33) << "each screen of the table checked in each language";
 
   if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) return;
-  QProcess child;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
-  child.setProcessEnvironment(env);
-  child.setProcessChannelMode(QProcess::MergedChannels);
-  child.start(QCoreApplication::applicationFilePath(),
-              {QStringLiteral("--gtest_filter=Geometry.EveryScreenFitsInTheScreenshotLanguagesAtScaleOneAndTwo")});
-  ASSERT_TRUE(child.waitForFinished(500000));
-  const QByteArray output = child.readAll();
-  EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(child.exitCode(), 0) << "at scale 2:\n" << output.toStdString();
+  // Scale 2 on the light and on the dark theme.
+  for (const char* palette : {"light", "dark"}) {
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+    env.insert(QStringLiteral("KELVANE_TEST_PALETTE"), QString::fromLatin1(palette));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_filter=Geometry.EveryScreenFitsInTheScreenshotLanguagesAtScaleOneAndTwo")});
+    ASSERT_TRUE(child.waitForFinished(500000)) << palette;
+    const QByteArray output = child.readAll();
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << palette;
+    EXPECT_EQ(child.exitCode(), 0) << "at scale 2, " << palette << ":\n" << output.toStdString();
+  }
 }
 
 }  // namespace
