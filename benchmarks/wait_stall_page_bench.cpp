@@ -354,11 +354,11 @@ int main(int argc, char** argv) {
       corePauseWakeups = WakeupsPerSecond([] { ScaledPause(2000); });
       // Idle: the one wake-up that ends the measurement is its own, not the page's.
       constexpr int kIdleMs = 5000;
-      idleWakeups = WakeupsPerSecond([] {
-        QEventLoop idle;
-        QTimer::singleShot(kIdleMs, &idle, &QEventLoop::quit);
-        idle.exec();
-      }) - 1000.0 / kIdleMs;
+      idleWakeups = std::max(0.0, WakeupsPerSecond([] {
+                                    QEventLoop idle;
+                                    QTimer::singleShot(kIdleMs, &idle, &QEventLoop::quit);
+                                    idle.exec();
+                                  }) - 1000.0 / kIdleMs);
       SetTimeScale(o.scale);
       sheet.EndSheet(0);
     });

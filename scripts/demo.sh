@@ -6,7 +6,9 @@
 #   --no-build       use the programs already built
 #   --build-dir DIR  the build folder (default build/)
 #   --static-pc      give the PC a fixed address instead of asking DHCP
-#                    (the wizard then offers to switch it to DHCP)
+#                    (the wizard then offers to switch it to DHCP; with --walk
+#                    the PC starts outside the router's network and the walk
+#                    switches it to DHCP through dhclient)
 #   --xvfb           run on a virtual display even when there is a real one
 #   --seconds N      on the virtual display: how long the wizard runs (default 10)
 #   --shots DIR      where the virtual display's screenshots go (default demo-shots/)
@@ -133,10 +135,12 @@ if [ "$walk" -eq 1 ]; then
     local name=$1
     shift
     echo "demo.sh: ---- $name: making the test bed (tag $tag)"
-    bed up --pc dhclient >/dev/null
+    local pc=dhclient dhcp_answer=()
+    [ "$static_pc" -eq 1 ] && pc=fixed dhcp_answer=(--answer-dhcp)
+    bed up --pc "$pc" >/dev/null
     bed spawn router "$work/$name-routersim.log" "$bin/lmq-routersim" --listen 192.168.123.254 --log \
       --restart-ms 3000 --isp-gateway 198.51.100.1 --isp-dns1 198.51.100.1 --isp-dns2 "" \
-      --isp-wan-address 100.64.23.45 --delay "$router_delay" "$@" >/dev/null
+      --isp-wan-address 100.64.23.45 --delay "$router_delay" "${dhcp_answer[@]}" "$@" >/dev/null
     local up=0
     for _ in $(seq 1 100); do
       if ip netns exec "kvrt-$tag" bash -c 'exec 3<>/dev/tcp/192.168.123.254/80' 2>/dev/null; then up=1; break; fi
