@@ -13,8 +13,8 @@
 //
 // Runs until SIGTERM/SIGINT, N seconds, or the process PID has ended, then
 // prints (to stdout and FILE) the pings answered, the median, 99th percentile
-// and longest round trip, the rounds over 16 ms and the pings lost to a window
-// that went away. A measurement, not a test.
+// and longest round trip, the rounds over 16 ms (each with when it was sent)
+// and the pings lost to a window that went away. A measurement, not a test.
 #include <signal.h>
 #include <poll.h>
 #include <sys/types.h>
@@ -27,6 +27,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -59,6 +60,7 @@ struct Probe {
   std::map<xcb_window_t, Target> targets;
   std::uint32_t serial = 0;
   std::vector<double> roundsMs;
+  std::vector<std::pair<double, double>> slow;  // (sent, seconds after the start; ms) of rounds over 16 ms
   double longestMs = 0;
   double longestAtS = 0;
   int lost = 0;
@@ -126,6 +128,7 @@ struct Probe {
     const Clock::time_point now = Clock::now();
     const double ms = std::chrono::duration<double, std::milli>(now - it->second.sentAt).count();
     roundsMs.push_back(ms);
+    if (ms > 16.0) slow.emplace_back(std::chrono::duration<double>(it->second.sentAt - start).count(), ms);
     if (ms > longestMs) {
       longestMs = ms;
       longestAtS = std::chrono::duration<double>(it->second.sentAt - start).count();
@@ -235,10 +238,19 @@ int main(int argc, char** argv) {
                 "waited %.2f ms), %d unanswered at the end (%.2f ms)\n",
                 rounds.size(), at(0.5), at(0.99), p.longestMs, p.longestAtS, over, p.lost, p.lostLongestMs, inFlight,
                 inFlightMs);
-  std::fputs(line, stdout);
+  std::string report = line;
+  if (!p.slow.empty()) {
+    report += "rounds over 16 ms (sent at s: ms):";
+    for (const auto& [at, ms] : p.slow) {
+      std::snprintf(line, sizeof line, " %.2f: %.1f", at, ms);
+      report += line;
+    }
+    report += "\n";
+  }
+  std::fputs(report.c_str(), stdout);
   if (!reportFile.empty()) {
     if (std::FILE* f = std::fopen(reportFile.c_str(), "w")) {
-      std::fputs(line, f);
+      std::fputs(report.c_str(), f);
       std::fclose(f);
     }
   }

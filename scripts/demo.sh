@@ -18,7 +18,8 @@
 #                    every page and state and prints the emulator's final state
 #   --wm-ping        with --walk: time the window manager's ping to the wizard's
 #                    windows every 2 ms during each walk (wm_ping_probe, an X
-#                    client in the PC beside the wizard) and print the round trips
+#                    client in the PC beside the wizard) and print the round
+#                    trips; no pictures are taken then
 #   --router-delay MS  the emulated router waits MS before every answer
 #
 # It builds the wizard, the router emulator and the language modules (build/),
@@ -120,6 +121,9 @@ trap 'exit 143' TERM HUP
 # The walker is a test program that runs the wizard's real start-up routine and
 # presses what a person would press; it refuses to run outside the bed's PC.
 if [ "$walk" -eq 1 ]; then
+  # Pictures are taken on the wizard's own thread: not while its pauses are timed.
+  walk_shots=$shots
+  [ "$wm_ping" -eq 1 ] && walk_shots=
   walk_programs=("$bin/startup_easy_walk_test" "$bin/kelvane-cli")
   [ "$wm_ping" -eq 1 ] && walk_programs+=("$bin/wm_ping_probe")
   for program in "${walk_programs[@]}"; do
@@ -164,7 +168,7 @@ if [ "$walk" -eq 1 ]; then
     bed exec pc env DISPLAY=":$number" QT_QPA_PLATFORM=xcb LANG=en_US.UTF-8 LC_ALL= \
       KELVANE_TIME_SCALE="${KELVANE_TIME_SCALE:-1}" KELVANE_WALK=1 \
       KELVANE_WALK_PUBLIC_HOST=203.0.113.80 KELVANE_WALK_PUBLIC_DNS=198.51.100.1 KELVANE_WALK_SITE=www.kelvane.test \
-      KELVANE_WALK_PPPOE="demo@provider:demo word" KELVANE_WALK_SHOTS="$shots" KELVANE_WALK_PREFIX="$name" \
+      KELVANE_WALK_PPPOE="demo@provider:demo word" KELVANE_WALK_SHOTS="$walk_shots" KELVANE_WALK_PREFIX="$name" \
       KELVANE_WALK_REPORT="$work/$name.report" "$bin/startup_easy_walk_test" >"$work/$name-walk.log" 2>&1 || rc=$?
     if [ -n "$probe_pid" ]; then
       kill -TERM "$probe_pid" 2>/dev/null || true
