@@ -135,6 +135,7 @@ if [ "$walk" -eq 1 ]; then
   fi
   mkdir -p "$shots"
   status=0
+  pc_address() { bed exec pc ip -4 -o addr show dev lan0 2>/dev/null | awk '{print $4}' | tr '\n' ' '; }
   walk_road() {  # NAME, then emulator options
     local name=$1
     shift
@@ -164,6 +165,7 @@ if [ "$walk" -eq 1 ]; then
         --report="$work/$name.wm-ping" >"$work/$name-wm-ping.log" 2>&1 &
       probe_pid=$!
     fi
+    echo "demo.sh: $name: the PC's address before the walk: $(pc_address)"
     echo "demo.sh: $name: the wizard walks the easy road on display :$number"
     bed exec pc env DISPLAY=":$number" QT_QPA_PLATFORM=xcb LANG=en_US.UTF-8 LC_ALL= \
       KELVANE_TIME_SCALE="${KELVANE_TIME_SCALE:-1}" KELVANE_WALK=1 \
@@ -180,6 +182,7 @@ if [ "$walk" -eq 1 ]; then
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
     xvfb_pid=
+    echo "demo.sh: $name: the PC's address after the walk: $(pc_address)"
     echo "demo.sh: $name: the walk says:"
     grep -E '^(finished|failure|pages|finish|opened|message)=' "$work/$name.report" 2>/dev/null | sed 's/^/  /' || true
     [ "$rc" -eq 0 ] || { echo "demo.sh: $name: the walk failed; its log:" >&2; tail -n 30 "$work/$name-walk.log" >&2; }
