@@ -4,6 +4,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "net/Wait.h"
@@ -12,20 +13,26 @@ namespace kelvane {
 
 int WaitForSocket(int fd, short events, std::uint64_t deadlineMs) {
   for (;;) {
-    // Asked on every slice and before every return: a socket that is ready at
+    // Asked on every pass and before every return: a socket that is ready at
     // once must not let a chain of quick exchanges run past the event loop.
     YieldIfDue();
-    const int slice = SliceMs(deadlineMs);
     pollfd entry{};
     entry.fd = fd;
     entry.events = events;
-    const int n = ::poll(&entry, 1, slice);
+    // Ready now? Else wait in the event loop, which watches the socket, and
+    // ask again; without one, poll in slices.
+    int n = ::poll(&entry, 1, 0);
+    const std::uint64_t now = SteadyMs();
+    if (n == 0 && now < deadlineMs &&
+        !WaitReadyInEventLoop(fd, events, static_cast<int>(std::min<std::uint64_t>(deadlineMs - now, 1u << 30)))) {
+      n = ::poll(&entry, 1, SliceMs(deadlineMs));
+    }
     if (n > 0) {
       YieldIfDue();
       return entry.revents != 0 ? entry.revents : events;
     }
     if (n < 0 && errno != EINTR) return -1;
-    if (slice == 0 && SteadyMs() >= deadlineMs) {
+    if (SteadyMs() >= deadlineMs) {
       YieldIfDue();
       return 0;
     }

@@ -1,4 +1,4 @@
-// Waiting for a socket in slices, so that the wait hook keeps the window alive.
+// Waiting for a socket without freezing the window (see net/Wait.h).
 #pragma once
 
 #include <cstdint>
@@ -7,8 +7,9 @@
 namespace kelvane {
 
 // Waits until `fd` reports one of `events` (poll flags) or the steady clock
-// (SteadyMs) reaches `deadlineMs`, in slices (SliceMs), asking YieldIfDue()
-// on every slice and before it returns. Answers the reported flags, 0 on time-out and
+// (SteadyMs) reaches `deadlineMs`: in the event loop through the ready wait
+// when there is one, else in slices (SliceMs), asking YieldIfDue() on every
+// pass and before it returns. Answers the reported flags, 0 on time-out and
 // -1 when poll itself failed.
 int WaitForSocket(int fd, short events, std::uint64_t deadlineMs);
 

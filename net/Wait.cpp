@@ -11,6 +11,7 @@ namespace {
 struct Waiting {
   WaitHook hook;
   IdleWait idle;
+  ReadyWait ready;
   bool inHook = false;
   std::uint64_t lastServedMs = 0;
 };
@@ -68,6 +69,20 @@ IdleWait SetIdleWait(IdleWait wait) {
   IdleWait previous = std::move(State().idle);
   State().idle = std::move(wait);
   return previous;
+}
+
+ReadyWait SetReadyWait(ReadyWait wait) {
+  ReadyWait previous = std::move(State().ready);
+  State().ready = std::move(wait);
+  return previous;
+}
+
+bool WaitReadyInEventLoop(int fd, short events, int realMs) {
+  Waiting& w = State();
+  if (!w.ready || w.inHook || realMs <= 0) return false;
+  if (!w.ready(fd, events, realMs)) return false;
+  NoteEventsServed();
+  return true;
 }
 
 void CallWaitHook() {

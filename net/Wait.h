@@ -7,7 +7,10 @@
 // kYieldIntervalMs passed since it last ran. So a chain of quick operations
 // yields as often as one slow one: what counts is the time since the event loop
 // last ran, not whether a slice ran out. The GUI installs a hook that serves
-// pending events, and an idle wait that spends pauses in the event loop.
+// pending events, an idle wait that spends pauses in the event loop, and a
+// ready wait that spends socket waits there too, with the socket watched
+// beside the window's own events: a wait for the router then keeps the window
+// as alive as an idle page, and nothing polls.
 //
 // Fixed pauses (narration, countdowns, retries) run on a scaled clock:
 // KELVANE_TIME_SCALE (default 1) multiplies every scaled duration, so tests can
@@ -19,9 +22,10 @@
 
 namespace kelvane {
 
-// One slice plus one pass of the event loop stays within a frame (16 ms at
-// 60 Hz) with room for the work between waits; a long socket wait wakes at
-// most 125 times a second (pauses do not poll at all).
+// Where there is no event loop to wait in (the command line, other threads,
+// inside the hook), waits poll in slices: one slice plus one pass of the event
+// loop stays within a frame (16 ms at 60 Hz), and a long wait wakes at most
+// 125 times a second. With the GUI's idle and ready waits nothing polls.
 inline constexpr int kWaitSliceMs = 8;
 // The hook runs when this long passed since its last run.
 inline constexpr int kYieldIntervalMs = 4;
@@ -48,6 +52,16 @@ int SliceMs(std::uint64_t deadlineMs);
 // pause sleeps in slices and yields between them (so too inside the hook).
 using IdleWait = std::function<void(int realMs)>;
 IdleWait SetIdleWait(IdleWait wait);
+
+// How a wait for a descriptor spends its time: until `fd` reports one of
+// `events` (poll flags) or `realMs` real milliseconds passed, whichever comes
+// first. The GUI's waits in the event loop; it answers false when it cannot
+// (not the GUI thread), and the caller then polls in slices.
+using ReadyWait = std::function<bool(int fd, short events, int realMs)>;
+ReadyWait SetReadyWait(ReadyWait wait);
+// Waits for `fd` through the ready wait, if there is one and we are not inside
+// the hook; answers whether it did (the caller asks poll for the flags after).
+bool WaitReadyInEventLoop(int fd, short events, int realMs);
 
 // Monotonic milliseconds, unscaled.
 std::uint64_t SteadyMs();

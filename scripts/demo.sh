@@ -6,7 +6,9 @@
 #   --no-build       use the programs already built
 #   --build-dir DIR  the build folder (default build/)
 #   --static-pc      give the PC a fixed address instead of asking DHCP
-#                    (the wizard then offers to switch it to DHCP)
+#                    (the wizard then offers to switch it to DHCP; with --walk
+#                    the PC starts outside the router's network and the walk
+#                    switches it to DHCP through dhclient)
 #   --xvfb           run on a virtual display even when there is a real one
 #   --seconds N      on the virtual display: how long the wizard runs (default 10)
 #   --shots DIR      where the virtual display's screenshots go (default demo-shots/)
@@ -14,6 +16,11 @@
 #                    once for a router on dynamic IP and once for one that
 #                    proposes PPPoE and dials on demand; saves a picture of
 #                    every page and state and prints the emulator's final state
+#   --wm-ping        with --walk: time the window manager's ping to the wizard's
+#                    windows every 2 ms during each walk (wm_ping_probe, an X
+#                    client in the PC beside the wizard) and print the round
+#                    trips; no pictures are taken then
+#   --router-delay MS  the emulated router waits MS before every answer
 #
 # It builds the wizard, the router emulator and the language modules (build/),
 # makes the namespace test bed (scripts/netns-bed.sh: pc <-> router <-> isp),
@@ -40,6 +47,8 @@ force_xvfb=0
 seconds=10
 shots=$top/demo-shots
 walk=0
+wm_ping=0
+router_delay=0
 kelvane_args=()
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -50,12 +59,15 @@ while [ $# -gt 0 ]; do
     --seconds) seconds=${2:?--seconds needs a value}; shift 2 ;;
     --shots) shots=${2:?--shots needs a folder}; shift 2 ;;
     --walk) walk=1; shift ;;
+    --wm-ping) wm_ping=1; shift ;;
+    --router-delay) router_delay=${2:?--router-delay needs milliseconds}; shift 2 ;;
     --) shift; kelvane_args=("$@"); break ;;
     -h|--help) usage; exit 0 ;;
     *) echo "demo.sh: unknown option $1 (see --help)" >&2; exit 2 ;;
   esac
 done
 case "$seconds" in ''|*[!0-9]*) echo "demo.sh: --seconds wants a whole number" >&2; exit 2 ;; esac
+case "$router_delay" in ''|*[!0-9]*) echo "demo.sh: --router-delay wants a whole number" >&2; exit 2 ;; esac
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "demo.sh: this demo needs root: it makes network namespaces, virtual cables and a DHCP" >&2
@@ -72,6 +84,7 @@ if [ "$build" -eq 1 ]; then
   fi
   targets=(kelvane lmq-routersim)
   [ "$walk" -eq 1 ] && targets+=(startup_easy_walk_test kelvane-cli)
+  [ "$wm_ping" -eq 1 ] && targets+=(wm_ping_probe)
   cmake --build "$build_dir" -j 2 --target "${targets[@]}"
 fi
 bin=$(cd "$build_dir/bin" 2>/dev/null && pwd) || { echo "demo.sh: $build_dir/bin is missing; run without --no-build" >&2; exit 1; }
@@ -88,9 +101,11 @@ bed() { scripts/netns-bed.sh "$1" --tag "$tag" "${@:2}"; }
 work=$(mktemp -d /tmp/kelvane-demo.XXXXXX)
 xvfb_pid=
 kelvane_pid=
+probe_pid=
 cleanup() {
   local rc=$?
   trap - EXIT INT TERM HUP
+  [ -n "$probe_pid" ] && kill "$probe_pid" 2>/dev/null || true
   [ -n "$kelvane_pid" ] && kill "$kelvane_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   bed down >/dev/null 2>&1 || true
@@ -106,7 +121,12 @@ trap 'exit 143' TERM HUP
 # The walker is a test program that runs the wizard's real start-up routine and
 # presses what a person would press; it refuses to run outside the bed's PC.
 if [ "$walk" -eq 1 ]; then
-  for program in "$bin/startup_easy_walk_test" "$bin/kelvane-cli"; do
+  # Pictures are taken on the wizard's own thread: not while its pauses are timed.
+  walk_shots=$shots
+  [ "$wm_ping" -eq 1 ] && walk_shots=
+  walk_programs=("$bin/startup_easy_walk_test" "$bin/kelvane-cli")
+  [ "$wm_ping" -eq 1 ] && walk_programs+=("$bin/wm_ping_probe")
+  for program in "${walk_programs[@]}"; do
     [ -x "$program" ] || { echo "demo.sh: $program is missing; run without --no-build" >&2; exit 1; }
   done
   if ! command -v Xvfb >/dev/null; then
@@ -115,14 +135,17 @@ if [ "$walk" -eq 1 ]; then
   fi
   mkdir -p "$shots"
   status=0
+  pc_address() { bed exec pc ip -4 -o addr show dev lan0 2>/dev/null | awk '{print $4}' | tr '\n' ' '; }
   walk_road() {  # NAME, then emulator options
     local name=$1
     shift
     echo "demo.sh: ---- $name: making the test bed (tag $tag)"
-    bed up --pc dhclient >/dev/null
+    local pc=dhclient dhcp_answer=()
+    [ "$static_pc" -eq 1 ] && pc=fixed dhcp_answer=(--answer-dhcp)
+    bed up --pc "$pc" >/dev/null
     bed spawn router "$work/$name-routersim.log" "$bin/lmq-routersim" --listen 192.168.123.254 --log \
       --restart-ms 3000 --isp-gateway 198.51.100.1 --isp-dns1 198.51.100.1 --isp-dns2 "" \
-      --isp-wan-address 100.64.23.45 "$@" >/dev/null
+      --isp-wan-address 100.64.23.45 --delay "$router_delay" "${dhcp_answer[@]}" "$@" >/dev/null
     local up=0
     for _ in $(seq 1 100); do
       if ip netns exec "kvrt-$tag" bash -c 'exec 3<>/dev/tcp/192.168.123.254/80' 2>/dev/null; then up=1; break; fi
@@ -136,15 +159,30 @@ if [ "$walk" -eq 1 ]; then
     xvfb_pid=$!
     for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$number" ] && break; sleep 0.05; done
     local rc=0
+    if [ "$wm_ping" -eq 1 ]; then
+      # ip netns exec becomes the probe: its PID is the probe's.
+      ip netns exec "kvpc-$tag" env DISPLAY=":$number" "$bin/wm_ping_probe" --interval-ms=2 \
+        --report="$work/$name.wm-ping" >"$work/$name-wm-ping.log" 2>&1 &
+      probe_pid=$!
+    fi
+    echo "demo.sh: $name: the PC's address before the walk: $(pc_address)"
     echo "demo.sh: $name: the wizard walks the easy road on display :$number"
     bed exec pc env DISPLAY=":$number" QT_QPA_PLATFORM=xcb LANG=en_US.UTF-8 LC_ALL= \
       KELVANE_TIME_SCALE="${KELVANE_TIME_SCALE:-1}" KELVANE_WALK=1 \
       KELVANE_WALK_PUBLIC_HOST=203.0.113.80 KELVANE_WALK_PUBLIC_DNS=198.51.100.1 KELVANE_WALK_SITE=www.kelvane.test \
-      KELVANE_WALK_PPPOE="demo@provider:demo word" KELVANE_WALK_SHOTS="$shots" KELVANE_WALK_PREFIX="$name" \
+      KELVANE_WALK_PPPOE="demo@provider:demo word" KELVANE_WALK_SHOTS="$walk_shots" KELVANE_WALK_PREFIX="$name" \
       KELVANE_WALK_REPORT="$work/$name.report" "$bin/startup_easy_walk_test" >"$work/$name-walk.log" 2>&1 || rc=$?
+    if [ -n "$probe_pid" ]; then
+      kill -TERM "$probe_pid" 2>/dev/null || true
+      wait "$probe_pid" 2>/dev/null || true
+      probe_pid=
+      echo "demo.sh: $name: as a window manager saw it (router answering after ${router_delay} ms):"
+      sed 's/^/  /' "$work/$name.wm-ping" 2>/dev/null || { echo "  no report; the probe's log:"; cat "$work/$name-wm-ping.log"; }
+    fi
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
     xvfb_pid=
+    echo "demo.sh: $name: the PC's address after the walk: $(pc_address)"
     echo "demo.sh: $name: the walk says:"
     grep -E '^(finished|failure|pages|finish|opened|message)=' "$work/$name.report" 2>/dev/null | sed 's/^/  /' || true
     [ "$rc" -eq 0 ] || { echo "demo.sh: $name: the walk failed; its log:" >&2; tail -n 30 "$work/$name-walk.log" >&2; }

@@ -18,7 +18,7 @@ packages=(
   libqrencode-dev libzbar-dev
   iproute2 dnsmasq-base isc-dhcp-client iputils-ping procps psmisc
   libcap2-bin
-  xvfb xauth
+  xvfb xauth libxcb1-dev
   at-spi2-core python3-pyatspi
   fonts-dejavu-core fonts-noto-core fonts-noto-cjk
 )

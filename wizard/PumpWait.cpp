@@ -1,12 +1,18 @@
 #include "wizard/PumpWait.h"
 
+#include <poll.h>
+
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
 
 #include <cmath>
+#include <iterator>
+#include <memory>
+#include <utility>
 
 #include "net/Wait.h"
 
@@ -20,9 +26,9 @@ QAbstractEventDispatcher* Dispatcher() {
   return QCoreApplication::instance() != nullptr ? QAbstractEventDispatcher::instance() : nullptr;
 }
 
-// Serves events for `realNs` nanoseconds: the loop sleeps until an event or the
-// timer at the end wakes it. Nothing polls.
-void ServeEventsFor(qint64 realNs) {
+// Serves events for `realNs` nanoseconds, or until `*done` turns true: the
+// loop sleeps until an event or the timer at the end wakes it. Nothing polls.
+void ServeEventsFor(qint64 realNs, const bool* done = nullptr) {
   QAbstractEventDispatcher* dispatcher = Dispatcher();
   if (dispatcher == nullptr) {
     QThread::usleep(static_cast<unsigned long>(std::max<qint64>(realNs, 0) / 1000));
@@ -33,10 +39,34 @@ void ServeEventsFor(qint64 realNs) {
   QTimer wake;
   wake.setSingleShot(true);
   wake.setTimerType(Qt::PreciseTimer);
-  for (qint64 left = realNs; left > 0; left = realNs - clock.nsecsElapsed()) {
+  for (qint64 left = realNs; left > 0 && !(done != nullptr && *done); left = realNs - clock.nsecsElapsed()) {
     wake.start(static_cast<int>((left + 999'999) / 1'000'000));
     dispatcher->processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
   }
+}
+
+// A socket wait of the core, in the event loop: the descriptor is watched
+// beside the window's events, and the wait ends when it reports (the core asks
+// poll for the flags) or the time is up. Only on the GUI thread.
+bool ServeUntilReady(int fd, short events, int realMs) {
+  QCoreApplication* app = QCoreApplication::instance();
+  if (app == nullptr || QThread::currentThread() != app->thread() || Dispatcher() == nullptr) return false;
+  bool ready = false;
+  std::unique_ptr<QSocketNotifier> watches[2];
+  const std::pair<short, QSocketNotifier::Type> kinds[] = {{POLLIN | POLLPRI, QSocketNotifier::Read},
+                                                          {POLLOUT, QSocketNotifier::Write}};
+  for (std::size_t i = 0; i < std::size(kinds); ++i) {
+    if ((events & kinds[i].first) == 0) continue;
+    watches[i] = std::make_unique<QSocketNotifier>(static_cast<qintptr>(fd), kinds[i].second);
+    QSocketNotifier* watch = watches[i].get();
+    // Once is enough: a descriptor that stays ready would wake every pass.
+    QObject::connect(watch, &QSocketNotifier::activated, watch, [&ready, watch] {
+      ready = true;
+      watch->setEnabled(false);
+    });
+  }
+  ServeEventsFor(static_cast<qint64>(realMs) * 1'000'000, &ready);
+  return true;
 }
 
 // The core's hook. One pass delivers what is pending now. A screen reader's
@@ -85,6 +115,7 @@ int PumpWait(int ms) {
 void InstallGuiWaitHook() {
   SetWaitHook(ServePending);
   SetIdleWait([](int realMs) { ServeEventsFor(static_cast<qint64>(realMs) * 1'000'000); });
+  SetReadyWait(ServeUntilReady);
 }
 
 }  // namespace kelvane

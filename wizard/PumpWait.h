@@ -11,8 +11,10 @@ namespace kelvane {
 int PumpWait(int ms);
 
 // Installs the core's wait hook (serves pending events, and a screen reader's
-// burst of questions, see PumpWait.cpp) and its idle wait (pauses spent in the
-// event loop). Called once at start-up, after the QApplication exists.
+// burst of questions, see PumpWait.cpp), its idle wait (pauses spent in the
+// event loop) and its ready wait (socket waits spent there, the socket watched
+// beside the window's events). Called once at start-up, after the
+// QApplication exists.
 void InstallGuiWaitHook();
 
 }  // namespace kelvane

@@ -2,6 +2,9 @@
 // masking, the DPI-scaled geometry helpers, Enter, template building and the
 // sheet link.
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QDialog>
 #include <QElapsedTimer>
@@ -12,7 +15,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <cstdio>
+
 #include "GuiTestSupport.h"
+#include "net/SocketWait.h"
 #include "net/Wait.h"
 #include "wizard/CImageButton.h"
 #include "wizard/CPspEx.h"
@@ -89,6 +95,51 @@ TEST(PumpWait, GuiWaitHookKeepsEventsFlowingDuringCoreWaits) {
   WaitRealMs(80);
   EXPECT_TRUE(fired);
   SetWaitHook({});
+}
+
+// Voluntary context switches of this thread: each is one sleep of the loop.
+long ThreadSleeps() {
+  std::FILE* f = std::fopen("/proc/thread-self/status", "r");
+  if (f == nullptr) return -1;
+  char line[256];
+  long value = -1;
+  while (std::fgets(line, sizeof line, f) != nullptr)
+    if (std::sscanf(line, "voluntary_ctxt_switches: %ld", &value) == 1) break;
+  std::fclose(f);
+  return value;
+}
+
+// A socket wait of the core sleeps in the event loop with the socket watched:
+// events run meanwhile, the wait ends when the socket reports, and a quiet
+// wait does not wake once a slice.
+TEST(PumpWait, SocketWaitsSleepInTheEventLoopUntilTheSocketReports) {
+  InstallGuiWaitHook();
+  int pair[2];
+  ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
+  bool fired = false;
+  QTimer::singleShot(0, [&] { fired = true; });
+  QTimer::singleShot(300, [&] { ASSERT_EQ(::write(pair[1], "x", 1), 1); });
+  QElapsedTimer clock;
+  clock.start();
+  const long sleepsBefore = ThreadSleeps();
+  EXPECT_EQ(WaitForSocket(pair[0], POLLIN, DeadlineAfterMs(20000)) & POLLIN, POLLIN);
+  const long sleeps = ThreadSleeps() - sleepsBefore;
+  EXPECT_TRUE(fired);
+  EXPECT_GE(clock.elapsed(), 299);
+  EXPECT_LT(clock.elapsed(), 10000);
+  // In slices this would be about 300 / kWaitSliceMs.
+  EXPECT_LT(sleeps, 300 / kWaitSliceMs / 3) << sleeps;
+  // Nothing to read: the wait ends at its deadline.
+  char byte = 0;
+  ASSERT_EQ(::read(pair[0], &byte, 1), 1);
+  clock.restart();
+  EXPECT_EQ(WaitForSocket(pair[0], POLLIN, DeadlineAfterMs(50)), 0);
+  EXPECT_GE(clock.elapsed(), 49);
+  ::close(pair[0]);
+  ::close(pair[1]);
+  SetWaitHook({});
+  SetIdleWait({});
+  SetReadyWait({});
 }
 
 class PaintCounter : public QObject {

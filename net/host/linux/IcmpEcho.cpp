@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "net/SocketWait.h"
 #include "net/Wait.h"
 
 namespace kelvane {
@@ -163,10 +164,9 @@ bool IcmpEcho::Echo(std::uint32_t address, int timeoutMs, PingError& error) {
     // returning at once, and the window must stay alive regardless.
     YieldIfDue();
     if (SteadyMs() >= deadline) break;
-    pollfd p{fd_, POLLIN, 0};
-    const int ready = poll(&p, 1, SliceMs(deadline));
-    if (ready < 0 && errno != EINTR) break;
-    if (ready > 0 && (p.revents & POLLERR) != 0 && !raw_) {
+    const int revents = WaitForSocket(fd_, POLLIN, deadline);
+    if (revents < 0) break;
+    if ((revents & POLLERR) != 0 && !raw_) {
       // An ICMP error for our datagram socket: read it off the error queue.
       std::uint8_t control[512];
       std::uint8_t data[256];
@@ -191,7 +191,7 @@ bool IcmpEcho::Echo(std::uint32_t address, int timeoutMs, PingError& error) {
       }
       continue;
     }
-    if (ready > 0 && (p.revents & POLLIN) != 0) {
+    if ((revents & POLLIN) != 0) {
       const ssize_t n = recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
       if (n > 0) {
         std::size_t dataBytes = 0;

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "net/SocketWait.h"
 #include "net/Wait.h"
 
 extern char** environ;
@@ -139,11 +140,12 @@ bool RunProgram(const std::vector<std::string>& argv, int timeoutMs, ProgramResu
       break;
     }
     if (pipeOpen) {
-      YieldIfDue();
-      pollfd p{fds[0], POLLIN, 0};
-      if (poll(&p, 1, SliceMs(deadline)) > 0) {
-        if (p.revents & POLLIN) Drain(fds[0], result.output);
-        else if (p.revents & (POLLHUP | POLLERR)) pipeOpen = false;
+      // A slice at a time: a child may exit while a daemon it started keeps
+      // the pipe open.
+      const int ready = WaitForSocket(fds[0], POLLIN, std::min<std::uint64_t>(deadline, SteadyMs() + kWaitSliceMs));
+      if (ready > 0) {
+        if (ready & POLLIN) Drain(fds[0], result.output);
+        else if (ready & (POLLHUP | POLLERR)) pipeOpen = false;
       }
     } else {
       // Nothing to poll for but the exit itself: a pause, spent in the event

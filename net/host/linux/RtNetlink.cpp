@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "net/SocketWait.h"
 #include "net/Wait.h"
 
 namespace kelvane {
@@ -206,10 +207,9 @@ bool RtNetlink::Request(std::uint16_t type, std::uint16_t flags, const void* bod
   for (;;) {
     YieldIfDue();
     if (SteadyMs() >= deadline) return false;
-    pollfd p{fd_, POLLIN, 0};
-    const int ready = poll(&p, 1, SliceMs(deadline));
-    if (ready < 0 && errno != EINTR) return false;
-    if (ready <= 0) continue;
+    const int ready = WaitForSocket(fd_, POLLIN, deadline);
+    if (ready < 0) return false;
+    if (ready == 0) continue;
     const ssize_t n = recv(fd_, buffer.data(), buffer.size(), 0);
     if (n < 0) {
       if (errno == EINTR || errno == EAGAIN) continue;
