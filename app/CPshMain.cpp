@@ -28,6 +28,7 @@
 #include "pages/CPspWanSettings.h"
 #include "pages/CPspWelcome.h"
 #include "wizard/CDlgMessage.h"
+#include "wizard/CImageButton.h"
 #include "wizard/CPspEx.h"
 #include "wizard/DialogTemplate.h"
 #include "wizard/MessageBox.h"
@@ -435,8 +436,12 @@ void CPshMain::UpdateHeader() {
 }
 
 void CPshMain::FocusFirstControl(CPspEx* page) {
+  // The first field takes the focus, else the default button. A page's own
+  // push button ("Set again" on the store page) never does: Enter would press
+  // it instead of Next. A picture button is a choice of the page and may.
   for (QWidget* w = page->nextInFocusChain(); w != nullptr && w != page; w = w->nextInFocusChain()) {
     if (!page->isAncestorOf(w)) continue;
+    if (qobject_cast<QPushButton*>(w) != nullptr && qobject_cast<CImageButton*>(w) == nullptr) continue;
     if (w->isVisibleTo(page) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
       w->setFocus(Qt::OtherFocusReason);
       return;

@@ -310,6 +310,13 @@ void CImageButton::keyPressEvent(QKeyEvent* event) {
     event->ignore();
     return;
   }
+  // A picture button is no dialog default, yet Enter on it presses it, as
+  // Space does; the window's default button stays for the other controls.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    event->accept();
+    if (!event->isAutoRepeat() && isEnabled()) click();
+    return;
+  }
   QPushButton::keyPressEvent(event);
 }
 

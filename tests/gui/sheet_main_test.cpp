@@ -26,6 +26,7 @@
 #include "wizard/CDlgHelp.h"
 #include "wizard/CDlgMessage.h"
 #include "wizard/CHTRichEditCtrl.h"
+#include "wizard/CImageButton.h"
 #include "wizard/CLineEdit.h"
 #include "app/CPshMain.h"
 #include "wizard/CPspEx.h"
@@ -424,11 +425,15 @@ TEST_F(SheetTest, NextAndBackAnswersOfThePage) {
 // default one (Next, or Finish where Next is not shown), from an edit, a list
 // or the language list alike, unless the field takes Enter itself; Alt with a
 // letter is a button's access key and never a search in the language list.
+// The first focus of a page is never one of its push buttons; a picture
+// button with the focus is pressed by Enter.
 TEST_F(SheetTest, KeyboardTable) {
-  enum Focus { kLanguageList, kEdit, kList, kMultiLine, kNextButton, kCancelButton, kBackButton };
+  enum Focus { kFirstFocus, kLanguageList, kEdit, kList, kMultiLine, kNextButton, kCancelButton, kBackButton };
   enum Key { kReturn, kKeypadEnter, kAltN, kAltNextKey };
-  enum Page { kWelcome, kSetupType, kStandIn, kStandInBusy, kStandInFinish };
-  enum Outcome { kStays, kMovesOn, kMovesBack, kFinishes, kAsksToCancel };
+  // kStore: a page holding only a push button of its own, as the store page's
+  // "Set again"; kPictures: a page of picture buttons, as the setup type page.
+  enum Page { kWelcome, kSetupType, kStandIn, kStandInBusy, kStandInFinish, kStore, kPictures };
+  enum Outcome { kStays, kMovesOn, kMovesBack, kFinishes, kAsksToCancel, kPressesPicture };
   struct Row {
     std::uint32_t language;
     Page page;
@@ -453,10 +458,18 @@ TEST_F(SheetTest, KeyboardTable) {
       {kGerman, kWelcome, kLanguageList, kAltN, kStays},
       {kGerman, kWelcome, kLanguageList, kAltNextKey, kMovesOn},
       {kGerman, kWelcome, kLanguageList, kReturn, kMovesOn},
+      {kEnglish, kStore, kFirstFocus, kReturn, kMovesOn},  // store page: Enter is Next, not "Set again"
+      {kEnglish, kStore, kFirstFocus, kKeypadEnter, kMovesOn},
+      {kEnglish, kPictures, kFirstFocus, kReturn, kPressesPicture},
+      {kEnglish, kPictures, kFirstFocus, kKeypadEnter, kPressesPicture},
   };
   std::uint32_t built = 0;
   StandInPage* standIn = nullptr;
   StandInPage* after = nullptr;
+  StandInPage* store = nullptr;
+  StandInPage* pictures = nullptr;
+  int pageButtonClicks = 0;
+  int pictureClicks = 0;
   for (const Row& row : rows) {
     if (row.language != built || !sheet_->isVisible()) {
       if (!Build(row.language)) GTEST_SKIP() << why_.toStdString();
@@ -471,7 +484,20 @@ TEST_F(SheetTest, KeyboardTable) {
       new QListWidget(standIn);
       new QPlainTextEdit(standIn);
       standIn->findChild<QListWidget*>()->addItem(QStringLiteral("one"));
+      // Each before a page of its own to move on to.
+      store = new StandInPage(9004);
+      pictures = new StandInPage(9005);
+      sheet_->AddPage(store);
+      sheet_->AddPage(pictures);
+      sheet_->AddPage(new StandInPage(9003));
+      QObject::connect(new QPushButton(QStringLiteral("Set again"), store), &QPushButton::clicked,
+                       [&] { ++pageButtonClicks; });
+      auto* picture = new CImageButton(pictures);
+      picture->setText(QStringLiteral("Easy"));
+      QObject::connect(picture, &QPushButton::clicked, [&] { ++pictureClicks; });
     }
+    pageButtonClicks = 0;
+    pictureClicks = 0;
     // Access keys reach the active window only (a message box took it).
     sheet_->activateWindow();
     QApplication::setActiveWindow(sheet_.get());
@@ -482,6 +508,8 @@ TEST_F(SheetTest, KeyboardTable) {
     standIn->finishCalls = 0;
     CPspEx* page = row.page == kWelcome     ? static_cast<CPspEx*>(sheet_->Welcome())
                    : row.page == kSetupType ? static_cast<CPspEx*>(sheet_->SetupType())
+                   : row.page == kStore     ? store
+                   : row.page == kPictures  ? pictures
                                             : standIn;
     ASSERT_TRUE(sheet_->SetActivePage(page));
     std::optional<BusyScope> busy;
@@ -489,6 +517,7 @@ TEST_F(SheetTest, KeyboardTable) {
     const int language = sheet_->Welcome()->Selector()->currentIndex();
     QWidget* target = nullptr;
     switch (row.focus) {
+      case kFirstFocus: target = QApplication::focusWidget(); break;
       case kLanguageList: target = sheet_->Welcome()->Selector(); break;
       case kEdit: target = standIn->findChild<CLineEdit*>(); break;
       case kList: target = standIn->findChild<QListWidget*>(); break;
@@ -497,6 +526,7 @@ TEST_F(SheetTest, KeyboardTable) {
       case kCancelButton: target = Button(CPshMain::kButtonCancel); break;
       case kBackButton: target = Button(CPshMain::kButtonBack); break;
     }
+    ASSERT_NE(target, nullptr);
     target->setFocus(Qt::TabFocusReason);
     ASSERT_TRUE(target->hasFocus());
     BoxAnswerer no(1);
@@ -541,7 +571,12 @@ TEST_F(SheetTest, KeyboardTable) {
         EXPECT_TRUE(settles([&] { return no.shown == 1; }));
         EXPECT_EQ(sheet_->ActivePage(), page);
         break;
+      case kPressesPicture:
+        EXPECT_TRUE(settles([&] { return pictureClicks == 1; }));
+        EXPECT_EQ(sheet_->ActivePage(), page);
+        break;
     }
+    EXPECT_EQ(pageButtonClicks, 0);
     if (sheet_->isVisible()) {
       EXPECT_EQ(sheet_->Welcome()->Selector()->currentIndex(), language);
     }
