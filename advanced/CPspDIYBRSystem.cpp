@@ -142,15 +142,20 @@ void CPspDIYBRSystem::OnRestoreDefaults() {
   for (int id : FieldLabelIds()) MarkField(Control(id), true);
   ClearResult();
   if (!Confirm(kIdAdvSystemConfirmRestore)) return;
-  RunWithLogin(kIdAdvSystemWorking, [&] {
-    const bool reset = ResetRouterToDefaults(WizardState::Instance());
-    if (reset) {
-      PendingMove().FactoryReset();
-      NoteRouterChanged();
-    }
-    ShowResultText(reset ? kIdAdvSystemDoneAfterRestart : kIdAdvSystemFailed, reset ? kBlue : kRed);
-    return reset;
-  });
+  // The router only takes the order here; it restarts later, so the wait is
+  // one of storing, not of a restart.
+  RunWithLogin(
+      kIdAdvSystemWorking,
+      [&] {
+        const bool reset = ResetRouterToDefaults(WizardState::Instance());
+        if (reset) {
+          PendingMove().FactoryReset();
+          NoteRouterChanged();
+        }
+        ShowResultText(reset ? kIdAdvSystemDoneAfterRestart : kIdAdvSystemFailed, reset ? kBlue : kRed);
+        return reset;
+      },
+      kIdWaitStoreRouter);
 }
 
 void CPspDIYBRSystem::OnChangePassword() {

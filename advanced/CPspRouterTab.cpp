@@ -25,7 +25,7 @@ StringId WaitTextFor(StringId progressId) {
   switch (progressId) {
     case kIdReadingRouterData: return kIdWaitReadRouter;
     case kIdSavingRouterData: return kIdWaitStoreRouter;
-    default: return kIdWaitRouterRestart;  // restart, factory settings
+    default: return kIdWaitRouterRestart;  // a restart
   }
 }
 
@@ -144,8 +144,8 @@ bool CPspRouterTab::RestartRouterAndFollowIt() {
   return report.Ok();
 }
 
-bool CPspRouterTab::RunWithLogin(StringId progressId, const std::function<bool()>& action) {
-  BusyScope busy(this, WaitTextFor(progressId));
+bool CPspRouterTab::RunWithLogin(StringId progressId, const std::function<bool()>& action, StringId waitId) {
+  BusyScope busy(this, waitId != 0 ? waitId : WaitTextFor(progressId));
   for (int id : FieldLabelIds()) MarkField(Control(id), true);
   ShowResultText(progressId, QColor(0, 0, 0));
   WizardState& state = WizardState::Instance();

@@ -61,8 +61,9 @@ class CPspRouterTab : public CPspEx {
   // disables the sheet, resets the field labels to black, shows `progressId`
   // on the result line, and answers the action's result. When the router
   // cannot be reached the result line shows the error and the action does
-  // not run (false).
-  bool RunWithLogin(StringId progressId, const std::function<bool()>& action);
+  // not run (false). The wait strip's text follows the progress line unless
+  // `waitId` names one (one line may stand for different waits).
+  bool RunWithLogin(StringId progressId, const std::function<bool()>& action, StringId waitId = 0);
   // What the result line says when the router cannot be reached; base: the
   // error text. The system page has result texts of its own.
   virtual void ShowAccessFailure() { ShowResult(false); }

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -22,6 +23,7 @@
 #include "wizard/CDlgMessage.h"
 #include "wizard/CDlgPrompt.h"
 #include "wizard/CStaticText.h"
+#include "wizard/CWaitStrip.h"
 #include "wizard/MessageBox.h"
 #include "wizard/OpenUrl.h"
 #include "wizard/UiText.h"
@@ -189,14 +191,28 @@ TEST_F(RouterTabs, SystemActionsAskFirstAndNoneMeansNothingIsSent) {
 
   gAnswer = kAnswerYes;
   router_.Sim().SetRestartMs(20);  // back before the PC looks for it
+  // What the wait strip says meanwhile: the reset is only an order the
+  // router stores; the restart is a restart.
+  QStringList waitTexts;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    if (CWaitStrip* strip = CWaitStrip::Of(system)) waitTexts << strip->Text()->text();
+  });
+  watch.start(1);
   Click(system, CPspDIYBRSystem::kRestoreButton);
+  ASSERT_FALSE(waitTexts.isEmpty());
+  for (const QString& text : waitTexts) EXPECT_EQ(text.toStdString(), UiText(kIdWaitStoreRouter).toStdString());
   EXPECT_EQ(gLastQuestion, UiText(kIdAdvSystemConfirmRestore));
   EXPECT_EQ(Line(system, CPspDIYBRSystem::kResultLine), UiText(kIdAdvSystemDoneAfterRestart));
   EXPECT_EQ(Colour(system, CPspDIYBRSystem::kResultLine), QColor(0, 0, 255));
   EXPECT_TRUE(system->ResetPending());
   // Restart on the same visit: the PC follows the router to its factory network.
   router_.Pc().ClearCalls();
+  waitTexts.clear();
   Click(system, CPspDIYBRSystem::kRestartButton);
+  watch.stop();
+  ASSERT_FALSE(waitTexts.isEmpty());
+  EXPECT_EQ(waitTexts.first().toStdString(), UiText(kIdWaitRouterRestart).toStdString());
   EXPECT_EQ(Line(system, CPspDIYBRSystem::kResultLine), UiText(kIdAdvSystemDone));
   EXPECT_EQ(router_.Pc().CountCalls("ReleaseAllAdapters"), 1);
   EXPECT_EQ(router_.Pc().CountCalls("RenewAllAdapters"), 1);
