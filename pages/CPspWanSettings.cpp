@@ -87,8 +87,8 @@ bool CPspWanSettings::OnSetActive() {
   BeginActivation(kStandardChrome, pageCode_);
   WizardState& state = WizardState::Instance();
   if (auto* message = qobject_cast<QLabel*>(Control(kWanMessageId))) {
-    // The dynamic IP page has no fields and borrows the static page's help
-    // text: only its first paragraph speaks to this page (and fits its box).
+    // The dynamic IP page has no fields and shows the first paragraph of its
+    // help text (nothing to type in); the rest is for the help window.
     QString text = UiText(form_->message);
     if (form_->fields.empty()) text = text.section(QStringLiteral("\n\n"), 0, 0);
     message->setText(text);

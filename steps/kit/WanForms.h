@@ -246,7 +246,7 @@ inline constexpr WanField kWanMacField{kWanMacLabelId,
                                        AccessOf<&WizardState::DynamicIpSettings, &DynamicIpSettings::macAddress>()};
 
 inline constexpr std::array<WanForm, 7> kWanForms{{
-    {kWanDynamicIp, 4009, 30, kIdPppoeWanTitle, kIdDynamicWanSubtitle, kIdHelpTextStaticWan, 0, 2,
+    {kWanDynamicIp, 4009, 30, kIdPppoeWanTitle, kIdDynamicWanSubtitle, kIdDynamicWanHelpText, 0, 2,
      OptionStateOf<&WizardState::DynamicIpSettings>(), false, 1, {}},
     {kWanStaticIp, 4010, 31, kIdStaticWanTitle, kIdStaticWanSubtitle, kIdStaticWanMessage, kIdStaticWanInputError,
      0, nullptr, false, 0, kStaticWanFields},

@@ -28,7 +28,7 @@ struct FormRow {
 
 using C = FieldCheck;
 const std::vector<FormRow> kExpected = {
-    {1, 4009, 30, 30161, 30580, 30491, 0, 2, false, {}, {}, {}, {}},
+    {1, 4009, 30, 30161, 30580, 30642, 0, 2, false, {}, {}, {}, {}},
     {2, 4010, 31, 30146, 30147, 30148, 30149, 0, false, {30150, 30151, 30152, 30153, 30154},
      {C::kIpAddress, C::kIpAddress, C::kIpAddress, C::kIpAddress, C::kOptionalIpAddress},
      {true, true, true, true, true}, {false, false, false, false, false}},
