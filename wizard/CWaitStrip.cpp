@@ -1,6 +1,7 @@
 #include "wizard/CWaitStrip.h"
 
 #include <QBasicTimer>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -230,7 +231,37 @@ void CWaitStrip::Place() {
     setGeometry(row.left(), std::max(0, row.center().y() - tall / 2), row.width(), tall);
     return;
   }
-  setGeometry(kMarginPx, std::max(0, bottom - height), width, height);
+  QRect strip(kMarginPx, std::max(0, bottom - height), width, height);
+  if (narrow) strip = CoverWholeControls(window, strip);
+  setGeometry(strip);
+}
+
+QRect CWaitStrip::CoverWholeControls(const QWidget* window, QRect strip) const {
+  // Lying over a small dialog's foot, the strip reaches up to the top of any
+  // control it would cut (a half field reads as a broken window), till none.
+  // A group box is a frame around rows, not a row, and a widget holding
+  // others is judged by what it holds: their feet may hide.
+  auto holdsOthers = [](const QWidget* w) {
+    for (const QWidget* child : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+      if (!child->isWindow() && child->isVisible()) return true;
+    return false;
+  };
+  for (bool grown = true; grown;) {
+    grown = false;
+    for (const QWidget* w : window->findChildren<QWidget*>()) {
+      if (w == this || isAncestorOf(w) || w->isWindow() || !w->isVisible() || qobject_cast<const QGroupBox*>(w) ||
+          holdsOthers(w))
+        continue;
+      const QRect r(w->mapTo(window, QPoint(0, 0)), w->size());
+      if (!strip.intersects(r) || strip.contains(r) || r.top() >= strip.top()) continue;
+      const int top = std::max(0, r.top() - 2);
+      if (top < strip.top()) {
+        strip.setTop(top);
+        grown = true;
+      }
+    }
+  }
+  return strip;
 }
 
 QRect CWaitStrip::TabButtonRow(const QWidget* window) {

@@ -63,6 +63,8 @@ class CWaitStrip : public QFrame {
   // The row of buttons along the foot of a tabbed window's current tab, in
   // window coordinates, widened to the tab; invalid when there is none.
   static QRect TabButtonRow(const QWidget* window);
+  // `strip` grown upwards until it holds whole every control it covers.
+  QRect CoverWholeControls(const QWidget* window, QRect strip) const;
   void Reveal();
 
   QProgressBar* bar_ = nullptr;

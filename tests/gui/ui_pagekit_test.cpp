@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -244,8 +245,18 @@ TEST_F(PageKitTest, WaitStripScreenshots) {
     dialog.show();
     LongWait renew(&dialog, kIdWaitPcAddress);
     ASSERT_TRUE(WaitUntil(10000, [&] { return CWaitStrip::Of(&dialog) != nullptr && CWaitStrip::Of(&dialog)->isVisible(); }));
-    EXPECT_TRUE(dialog.rect().contains(CWaitStrip::Of(&dialog)->geometry()));
+    const QRect dialogStrip = CWaitStrip::Of(&dialog)->geometry();
+    EXPECT_TRUE(dialog.rect().contains(dialogStrip));
     SaveScreenshot(&dialog, QStringLiteral("wait-dialog-") + LanguageName(language));
+    // Nor half over one of the dialog's fields or labels.
+    for (const QWidget* control : dialog.findChildren<QWidget*>()) {
+      if (!control->isVisible() || control->isWindow() || qobject_cast<const QGroupBox*>(control) ||
+          CWaitStrip::Of(&dialog)->isAncestorOf(control) || control == CWaitStrip::Of(&dialog) ||
+          !control->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).isEmpty())
+        continue;
+      const QRect r(control->mapTo(&dialog, QPoint(0, 0)), control->size());
+      EXPECT_TRUE(!dialogStrip.intersects(r) || dialogStrip.contains(r)) << control->metaObject()->className();
+    }
   }
 }
 
