@@ -318,6 +318,8 @@ TEST_F(EasyStorePages, SetAgainAndBackGoWhereTheFlowSays) {
   Show();
   auto* store = Activate<CPspStore>();
   ASSERT_NE(store, nullptr);
+  // The first focus is not on "Set again", so Enter is Next.
+  EXPECT_NE(sheet_->focusWidget(), store->Control(CPspStore::kSetAgainId));
   qobject_cast<QPushButton*>(store->Control(CPspStore::kSetAgainId))->click();
   EXPECT_EQ(sheet_->ActivePage()->TemplateId(), CPspWLan::kTemplateId);
   Activate<CPspStore>();
