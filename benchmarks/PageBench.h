@@ -32,6 +32,7 @@
 #include "state/InternetTargets.h"
 #include "state/ProbeTarget.h"
 #include "support/EmulatedRouter.h"
+#include "support/ThreadWakeups.h"
 #include "wizard/PumpWait.h"
 
 namespace kelvane::bench {
@@ -251,18 +252,7 @@ class StallMeter {
   long tickCount_ = 0;
 };
 
-// How often this thread has gone to sleep and been woken so far (its voluntary
-// context switches): the wake-ups of the event loop when read on its thread.
-inline long ThreadWakeups() {
-  std::FILE* f = std::fopen("/proc/thread-self/status", "r");
-  if (f == nullptr) return -1;
-  char line[256];
-  long value = -1;
-  while (std::fgets(line, sizeof line, f) != nullptr)
-    if (std::sscanf(line, "voluntary_ctxt_switches: %ld", &value) == 1) break;
-  std::fclose(f);
-  return value;
-}
+using test::ThreadWakeups;
 
 // Peak resident memory of this process so far, in MiB.
 inline double PeakMemoryMiB() {

@@ -20,6 +20,7 @@
 #include "GuiTestSupport.h"
 #include "net/SocketWait.h"
 #include "net/Wait.h"
+#include "support/ThreadWakeups.h"
 #include "wizard/CImageButton.h"
 #include "wizard/CPspEx.h"
 #include "wizard/CStaticText.h"
@@ -97,17 +98,6 @@ TEST(PumpWait, GuiWaitHookKeepsEventsFlowingDuringCoreWaits) {
   SetWaitHook({});
 }
 
-// Voluntary context switches of this thread: each is one sleep of the loop.
-long ThreadSleeps() {
-  std::FILE* f = std::fopen("/proc/thread-self/status", "r");
-  if (f == nullptr) return -1;
-  char line[256];
-  long value = -1;
-  while (std::fgets(line, sizeof line, f) != nullptr)
-    if (std::sscanf(line, "voluntary_ctxt_switches: %ld", &value) == 1) break;
-  std::fclose(f);
-  return value;
-}
 
 // A socket wait of the core sleeps in the event loop with the socket watched:
 // events run meanwhile, the wait ends when the socket reports, and a quiet
@@ -121,9 +111,9 @@ TEST(PumpWait, SocketWaitsSleepInTheEventLoopUntilTheSocketReports) {
   QTimer::singleShot(300, [&] { ASSERT_EQ(::write(pair[1], "x", 1), 1); });
   QElapsedTimer clock;
   clock.start();
-  const long sleepsBefore = ThreadSleeps();
+  const long sleepsBefore = test::ThreadWakeups();
   EXPECT_EQ(WaitForSocket(pair[0], POLLIN, DeadlineAfterMs(20000)) & POLLIN, POLLIN);
-  const long sleeps = ThreadSleeps() - sleepsBefore;
+  const long sleeps = test::ThreadWakeups() - sleepsBefore;
   EXPECT_TRUE(fired);
   EXPECT_GE(clock.elapsed(), 299);
   EXPECT_LT(clock.elapsed(), 10000);
