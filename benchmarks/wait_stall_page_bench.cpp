@@ -115,6 +115,14 @@ Options Parse(int argc, char** argv) {
       o.scale = std::atof(arg.c_str() + 8);
     } else if (arg.rfind("--steps=", 0) == 0) {
       o.steps = Split(arg.substr(8));
+    } else {
+      // --help, or an option it does not know: the usage, and no run.
+      std::fprintf(arg == "--help" || arg == "-h" ? stdout : stderr,
+                   "usage: wait_stall_page_bench [--answers=0,5,20,...] [--scale=0.1] [--quick] [--trace]\n"
+                   "       [--steps=startup,connectivity,wireless,store,wan-test,status,tabs,conn-test,easy-run]\n"
+                   "The event loop's longest pause while the pages talk to an emulated router on loopback that\n"
+                   "answers after each of the --answers times (ms); see the head of the source for the rest.\n");
+      std::exit(arg == "--help" || arg == "-h" ? 0 : 2);
     }
   }
   return o;
