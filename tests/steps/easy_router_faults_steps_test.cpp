@@ -154,6 +154,9 @@ const Row kRows[] = {
     {"DetectionCut", RunDetection, "rf=0004", Fault::kCut, kIdWanDetectRouterControlFailed, 3},
     {"DetectionJunk", RunDetection, "rf=0004", Fault::kJunk, kIdWanDetectRouterControlFailed, 3},
     {"DetectionLoginPage", RunDetection, "rf=0004", Fault::kLoginPage, kIdWanDetectRouterControlFailed, 3},
+    // Dynamic IP found: its connection control is read for the store page,
+    // which no WAN page precedes; unread, nothing is proposed.
+    {"DetectionDynamicOptions500", RunDetection, "Wt=0100", Fault::kStatus500, kIdWanDetectRouterControlFailed, 3},
     // The store: a command not taken, or not known to be taken, is never
     // "saved", and nothing follows it.
     {"StoreWirelessClosed", RunStore, "/cgi-bin/wlap", Fault::kClose, kIdStoreSavingFailed, 3},
