@@ -55,7 +55,8 @@ bool SetWirelessSettings(std::string_view ssid, std::string_view key, WizardStat
   return RouterSendCommand(state, url, timeout);
 }
 
-bool WirelessSettingsTaken(std::string_view ssid, std::string_view key, WizardState& state, bool withSecurity) {
+bool WirelessSettingsTaken(std::string_view ssid, std::string_view key, WizardState& state, bool withSecurity,
+                           std::optional<std::int32_t> heldMode) {
   std::string shownSsid, channel, text, shownKey;
   std::int32_t mode = -1;
   ReadWirelessStatus(shownSsid, channel, text, shownKey, mode, state);
@@ -68,6 +69,8 @@ bool WirelessSettingsTaken(std::string_view ssid, std::string_view key, WizardSt
     if (taken && (mode == kSecurityWpaPsk || mode == kSecurityWpa2Psk) && !shownKey.empty()) {
       taken = UrlDecode(shownKey) == key;
     }
+  } else if (taken && heldMode) {
+    taken = mode == *heldMode;
   }
   if (!taken && LastRouterFailure().kind == RouterFailureKind::kNone) {
     RouterFailure failure;
