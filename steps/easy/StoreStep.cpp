@@ -65,7 +65,7 @@ ShownWireless ReadShownWireless(StoreContext& c) {
 }
 bool RouterHoldsChosenWpa(const WirelessSettings& w, const ShownWireless& shown) {
   return ChoosesWpa(w) && shown.read && shown.mode == w.securityMode && !shown.key.empty() &&
-         UrlDecode(shown.key) == w.key.view();
+         SameWirelessKey(UrlDecode(shown.key), w.key.view());
 }
 
 bool SendWireless(StoreContext& c) {
