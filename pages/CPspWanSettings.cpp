@@ -112,7 +112,7 @@ bool CPspWanSettings::OnSetActive() {
     if (QWidget* label = Control(kWanConnectionLabelId)) label->show();
     if (combo != nullptr) combo->show();
     // The router's current choice for this type, so that what is shown
-    // matches the router (0 when its form cannot be read).
+    // matches the router (unchanged when its form cannot be read).
     QPointer<CPspWanSettings> self(this);
     {
       BusyScope busy(this, kIdWaitReadRouter);

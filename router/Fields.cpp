@@ -40,6 +40,32 @@ bool IsHexKey(std::string_view text, std::size_t length) {
   return length != 0 && text.size() == length && AllHex(text);
 }
 
+int WirelessChannelNumber(std::string_view text) {
+  if (text.size() == 4) {
+    static constexpr char kAuto[] = "auto";
+    for (std::size_t i = 0; i < 4; ++i) {
+      if ((text[i] | 0x20) != kAuto[i]) return -1;
+    }
+    return 0;
+  }
+  if (text.empty() || text.size() > 3) return -1;
+  int number = 0;
+  for (char c : text) {
+    if (!IsAsciiDigit(c)) return -1;
+    number = number * 10 + (c - '0');
+  }
+  return number;
+}
+
+bool SameWirelessKey(std::string_view a, std::string_view b) {
+  if (a == b) return true;
+  if (!IsHexKey(a, 64) || !IsHexKey(b, 64)) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (HexDigitValue(a[i]) != HexDigitValue(b[i])) return false;
+  }
+  return true;
+}
+
 bool IsPrintableText(std::string_view text) { return !text.empty() && AllPrintable(text); }
 
 bool IsPrintableOfLength(std::string_view text, std::size_t length) {

@@ -22,6 +22,12 @@ int HexDigitValue(char c);
 
 // Exactly `length` characters (length not 0), all hexadecimal digits.
 bool IsHexKey(std::string_view text, std::size_t length);
+// A wireless channel as a number: "Auto" (any case) and "0" are 0, "06" is
+// 6; -1 for anything else. Routers differ in how they write the same channel.
+int WirelessChannelNumber(std::string_view text);
+// The same wireless key as a router may show it back: equal, or both 64
+// hexadecimal digits that differ only in letter case.
+bool SameWirelessKey(std::string_view a, std::string_view b);
 // Not empty, all characters printable.
 bool IsPrintableText(std::string_view text);
 // Exactly `length` characters (length not 0), all printable.

@@ -52,11 +52,6 @@ namespace {
 // What a probe or a login learned about the router's login flavour.
 enum class Learned { kNothing, kBasic, kNotBasic };
 
-bool& OpenAtLastLogin() {
-  static thread_local bool open = false;
-  return open;
-}
-
 // The deciding answer of a probe or login: why it did not let us in.
 void NoteAnswer(const std::string& page) {
   RouterFailure failure = RouterFailureFromHttp(page, true);
@@ -102,14 +97,12 @@ bool Probe(const std::string& routerAddress, const std::string& user, const std:
 bool Login(const std::string& routerAddress, const std::string& user, const std::string& password,
            Learned& learned) {
   learned = Learned::kNothing;
-  OpenAtLastLogin() = false;
   std::string page;
   bool ok;
   if (HttpGetPage(routerAddress, page)) {
     learned = Learned::kNotBasic;
     if (page.find(kOpenRouterMarker) != std::string::npos) {
       NoteRouterFailure({});
-      OpenAtLastLogin() = true;
       return true;
     }
     ok = FormLogin(routerAddress, password, page);
@@ -160,8 +153,6 @@ bool LoginToRouter(WizardState& state) {
   Record(learned, state);
   return ok;
 }
-
-bool LastLoginOpen() { return OpenAtLastLogin(); }
 
 bool LastLoginRefused() {
   const RouterFailureKind kind = LastRouterFailure().kind;

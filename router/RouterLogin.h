@@ -43,10 +43,6 @@ bool LoginToRouter(const std::string& routerAddress, const std::string& user, co
 bool ProbeLoginMethod(WizardState& state, std::uint8_t& basicFlag);
 bool LoginToRouter(WizardState& state);
 
-// After a login that succeeded: the router was open, so the credentials
-// played no part in it and it says nothing about the login word.
-bool LastLoginOpen();
-
 // After a failed probe or login: the router really refused (401 after its
 // challenge, ";login=false;", a refusal alert). Only then is the login word
 // worth asking for.

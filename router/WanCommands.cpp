@@ -63,8 +63,10 @@ std::int32_t ReadOptionState(const std::string& page, bool manual) {
   return kConnectOnDemand;
 }
 
+// A form that cannot be read leaves `optionState` as it was (the value the
+// router last showed, or the user's choice), never a default the router may
+// not have.
 bool ReadOptions(WizardState& state, const char* wt, bool manual, std::int32_t& optionState) {
-  optionState = kConnectOnDemand;
   std::string page;
   if (!RouterReadPage(state, std::string("/cgi-bin/want?rd=prim&Wt=") + wt, page)) return false;
   optionState = ReadOptionState(page, manual);

@@ -23,7 +23,8 @@ bool ApplyBigPondWan(const WizardState& state);
 bool ApplyTeliaWan(const WizardState& state);
 
 // Read the router's form of the type and set the record's option state
-// (0 on demand, 1 automatically, 2 manually).
+// (0 on demand, 1 automatically, 2 manually); false, and the state left as
+// it was, when the form cannot be read.
 bool ReadDynamicWanOptions(WizardState& state);
 bool ReadPppoeWanOptions(WizardState& state);
 bool ReadPptpWanOptions(WizardState& state);

@@ -55,19 +55,27 @@ bool SetWirelessSettings(std::string_view ssid, std::string_view key, WizardStat
   return RouterSendCommand(state, url, timeout);
 }
 
-bool WirelessSettingsTaken(std::string_view ssid, std::string_view key, WizardState& state, bool withSecurity) {
+bool WirelessSettingsTaken(std::string_view ssid, std::string_view key, WizardState& state, bool withSecurity,
+                           std::optional<std::int32_t> heldMode) {
   std::string shownSsid, channel, text, shownKey;
   std::int32_t mode = -1;
   ReadWirelessStatus(shownSsid, channel, text, shownKey, mode, state);
   const WirelessSettings& w = state.WirelessSettings;
   // The name is only taken from a page that was read.
-  bool taken = !shownSsid.empty() && shownSsid == ssid && channel == w.channel.view();
+  // Channels by number and a 64-digit key without letter case: a router may
+  // write back what it took in its own form.
+  const int channelNumber = WirelessChannelNumber(channel);
+  bool taken = !shownSsid.empty() && shownSsid == ssid &&
+               (channel == w.channel.view() ||
+                (channelNumber >= 0 && channelNumber == WirelessChannelNumber(w.channel.view())));
   if (taken && withSecurity) {
     const bool mixed = w.securityMode == kSecurityWpaMixed || w.securityMode == kSecurityWpaMixedAlt;
     taken = mode == (mixed ? kSecurityWpaMixed : w.securityMode);
     if (taken && (mode == kSecurityWpaPsk || mode == kSecurityWpa2Psk) && !shownKey.empty()) {
-      taken = UrlDecode(shownKey) == key;
+      taken = SameWirelessKey(UrlDecode(shownKey), key);
     }
+  } else if (taken && heldMode) {
+    taken = mode == *heldMode;
   }
   if (!taken && LastRouterFailure().kind == RouterFailureKind::kNone) {
     RouterFailure failure;

@@ -3,6 +3,8 @@
 // factory reset). Each is one authenticated GET whose answer is not read.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,8 +23,12 @@ bool SetWirelessSettings(std::string_view ssid, std::string_view key,
 // Whether the router's wireless status page now shows what the command above
 // sent: the name and channel, and with `withSecurity` the mode and a pass
 // phrase it shows. A router that threw the command away answers as if it took
-// it; only the page it shows afterwards tells.
-bool WirelessSettingsTaken(std::string_view ssid, std::string_view key, WizardState& state, bool withSecurity);
+// it; only the page it shows afterwards tells. Without `withSecurity`,
+// `heldMode` is the security mode the page showed before the command: the
+// router must still hold it (one that took the missing security part as
+// "none" did not keep what the user kept).
+bool WirelessSettingsTaken(std::string_view ssid, std::string_view key, WizardState& state, bool withSecurity,
+                           std::optional<std::int32_t> heldMode = std::nullopt);
 // The wireless request URL and its time-out (applies the "Auto" rewrite).
 std::string WirelessSettingsUrl(std::string_view ssid, std::string_view key, WizardState& state,
                                 int& timeoutSeconds, bool withSecurity = true);

@@ -5,6 +5,7 @@
 #include "router/RouterRequest.h"
 #include "router/WanCommands.h"
 #include "router/WanSettingsReader.h"
+#include "router/WanTypeReadBack.h"
 #include "router/WirelessLanCommands.h"
 
 namespace kelvane {
@@ -45,7 +46,10 @@ AdvancedWanStoreResult StoreAdvancedWan(std::int32_t type, const std::array<std:
   // form to the type first, or a value of the form left shown (another
   // type's MTU) would go with it.
   std::string formPage;
-  if (!ShowWanForm(type, state, formPage) || !ApplyWanSettings(type, state)) {
+  // A router that threw the command away still answers with its page: the
+  // type and the values its form shows again must be the ones sent.
+  if (!ShowWanForm(type, state, formPage) || !ApplyWanSettings(type, state) || !WanTypeTaken(type, state) ||
+      !WanFieldsTaken(type, state)) {
     result.outcome = AdvancedWanStoreOutcome::kApplyRefused;
     return result;
   }

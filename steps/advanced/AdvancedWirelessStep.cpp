@@ -19,18 +19,6 @@ const SecurityCodeRow* SecurityCodeOf(const std::string& code) {
   return nullptr;
 }
 
-// The channel as a number ("Auto" and "0" are 0); -1 when it is none.
-int ChannelNumber(const std::string& text) {
-  if (text == kAutoChannelText) return 0;
-  if (text.empty() || text.size() > 3) return -1;
-  int number = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return -1;
-    number = number * 10 + (c - '0');
-  }
-  return number;
-}
-
 // The codes the router may show after a command that carried `mode`: the
 // router chooses the cipher of a WPA mode itself.
 bool CodeFitsMode(const std::string& code, std::int32_t mode) {
@@ -201,11 +189,11 @@ AdvancedWirelessStore StoreAdvancedWireless(const std::string& ssid, const std::
   // A router that threw the command away answers as if it took it: what it
   // shows now tells.
   AdvancedWirelessReading back = ReadRouterWireless(state, false);
-  bool same = back.ok && back.ssid == ssid && ChannelNumber(back.channel) == ChannelNumber(w.channel.str());
+  bool same = back.ok && back.ssid == ssid && WirelessChannelNumber(back.channel) == WirelessChannelNumber(w.channel.view());
   if (same && keepSecurity) {
-    same = back.code == held->code && (!held->keyRead || (back.keyRead && back.key == held->key));
+    same = back.code == held->code && (!held->keyRead || (back.keyRead && SameWirelessKey(back.key, held->key)));
   } else if (same) {
-    same = CodeFitsMode(back.code, w.securityMode) && (!back.keyRead || back.key == key);
+    same = CodeFitsMode(back.code, w.securityMode) && (!back.keyRead || SameWirelessKey(back.key, key));
   }
   s.readBack = same;
   if (!same) return s;

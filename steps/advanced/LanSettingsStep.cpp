@@ -1,6 +1,8 @@
 #include "steps/advanced/LanSettingsStep.h"
 
 #include "router/Fields.h"
+#include "router/RouterRequest.h"
+#include "router/WanSettingsReader.h"
 #include "router/WirelessLanCommands.h"
 
 namespace kelvane {
@@ -13,6 +15,19 @@ std::string StripBlanks(const std::string& text) {
   if (first == std::string::npos) return {};
   const std::size_t last = text.find_last_not_of(blanks);
   return text.substr(first, last - first + 1);
+}
+
+// The router's answer to a command is no proof it was taken: a router that
+// threw it away answers with its page all the same. Its forms must show
+// what was sent.
+bool LanAddressTaken(const std::string& address, WizardState& state) {
+  std::string page, shown;
+  return RouterReadPage(state, "/prim.htm", page) && ReadFormFieldValue(page, "NAME=LI", shown) && shown == address;
+}
+
+bool LanDomainTaken(const std::string& domain, WizardState& state) {
+  std::string page, shown;
+  return RouterReadPage(state, "/dhcp.htm", page) && ReadFormFieldValue(page, "NAME=HD", shown) && shown == domain;
 }
 
 }  // namespace
@@ -52,7 +67,7 @@ LanStoreResult StoreLanSettings(const std::string& address, const std::string& d
     result.outcome = LanStoreOutcome::kInvalidInput;
     return result;
   }
-  if (!SetLanAddress(address, state)) {
+  if (!SetLanAddress(address, state) || !LanAddressTaken(address, state)) {
     result.outcome = LanStoreOutcome::kAddressRefused;
     return result;
   }
@@ -67,7 +82,9 @@ LanStoreResult StoreLanSettings(const std::string& address, const std::string& d
   } else {
     state.lanDomainName = result.domain;
   }
-  result.outcome = SetLanDomainName(result.domain, state) ? LanStoreOutcome::kStored : LanStoreOutcome::kDomainRefused;
+  result.outcome = SetLanDomainName(result.domain, state) && LanDomainTaken(result.domain, state)
+                       ? LanStoreOutcome::kStored
+                       : LanStoreOutcome::kDomainRefused;
   return result;
 }
 

@@ -49,14 +49,7 @@ PasswordChangeOutcome ChangePasswordAndLogin(const std::string& current, const s
   const std::string user = state.loginUser.str();
   const std::string password = state.loginPassword.str();
   StoreLoginWord(next, state);
-  const bool loggedIn = LoginToRouter(state);
-  // An open router lets anyone in, so its login tells nothing. Its password
-  // form does: asked to change the new word into itself, it refuses unless
-  // it holds the new word, and changes nothing either way.
-  const bool refused = loggedIn ? LastLoginOpen() && !ChangeRouterPassword(next, next, state) &&
-                                      LastRouterFailure().kind == RouterFailureKind::kValueRefused
-                                : LastLoginRefused();
-  if (refused) {
+  if (!LoginToRouter(state) && LastLoginRefused()) {
     SetLoginUser(user, state);
     SetLoginPassword(password, state);
     return PasswordChangeOutcome::kRouterError;

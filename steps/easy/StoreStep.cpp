@@ -44,30 +44,49 @@ bool PingOrFollowRouter(StoreContext& c) { return PingRouter(c) || FollowMovedRo
 
 // Only a router with a wireless part ever receives the wireless command.
 bool SendsWireless(const StoreContext& c) { return c.state.wirelessPresent && c.state.configureWireless != 0; }
-// The user kept the WPA mode and pass phrase the router holds. The command
-// cannot name the cipher, and the mode sent again would put the router's
-// default cipher in place of its own (WPA-PSK on AES, WPA2-PSK on TKIP).
-bool RouterHoldsChosenWpa(StoreContext& c) {
-  const WirelessSettings& w = c.state.WirelessSettings;
-  if (w.securityMode != kSecurityWpaPsk && w.securityMode != kSecurityWpa2Psk) return false;
-  std::string ssid, channel, text, key;
+// The user kept the WPA mode and pass phrase the router holds (`shown`, its
+// status page read before the command). The command cannot name the cipher,
+// and the mode sent again would put the router's default cipher in place of
+// its own (WPA-PSK on AES, WPA2-PSK on TKIP).
+struct ShownWireless {
+  bool read = false;
   std::int32_t mode = -1;
-  ReadWirelessStatus(ssid, channel, text, key, mode, c.state);
-  return !ssid.empty() && mode == w.securityMode && !key.empty() && UrlDecode(key) == w.key.view();
+  std::string key;
+};
+bool ChoosesWpa(const WirelessSettings& w) {
+  return w.securityMode == kSecurityWpaPsk || w.securityMode == kSecurityWpa2Psk;
+}
+ShownWireless ReadShownWireless(StoreContext& c) {
+  ShownWireless shown;
+  std::string ssid, channel, text;
+  ReadWirelessStatus(ssid, channel, text, shown.key, shown.mode, c.state);
+  shown.read = !ssid.empty();
+  return shown;
+}
+bool RouterHoldsChosenWpa(const WirelessSettings& w, const ShownWireless& shown) {
+  return ChoosesWpa(w) && shown.read && shown.mode == w.securityMode && !shown.key.empty() &&
+         SameWirelessKey(UrlDecode(shown.key), w.key.view());
 }
 
 bool SendWireless(StoreContext& c) {
   // Copies: the command may rewrite the channel in the same record.
   const std::string ssid(c.state.WirelessSettings.ssid.view());
   const std::string key(c.state.WirelessSettings.key.view());
+  const bool keepsKey = KeepsRoutersKey(c.state.WirelessSettings);
+  ShownWireless shown;
+  if (keepsKey || ChoosesWpa(c.state.WirelessSettings)) shown = ReadShownWireless(c);
   // A pass phrase the router did not show and the user did not type is not
   // sent: the router keeps its own, and its mode with it. Nor is a security
   // the router holds already: it keeps its cipher with it.
-  const bool withSecurity = !KeepsRoutersKey(c.state.WirelessSettings) && !RouterHoldsChosenWpa(c);
+  const bool withSecurity = !keepsKey && !RouterHoldsChosenWpa(c.state.WirelessSettings, shown);
+  // The security it is to keep must be known, or a router that took the
+  // missing part as "none" could not be told from one that kept it.
+  if (!withSecurity && !shown.read) return false;
   // The answer alone is not enough (see SendWan): the router's status page
-  // must show what was sent.
+  // must show what was sent, and the security left out as it was.
   return SetWirelessSettings(ssid, key, c.state, withSecurity) &&
-         WirelessSettingsTaken(ssid, key, c.state, withSecurity);
+         WirelessSettingsTaken(ssid, key, c.state, withSecurity,
+                               withSecurity ? std::nullopt : std::optional<std::int32_t>(shown.mode));
 }
 
 bool SendsWan(const StoreContext& c) { return c.state.applyWan != 0; }

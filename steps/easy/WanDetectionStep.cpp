@@ -3,6 +3,7 @@
 #include <span>
 
 #include "router/StatusReaders.h"
+#include "router/WanCommands.h"
 
 namespace kelvane {
 
@@ -21,7 +22,16 @@ WanDetectionOutcome WanDetectionStep::Run() {
 
   if (ready) {
     state_.wanType = found;
-    if (found == kWanDynamicIp) return End(WanDetectionOutcome::kDynamicIpOnWan);
+    if (found == kWanDynamicIp) {
+      // Dynamic IP goes straight to the store page, so no WAN page reads the
+      // router's connection control: read it here, or the store would send
+      // "on demand" to a router that is always on.
+      if (!ReadDynamicWanOptions(state_)) {
+        state_.wanType = kWanPppoe;
+        return End(WanDetectionOutcome::kStatusUnreadable);
+      }
+      return End(WanDetectionOutcome::kDynamicIpOnWan);
+    }
     if (found == kWanPppoe) {
       // Only to fill the PPPoE form; the router's finding stands either way.
       host_.FindPcPppoeAccount(state_);

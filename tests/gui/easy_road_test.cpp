@@ -114,7 +114,9 @@ TEST_P(EasyRoad, WalksFromWelcomeToFinish) {
 
 const std::string kWlap =
     "/cgi-bin/wlap?RC=@&rf=1000&Xf=1&KM0=x&ZW0=o&rd=wpa&ZN=KelvaneHome&ZC=11&KM%23=00FF&KM4=o&CS=4&KM5=x&PK=kelvane%20pass%20phrase";
-const std::string kDynamic = "/cgi-bin/prim?rc=@&rf=0008&rd=zero&Wt=0100&lf=0037&ai=0&DF00=x";
+// The emulated router's dynamic IP form is "always on"; the detection reads
+// it (no WAN page comes before the store), and the command keeps it.
+const std::string kDynamic = "/cgi-bin/prim?rc=@&rf=0008&rd=zero&Wt=0100&lf=0037&ai=0&DF00=o";
 const std::string kRefresh = "/cgi-bin/want?rc=&rf=&UB=0001&rd=status";
 const std::string kReboot = "/cgi-bin/rebo?";
 const std::vector<std::uint32_t> kManual(std::uint32_t code) { return {0, 10, 20, 21, 22, 23, code, 40, 50, 60}; }

@@ -113,11 +113,12 @@ TEST_F(WanPagesTest, ConnectionControlIsReadFromTheRouterOnEveryActivation) {
   });
   Activate(CPspPPTPWan::kTemplateId);
   EXPECT_EQ(Combo(kWanConnectionComboId)->currentIndex(), 1);
-  // An unreadable router: the first entry.
+  // An unreadable router: the choice it last showed stays, not a default it
+  // never had.
   Back();
   router_->Sim().Stop();
   Activate(CPspPPTPWan::kTemplateId);
-  EXPECT_EQ(Combo(kWanConnectionComboId)->currentIndex(), 0);
+  EXPECT_EQ(Combo(kWanConnectionComboId)->currentIndex(), 1);
 }
 
 TEST_F(WanPagesTest, PptpEveryWrongLabelRedAtOnceThenStoredStripped) {

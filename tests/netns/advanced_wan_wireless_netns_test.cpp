@@ -195,6 +195,9 @@ TEST_F(AdvancedWanWirelessNetns, PppoeAndBackThenWepAndBackEachWithARestart) {
       login, "GET /cgi-bin/want?rd=prim&Wt=0200", "GET /prim.htm",
       "GET /cgi-bin/prim?rc=@&rf=0008&rd=zero&lf=0037&ai=0&DF00=x&DF01=x&DF08=o&DF09=x&Wt=0200&IU0=carol%40isp.test"
       "&IW0=pa%20ss%26w%3Drd&IT0=fibre-1&ID00=&ID01=&IM0=1492",
+      // The type and the values the form shows again read back: saved only
+      // if the router holds them.
+      "GET /zero.htm?rc=&rf=0008", "GET /prim.htm",
       wanRestart,
       // Restart, then Read once the router is back.
       login, restart,
@@ -203,6 +206,7 @@ TEST_F(AdvancedWanWirelessNetns, PppoeAndBackThenWepAndBackEachWithARestart) {
       // router's own, unchanged: the MAC row is not shown while the router
       // runs PPPoE).
       login, "GET /cgi-bin/want?rd=prim&Wt=0100", "GET /cgi-bin/prim?rc=@&rf=0008&rd=zero&Wt=0100&lf=0037&ai=0&DF00=o",
+      "GET /zero.htm?rc=&rf=0008",
       wanRestart,
       "GET /prim.htm", "GET /cgi-bin/prim?rc=@&rd=zero&En=00-50-18-58-12-01&ai=0&DF00=o&DF01=x",
       login, restart,

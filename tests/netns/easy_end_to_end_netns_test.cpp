@@ -171,7 +171,11 @@ const std::string kWlap =
 // The store page reads the wireless settings before their command (a WPA
 // mode and key the router holds already are not sent again) and after it.
 const std::string kWirelessRead = "GET /zero.htm?rc=&rf=0010";
-const std::string kDynamic = "GET /cgi-bin/prim?rc=@&rf=0008&rd=zero&Wt=0100&lf=0037&ai=0&DF00=x";
+// Dynamic IP found, the detection reads that form's connection control (no
+// WAN page comes before the store), and the command keeps it: the router's
+// own "always on".
+const std::string kDynamicOptions = "GET /cgi-bin/want?rd=prim&Wt=0100";
+const std::string kDynamic = "GET /cgi-bin/prim?rc=@&rf=0008&rd=zero&Wt=0100&lf=0037&ai=0&DF00=o";
 // The store page reads the stored WAN type back before it restarts the router.
 const std::string kTypeReadBack = "GET /zero.htm?rc=&rf=0008";
 const std::string kRefresh = "GET /cgi-bin/want?rc=&rf=&UB=0001&rd=status";
@@ -196,7 +200,7 @@ std::vector<std::string> Road(std::vector<std::string> login, std::vector<std::s
 
 const EndToEndCase kCases[] = {
     {"DynamicIpWpa2", PcNetwork::kDhclient, {}, {}, "", false, "0,10,20,21,22,40,50,60",
-     Road({"GET /", "GET /"}, {kWirelessRead, kWlap, kWirelessRead, kDynamic}), "KelvaneHome", "0100", ""},
+     Road({"GET /", "GET /"}, {kDynamicOptions, kWirelessRead, kWlap, kWirelessRead, kDynamic}), "KelvaneHome", "0100", ""},
     {"PppoeWokenByTheEcho", PcNetwork::kDhclient,
      {"--wan-service", "pppoe", "--wan-type", "0200", "--dial-on-demand", "lan0"},
      {"KELVANE_WALK_PPPOE=carol@isp:s3cret word"}, "", false, "0,10,20,21,22,32,40,50,60",
@@ -208,20 +212,20 @@ const EndToEndCase kCases[] = {
      "KelvaneHome", "0200", "carol@isp"},
     {"ChangedLoginWord", PcNetwork::kDhclient, {"--login", "basic", "--login-word", "hunter22"},
      {"KELVANE_WALK_LOGIN_WORD=hunter22"}, "hunter22", true, "0,10,20,21,22,40,50,60",
-     Road(std::vector<std::string>(10, "GET /"), {kWirelessRead, kWlap, kWirelessRead, kDynamic}), "KelvaneHome",
+     Road(std::vector<std::string>(10, "GET /"), {kDynamicOptions, kWirelessRead, kWlap, kWirelessRead, kDynamic}), "KelvaneHome",
      "0100", ""},
     // A PC with a fixed address outside the router's network, switched to
     // DHCP by the connectivity page (the router's own DHCP answer tells the
     // page that the switch will work); the router search is not repeated, but
     // the login half of the check runs before the reads.
     {"FixedPcSwitchedToDhcp", PcNetwork::kFixedOutside, {"--answer-dhcp"}, {}, "", false, "0,10,20,21,22,40,50,60",
-     Road({"GET /", "GET /"}, {kWirelessRead, kWlap, kWirelessRead, kDynamic}), "KelvaneHome", "0100", ""},
+     Road({"GET /", "GET /"}, {kDynamicOptions, kWirelessRead, kWlap, kWirelessRead, kDynamic}), "KelvaneHome", "0100", ""},
     // The same on a router whose Basic login word was changed: the word is
     // asked for after the switch, not discovered missing by the later pages.
     {"FixedPcSwitchedChangedWord", PcNetwork::kFixedOutside,
      {"--answer-dhcp", "--login", "basic", "--login-word", "hunter22"}, {"KELVANE_WALK_LOGIN_WORD=hunter22"},
      "hunter22", true, "0,10,20,21,22,40,50,60",
-     Road(std::vector<std::string>(10, "GET /"), {kWirelessRead, kWlap, kWirelessRead, kDynamic}),
+     Road(std::vector<std::string>(10, "GET /"), {kDynamicOptions, kWirelessRead, kWlap, kWirelessRead, kDynamic}),
      "KelvaneHome", "0100", ""},
 };
 

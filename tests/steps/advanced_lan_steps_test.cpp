@@ -41,6 +41,7 @@ TEST_F(LanSteps, StoreChecksBothFieldsAtOnceAndSendsOnlyWhatPasses) {
     bool addressOk, domainOk;
     LanStoreOutcome outcome;
     std::string storedDomain;  // what the router holds afterwards
+    const char* thrownAway = nullptr;  // the command the router answers but throws away
   };
   const Case cases[] = {
       {"192.168.50.1", "  home.lan  ", true, true, LanStoreOutcome::kStored, "home.lan"},
@@ -61,6 +62,9 @@ TEST_F(LanSteps, StoreChecksBothFieldsAtOnceAndSendsOnlyWhatPasses) {
       {"192.168.001.010", "home", false, true, LanStoreOutcome::kInvalidInput, "before"},
       {"10.0.0.1", "home", true, true, LanStoreOutcome::kStored, "home"},
       {"172.16.5.254", "home", true, true, LanStoreOutcome::kStored, "home"},
+      // Answered all the same: the forms read back show the command was not taken.
+      {"192.168.50.1", "home", true, true, LanStoreOutcome::kAddressRefused, "before", "/cgi-bin/prim?"},
+      {"192.168.50.1", "home", true, true, LanStoreOutcome::kDomainRefused, "before", "/cgi-bin/dhcp?"},
   };
   for (const Case& c : cases) {
     router_.Sim().WithState([](routersim::RouterSimState& s) {
@@ -68,16 +72,27 @@ TEST_F(LanSteps, StoreChecksBothFieldsAtOnceAndSendsOnlyWhatPasses) {
       s.pendingLanAddress.clear();
     });
     router_.Sim().ClearLog();
+    routersim::RouterSimFaults ignore;
+    if (c.thrownAway != nullptr) {
+      ignore.match = c.thrownAway;
+      ignore.ignoreQuietly = true;
+    }
+    router_.Sim().SetFaults(ignore);
     const LanStoreResult r = StoreLanSettings(c.address, c.domain, true, state_);
+    router_.Sim().SetFaults({});
     EXPECT_EQ(r.addressOk, c.addressOk) << c.address << "|" << c.domain;
     EXPECT_EQ(r.domainOk, c.domainOk) << c.address << "|" << c.domain;
     EXPECT_EQ(r.outcome, c.outcome) << c.address << "|" << c.domain;
     EXPECT_EQ(Router().domainName, c.storedDomain) << c.address << "|" << c.domain;
     if (c.outcome == LanStoreOutcome::kInvalidInput) {
       EXPECT_TRUE(router_.Requests().empty()) << "nothing is sent for wrong input";
+    } else if (c.outcome == LanStoreOutcome::kAddressRefused) {
+      EXPECT_EQ(Router().pendingLanAddress, "") << c.address;
     } else {
       EXPECT_EQ(Router().pendingLanAddress, c.address);
-      EXPECT_EQ(state_.lanDomainName.view(), c.storedDomain);
+      if (c.outcome == LanStoreOutcome::kStored) {
+        EXPECT_EQ(state_.lanDomainName.view(), c.storedDomain);
+      }
     }
   }
 }

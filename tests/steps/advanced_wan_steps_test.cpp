@@ -42,6 +42,7 @@ TEST_P(AdvancedWan, EachTypeStoresOnlyWhenEveryRowPassesAndMarksEveryWrongRow) {
     Rows rows;
     std::array<bool, kWanMaxFields> ok;
     AdvancedWanStoreOutcome outcome;
+    bool thrownAway = false;  // the router answers the command but throws it away
   };
   const Case cases[] = {
       {"static with both DNS", 2, {" 10.0.0.2 ", "255.255.255.0", "10.0.0.1", "10.0.0.53", "10.0.0.54", ""},
@@ -53,6 +54,8 @@ TEST_P(AdvancedWan, EachTypeStoresOnlyWhenEveryRowPassesAndMarksEveryWrongRow) {
       {"static with bad dotted quads", 2, {"10.0.0.256", ".255.255.0", "10..0.1", "10.0.0.53.", "", ""},
        {false, false, false, false, true}, AdvancedWanStoreOutcome::kInvalidInput},
       {"PPPoE", 3, {" carol", "secret", "", "", "", ""}, {true, true, true}, AdvancedWanStoreOutcome::kStored},
+      {"PPPoE thrown away", 3, {"carol", "secret", "", "", "", ""}, {true, true, true},
+       AdvancedWanStoreOutcome::kApplyRefused, true},
       {"PPPoE without user name", 3, {"", "secret", "svc", "", "", ""}, {false, true, true},
        AdvancedWanStoreOutcome::kInvalidInput},
       {"PPTP", 4, {"0.0.0.0", "0.0.0.0", "0.0.0.0", "vpn.example.test", "bob", "pw"},
@@ -67,12 +70,21 @@ TEST_P(AdvancedWan, EachTypeStoresOnlyWhenEveryRowPassesAndMarksEveryWrongRow) {
   for (const Case& c : cases) {
     state_.wanType = 1;
     router_->Sim().ClearLog();
+    routersim::RouterSimFaults ignore;
+    ignore.match = "/cgi-bin/prim?";
+    ignore.ignoreQuietly = c.thrownAway;
+    router_->Sim().SetFaults(ignore);
+    const std::string typeBefore = Router().wanType;
     const AdvancedWanStoreResult r = StoreAdvancedWan(c.type, c.rows, "", 1, 1, state_);
+    router_->Sim().SetFaults({});
     EXPECT_EQ(r.outcome, c.outcome) << c.name;
     for (int i = 0; i < kWanMaxFields; ++i) EXPECT_EQ(r.rowOk[i], c.ok[i]) << c.name << " row " << i + 1;
     const bool stored = c.outcome == AdvancedWanStoreOutcome::kStored;
     EXPECT_EQ(state_.wanType, stored ? c.type : 1) << c.name;
-    EXPECT_EQ(Sent("cgi-bin/"), stored) << c.name << ": nothing may be sent for wrong input";
+    EXPECT_EQ(Sent("cgi-bin/"), stored || c.thrownAway) << c.name << ": nothing may be sent for wrong input";
+    if (c.thrownAway) {
+      EXPECT_EQ(Router().wanType, typeBefore) << c.name;
+    }
   }
   // Address rows are stripped, user names kept as typed.
   const AdvancedWanStoreResult pppoe = StoreAdvancedWan(3, {" carol", "secret", "", "", "", ""}, "", 0, 1, state_);
@@ -100,6 +112,7 @@ TEST_P(AdvancedWan, DynamicIpTakesTheMacOnlyOnARouterRunningDynamicIpAndAlwaysSe
     std::int32_t routerType;
     bool macOk;
     AdvancedWanStoreOutcome outcome;
+    bool thrownAway = false;  // the router answers the command but throws it away
   };
   const Case cases[] = {
       {" 00-11-22-AA-bb-cc ", 1, true, AdvancedWanStoreOutcome::kStored},

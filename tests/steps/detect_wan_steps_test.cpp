@@ -37,12 +37,16 @@ struct Case {
   O outcome;
   std::int32_t wanType;
   int nextTemplate;
+  bool alwaysOn = false;  // the router's dynamic IP form has "always on" checked
 };
 
 TEST(WanDetection, OrderOfPreference) {
   using S = routersim::WanService;
   const std::vector<Case> cases = {
       {"wan dhcp beats a pppoe account", true, S::kDhcp, kPppoe, O::kDynamicIpOnWan, 1, kTemplateStore},
+      // The store page follows with no WAN page between: the router's
+      // connection control must be read here.
+      {"wan dhcp, always on", true, S::kDhcp, kNone, O::kDynamicIpOnWan, 1, kTemplateStore, true},
       {"wan pppoe", true, S::kPppoe, kNone, O::kPppoeOnWan, 3, 4011},
       {"wan pppoe with every account", true, S::kPppoe, kPppoe | kPptp | kL2tp, O::kPppoeOnWan, 3, 4011},
       {"wan nothing, pptp before l2tp", true, S::kNone, kPptp | kL2tp, O::kPptpAccount, 4, 4012},
@@ -61,6 +65,7 @@ TEST(WanDetection, OrderOfPreference) {
     router.Sim().WithState([&](routersim::RouterSimState& s) {
       s.wanCable = c.cable;
       s.service = c.service;
+      s.forms[routersim::kWtDynamic].df00 = c.alwaysOn;
     });
     SimHostNetwork& pc = router.Pc();
     if (c.accounts & kPppoe) pc.phonebook.push_back(SimHostNetwork::Pppoe("DSL", "FastNet", "carol"));
@@ -77,6 +82,9 @@ TEST(WanDetection, OrderOfPreference) {
               (std::vector<StringId>{30109, MessageFor<O>(kWanDetectionMessages, c.outcome)}));
     if (IsProposal(c.outcome)) {
       EXPECT_EQ(DetectionNextTemplate(state.wanType), c.nextTemplate);
+    }
+    if (c.outcome == O::kDynamicIpOnWan) {
+      EXPECT_EQ(state.DynamicIpSettings.optionState, c.alwaysOn ? kConnectAutomatically : kConnectOnDemand);
     }
     // The account of the proposed kind is in its record for the WAN page.
     if (c.outcome == O::kPppoeAccount || (c.outcome == O::kPppoeOnWan && (c.accounts & kPppoe))) {

@@ -66,6 +66,7 @@ enum class Fault {
   kLoginPage,   // the login form in place of the page
   kDrip,        // the answer in pieces, past the bound of the whole answer
   kIgnored,     // the ordinary page, the command thrown away
+  kToNone,      // the command taken, the security it left out set to none
   kRestartOnto  // answered and taken, then a restart onto 127.0.0.2
 };
 
@@ -98,6 +99,7 @@ routersim::RouterSimFaults FaultFor(const Row& row) {
       f.dripPauseMs = 500;
       break;
     case Fault::kIgnored: f.ignoreQuietly = true; break;
+    case Fault::kToNone: f.securityToNone = true; break;
     case Fault::kRestartOnto: f.restartOnto = "127.0.0.2"; break;
   }
   return f;
@@ -121,6 +123,15 @@ void OtherPppoeAccount(test::EmulatedRouter& router, WizardState& state) {
   state.wanType = kWanPppoe;
   state.PppoeSettings.userName = "carol@isp.example";
   state.PppoeSettings.password = "carol's word";
+}
+// A router that holds the user's WPA2 pass phrase already: the store leaves
+// the security out of its command.
+void HoldsTheChosenWpa2(test::EmulatedRouter& router, WizardState&) {
+  router.Sim().WithState([](routersim::RouterSimState& s) {
+    s.securityCode = "4";
+    s.psk = "correct horse battery";
+    s.pskHex = false;
+  });
 }
 // A router that comes back elsewhere is found there by its broadcast answer;
 // the PC's old address no longer reaches it once it moved.
@@ -154,11 +165,16 @@ const Row kRows[] = {
     {"DetectionCut", RunDetection, "rf=0004", Fault::kCut, kIdWanDetectRouterControlFailed, 3},
     {"DetectionJunk", RunDetection, "rf=0004", Fault::kJunk, kIdWanDetectRouterControlFailed, 3},
     {"DetectionLoginPage", RunDetection, "rf=0004", Fault::kLoginPage, kIdWanDetectRouterControlFailed, 3},
+    // Dynamic IP found: its connection control is read for the store page,
+    // which no WAN page precedes; unread, nothing is proposed.
+    {"DetectionDynamicOptions500", RunDetection, "Wt=0100", Fault::kStatus500, kIdWanDetectRouterControlFailed, 3},
     // The store: a command not taken, or not known to be taken, is never
     // "saved", and nothing follows it.
     {"StoreWirelessClosed", RunStore, "/cgi-bin/wlap", Fault::kClose, kIdStoreSavingFailed, 3},
     {"StoreWirelessCut", RunStore, "/cgi-bin/wlap", Fault::kCut, kIdStoreSavingFailed, 3},
     {"StoreWirelessIgnored", RunStore, "/cgi-bin/wlap", Fault::kIgnored, kIdStoreSavingFailed, 3},
+    {"StoreWirelessSecurityToNone", RunStore, "/cgi-bin/wlap", Fault::kToNone, kIdStoreSavingFailed, 3,
+     HoldsTheChosenWpa2},
     {"StoreWanReset", RunStore, "/cgi-bin/prim", Fault::kReset, kIdStoreSavingFailed, 3},
     {"StoreWanEmpty", RunStore, "/cgi-bin/prim", Fault::kEmpty, kIdStoreSavingFailed, 3},
     {"StoreWanJunk", RunStore, "/cgi-bin/prim", Fault::kJunk, kIdStoreSavingFailed, 3},

@@ -128,7 +128,8 @@ inline const std::vector<RouterStart>& RouterStarts() {
   static const std::vector<RouterStart> starts = {
       {"Dynamic_None",
        [](RouterSimState& s) {
-         detail::Wan(s, routersim::kWtDynamic, {}, false, false);
+         // "Always on", away from the factory's "on demand".
+         detail::Wan(s, routersim::kWtDynamic, {}, true, false);
          detail::Security(s, "0");
          s.channel = "3";
        }},

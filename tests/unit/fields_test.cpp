@@ -21,6 +21,12 @@ bool Printable5(std::string_view t) { return IsPrintableOfLength(t, 5); }
 bool Printable0(std::string_view t) { return IsPrintableOfLength(t, 0); }
 bool PassPhrase(std::string_view t) { return IsPrintableInRange(t, 8, 63); }
 bool OptionalRange(std::string_view t) { return IsPrintableInRange(t, 0, 32); }
+const std::string kHex64 = std::string(32, 'a') + std::string(32, '0');
+bool SameKeyAsHex64(std::string_view t) { return SameWirelessKey(t, kHex64); }
+bool SameKeyAsPhrase(std::string_view t) { return SameWirelessKey(t, "Pass Phrase"); }
+bool Channel6(std::string_view t) { return WirelessChannelNumber(t) == 6; }
+bool ChannelAuto(std::string_view t) { return WirelessChannelNumber(t) == 0; }
+bool NoChannel(std::string_view t) { return WirelessChannelNumber(t) == -1; }
 
 class PredicateTest : public ::testing::TestWithParam<PredicateCase> {};
 
@@ -88,6 +94,20 @@ const PredicateCase kPredicateCases[] = {
     {"mac non hex", IsMacAddress, "00-1A-2B-3C-4D-5G", false},
     {"mac empty", IsMacAddress, "", false},
     {"mac no separators", IsMacAddress, "001A2B3C4D5E00000", false},
+    // Wireless read-backs: a router may write back a key or channel in its own form.
+    {"hex key back in upper case", SameKeyAsHex64, std::string(32, 'A') + std::string(32, '0'), true},
+    {"hex key back other digits", SameKeyAsHex64, std::string(32, 'B') + std::string(32, '0'), false},
+    {"hex key back one short", SameKeyAsHex64, std::string(32, 'A') + std::string(31, '0'), false},
+    {"pass phrase back keeps case", SameKeyAsPhrase, "pass phrase", false},
+    {"pass phrase back same", SameKeyAsPhrase, "Pass Phrase", true},
+    {"channel 6", Channel6, "6", true},
+    {"channel 06", Channel6, "06", true},
+    {"channel 6 blank", Channel6, "6 ", false},
+    {"channel auto", ChannelAuto, "Auto", true},
+    {"channel AUTO", ChannelAuto, "AUTO", true},
+    {"channel 0", ChannelAuto, "0", true},
+    {"channel empty", NoChannel, "", true},
+    {"channel four digits", NoChannel, "0006", true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Fields, PredicateTest, ::testing::ValuesIn(kPredicateCases));

@@ -212,6 +212,10 @@ void RouterSim::ServeConnection(SimConnection& connection) {
     response = Substitute(faults);
   } else {
     response = Respond(request, faults);
+    if (faults.securityToNone) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      state_.securityCode = "0";
+    }
   }
   if (faults.restartAfter || !faults.restartOnto.empty()) {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -32,6 +32,9 @@ struct RouterSimFaults {
   // The router's ordinary page after a command, but the command is thrown
   // away (nothing changes).
   bool ignoreQuietly = false;
+  // The command is taken, and the wireless security with it set to none, as
+  // by a router that takes a command without a security part as "none".
+  bool securityToNone = false;
   // After answering, the router restarts (off the air for its restart time),
   // as if the request had asked for it.
   bool restartAfter = false;

@@ -212,6 +212,12 @@ std::string Boxes(const PageContext& c, const WanForm& f, bool pppoe) {
 // The varied settings form: LF line ends, attributes in other orders (VALUE
 // before NAME, a line break between attributes), unquoted values ended by ">"
 // or a line break, the boxes in another order and extra markup.
+// The form shows the LAN address the router stores: one taken waits there
+// for the restart that moves the router to it.
+const std::string& StoredLanAddress(const RouterSimState& s) {
+  return s.pendingLanAddress.empty() ? s.lanAddress : s.pendingLanAddress;
+}
+
 std::string VariedPrimPage(const PageContext& c, const WanForm& f) {
   const RouterSimState& s = c.state;
   const std::string& t = s.formType;
@@ -222,7 +228,7 @@ std::string VariedPrimPage(const PageContext& c, const WanForm& f) {
   page += "<form method=get name=prim action=\"/cgi-bin/prim\">\n";
   page += "<input type=hidden value=" + t + " name=Wt>\n";
   page += "<table border=0 cellpadding=2>\n<tr><td class=l>LAN IP</td><td><input size=15\n name=LI value=" +
-          quoted(s.lanAddress) + "></td></tr>\n";
+          quoted(StoredLanAddress(s)) + "></td></tr>\n";
   if (t != kWtStatic) {
     page += "<script type=\"text/javascript\">\nvar f = document.prim;\n DF01=" + box(f.df01) + " , DF00=" +
             box(f.df00) + " ,\n";
@@ -279,7 +285,7 @@ std::string PrimPage(const PageContext& c) {
   std::string page = Head(Classic(c) ? "Primary Setup" : "prim", c);
   page += Classic(c) ? "<FORM NAME=prim ACTION=/cgi-bin/prim>\n" : "<form action=/cgi-bin/prim name=prim>\n";
   page += Classic(c) ? "<INPUT TYPE=HIDDEN NAME=Wt VALUE=" + t + ">\n" : "<input type=hidden name=wt value=" + t + ">\n";
-  page += Field(c, "LI", s.lanAddress, true, "SIZE=15");
+  page += Field(c, "LI", StoredLanAddress(s), true, "SIZE=15");
   if (t != kWtStatic) page += Boxes(c, f, t == kWtPppoe);
   // The WAN MAC belongs to every WAN type's form.
   if (Classic(c)) {
