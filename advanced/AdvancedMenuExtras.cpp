@@ -44,7 +44,8 @@ void ShowInternetLine(CStaticText* summary, const QString& text, bool passed) {
     }
     summary->setWordWrap(true);
     summary->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    summary->setText(text + QStringLiteral(" ") + UiText(kIdTranslatedWanNote));
+    // The status is a short line without a full stop: the note starts a line of its own.
+    summary->setText(text + QStringLiteral("\n") + UiText(kIdTranslatedWanNote));
     summary->setGeometry(place.left(), top, place.width(), page->height() - top - 2);
     QFont font = summary->font();
     while (summary->heightForWidth(summary->width()) > summary->height() && font.pointSizeF() > 6.5) {

@@ -112,9 +112,11 @@ bool CPspDIYBRSystem::OnSetActive() {
 void CPspDIYBRSystem::ShowAccessFailure() { ShowResultText(kIdAdvSystemFailed, kRed); }
 
 bool CPspDIYBRSystem::Confirm(StringId question) {
+  // Yes or No is the whole question (restart, factory settings, new password):
+  // a Cancel beside No would mean the same. No is the default; Escape is No too.
   const int answer = ShowMessageEx(UiText(kIdCancelPromptCaption), UiText(question),
-                                   kMbIconInformation | kMbYesNoCancel | kMbDefButton2, UiText(kIdYesButton),
-                                   UiText(kIdNoButton), UiText(kIdCancelButton), window());
+                                   kMbIconInformation | kMbYesNo | kMbDefButton2, UiText(kIdYesButton),
+                                   UiText(kIdNoButton), QString(), window());
   return answer == kAnswerYes;
 }
 

@@ -98,6 +98,8 @@ CPshMain::CPshMain(const QPixmap& headerBitmap, QWidget* parent)
   // relative move and survives the texts set afterwards.
   SetActivePage(pages_.front());
   InitButtons();
+  // InitButtons set the plain texts over the keys the first page was given.
+  AssignButtonAccessKeys();
 }
 
 CPshMain::~CPshMain() {
@@ -394,16 +396,20 @@ bool CPshMain::SetActivePage(CPspEx* page) {
   UpdateHeader();
   page->OnSetActive();
   UpdateHeader();
-  // The buttons' access keys step around the letters this page uses itself.
+  AssignButtonAccessKeys();
+  FocusFirstControl(page);
+  SaveDemoScreenshot();
+  return true;
+}
+
+void CPshMain::AssignButtonAccessKeys() {
+  // The buttons' access keys step around the letters the active page uses itself.
   AssignSheetAccessKeys({{next_, UiText(kIdNext) + QStringLiteral(" >"), QLatin1Char('N')},
                          {back_, QStringLiteral("< ") + UiText(kIdBack), QLatin1Char('B')},
                          {finish_, UiText(kIdFinish), QLatin1Char('F')},
                          {cancel_, UiText(kIdCancel), QLatin1Char('C')},
                          {helpButton_, UiText(kIdHelp), QLatin1Char('H')}},
-                        page);
-  FocusFirstControl(page);
-  SaveDemoScreenshot();
-  return true;
+                        active_);
 }
 
 void CPshMain::PlaceStack() {

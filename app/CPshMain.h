@@ -117,6 +117,7 @@ class CPshMain : public CSheetBase {
   void RewrapButton(QPushButton* button);
   void FocusFirstControl(CPspEx* page);
   void MarkDefaultButton();
+  void AssignButtonAccessKeys();
   void SaveDemoScreenshot();
 
   std::vector<CPspEx*> pages_;  // member pages in sheet order (children of stack_)

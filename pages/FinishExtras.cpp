@@ -40,9 +40,23 @@ CWifiCodePanel* LayOutFinishWireless(QWidget* page, CWifiCodePanel* panel, bool 
       panel->hide();
       panel->Code()->hide();
     }
-    message->setGeometry(messageRect);
+    // The verdict with the note on a translated address runs longer than the
+    // template's place in some languages: the text takes the lines it needs,
+    // and the picture below it keeps clear of it or, with no room left, goes.
+    message->setWordWrap(true);
+    message->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    const int messageHeight = std::max(messageRect.height(), message->heightForWidth(messageRect.width()));
+    message->setGeometry(messageRect.left(), messageRect.top(), messageRect.width(), messageHeight);
     box->setGeometry(boxRect);
     WrapCheckBoxText(box);
+    if (picture != nullptr) {
+      if (!picture->property("templateGeometry").isValid()) picture->setProperty("templateGeometry", picture->geometry());
+      const QRect pictureRect = picture->property("templateGeometry").toRect();
+      const int gap = 6;
+      const int pictureTop = std::max(pictureRect.top(), message->geometry().bottom() + gap);
+      picture->move(pictureRect.left(), pictureTop);
+      picture->setVisible(pictureTop + pictureRect.height() + gap <= box->y());
+    }
     return panel;
   }
   if (panel == nullptr) {

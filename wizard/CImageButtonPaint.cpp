@@ -201,6 +201,16 @@ void CImageButton::paintEvent(QPaintEvent*) {
     p.setPen(pen);
     p.setBrush(Qt::NoBrush);
     p.drawRect(rect().adjusted(3, 3, -4, -4));
+  } else if (focused && !inert_) {
+    // A flat button Tab reached (the setup choices) still shows it has the
+    // focus: a solid frame in the theme's highlight, in a shade that reads on
+    // the face in light and dark themes alike.
+    QPen pen(ReadableColour(pal.color(QPalette::Highlight), BackgroundForDrawing(), pal.color(QPalette::ButtonText)));
+    pen.setWidth(2);
+    pen.setJoinStyle(Qt::MiterJoin);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(rect()).adjusted(2, 2, -2, -2));
   }
 }
 

@@ -3,7 +3,7 @@ template 8007
 size 320 155
 font 8 MS Shell Dlg
 #  id  kind         x    y    w    h   flags            extras
-2600   text         7    1    307  35  -
+2600   text         5    5    310  35  -
 6104   picture      137  55   37   34  hidden           res=4034
 6130   imagebutton  72   62   175  41  notab            res=4034
 6001   check        17   127  294  23  multiline,tabstop

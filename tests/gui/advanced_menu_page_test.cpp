@@ -277,7 +277,8 @@ TEST_F(AdvancedMenuTest, TheProvidersTranslationAddsItsNoteToTheInternetLine) {
     router_->Sim().WithState([&](RouterSimState& s) { s.ispWanAddress = r.wanAddress; });
     ASSERT_TRUE(OpenMenu(r.language)) << why_;
     const QString passed = UiText(30288);
-    EXPECT_EQ(Summary()->text(), r.note ? passed + QStringLiteral(" ") + UiText(30819) : passed);
+    // The status and the note are two sentences: the note on a line of its own.
+    EXPECT_EQ(Summary()->text(), r.note ? passed + QStringLiteral("\n") + UiText(30819) : passed);
     // The whole note is on the page, above its bottom edge.
     EXPECT_GE(Summary()->height(), Summary()->heightForWidth(Summary()->width()));
     EXPECT_LE(Summary()->geometry().bottom(), menu_->height());

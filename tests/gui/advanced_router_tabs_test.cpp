@@ -36,10 +36,17 @@ using namespace test;
 int gAnswer = kAnswerYes;  // what the confirmation boxes answer
 int gBoxes = 0;
 QString gLastQuestion;
+bool gLastOfferedCancel = false;  // a third button beside Yes and No
 void Answer(CDlgMessage* box) {
   ++gBoxes;
   if (auto* text = qobject_cast<QLabel*>(box->Control(805))) gLastQuestion = text->text();
-  // Buttons 802..804 are Yes, No, Cancel.
+  // Buttons 802..804 are Yes, No, Cancel; Cancel is Escape where there is no such button.
+  auto* cancel = qobject_cast<QPushButton*>(box->Control(804));
+  gLastOfferedCancel = cancel != nullptr && cancel->isVisibleTo(box);
+  if (gAnswer == kAnswerCancel && !gLastOfferedCancel) {
+    box->reject();
+    return;
+  }
   const int index = gAnswer == kAnswerYes ? 0 : gAnswer == kAnswerNo ? 1 : 2;
   if (auto* b = qobject_cast<QPushButton*>(box->Control(802 + index))) b->click();
 }
@@ -355,6 +362,7 @@ TEST_F(RouterTabs, PasswordChangeChecksFirstThenTakesTheNewWord) {
 
   typeIn("kwzpo", "n3w", "n3w");
   EXPECT_EQ(gLastQuestion, UiText(kIdAdvSystemConfirmPassword));
+  EXPECT_FALSE(gLastOfferedCancel) << "a yes-or-no question: Cancel would mean No";
   EXPECT_EQ(Line(system, CPspDIYBRSystem::kResultLine), UiText(kIdAdvSystemDone));
   EXPECT_EQ(router_.Sim().StateCopy().loginWord, "n3w");
   EXPECT_EQ(WizardState::Instance().loginPassword.view(), "n3w");

@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -113,7 +114,13 @@ class StandInPage : public CPspEx {
   int finishCalls = 0;
 };
 
-QString Plain(const QPushButton* button) { return button->text().replace(QLatin1Char('\n'), QLatin1Char(' ')); }
+// The text as the user reads it: one line, without the access key's mark
+// (nor the "(&N)" added to a text without a typeable letter).
+QString Plain(const QPushButton* button) {
+  QString text = button->text().replace(QLatin1Char('\n'), QLatin1Char(' '));
+  text.remove(QRegularExpression(QStringLiteral("\\(&.\\)$")));
+  return text.remove(QLatin1Char('&'));
+}
 
 class SheetTest : public ::testing::Test {
  protected:
@@ -143,6 +150,10 @@ TEST_F(SheetTest, ButtonTextsAndTitleInEveryTestedLanguage) {
     EXPECT_EQ(Plain(Button(CPshMain::kButtonFinish)), UiText(kIdFinish)) << name.toStdString();
     EXPECT_EQ(Plain(Button(CPshMain::kButtonHelp)), UiText(kIdHelp)) << name.toStdString();
     EXPECT_FALSE(UiText(kIdNext).isEmpty()) << name.toStdString();
+    // The first page shown has its keys too, not only a page come back to.
+    for (int id : {CPshMain::kButtonBack, CPshMain::kButtonNext, CPshMain::kButtonCancel, CPshMain::kButtonHelp}) {
+      EXPECT_TRUE(Button(id)->text().contains(QLatin1Char('&'))) << name.toStdString() << " " << id;
+    }
     EXPECT_EQ(sheet_->windowTitle(), UiText(kIdProductTitle) + QStringLiteral(", V2.5.0.0")) << name.toStdString();
     // The buttons are found by their command IDs, like the page controls.
     EXPECT_EQ(FindControl(sheet_.get(), CPshMain::kButtonNext), Button(CPshMain::kButtonNext));
@@ -432,7 +443,8 @@ TEST_F(SheetTest, KeyboardTable) {
   enum Key { kReturn, kKeypadEnter, kAltN, kAltNextKey };
   // kStore: a page holding only a push button of its own, as the store page's
   // "Set again"; kPictures: a page of picture buttons, as the setup type page.
-  enum Page { kWelcome, kSetupType, kStandIn, kStandInBusy, kStandInFinish, kStore, kPictures };
+  // kWelcomeFirstShown: the welcome page of a sheet just made, not activated again.
+  enum Page { kWelcome, kWelcomeFirstShown, kSetupType, kStandIn, kStandInBusy, kStandInFinish, kStore, kPictures };
   enum Outcome { kStays, kMovesOn, kMovesBack, kFinishes, kAsksToCancel, kPressesPicture };
   struct Row {
     std::uint32_t language;
@@ -458,6 +470,9 @@ TEST_F(SheetTest, KeyboardTable) {
       {kGerman, kWelcome, kLanguageList, kAltN, kStays},
       {kGerman, kWelcome, kLanguageList, kAltNextKey, kMovesOn},
       {kGerman, kWelcome, kLanguageList, kReturn, kMovesOn},
+      {kGerman, kWelcomeFirstShown, kLanguageList, kAltNextKey, kMovesOn},
+      {kGreek, kWelcomeFirstShown, kLanguageList, kAltNextKey, kMovesOn},
+      {kChineseTrad, kWelcomeFirstShown, kLanguageList, kAltNextKey, kMovesOn},
       {kEnglish, kStore, kFirstFocus, kReturn, kMovesOn},  // store page: Enter is Next, not "Set again"
       {kEnglish, kStore, kFirstFocus, kKeypadEnter, kMovesOn},
       {kEnglish, kPictures, kFirstFocus, kReturn, kPressesPicture},
@@ -471,7 +486,7 @@ TEST_F(SheetTest, KeyboardTable) {
   int pageButtonClicks = 0;
   int pictureClicks = 0;
   for (const Row& row : rows) {
-    if (row.language != built || !sheet_->isVisible()) {
+    if (row.language != built || !sheet_->isVisible() || row.page == kWelcomeFirstShown) {
       if (!Build(row.language)) GTEST_SKIP() << why_.toStdString();
       built = row.language;
       standIn = new StandInPage(9006);
@@ -506,12 +521,14 @@ TEST_F(SheetTest, KeyboardTable) {
     SCOPED_TRACE(rowIndex);
     standIn->finishPage = row.page == kStandInFinish;
     standIn->finishCalls = 0;
-    CPspEx* page = row.page == kWelcome     ? static_cast<CPspEx*>(sheet_->Welcome())
+    CPspEx* page = row.page == kWelcome || row.page == kWelcomeFirstShown ? static_cast<CPspEx*>(sheet_->Welcome())
                    : row.page == kSetupType ? static_cast<CPspEx*>(sheet_->SetupType())
                    : row.page == kStore     ? store
                    : row.page == kPictures  ? pictures
                                             : standIn;
-    ASSERT_TRUE(sheet_->SetActivePage(page));
+    if (row.page != kWelcomeFirstShown) {
+      ASSERT_TRUE(sheet_->SetActivePage(page));
+    }
     std::optional<BusyScope> busy;
     if (row.page == kStandInBusy) busy.emplace(standIn);
     const int language = sheet_->Welcome()->Selector()->currentIndex();
@@ -538,7 +555,10 @@ TEST_F(SheetTest, KeyboardTable) {
         const QString text = Button(CPshMain::kButtonNext)->text();
         const qsizetype amp = text.indexOf(QLatin1Char('&'));
         ASSERT_GE(amp, 0) << text.toStdString();
-        QTest::keyClick(target, text.at(amp + 1).toLower().toLatin1(), Qt::AltModifier);
+        // A Greek or Cyrillic key too: the key code is the capital letter.
+        const QChar key = text.at(amp + 1);
+        QTest::sendKeyEvent(QTest::Click, target, static_cast<Qt::Key>(key.toUpper().unicode()), QString(key.toLower()),
+                            Qt::AltModifier);
         break;
       }
     }

@@ -224,8 +224,11 @@ TEST(MarkField, ReadableOnEveryPaletteAndNotByColourAlone) {
     picture->SetInert(true);
     picture->setGeometry(160, 30, 30, 24);
     page.resize(200, 60);
+    page.setFocusPolicy(Qt::StrongFocus);  // holds the focus until the button is tabbed to
     page.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    page.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&page)) << t.name;
+    page.setFocus();
 
     EXPECT_EQ(textPixel(label, t.window), t.windowText) << t.name << ": plain text in the theme's colour";
     CPspEx::MarkField(label, false);
@@ -242,6 +245,15 @@ TEST(MarkField, ReadableOnEveryPaletteAndNotByColourAlone) {
     const QColor caption = textPixel(button, t.base);
     EXPECT_GE(ContrastRatio(caption, t.base), kMinTextContrast) << t.name << ": the button's caption";
     EXPECT_NEAR(caption.hslHue(), 240, 3) << t.name << ": still blue";
+    // Tabbed to, the flat button shows a focus frame that stands out from its face.
+    button->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(button->hasFocus()) << t.name;
+    const QImage focused = button->grab().toImage();
+    for (const QPoint& edge : {QPoint(2, 12), QPoint(75, 2), QPoint(147, 12), QPoint(75, 21)}) {
+      EXPECT_GE(ContrastRatio(focused.pixelColor(edge), t.base), 3.0)
+          << t.name << ": focus frame at " << edge.x() << "," << edge.y();
+    }
+    button->clearFocus();
 
     for (NarrationColour c : {NarrationColour::kBusy, NarrationColour::kGood, NarrationColour::kBad,
                               NarrationColour::kHeading, NarrationColour::kDefault}) {

@@ -187,6 +187,9 @@ TEST_F(FinishCode, TheFinishPageShowsTheCodeAtOnceWithTheKeyBehindShow) {
         EXPECT_FALSE(finish->Control(id)->geometry().intersects(code)) << id;
       }
       EXPECT_FALSE(panel->geometry().intersects(code));
+      // Text and code keep the pages' usual top margin below the header line.
+      EXPECT_GE(finish->Control(CPspFinish::kMessageId)->y(), 6);
+      EXPECT_GE(code.top(), finish->Control(CPspFinish::kMessageId)->y());
       // Nothing is cut: the texts get the height they need.
       EXPECT_GE(panel->height(), panel->sizeHint().height());
       auto* text = qobject_cast<QLabel*>(finish->Control(CPspFinish::kMessageId));
