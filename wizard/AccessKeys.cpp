@@ -23,10 +23,12 @@ void AddKeyOf(const QString& text, QSet<QChar>& used) {
   }
 }
 
-// A letter a keyboard of that language types with one key.
+// A letter a keyboard of that language types with one key. A Greek keyboard
+// types an accented vowel (Ά) with a dead key first, so those are left out.
 bool Typeable(QChar c) {
   if (!c.isLetterOrNumber()) return false;
   const QChar::Script script = c.script();
+  if (script == QChar::Script_Greek && c.decompositionTag() == QChar::Canonical) return false;
   return script == QChar::Script_Latin || script == QChar::Script_Greek || script == QChar::Script_Cyrillic ||
          c.unicode() < 128;
 }
