@@ -117,8 +117,10 @@ std::string UrlEncode(std::string_view text) {
   std::string out;
   out.reserve(text.size() * 3);
   for (char c : text) {
-    if (kReserved.find(c) != std::string_view::npos) {
-      const auto b = static_cast<unsigned char>(c);
+    const auto b = static_cast<unsigned char>(c);
+    // Controls, blank, DEL and every byte of a UTF-8 sequence go on the wire
+    // as "%XX" too: a request line holds only printable ASCII.
+    if (b <= 0x20 || b >= 0x7F || kReserved.find(c) != std::string_view::npos) {
       out += '%';
       out += kHex[b >> 4];
       out += kHex[b & 0x0F];

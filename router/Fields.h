@@ -45,10 +45,12 @@ bool IsIpAddressOrHostName(std::string_view text);
 // Six pairs of hexadecimal digits joined by "-" (17 characters).
 bool IsMacAddress(std::string_view text);
 
-// Percent-encodes the 22 characters the router's forms treat as reserved
-// (blank " < > % \ ^ [ ] ` + $ , @ : ; / ! # ? = &) as "%XX" with upper-case
-// digits; every other byte, including bytes above 0x7E, is kept. The result
-// has no length limit: long values are never cut.
+// Percent-encodes as "%XX" with upper-case digits the 22 characters the
+// router's forms treat as reserved (blank " < > % \ ^ [ ] ` + $ , @ : ; / ! #
+// ? = &) and every byte that is not printable ASCII (controls, DEL and each
+// byte above 0x7E, so "é" is "%C3%A9"); only the other printable ASCII
+// characters are kept. The result has no length limit: long values are never
+// cut.
 std::string UrlEncode(std::string_view text);
 // Replaces each "%XX" by its byte. A "+" stays a "+". A "%" that is not
 // followed by two hexadecimal digits is kept as it stands, so no byte after the
