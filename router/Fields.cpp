@@ -1,5 +1,7 @@
 #include "router/Fields.h"
 
+#include "net/TextEscape.h"
+
 namespace kelvane {
 namespace {
 
@@ -108,6 +110,18 @@ bool IsMacAddress(std::string_view text) {
     } else if (HexDigitValue(text[i]) < 0) {
       return false;
     }
+  }
+  return true;
+}
+
+bool IsValidSsid(std::string_view text) {
+  if (text.empty() || text.size() > kMaxSsidBytes) return false;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto b0 = static_cast<unsigned char>(text[i]);
+    const std::size_t length = b0 < 0x80 ? 1 : Utf8SequenceLength(text, i);
+    const auto b1 = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+    if (length == 0 || b0 < 0x20 || b0 == 0x7F || (b0 == 0xC2 && b1 < 0xA0)) return false;  // C0, DEL, C1
+    i += length;
   }
   return true;
 }

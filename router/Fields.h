@@ -31,6 +31,12 @@ bool IsPrintableInRange(std::string_view text, std::size_t minimum, std::size_t 
 // Empty, or all characters printable.
 bool IsOptionalPrintable(std::string_view text);
 
+// An SSID as routers and phones take it: 1 to 32 bytes of UTF-8 text without
+// control characters (C0, DEL, C1), so "Café 5G" passes. The router's pages
+// and commands carry it as UTF-8; a Qt page converts with toUtf8/fromUtf8.
+inline constexpr std::size_t kMaxSsidBytes = 32;
+bool IsValidSsid(std::string_view text);
+
 // A dotted IPv4 text: four decimal parts, three dots, each part at most 255;
 // the first three parts have 1 to 3 digits, the fourth any number of digits
 // (leading zeros allowed: "1.2.3.0001" is 1.2.3.1). The values are written to
