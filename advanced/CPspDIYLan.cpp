@@ -77,7 +77,11 @@ void CPspDIYLan::Refresh() {
       domain->setText(read == LanDomainRead::kRead ? FromLocal8(name) : QString());
       domain->setEnabled(read == LanDomainRead::kRead);
     }
-    ShowResult(read == LanDomainRead::kRead);
+    if (read == LanDomainRead::kFetchFailed) {
+      ShowResultText(kIdRouterDidNotAnswer, QColor(255, 0, 0));  // e.g. while it restarts
+    } else {
+      ShowResult(read == LanDomainRead::kRead);
+    }
     return read == LanDomainRead::kRead;
   });
 }
@@ -92,15 +96,16 @@ void CPspDIYLan::OnStore() {
     const bool domainShown = domain->isEnabledTo(this);
     const LanStoreResult result = StoreLanSettings(ToLocal8(address->text()), ToLocal8(domain->text()), domainShown,
                                                    WizardState::Instance());
+    address->setText(FromLocal8(result.address));
     if (domainShown) domain->setText(FromLocal8(result.domain));
     MarkField(Control(kAddressLabel), result.addressOk);
     MarkField(Control(kDomainLabel), result.domainOk);
     if (result.outcome == LanStoreOutcome::kStored) {
       // The router moves with its next restart, from whichever tab.
-      PendingMove().LanAddressStored(ToLocal8(address->text()), WizardState::Instance());
-      ShowResultText(MessageFor<LanStoreOutcome>(kLanStoreMessages, result.outcome), QColor(0, 0, 255));
+      PendingMove().LanAddressStored(result.address, WizardState::Instance());
+      ShowResultText(LanStoreMessage(result), QColor(0, 0, 255));
     } else {
-      ShowResult(false);
+      ShowResultText(LanStoreMessage(result), QColor(255, 0, 0));
     }
     return result.outcome == LanStoreOutcome::kStored;
   });

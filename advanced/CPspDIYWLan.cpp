@@ -11,6 +11,7 @@
 
 #include "router/WirelessLanCommands.h"
 #include "state/WizardState.h"
+#include "steps/kit/WirelessKeyRule.h"
 #include "wizard/PageKit.h"
 #include "wizard/UiText.h"
 
@@ -119,7 +120,7 @@ void CPspDIYWLan::Refresh() {
     for (const std::string& item : choice.items) channels->addItem(FromLocal8(item));
     channels->setCurrentIndex(choice.selected);
     if (r.ok) {
-      ssid->setText(FromLocal8(r.ssid));
+      ssid->setText(QString::fromUtf8(r.ssid.data(), static_cast<qsizetype>(r.ssid.size())));
       {
         // A code the list does not offer shows no choice, so Store asks for one.
         const QSignalBlocker quiet(security);
@@ -145,8 +146,11 @@ void CPspDIYWLan::OnStore() {
   if (ssid == nullptr || key == nullptr || channels == nullptr) return;
   RunWithLogin(kIdSavingRouterData, [&] {
     auto* security = ControlAs<QComboBox>(kSecurityList);
+    // The router's pages and commands carry the SSID as UTF-8.
+    const std::string ssidBytes = ssid->text().toUtf8().toStdString();
+    const std::string keyText = ToLocal8(key->text());
     const AdvancedWirelessStore s = StoreAdvancedWireless(
-        ToLocal8(ssid->text()), ToLocal8(key->text()), ToLocal8(channels->currentText()),
+        ssidBytes, keyText, ToLocal8(channels->currentText()),
         security != nullptr ? security->currentIndex() : -1, WizardState::Instance(), &held_);
     MarkField(Control(kSecurityLabel), s.securityOk);
     MarkField(Control(kSsidLabel), s.ssidOk);
@@ -156,6 +160,11 @@ void CPspDIYWLan::OnStore() {
     held_ = s.Ok() ? s.held : AdvancedWirelessReading{};
     if (s.Ok()) {
       ShowResultText(kIdAdvWirelessSaved, QColor(0, 0, 255));
+    } else if (!s.ssidOk) {
+      ShowResultText(SsidProblemText(ssidBytes), QColor(255, 0, 0));
+    } else if (!s.keyOk && s.securityOk) {
+      ShowResultText(KeyProblemText(WizardState::Instance().WirelessSettings.securityMode, keyText),
+                     QColor(255, 0, 0));
     } else {
       ShowResult(false);
     }

@@ -477,6 +477,9 @@ inline constexpr StringId kIdWaitReadRouter = 30933;
 inline constexpr StringId kIdWaitStoreRouter = 30934;
 inline constexpr StringId kIdWaitInternetTest = 30935;
 inline constexpr StringId kIdWaitRouterRestart = 30936;
+// What the router sheet's LAN tab says about a field it refuses.
+inline constexpr StringId kIdLanAddressUnusable = 30980;
+inline constexpr StringId kIdLanDomainUnusable = 30981;
 
 // Every ID above, in the order of this file.
 inline constexpr auto kAllStringIds = std::to_array<StringId>({
@@ -882,6 +885,8 @@ inline constexpr auto kAllStringIds = std::to_array<StringId>({
     kIdWaitStoreRouter,
     kIdWaitInternetTest,
     kIdWaitRouterRestart,
+    kIdLanAddressUnusable,
+    kIdLanDomainUnusable,
 });
 
 }  // namespace kelvane

@@ -192,7 +192,7 @@ bool CPspWLan::LoadSettings() {
   // Applied whether or not the index changed: it shows the key just read.
   if (security != nullptr) OnSecurityChanged(security->currentIndex());
   if (auto* ssid = ControlAs<QLineEdit>(kSsidEditId); ssid != nullptr && form.loaded) {
-    ssid->setText(FromLocal8(WizardState::Instance().WirelessSettings.ssid.str()));
+    ssid->setText(QString::fromStdString(WizardState::Instance().WirelessSettings.ssid.str()));  // UTF-8
   }
   return form.loaded;
 }
@@ -261,7 +261,7 @@ bool CPspWLan::Validate() {
   auto* key = ControlAs<QLineEdit>(kKeyEditId);
   auto* channel = ControlAs<QComboBox>(kChannelListId);
   const WirelessVerdict v =
-      StoreWirelessForm(WizardState::Instance(), ssid ? ToLocal8(ssid->text()) : std::string(),
+      StoreWirelessForm(WizardState::Instance(), ssid ? ssid->text().toUtf8().toStdString() : std::string(),
                         key ? ToLocal8(key->text()) : std::string(), channel ? channel->currentIndex() : -1, channels_,
                         keyUnknown_);
   MarkField(Control(kSsidLabelId), v.ssidOk);
@@ -274,7 +274,7 @@ bool CPspWLan::Validate() {
   if (!v.Ok() || !securityOk) {
     // The refusing check names what is wrong with the name and the key.
     if (auto* message = qobject_cast<QLabel*>(Control(kMessageId))) {
-      message->setText(WirelessProblemText(ssid ? ToLocal8(ssid->text()) : std::string(),
+      message->setText(WirelessProblemText(ssid ? ssid->text().toUtf8().toStdString() : std::string(),
                                            WizardState::Instance().WirelessSettings.securityMode,
                                            key ? ToLocal8(key->text()) : std::string()));
     }

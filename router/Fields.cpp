@@ -1,5 +1,7 @@
 #include "router/Fields.h"
 
+#include "net/TextEscape.h"
+
 namespace kelvane {
 namespace {
 
@@ -138,13 +140,27 @@ bool IsMacAddress(std::string_view text) {
   return true;
 }
 
+bool IsValidSsid(std::string_view text) {
+  if (text.empty() || text.size() > kMaxSsidBytes) return false;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto b0 = static_cast<unsigned char>(text[i]);
+    const std::size_t length = b0 < 0x80 ? 1 : Utf8SequenceLength(text, i);
+    const auto b1 = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+    if (length == 0 || b0 < 0x20 || b0 == 0x7F || (b0 == 0xC2 && b1 < 0xA0)) return false;  // C0, DEL, C1
+    i += length;
+  }
+  return true;
+}
+
 std::string UrlEncode(std::string_view text) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
   out.reserve(text.size() * 3);
   for (char c : text) {
-    if (kReserved.find(c) != std::string_view::npos) {
-      const auto b = static_cast<unsigned char>(c);
+    const auto b = static_cast<unsigned char>(c);
+    // Controls, blank, DEL and every byte of a UTF-8 sequence go on the wire
+    // as "%XX" too: a request line holds only printable ASCII.
+    if (b <= 0x20 || b >= 0x7F || kReserved.find(c) != std::string_view::npos) {
       out += '%';
       out += kHex[b >> 4];
       out += kHex[b & 0x0F];

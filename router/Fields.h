@@ -37,6 +37,12 @@ bool IsPrintableInRange(std::string_view text, std::size_t minimum, std::size_t 
 // Empty, or all characters printable.
 bool IsOptionalPrintable(std::string_view text);
 
+// An SSID as routers and phones take it: 1 to 32 bytes of UTF-8 text without
+// control characters (C0, DEL, C1), so "Café 5G" passes. The router's pages
+// and commands carry it as UTF-8; a Qt page converts with toUtf8/fromUtf8.
+inline constexpr std::size_t kMaxSsidBytes = 32;
+bool IsValidSsid(std::string_view text);
+
 // A dotted IPv4 text: four decimal parts, three dots, each part at most 255;
 // the first three parts have 1 to 3 digits, the fourth any number of digits
 // (leading zeros allowed: "1.2.3.0001" is 1.2.3.1). The values are written to
@@ -51,10 +57,12 @@ bool IsIpAddressOrHostName(std::string_view text);
 // Six pairs of hexadecimal digits joined by "-" (17 characters).
 bool IsMacAddress(std::string_view text);
 
-// Percent-encodes the 22 characters the router's forms treat as reserved
-// (blank " < > % \ ^ [ ] ` + $ , @ : ; / ! # ? = &) as "%XX" with upper-case
-// digits; every other byte, including bytes above 0x7E, is kept. The result
-// has no length limit: long values are never cut.
+// Percent-encodes as "%XX" with upper-case digits the 22 characters the
+// router's forms treat as reserved (blank " < > % \ ^ [ ] ` + $ , @ : ; / ! #
+// ? = &) and every byte that is not printable ASCII (controls, DEL and each
+// byte above 0x7E, so "é" is "%C3%A9"); only the other printable ASCII
+// characters are kept. The result has no length limit: long values are never
+// cut.
 std::string UrlEncode(std::string_view text);
 // Replaces each "%XX" by its byte. A "+" stays a "+". A "%" that is not
 // followed by two hexadecimal digits is kept as it stands, so no byte after the

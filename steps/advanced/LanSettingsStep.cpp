@@ -60,14 +60,15 @@ bool IsUsableLanAddress(const std::string& address) {
 LanStoreResult StoreLanSettings(const std::string& address, const std::string& domain, bool domainShown,
                                 WizardState& state) {
   LanStoreResult result;
+  result.address = StripBlanks(address);
   result.domain = StripBlanks(domain);
-  result.addressOk = IsUsableLanAddress(address);
+  result.addressOk = IsUsableLanAddress(result.address);
   result.domainOk = !domainShown || IsPrintableInRange(result.domain, 0, kLanDomainMax);
   if (!result.addressOk || !result.domainOk) {
     result.outcome = LanStoreOutcome::kInvalidInput;
     return result;
   }
-  if (!SetLanAddress(address, state) || !LanAddressTaken(address, state)) {
+  if (!SetLanAddress(result.address, state) || !LanAddressTaken(result.address, state)) {
     result.outcome = LanStoreOutcome::kAddressRefused;
     return result;
   }
@@ -86,6 +87,13 @@ LanStoreResult StoreLanSettings(const std::string& address, const std::string& d
                        ? LanStoreOutcome::kStored
                        : LanStoreOutcome::kDomainRefused;
   return result;
+}
+
+StringId LanStoreMessage(const LanStoreResult& result) {
+  if (result.outcome != LanStoreOutcome::kInvalidInput) {
+    return MessageFor<LanStoreOutcome>(kLanStoreMessages, result.outcome);
+  }
+  return !result.addressOk ? kIdLanAddressUnusable : kIdLanDomainUnusable;
 }
 
 }  // namespace kelvane

@@ -29,6 +29,4 @@ WirelessKeyVerdict ClassifyWirelessKey(std::int32_t securityMode, std::string_vi
   }
 }
 
-bool IsValidSsid(std::string_view ssid) { return IsPrintableInRange(ssid, 1, 32); }
-
 }  // namespace kelvane

@@ -26,7 +26,4 @@ struct WirelessKeyVerdict {
 
 WirelessKeyVerdict ClassifyWirelessKey(std::int32_t securityMode, std::string_view key);
 
-// An SSID has 1 to 32 printable characters.
-bool IsValidSsid(std::string_view ssid);
-
 }  // namespace kelvane

@@ -29,7 +29,7 @@ StringId KeyProblemText(std::int32_t securityMode, std::string_view key) {
 StringId SsidProblemText(std::string_view ssid) {
   if (IsValidSsid(ssid)) return 0;
   if (ssid.empty()) return kIdSsidEmpty;
-  if (ssid.size() > 32) return kIdSsidTooLong;
+  if (ssid.size() > kMaxSsidBytes) return kIdSsidTooLong;
   return kIdSsidBadCharacter;
 }
 

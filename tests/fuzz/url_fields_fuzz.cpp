@@ -80,6 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const char c = encoded[i];
     FUZZ_CHECK(std::string_view(" \"<>\\^[]`+$,@:;/!#?=&").find(c) == std::string_view::npos,
                "reserved character left in " + fuzz::Printable(encoded));
+    FUZZ_CHECK(c > 0x20 && c < 0x7F, "byte outside printable ASCII left in " + fuzz::Printable(encoded));
     if (c == '%')
       FUZZ_CHECK(i + 2 < encoded.size() && Hex(encoded[i + 1]) && Hex(encoded[i + 2]), "bare % in the encoding");
   }

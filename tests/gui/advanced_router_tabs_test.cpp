@@ -107,7 +107,7 @@ TEST_F(RouterTabs, LanFirstReadFillsTheFormQuietlyAndALaterRefreshSaysDone) {
   noDomain.match = "dhcp.htm";
   router_.Sim().SetFaults(noDomain);
   Click(lan, CPspDIYLan::kRefreshButton);
-  EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdError));
+  EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdRouterDidNotAnswer));
   EXPECT_EQ(Colour(lan, CPspDIYLan::kResultLine), QColor(255, 0, 0));
   EXPECT_FALSE(Edit(lan, CPspDIYLan::kDomainEdit)->isEnabled());
   router_.Sim().SetFaults({});
@@ -133,20 +133,24 @@ TEST_F(RouterTabs, LanStoreMarksEveryWrongFieldAndSendsNothingThen) {
   auto* lan = Show<CPspDIYLan>();
   ASSERT_TRUE(lan->WaitFirstRead(20000));
   router_.Sim().ClearLog();
-  for (const char* address : {"192.168.1.", "192.168.1.255", "192.168.001.010"}) {
+  for (const char* address : {"192.168.1.", "192.168.1.255", "192.168.001.010", "192.168.123.0"}) {
     Edit(lan, CPspDIYLan::kAddressEdit)->setText(QString::fromLatin1(address));
     Edit(lan, CPspDIYLan::kDomainEdit)->setText(QString(32, QLatin1Char('x')));
     Click(lan, CPspDIYLan::kStoreButton);
     EXPECT_EQ(Colour(lan, CPspDIYLan::kAddressLabel), QColor(255, 0, 0)) << address;
     EXPECT_EQ(Colour(lan, CPspDIYLan::kDomainLabel), QColor(255, 0, 0)) << address;
-    EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdError)) << address;
+    EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdLanAddressUnusable)) << address;
   }
+  Edit(lan, CPspDIYLan::kAddressEdit)->setText(QStringLiteral("192.168.50.1"));
+  Click(lan, CPspDIYLan::kStoreButton);
+  EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdLanDomainUnusable));
   for (const std::string& line : router_.Requests()) EXPECT_EQ(line.find("cgi-bin"), std::string::npos) << line;
 
-  Edit(lan, CPspDIYLan::kAddressEdit)->setText(QStringLiteral("192.168.50.1"));
+  Edit(lan, CPspDIYLan::kAddressEdit)->setText(QStringLiteral(" 192.168.50.1  "));
   Edit(lan, CPspDIYLan::kDomainEdit)->setText(QStringLiteral("   office  "));
   Click(lan, CPspDIYLan::kStoreButton);
   EXPECT_EQ(Colour(lan, CPspDIYLan::kAddressLabel), QColor(0, 0, 0));
+  EXPECT_EQ(Edit(lan, CPspDIYLan::kAddressEdit)->text(), QStringLiteral("192.168.50.1"));
   EXPECT_EQ(Edit(lan, CPspDIYLan::kDomainEdit)->text(), QStringLiteral("office"));
   EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdAdvLanSaved));
   EXPECT_EQ(Colour(lan, CPspDIYLan::kResultLine), QColor(0, 0, 255));

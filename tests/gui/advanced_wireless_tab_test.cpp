@@ -210,7 +210,7 @@ TEST_F(WirelessTab, ARefusedKeyTurnsItsLabelRedAndSendsNothing) {
   C<QPushButton>(page, P::kStoreButton)->click();
   EXPECT_EQ(page->ControlAs<CStaticText>(P::kKeyLabel)->TextColor(), QColor(255, 0, 0));
   EXPECT_EQ(page->ControlAs<CStaticText>(P::kSsidLabel)->TextColor(), QColor(0, 0, 0));
-  EXPECT_EQ(page->ControlAs<QLabel>(P::kResultLine)->text(), UiText(kIdError));
+  EXPECT_EQ(page->ControlAs<QLabel>(P::kResultLine)->text(), UiText(kIdWepKeyWrongLength));
   for (const std::string& line : router_.Requests()) EXPECT_EQ(line.find("cgi-bin/wlap"), std::string::npos) << line;
 
   C<QLineEdit>(page, P::kKeyEdit)->setText(QStringLiteral("thirteen char"));
@@ -237,6 +237,36 @@ TEST(WirelessTabScreens, SecurityModesInTheScreenshotLanguages) {
     }
   }
   WizardState::Instance().languageId = kEnglish;
+}
+
+// The router's own UTF-8 name is kept when only the channel changes, and a
+// refused name says what is wrong with it.
+TEST_F(WirelessTab, AnSsidIsCountedInUtf8BytesAndARefusalSaysWhy) {
+  P* page = Open("8");
+  router_.Sim().WithState([](routersim::RouterSimState& s) { s.ssid = "Caf\xc3\xa9 5G"; });
+  C<QPushButton>(page, P::kRefreshButton)->click();
+  EXPECT_EQ(C<QLineEdit>(page, P::kSsidEdit)->text(), QStringLiteral("Caf\u00e9 5G"));
+  C<QComboBox>(page, P::kChannelList)->setCurrentText(QStringLiteral("11"));
+  C<QPushButton>(page, P::kStoreButton)->click();
+  EXPECT_EQ(page->ControlAs<QLabel>(P::kResultLine)->text(), UiText(kIdAdvWirelessSaved));
+  EXPECT_EQ(router_.Sim().StateCopy().ssid, "Caf\xc3\xa9 5G");
+  EXPECT_EQ(router_.Sim().StateCopy().channel, "11");
+
+  const struct {
+    QString ssid;
+    StringId problem;
+  } refused[] = {
+      {QString(17, QChar(0x00e9)), kIdSsidTooLong},  // 17 characters, 34 bytes
+      {QStringLiteral("tab\there"), kIdSsidBadCharacter},
+  };
+  for (const auto& r : refused) {
+    router_.Sim().ClearLog();
+    C<QLineEdit>(page, P::kSsidEdit)->setText(r.ssid);
+    C<QPushButton>(page, P::kStoreButton)->click();
+    EXPECT_EQ(page->ControlAs<CStaticText>(P::kSsidLabel)->TextColor(), QColor(255, 0, 0)) << r.ssid.toStdString();
+    EXPECT_EQ(page->ControlAs<QLabel>(P::kResultLine)->text(), UiText(r.problem)) << r.ssid.toStdString();
+    for (const std::string& line : router_.Requests()) EXPECT_EQ(line.find("cgi-bin/wlap"), std::string::npos) << line;
+  }
 }
 
 }  // namespace

@@ -35,6 +35,7 @@ TEST_P(WirelessLanTest, WirelessRequestsBySecurityMode) {
   };
   const Case cases[] = {
       {0, 1, "LMQ-5812", "", "&ZN=LMQ-5812&ZC=0&CS=0", 10, "0"},
+      {0, 1, "Caf\xc3\xa9 5G", "", "&ZN=Caf%C3%A9%205G&ZC=0&CS=0", 10, "0"},
       {1, 1, "Cafe & Bar", "abcdefghijklm", "&ZN=Cafe%20%26%20Bar&ZC=0&CS=1&ZS=130&KM%23=000F&ZO0=abcdefghijklm", 10,
        "1"},
       {1, 0, "n", "0123456789", "&ZN=n&ZC=0&CS=1&ZS=1&KM%23=000F&ZO0=0123456789", 10, "1"},

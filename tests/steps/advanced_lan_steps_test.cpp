@@ -41,6 +41,7 @@ TEST_F(LanSteps, StoreChecksBothFieldsAtOnceAndSendsOnlyWhatPasses) {
     bool addressOk, domainOk;
     LanStoreOutcome outcome;
     std::string storedDomain;  // what the router holds afterwards
+    std::string sent = {};             // the address sent, when not `address` itself
     const char* thrownAway = nullptr;  // the command the router answers but throws away
   };
   const Case cases[] = {
@@ -60,11 +61,15 @@ TEST_F(LanSteps, StoreChecksBothFieldsAtOnceAndSendsOnlyWhatPasses) {
       {"224.0.0.1", "home", false, true, LanStoreOutcome::kInvalidInput, "before"},
       {"239.1.2.3", "home", false, true, LanStoreOutcome::kInvalidInput, "before"},
       {"192.168.001.010", "home", false, true, LanStoreOutcome::kInvalidInput, "before"},
+      {"192.168.123.0", "home", false, true, LanStoreOutcome::kInvalidInput, "before"},
+      // Blanks around the address are stripped, as in the easy pages' fields.
+      {" 192.168.50.1\t ", "home", true, true, LanStoreOutcome::kStored, "home", "192.168.50.1"},
+      {" 192.168.50.0 ", "home", false, true, LanStoreOutcome::kInvalidInput, "before"},
       {"10.0.0.1", "home", true, true, LanStoreOutcome::kStored, "home"},
       {"172.16.5.254", "home", true, true, LanStoreOutcome::kStored, "home"},
       // Answered all the same: the forms read back show the command was not taken.
-      {"192.168.50.1", "home", true, true, LanStoreOutcome::kAddressRefused, "before", "/cgi-bin/prim?"},
-      {"192.168.50.1", "home", true, true, LanStoreOutcome::kDomainRefused, "before", "/cgi-bin/dhcp?"},
+      {"192.168.50.1", "home", true, true, LanStoreOutcome::kAddressRefused, "before", "", "/cgi-bin/prim?"},
+      {"192.168.50.1", "home", true, true, LanStoreOutcome::kDomainRefused, "before", "", "/cgi-bin/dhcp?"},
   };
   for (const Case& c : cases) {
     router_.Sim().WithState([](routersim::RouterSimState& s) {
@@ -86,11 +91,14 @@ TEST_F(LanSteps, StoreChecksBothFieldsAtOnceAndSendsOnlyWhatPasses) {
     EXPECT_EQ(Router().domainName, c.storedDomain) << c.address << "|" << c.domain;
     if (c.outcome == LanStoreOutcome::kInvalidInput) {
       EXPECT_TRUE(router_.Requests().empty()) << "nothing is sent for wrong input";
+      // The result line names the field that is wrong (the address first).
+      EXPECT_EQ(LanStoreMessage(r), c.addressOk ? kIdLanDomainUnusable : kIdLanAddressUnusable) << c.address;
     } else if (c.outcome == LanStoreOutcome::kAddressRefused) {
       EXPECT_EQ(Router().pendingLanAddress, "") << c.address;
     } else {
-      EXPECT_EQ(Router().pendingLanAddress, c.address);
+      EXPECT_EQ(Router().pendingLanAddress, c.sent.empty() ? c.address : c.sent);
       if (c.outcome == LanStoreOutcome::kStored) {
+        EXPECT_EQ(r.address, Router().pendingLanAddress);
         EXPECT_EQ(state_.lanDomainName.view(), c.storedDomain);
       }
     }

@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "router/Fields.h"
 #include "steps/kit/WirelessKey.h"
+#include "steps/kit/WirelessKeyRule.h"
 #include "state/WizardState.h"
 
 namespace kelvane {
@@ -59,11 +61,33 @@ TEST(WirelessKey, RulesAndBoundaries) {
 }
 
 TEST(WirelessKey, SsidLength) {
-  EXPECT_FALSE(IsValidSsid(""));
-  EXPECT_TRUE(IsValidSsid("a"));
-  EXPECT_TRUE(IsValidSsid(std::string(32, 's')));
-  EXPECT_FALSE(IsValidSsid(std::string(33, 's')));
-  EXPECT_FALSE(IsValidSsid("bad\x7f"));
+  // One rule for the pages and the command line: bytes of UTF-8, as the router
+  // and phones count them, and what a refusal says.
+  const struct {
+    std::string ssid;
+    bool valid;
+    StringId problem;
+  } cases[] = {
+      {"", false, kIdSsidEmpty},
+      {"a", true, 0},
+      {std::string(32, 's'), true, 0},
+      {std::string(33, 's'), false, kIdSsidTooLong},
+      {"bad\x7f", false, kIdSsidBadCharacter},
+      {"Caf\xc3\xa9 Home", true, 0},
+      {"\xe2\x98\x95 \xf0\x9f\x93\xb6", true, 0},  // symbols and emoji
+      {std::string(16, '\xc3'), false, kIdSsidBadCharacter},  // cut sequences
+      {"\xc3", false, kIdSsidBadCharacter},
+      {"Caf\xe9", false, kIdSsidBadCharacter},  // Latin-1, not UTF-8
+      {"tab\there", false, kIdSsidBadCharacter},
+      {"c1\xc2\x85", false, kIdSsidBadCharacter},
+      {std::string(24, 'x') + "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9", true, 0},  // 32 bytes, 28 characters
+      {std::string(30, 'x') + "\xc3\xa9\xc3\xa9", false, kIdSsidTooLong},  // 32 characters, 34 bytes
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.ssid);
+    EXPECT_EQ(IsValidSsid(c.ssid), c.valid);
+    EXPECT_EQ(SsidProblemText(c.ssid), c.problem);
+  }
 }
 
 }  // namespace

@@ -219,6 +219,9 @@ TEST(WirelessLoad, StoreChecksSsidAndKey) {
       {"wpa2 64 hex", 8, "Home", std::string(64, 'a'), true, true, 0, 0},
       {"empty ssid", 9, "", "12345678", false, true, 1, 0},
       {"ssid of 33", 9, std::string(33, 's'), "12345678", false, true, 1, 0},
+      {"utf-8 ssid", 9, "Caf\xc3\xa9 Home", "12345678", true, true, 1, 0},
+      {"ssid of 32 characters in 34 bytes", 9, std::string(30, 'x') + "\xc3\xa9\xc3\xa9", "12345678", false, true, 1, 0},
+      {"ssid with a control character", 9, "a\x1b[2J", "12345678", false, true, 1, 0},
       {"both wrong", 1, "", "abc", false, false, 1, 0},
       {"mixed, empty", 9, "Home", "", true, false, 1, 0},
   };

@@ -138,7 +138,7 @@ struct CodecCase {
 
 class UrlCodecTest : public ::testing::TestWithParam<CodecCase> {};
 
-TEST_P(UrlCodecTest, EncodesExactlyTheReservedCharacters) {
+TEST_P(UrlCodecTest, EncodesTheReservedCharactersAndEveryNonAsciiByte) {
   EXPECT_EQ(UrlEncode(GetParam().plain), GetParam().encoded);
 }
 
@@ -153,7 +153,12 @@ const CodecCase kCodecCases[] = {
     {" \"<>%\\^[]`+$,@:;/!#?=&",
      "%20%22%3C%3E%25%5C%5E%5B%5D%60%2B%24%2C%40%3A%3B%2F%21%23%3F%3D%26"},
     {"keep-._*()'~AZaz09", "keep-._*()'~AZaz09"},
-    {"caf\xc3\xa9", "caf\xc3\xa9"},
+    // Nothing but printable ASCII reaches the request line.
+    {"Caf\xc3\xa9 5G", "Caf%C3%A9%205G"},
+    {"tab\tnl\ncr\r\x01\x7f", "tab%09nl%0Acr%0D%01%7F"},
+    {std::string("nul\0x", 5), "nul%00x"},
+    {"\x80\xff", "%80%FF"},
+    {"50% & a=b+c", "50%25%20%26%20a%3Db%2Bc"},
     {"", ""},
 };
 

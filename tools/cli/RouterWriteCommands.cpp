@@ -39,20 +39,6 @@ bool TakeText(CliContext& c, CommandArgs& args, const std::string& name, Field& 
   return false;
 }
 
-// An SSID as the router and phones take it: 1 to 32 bytes of UTF-8 text
-// without control characters ("Café 5G").
-bool IsSsidText(std::string_view ssid) {
-  if (ssid.empty() || ssid.size() > 32) return false;
-  for (std::size_t i = 0; i < ssid.size();) {
-    const auto b0 = static_cast<unsigned char>(ssid[i]);
-    const std::size_t length = b0 < 0x80 ? 1 : Utf8SequenceLength(ssid, i);
-    const auto b1 = i + 1 < ssid.size() ? static_cast<unsigned char>(ssid[i + 1]) : 0;
-    if (length == 0 || b0 < 0x20 || b0 == 0x7F || (b0 == 0xC2 && b1 < 0xA0)) return false;  // C0, DEL, C1
-    i += length;
-  }
-  return true;
-}
-
 // Checks a key against a security mode and sets the key's form in `w`;
 // empty when the key fits, else the complaint.
 std::string CheckKey(std::int32_t mode, const std::string& key, WirelessSettings& w) {
@@ -253,7 +239,7 @@ int SetWireless(CliContext& c, CommandArgs& args) {
       channel = std::to_string(n);
     }
   }
-  if (haveSsid && !IsSsidText(ssid)) return c.Usage("--ssid takes 1 to 32 bytes of UTF-8 text without control characters");
+  if (haveSsid && !IsValidSsid(ssid)) return c.Usage("--ssid takes 1 to 32 bytes of UTF-8 text without control characters");
   // The status page does not show a key that WEP could take over, so a switch
   // to WEP needs its key on the command line.
   if (haveSecurity && mode == kSecurityWep && !haveKey) return c.Usage("--security wep needs --key");
