@@ -80,16 +80,26 @@ class PageKitTest : public ::testing::Test {
     sheet_.reset();
   }
   QPushButton* Button(int id) { return sheet_->Button(id); }
+  // The English sheet on a slow page of its own; null when no sheet can be
+  // shown here (why_ says why) or, a failure, the page is not made active.
+  SlowPage* ShowSlowPage() {
+    sheet_ = ShowSheet(kEnglish, &why_);
+    if (!sheet_) return nullptr;
+    auto* page = new SlowPage();
+    sheet_->AddPage(page);
+    if (!sheet_->SetActivePage(page)) {
+      ADD_FAILURE() << "the slow page could not be made active";
+      return nullptr;
+    }
+    return page;
+  }
   std::unique_ptr<CPshMain> sheet_;
+  QString why_;
 };
 
 TEST_F(PageKitTest, ARunningStepRefusesCancelEscapeCloseBoxNavigationAndHelp) {
-  QString why;
-  sheet_ = ShowSheet(kEnglish, &why);
-  if (!sheet_) GTEST_SKIP() << why.toStdString();
-  auto* page = new SlowPage();
-  sheet_->AddPage(page);
-  ASSERT_TRUE(sheet_->SetActivePage(page));
+  SlowPage* page = ShowSlowPage();
+  if (page == nullptr) GTEST_SKIP() << why_.toStdString();
   const CPspEx* before = sheet_->ActivePage();
 
   struct Seen {
@@ -129,12 +139,8 @@ TEST_F(PageKitTest, ARunningStepRefusesCancelEscapeCloseBoxNavigationAndHelp) {
 // wait's text) once it has run a moment, a countdown turns the bar
 // determinate with the restart's text, and the strip goes with the step.
 TEST_F(PageKitTest, LongWaitShowsItsBarAndText) {
-  QString why;
-  sheet_ = ShowSheet(kEnglish, &why);
-  if (!sheet_) GTEST_SKIP() << why.toStdString();
-  auto* page = new SlowPage();
-  sheet_->AddPage(page);
-  ASSERT_TRUE(sheet_->SetActivePage(page));
+  SlowPage* page = ShowSlowPage();
+  if (page == nullptr) GTEST_SKIP() << why_.toStdString();
   enum Wait { kQuick, kLong, kLongWithCountdown, kLongWithQuestion };
   struct Row {
     StringId waitText;
