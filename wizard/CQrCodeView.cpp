@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 #include <qrencode.h>
 
 namespace kelvane {
@@ -11,11 +13,33 @@ CQrCodeView::CQrCodeView(QWidget* parent) : QWidget(parent) {
   setAccessibleName(QStringLiteral("QR code"));
 }
 
+namespace {
+
+// A code of bytes beyond ASCII names UTF-8 as its character set (ECI 26):
+// without it a reader guesses, and a common one takes "Café" for Shift-JIS.
+// Plain ASCII goes without, for the oldest readers.
+QRcode* Encode(const QByteArray& bytes) {
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.constData());
+  const bool ascii =
+      std::all_of(bytes.cbegin(), bytes.cend(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ascii) return QRcode_encodeData(static_cast<int>(bytes.size()), data, 0, QR_ECLEVEL_L);
+  QRinput* input = QRinput_new2(0, QR_ECLEVEL_L);
+  if (input == nullptr) return nullptr;
+  QRcode* code = nullptr;
+  if (QRinput_appendECIheader(input, 26) == 0 &&
+      QRinput_append(input, QR_MODE_8, static_cast<int>(bytes.size()), data) == 0) {
+    code = QRcode_encodeInput(input);
+  }
+  QRinput_free(input);
+  return code;
+}
+
+}  // namespace
+
 bool CQrCodeView::SetData(const QByteArray& bytes) {
   dark_.clear();
   width_ = 0;
-  QRcode* code = QRcode_encodeData(static_cast<int>(bytes.size()),
-                                   reinterpret_cast<const unsigned char*>(bytes.constData()), 0, QR_ECLEVEL_L);
+  QRcode* code = Encode(bytes);
   if (code != nullptr) {
     width_ = code->width;
     dark_.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(width_));

@@ -35,7 +35,8 @@ namespace {
 
 using namespace zbar;
 
-// Every code zbar finds in `image`, as raw bytes.
+// Every code zbar finds in `image`, as text in UTF-8: read the way a phone's
+// reader reads it, through the character set the code names (or a guess).
 std::vector<std::string> Decode(const QImage& image) {
   const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
   std::vector<unsigned char> bytes(static_cast<std::size_t>(gray.width() * gray.height()));
@@ -45,7 +46,6 @@ std::vector<std::string> Decode(const QImage& image) {
   zbar_image_scanner_t* scanner = zbar_image_scanner_create();
   zbar_image_scanner_set_config(scanner, ZBAR_NONE, ZBAR_CFG_ENABLE, 0);
   zbar_image_scanner_set_config(scanner, ZBAR_QRCODE, ZBAR_CFG_ENABLE, 1);
-  zbar_image_scanner_set_config(scanner, ZBAR_QRCODE, ZBAR_CFG_BINARY, 1);
   zbar_image_t* zimage = zbar_image_create();
   zbar_image_set_format(zimage, zbar_fourcc('Y', '8', '0', '0'));
   zbar_image_set_size(zimage, static_cast<unsigned>(gray.width()), static_cast<unsigned>(gray.height()));
