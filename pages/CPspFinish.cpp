@@ -6,6 +6,7 @@
 #include "language/StringIds.h"
 #include "pages/FinishExtras.h"
 #include "state/WizardState.h"
+#include "steps/easy/WirelessLoadStep.h"
 #include "wizard/CImageButton.h"
 #include "wizard/OpenUrl.h"
 #include "wizard/PageKit.h"
@@ -46,7 +47,10 @@ bool CPspFinish::OnSetActive() {
     box->show();
     box->setChecked(true);
   }
-  wifi_ = LayOutFinishWireless(this, wifi_, state.wirelessPresent && state.configureWireless != 0);
+  // The code needs the key: none where the router kept a pass phrase its pages do not show.
+  const bool knownNetwork =
+      state.wirelessPresent && state.configureWireless != 0 && !KeepsRoutersKey(state.WirelessSettings);
+  wifi_ = LayOutFinishWireless(this, wifi_, knownNetwork);
   return CPspEx::OnSetActive();
 }
 
