@@ -186,6 +186,9 @@ bool CPspWLan::LoadSettings() {
     const QSignalBlocker block(security);
     // A router without security is offered the strongest mode it has.
     const bool propose = form.loaded && form.securityIndex == 0;
+    // The proposed mode starts with an empty key: a phrase the router kept
+    // from an earlier mode was never the user's choice.
+    if (propose) WizardState::Instance().WirelessSettings.key = "";
     security->setCurrentIndex(propose ? WLanKeyHelp::kProposedIndex : form.securityIndex);
     securityIndex_ = security->currentIndex();
   }
