@@ -48,6 +48,12 @@ const char* ProbeErrorText(ProbeError error) {
       return "the UDP socket could not be opened";
     case ProbeError::kSendFailed:
       return "the probe could not be sent";
+    case ProbeError::kHelperBusy:
+      return "another program is probing (the helper kelvane-netprobe is still busy with an earlier call of "
+             "this user); try again";
+    case ProbeError::kHelperRefused:
+      return "the helper kelvane-netprobe refused the probe: it probes only 255.255.255.255 port 67 or a "
+             "loopback address";
   }
   return "unknown";
 }

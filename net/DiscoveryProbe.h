@@ -25,6 +25,8 @@ enum class ProbeError {
   kPortInUse,    // the client port is held by another program
   kSocketError,  // the socket could not be made, set up or bound
   kSendFailed,   // the datagram could not be sent
+  kHelperBusy,     // the helper was busy with an earlier call of this user
+  kHelperRefused,  // the helper refused the request (not a destination it probes)
 };
 
 // A short English description of the reason, for logs and the command line.
