@@ -232,8 +232,9 @@ int Discover(const Request& r) {
   const std::vector<std::uint8_t> datagram = BuildDiscoveryDatagram();
   if (!socket.SetPayload(datagram.data(), datagram.size()) || !socket.SendPayload(1))
     return OpenFailure(ProbeError::kSendFailed);
-  if (socket.ReceiveDatagram(kProbeWaitMs / 1000, (kProbeWaitMs % 1000) * 1000L))
-    std::printf("answer %s\n", Dotted(socket.SenderAddress()).c_str());
+  std::uint32_t router = 0;
+  if (ReceiveRouterAnswer(socket, router))
+    std::printf("answer %s\n", Dotted(router).c_str());
   else
     std::printf("none\n");
   return kExitRan;
