@@ -292,9 +292,7 @@ int main(int argc, char** argv) {
   // the request is parsed only after the others are gone.
   const bool fromInput = argc == 2 && std::strcmp(argv[1], "-") == 0;
   const std::string input = fromInput ? ReadInput() : std::string();
-  const Operation named = OperationWord(fromInput ? std::string_view(input).substr(0, input.find_first_of(" \n"))
-                                        : argc > 1 ? std::string_view(argv[1])
-                                                   : std::string_view());
+  const Operation named = fromInput ? OperationOfLine(input) : OperationWord(argc > 1 ? argv[1] : "");
   const int keep = named == Operation::kEcho ? CAP_NET_RAW
                    : named == Operation::kNone ? kNoCapability
                                                : CAP_NET_BIND_SERVICE;
