@@ -188,6 +188,11 @@ TEST_F(DiscoveryNetns, UnprivilegedCliDiscoversThroughTheHelper) {
         report);
     EXPECT_EQ(rc, 0) << h.name << ": " << report;
   }
+  // A destination the helper does not probe is refused, and the CLI says so.
+  r = bed_->Exec(Role::kPc, {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", dir + "/kelvane-cli",
+                             "--probe-to", "192.0.2.1", "discover"});
+  EXPECT_EQ(r.exitCode, 1) << r.output;
+  EXPECT_NE(r.output.find("kelvane-netprobe refused the probe"), std::string::npos) << r.output;
   // Without the helper's capabilities the same call is refused on port 68:
   // the answer above came through the helper.
   ASSERT_EQ(bed_->Exec(Role::kPc, {"setcap", "-r", dir + "/kelvane-netprobe"}).exitCode, 0);
