@@ -157,7 +157,9 @@ bool IsInterfaceBroadcast(std::uint32_t address) {
 // So a name held by anything but a listener of this user (the listener's
 // credentials tell) is no turn of ours, and the call goes on without one
 // instead of waiting on a stranger. An earlier call of ours is waited for
-// until its listener closes, which hangs up our connection to it.
+// until its listener closes, which hangs up our connection to it. The turn
+// paces a user's own calls; it is no barrier against that same user, who can
+// take the name first.
 constexpr int kNoTurn = -1;   // go on without the turn
 constexpr int kTurnBusy = -2;  // our earlier call outlasted kTurnWaitMs
 constexpr int kTurnFailed = -3;
@@ -187,7 +189,8 @@ int TakeTurn() {
                       getsockopt(holder, SOL_SOCKET, SO_PEERCRED, &peer, &peerSize) == 0 && peer.uid == getuid();
     if (!ours) {
       close(holder);
-      std::fprintf(stderr, "%s the turn of user %u is held by another user; going on without it\n",
+      std::fprintf(stderr, "%s the turn of user %u is held by something else than a call of that user; going on "
+                   "without it\n",
                    kNetprobeDiagnostic, static_cast<unsigned>(getuid()));
       return kNoTurn;
     }
@@ -318,7 +321,9 @@ int main(int argc, char** argv) {
     return kExitBusy;
   }
   if (turn == kTurnFailed) {
-    std::fprintf(stderr, "%s no turn: %s\n", kNetprobeDiagnostic, std::strerror(errno));
+    const int error = errno;
+    std::printf("error %s\n", ProbeErrorWord(ProbeError::kSocketError));
+    std::fprintf(stderr, "%s no socket for the turn: %s\n", kNetprobeDiagnostic, std::strerror(error));
     return kExitFailed;
   }
   const std::uint64_t start = SteadyMs();
