@@ -6,6 +6,7 @@
 #include "net/ProbeHelper.h"
 #include "net/UdpSocket.h"
 #include "net/ByteOrder.h"
+#include "net/Wait.h"
 
 namespace kelvane {
 namespace {
@@ -13,6 +14,8 @@ namespace {
 constexpr char kMagicWord[] = "Qorvex";
 constexpr std::size_t kMagicOffset = 108;
 constexpr std::uint32_t kPresenceTransaction = 0x02930293;
+constexpr std::size_t kCookieOffset = 236;
+constexpr char kDhcpCookie[] = "\x63\x82\x53\x63";
 
 ProbeError BindError(int error) {
   if (error == EACCES || error == EPERM) return ProbeError::kNoPrivilege;
@@ -48,6 +51,12 @@ const char* ProbeErrorText(ProbeError error) {
       return "the UDP socket could not be opened";
     case ProbeError::kSendFailed:
       return "the probe could not be sent";
+    case ProbeError::kHelperBusy:
+      return "another program is probing (the helper kelvane-netprobe is still busy with an earlier call of "
+             "this user); try again";
+    case ProbeError::kHelperRefused:
+      return "the helper kelvane-netprobe refused the probe: it probes only 255.255.255.255 port 67 or a "
+             "loopback address";
   }
   return "unknown";
 }
@@ -78,6 +87,24 @@ std::vector<std::uint8_t> BuildDhcpPresenceDatagram() {
   return bytes;
 }
 
+bool IsDhcpMessage(std::string_view datagram) {
+  if (datagram.size() < kCookieOffset + 4 || (datagram[0] != 1 && datagram[0] != 2)) return false;
+  return datagram.substr(kCookieOffset, 4) == std::string_view(kDhcpCookie, 4);
+}
+
+bool ReceiveRouterAnswer(UdpSocket& socket, std::uint32_t& address) {
+  const std::uint64_t deadline = SteadyMs() + kProbeWaitMs;
+  for (std::uint64_t now = SteadyMs(); now < deadline; now = SteadyMs()) {
+    const long left = static_cast<long>(deadline - now);
+    if (!socket.ReceiveDatagram(left / 1000, (left % 1000) * 1000L)) return false;
+    if (!IsDhcpMessage(socket.Received())) {
+      address = socket.SenderAddress();
+      return true;
+    }
+  }
+  return false;
+}
+
 bool DiscoveryProbe(std::uint32_t& address, const std::string& destination, std::uint16_t remotePort,
                     std::uint16_t localPort, ProbeError* error) {
   address = 0;
@@ -101,12 +128,12 @@ bool DiscoveryProbe(std::uint32_t& address, const std::string& destination, std:
     Report(error, ProbeError::kSendFailed);
     return false;
   }
-  // Whatever reaches the port first is the answer: its content is not looked at.
-  if (!socket.ReceiveDatagram(kProbeWaitMs / 1000, (kProbeWaitMs % 1000) * 1000L)) {
+  // The first datagram that is not a DHCP server's talk is the answer; the
+  // login later sends the router password to its sender.
+  if (!ReceiveRouterAnswer(socket, address)) {
     Report(error, ProbeError::kNoAnswer);
     return false;
   }
-  address = socket.SenderAddress();
   Report(error, ProbeError::kNone);
   return true;
 }

@@ -228,7 +228,11 @@ refuses() { # description expected-text request...
 }
 refuses "a broadcast echo target" "echo goes to one unicast address, not 255.255.255.255" echo 255.255.255.255
 refuses "a malformed request" "refused: --count takes 1 to 4" echo 127.0.0.1 --count 9
-refuses "an unknown operation" "refused: unknown operation" --help
+refuses "an unknown operation" "refused: unknown operation" --version
+out=$(as_nobody "$helper" --help 2>&1) && rc=0 || rc=$?
+check "the helper's --help prints its request form, answer and exit statuses (exit $rc)" \
+  test "$rc" -eq 0 -a -n "$(grep -F "usage: kelvane-netprobe discover" <<<"$out")" \
+  -a -n "$(grep -F "answer ADDRESS" <<<"$out")" -a -n "$(grep -F "Exit status: 0" <<<"$out")"
 refuses "a probe to another host" "refused: a probe goes to 255.255.255.255 or to a loopback address only" \
   discover --to 192.0.2.1
 out=$(printf 'echo 127.0.0.1  --count 1\n' | as_nobody "$helper" - 2>&1) && rc=0 || rc=$?
@@ -264,6 +268,8 @@ check "kelvane-cli(1) has every command and option of the help texts" \
   missing_in kelvane-cli $cli_commands $cli_options
 check "lmq-routersim(1) has every option of lmq-routersim --help" \
   missing_in lmq-routersim $(lmq-routersim --help | help_words)
+check "kelvane-cli(1) has every option of kelvane-netprobe --help" \
+  missing_in kelvane-cli $("$helper" --help | help_words)
 
 echo "== bash completion"
 cat >"$work/complete.sh" <<'EOF'

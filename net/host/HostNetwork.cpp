@@ -75,6 +75,11 @@ const char* PingErrorText(PingError error) {
       return "the target is unreachable";
     case PingError::kBroadcastTarget:
       return "cannot ping a broadcast address";
+    case PingError::kHelperBusy:
+      return "another program is pinging (the helper kelvane-netprobe is still busy with an earlier call of "
+             "this user); try again";
+    case PingError::kHelperRefused:
+      return "the helper kelvane-netprobe refused the echo: it echoes only one unicast address";
   }
   return "unknown ping failure";
 }

@@ -39,6 +39,8 @@ enum class PingError {
   kShortReply,     // a reply came back with fewer or more data bytes than sent
   kUnreachable,    // only ICMP errors (unreachable, TTL exceeded) came back in the time-out
   kBroadcastTarget,  // the target is a broadcast address (255.255.255.255 or a subnet's)
+  kHelperBusy,       // the helper was busy with an earlier call of this user
+  kHelperRefused,    // the helper refused the echo
 };
 
 // A one-line English explanation, for the command-line tool and logs. For

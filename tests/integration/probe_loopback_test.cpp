@@ -67,16 +67,19 @@ void SendTo(int fd, const std::string& payload, std::uint16_t port) {
 // Listens on 127.0.0.1; answers each datagram with `reply` sent from
 // `replyFrom` (a loopback address) to 127.0.0.1:`replyPort`, or to the sender
 // when `replyPort` is 0, after `replyDelayMs`. An empty `reply` means "stay
-// silent".
+// silent". A `stray` datagram, from 127.0.0.5, reaches the same port just
+// before the reply, as a DHCP server's broadcast may.
 class Responder {
  public:
   Responder(std::string reply, std::uint16_t replyPort = 0, const char* replyFrom = "127.0.0.1",
-            int replyDelayMs = 0)
-      : reply_(std::move(reply)), replyPort_(replyPort), replyDelayMs_(replyDelayMs) {
+            int replyDelayMs = 0, std::string stray = "")
+      : reply_(std::move(reply)), stray_(std::move(stray)), replyPort_(replyPort), replyDelayMs_(replyDelayMs) {
     fd_ = BoundUdp("127.0.0.1", 0);
     replyFd_ = BoundUdp(replyFrom, 0);
+    strayFd_ = BoundUdp("127.0.0.5", 0);
     EXPECT_GE(fd_, 0);
     EXPECT_GE(replyFd_, 0);
+    EXPECT_GE(strayFd_, 0);
     port_ = LocalPort(fd_);
     thread_ = std::thread([this] { Run(); });
   }
@@ -85,6 +88,7 @@ class Responder {
     thread_.join();
     ::close(fd_);
     ::close(replyFd_);
+    ::close(strayFd_);
   }
   std::uint16_t Port() const { return port_; }
   std::vector<Bytes> Datagrams() {
@@ -112,15 +116,19 @@ class Responder {
         senderPorts_.push_back(ntohs(from.sin_port));
       }
       if (replyDelayMs_ > 0) std::this_thread::sleep_for(std::chrono::milliseconds(replyDelayMs_));
-      if (!reply_.empty()) SendTo(replyFd_, reply_, replyPort_ != 0 ? replyPort_ : ntohs(from.sin_port));
+      const std::uint16_t to = replyPort_ != 0 ? replyPort_ : ntohs(from.sin_port);
+      if (!stray_.empty()) SendTo(strayFd_, stray_, to);
+      if (!reply_.empty()) SendTo(replyFd_, reply_, to);
     }
   }
 
   std::string reply_;
+  std::string stray_;
   std::uint16_t replyPort_;
   int replyDelayMs_ = 0;
   int fd_ = -1;
   int replyFd_ = -1;
+  int strayFd_ = -1;
   std::uint16_t port_ = 0;
   std::atomic<bool> stopping_{false};
   std::thread thread_;
@@ -177,15 +185,53 @@ TEST(DiscoveryProbeTest, SendsTheExactDatagramAndTakesTheRepliesSource) {
   EXPECT_EQ(router.SenderPorts()[0], clientPort);  // sent from the bound client port
 }
 
-TEST(DiscoveryProbeTest, AnyReplyCountsWhateverItHolds) {
-  const std::string replies[] = {"x", std::string(1472, '\xFF'), std::string(3000, 'z'), std::string("\0\0\0", 3)};
-  for (const auto& reply : replies) {
-    Responder router(reply);
+// A DHCP server's message to a client as it reaches port 68: op, then the
+// magic cookie 63 82 53 63 at offset 236 and a message-type option.
+std::string DhcpMessage(std::uint8_t op, std::uint8_t type) {
+  std::string bytes(300, '\0');
+  bytes[0] = static_cast<char>(op);
+  bytes[1] = 1;
+  bytes[2] = 6;
+  const char tail[] = {'\x63', '\x82', '\x53', '\x63', 53, 1, static_cast<char>(type), '\xFF'};
+  bytes.replace(236, sizeof tail, tail, sizeof tail);
+  return bytes;
+}
+
+TEST(DiscoveryProbeTest, AnyReplyCountsWhateverItHoldsButADhcpServersTalk) {
+  struct Case {
+    const char* name;
+    std::string stray;  // reaches the client port first, from 127.0.0.5
+    std::string reply;  // the router's, from 127.0.0.1
+    bool found;
+  };
+  const Case cases[] = {
+      {"one byte", "", "x", true},
+      {"a full datagram", "", std::string(1472, '\xFF'), true},
+      {"longer than the buffer", "", std::string(3000, 'z'), true},
+      {"zeros", "", std::string("\0\0\0", 3), true},
+      {"a reply shaped like BOOTP without the cookie", "", DhcpMessage(2, 2).substr(0, 236), true},
+      {"an offer before the router's answer", DhcpMessage(2, 2), "x", true},
+      {"an acknowledgement before the router's answer", DhcpMessage(2, 5), "x", true},
+      {"a client's request before the router's answer", DhcpMessage(1, 3), "x", true},
+      {"an offer and nothing else", "", DhcpMessage(2, 2), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Responder router(c.reply, 0, "127.0.0.1", 0, c.stray);
     std::uint32_t address = 0;
-    ProbeError error = ProbeError::kNoAnswer;
-    EXPECT_TRUE(DiscoveryProbe(address, "127.0.0.1", router.Port(), FreeUdpPort(), &error)) << reply.size();
-    EXPECT_EQ(address, htonl(INADDR_LOOPBACK));
-    EXPECT_EQ(error, ProbeError::kNone);
+    ProbeError error = ProbeError::kNone;
+    const std::uint64_t start = SteadyMs();
+    EXPECT_EQ(DiscoveryProbe(address, "127.0.0.1", router.Port(), FreeUdpPort(), &error), c.found);
+    const std::uint64_t elapsed = Elapsed(start);
+    if (c.found) {
+      EXPECT_EQ(address, htonl(INADDR_LOOPBACK)) << "the sender of the router's answer, not of the stray";
+      EXPECT_EQ(error, ProbeError::kNone);
+      EXPECT_LT(elapsed, 1500u) << "the router's answer ends the wait";
+    } else {
+      EXPECT_EQ(address, 0u);
+      EXPECT_EQ(error, ProbeError::kNoAnswer);
+      EXPECT_GE(elapsed, 1950u) << "the wait goes on for its 2 seconds past a DHCP message";
+    }
   }
 }
 

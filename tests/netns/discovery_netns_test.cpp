@@ -2,15 +2,22 @@
 // the default limited-broadcast destination and ports 67/68, to the emulated
 // router in its own namespace. Linux refuses a limited broadcast without a
 // route, so this also proves the per-interface sending.
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "net/DiscoveryProbe.h"
 #include "net/Wait.h"
+#include "net/host/linux/ProcessRunner.h"
 #include "BuiltProgram.h"
 #include "netns/NetnsFixture.h"
 
@@ -141,6 +148,51 @@ TEST_F(DiscoveryNetns, UnprivilegedCliDiscoversThroughTheHelper) {
   r = bed_->Exec(Role::kPc, discover);
   EXPECT_EQ(r.exitCode, 0) << r.output;
   EXPECT_EQ(r.output, "192.168.123.254\n");
+  // The helper's turn is an abstract socket named after the user, a name
+  // anybody may take. Another user's socket there, listening or not, does not
+  // hold nobody's call up; an earlier call of nobody's own does, and then the
+  // CLI says so rather than ask for the helper to be installed.
+  struct Holder {
+    const char* name;
+    uid_t uid;
+    bool listening;
+    int exitCode;
+    const char* says;
+  };
+  const Holder holders[] = {
+      {"root listening on nobody's turn", 0, true, 0, "192.168.123.254\n"},
+      {"root bound to nobody's turn", 0, false, 0, "192.168.123.254\n"},
+      {"nobody's own earlier call", 65534, true, 1, "another program is probing"},
+  };
+  for (const Holder& h : holders) {
+    std::string report;
+    const int rc = bed_->RunInRole(
+        Role::kPc,
+        [&](std::string& out) {
+          sockaddr_un name{};
+          name.sun_family = AF_UNIX;
+          const std::string turn = "kelvane-netprobe.65534";
+          std::memcpy(name.sun_path + 1, turn.data(), turn.size());
+          const auto size = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + turn.size());
+          if (::seteuid(h.uid) != 0) return 2;
+          const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+          const bool held = ::bind(fd, reinterpret_cast<const sockaddr*>(&name), size) == 0 &&
+                            (!h.listening || ::listen(fd, 4) == 0);
+          if (::seteuid(0) != 0 || !held) return 2;
+          ProgramResult result;
+          RunProgram(discover, 20000, result);
+          ::close(fd);
+          out = "exit " + std::to_string(result.exitCode) + ": " + result.output;
+          return result.exitCode == h.exitCode && result.output.find(h.says) != std::string::npos ? 0 : 1;
+        },
+        report);
+    EXPECT_EQ(rc, 0) << h.name << ": " << report;
+  }
+  // A destination the helper does not probe is refused, and the CLI says so.
+  r = bed_->Exec(Role::kPc, {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", dir + "/kelvane-cli",
+                             "--probe-to", "192.0.2.1", "discover"});
+  EXPECT_EQ(r.exitCode, 1) << r.output;
+  EXPECT_NE(r.output.find("kelvane-netprobe refused the probe"), std::string::npos) << r.output;
   // Without the helper's capabilities the same call is refused on port 68:
   // the answer above came through the helper.
   ASSERT_EQ(bed_->Exec(Role::kPc, {"setcap", "-r", dir + "/kelvane-netprobe"}).exitCode, 0);

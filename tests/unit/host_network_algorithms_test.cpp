@@ -282,7 +282,7 @@ TEST_F(HostAlgorithms, BroadcastTargetIsRefusedWithItsOwnReason) {
   EXPECT_EQ(error, PingError::kBroadcastTarget);
   // Every reason has its own text.
   std::vector<std::string> texts;
-  for (int e = 0; e <= static_cast<int>(PingError::kBroadcastTarget); ++e)
+  for (int e = 0; e <= static_cast<int>(PingError::kHelperRefused); ++e)
     texts.push_back(PingErrorText(static_cast<PingError>(e)));
   std::sort(texts.begin(), texts.end());
   EXPECT_EQ(std::unique(texts.begin(), texts.end()), texts.end());

@@ -102,6 +102,7 @@ TEST(NetprobeRequest, TakesTheDocumentedFormAndNothingElse) {
     EXPECT_TRUE(ParseRequest(words, again, why)) << why;
     // The first word alone names the operation (the capability kept before parsing).
     EXPECT_EQ(OperationWord(words[0]), c.operation);
+    EXPECT_EQ(OperationOfLine(c.input), c.operation);
   }
 }
 

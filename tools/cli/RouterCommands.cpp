@@ -69,7 +69,8 @@ void RegisterRouterCommands(CommandTable& table) {
   table.Add({"discover", "find the router by broadcast and print its address",
              "usage: kelvane-cli discover\n"
              "Broadcasts the discovery datagram from UDP port 68 and prints the address of the\n"
-             "first reply. Binding port 68 needs root or cap_net_bind_service.\n",
+             "first reply that is not a DHCP server's message. Binding port 68 needs root or\n"
+             "cap_net_bind_service.\n",
              Discover});
   table.Add({"dhcp-probe", "tell whether a DHCP server answers on the LAN",
              "usage: kelvane-cli dhcp-probe\nBroadcasts a DHCP discover and prints dhcp=answered or dhcp=no-answer.\n",

@@ -56,6 +56,8 @@ Operation OperationWord(std::string_view word) {
   return Operation::kNone;
 }
 
+Operation OperationOfLine(std::string_view line) { return OperationWord(line.substr(0, line.find_first_of(" \n"))); }
+
 bool ParseDottedQuad(std::string_view text, std::uint32_t& networkOrder) {
   std::uint32_t value = 0;
   std::size_t start = 0;

@@ -43,6 +43,9 @@ struct Request {
 // The operation a request's first word names, without looking at the rest:
 // enough to choose the one capability to keep before anything is parsed.
 Operation OperationWord(std::string_view word);
+// The same for the standard-input form, read as it came: its first word runs
+// to the first space or newline, and nothing else of the line is looked at.
+Operation OperationOfLine(std::string_view line);
 
 // Splits the standard-input form: one line of at most kMaxRequestLine bytes,
 // ended by a newline and followed by nothing, words separated by single

@@ -22,16 +22,39 @@ constexpr int kHelperTimeoutMs = 10000;
 
 bool IsExecutable(const std::string& path) { return !path.empty() && access(path.c_str(), X_OK) == 0; }
 
-// Runs the helper; false when it could not be run or its answer is not in the form.
-bool Ask(const std::vector<std::string>& request, NetprobeAnswer& answer) {
+// How a call of the helper went, from its exit status (NetprobeAnswer.h).
+enum class Asked {
+  kAnswered,  // exit 0 or 1 with an answer in the form: `answer` holds it
+  kRefused,   // exit 2: the request was refused
+  kBusy,      // exit 3: an earlier call of this user held the helper
+  kUnusable,  // missing, not started, killed, or an answer outside the form
+};
+
+Asked Ask(const std::vector<std::string>& request, NetprobeAnswer& answer) {
   const std::string path = NetprobePath();
-  if (path.empty()) return false;
+  if (path.empty()) return Asked::kUnusable;
   std::vector<std::string> argv = {path};
   argv.insert(argv.end(), request.begin(), request.end());
   ProgramResult result;
   RunProgram(argv, kHelperTimeoutMs, result);
-  if (!result.started || result.timedOut || (result.exitCode != 0 && result.exitCode != 1)) return false;
-  return ReadNetprobeAnswer(result.output, answer) && answer.error == (result.exitCode == 1);
+  if (!result.started || result.timedOut) return Asked::kUnusable;
+  if (result.exitCode == 2) return Asked::kRefused;
+  if (result.exitCode == 3) return Asked::kBusy;
+  if (result.exitCode != 0 && result.exitCode != 1) return Asked::kUnusable;
+  const bool read = ReadNetprobeAnswer(result.output, answer) && answer.error == (result.exitCode == 1);
+  return read ? Asked::kAnswered : Asked::kUnusable;
+}
+
+ProbeError ProbeFailure(Asked asked) {
+  return asked == Asked::kRefused ? ProbeError::kHelperRefused
+         : asked == Asked::kBusy  ? ProbeError::kHelperBusy
+                                  : ProbeError::kNoPrivilege;
+}
+
+PingError PingFailure(Asked asked) {
+  return asked == Asked::kRefused ? PingError::kHelperRefused
+         : asked == Asked::kBusy  ? PingError::kHelperBusy
+                                  : PingError::kNoPrivilege;
 }
 
 std::vector<std::string> ProbeRequest(const char* operation, const std::string& destination,
@@ -58,8 +81,9 @@ bool NetprobeDiscover(const std::string& destination, std::uint16_t remotePort, 
                       ProbeError& error) {
   address = 0;
   NetprobeAnswer answer;
-  if (!Ask(ProbeRequest("discover", destination, remotePort), answer)) {
-    error = ProbeError::kNoPrivilege;
+  const Asked asked = Ask(ProbeRequest("discover", destination, remotePort), answer);
+  if (asked != Asked::kAnswered) {
+    error = ProbeFailure(asked);
     return false;
   }
   if (answer.error) {
@@ -79,8 +103,9 @@ bool NetprobeDhcpPresence(const std::string& destination, std::uint16_t remotePo
                           ProbeError& error) {
   answered = false;
   NetprobeAnswer answer;
-  if (!Ask(ProbeRequest("dhcp-presence", destination, remotePort), answer)) {
-    error = ProbeError::kNoPrivilege;
+  const Asked asked = Ask(ProbeRequest("dhcp-presence", destination, remotePort), answer);
+  if (asked != Asked::kAnswered) {
+    error = ProbeFailure(asked);
     return false;
   }
   if (answer.error) {
@@ -95,8 +120,9 @@ bool NetprobeDhcpPresence(const std::string& destination, std::uint16_t remotePo
 bool NetprobeEcho(std::uint32_t address, int timeoutMs, PingError& error) {
   const int bounded = std::clamp(timeoutMs, 100, kPingTimeoutMs);
   NetprobeAnswer answer;
-  if (!Ask({"echo", FormatDotted(address), "--count", "1", "--timeout", std::to_string(bounded)}, answer)) {
-    error = PingError::kNoPrivilege;
+  const Asked asked = Ask({"echo", FormatDotted(address), "--count", "1", "--timeout", std::to_string(bounded)}, answer);
+  if (asked != Asked::kAnswered) {
+    error = PingFailure(asked);
     return false;
   }
   if (answer.error) {

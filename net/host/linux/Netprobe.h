@@ -21,8 +21,9 @@ inline constexpr char kNetprobeName[] = "kelvane-netprobe";
 std::string NetprobePath();
 
 // The three operations through the helper, with the results of their
-// in-process counterparts. A helper that is missing or gave no usable answer
-// reads as the missing privilege.
+// in-process counterparts. A refused request (exit 2) and a helper busy with
+// an earlier call of this user (exit 3) have errors of their own; a helper
+// that is missing or gave no usable answer reads as the missing privilege.
 bool NetprobeDiscover(const std::string& destination, std::uint16_t remotePort, std::uint32_t& address,
                       ProbeError& error);
 bool NetprobeDhcpPresence(const std::string& destination, std::uint16_t remotePort, bool& answered,

@@ -1,6 +1,7 @@
 // The answer of kelvane-netprobe, the privileged helper, on its standard
 // output, one line each:
 //   answer A.B.C.D  discover: the sender of the first datagram to port 68
+//                   that is not a DHCP message (ReceiveRouterAnswer)
 //   answered        dhcp-presence: something reached port 68
 //   none            nothing came within the 2 seconds
 //   echo OUTCOME    one per echo: reply, timeout, unreachable, short-reply,
@@ -9,7 +10,8 @@
 //                   socket or send-failed
 // Lines that begin with "kelvane-netprobe:" are diagnostics for people.
 // Exit status: 0 the operation ran, 1 it could not, 2 the request was
-// refused, 3 another call of the same user held the helper too long.
+// refused, 3 an earlier call of the same user held the helper too long (the
+// callers report 2 and 3 as kHelperRefused and kHelperBusy).
 #pragma once
 
 #include <cstdint>
