@@ -6,8 +6,8 @@
 #include "net/HttpClient.h"
 #include "net/TrafficLog.h"
 #include "router/Fields.h"
+#include "router/RouterRequest.h"
 #include "router/StatusReaders.h"
-#include "router/WanIpReader.h"
 #include "router/WanSettingsReader.h"
 
 namespace kelvane {
@@ -81,19 +81,36 @@ std::string VerdictWord(const ReportLabels& l, int verdict) {
 RouterReads ReadRouterForReport(const WizardState& state) {
   RouterReads r;
   WizardState copy = state;
+  // Each read may wait a request's whole time-out: once one goes
+  // unanswered, the rest would too, and are left "could not be read".
+  const auto answered = [] {
+    switch (LastRouterFailure().kind) {
+      case RouterFailureKind::kBadAddress:
+      case RouterFailureKind::kNameNotResolved:
+      case RouterFailureKind::kNothingAnswers:
+      case RouterFailureKind::kConnectionRefused:
+      case RouterFailureKind::kConnectFailed:
+      case RouterFailureKind::kNoAnswer:
+        return false;
+      default:
+        return true;
+    }
+  };
+  std::uint8_t link = 0;
+  r.linkRead = ReadWanLinkStatus(link, copy);
+  r.linkUp = link != 0;
+  if (!answered()) return r;
+  std::uint8_t up = 0;
+  r.addressesRead = ReadWanAddresses(up, r.gateway, r.dns, copy, &r.wanAddress);
+  if (!answered()) return r;
+  std::string key;  // read with the rest, never shown
+  std::int32_t mode = kSecurityNone;
+  r.wirelessRead = ReadWirelessStatus(r.ssid, r.channel, r.security, key, mode, copy);
+  if (!answered()) return r;
   WanSettingsReading reading;
   ReadWanSettings(copy, reading);
   r.wanTypeRead = !reading.typeCode.empty();
   r.wanType = reading.type;
-  std::uint8_t link = 0;
-  r.linkRead = ReadWanLinkStatus(link, copy);
-  r.linkUp = link != 0;
-  std::uint8_t up = 0;
-  r.addressesRead = ReadWanAddresses(up, r.gateway, r.dns, copy);
-  ReadWanIpAddress(r.wanAddress, copy);
-  std::string key;  // read with the rest, never shown
-  std::int32_t mode = kSecurityNone;
-  r.wirelessRead = ReadWirelessStatus(r.ssid, r.channel, r.security, key, mode, copy);
   return r;
 }
 
@@ -155,7 +172,9 @@ std::string BuildDiagnosticReport(const DiagnosticReportInput& in, const ReportL
   const std::size_t type = r.wanType >= 0 && r.wanType < 8 ? static_cast<std::size_t>(r.wanType) : 0;
   w.Row(l.wanType, orNotRead(r.wanTypeRead, l.wanTypeNames[type]));
   w.Row(l.wanLink, orNotRead(r.linkRead, r.linkUp ? l.linkUp : l.linkDown));
-  w.Row(l.wanAddress, orNotRead(r.addressesRead, r.wanAddress));
+  // A router that does not answer now may have told this session its address before.
+  const bool earlierAddress = !r.addressesRead && !in.session.wanAddress.empty();
+  w.Row(l.wanAddress, earlierAddress ? in.session.wanAddress : orNotRead(r.addressesRead, r.wanAddress));
   w.Row(l.gateway, orNotRead(r.addressesRead, r.gateway));
   w.Row(l.dns1, orNotRead(r.addressesRead, r.dns));
   w.Row(l.ssid, orNotRead(r.wirelessRead, r.ssid));

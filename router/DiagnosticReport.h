@@ -57,7 +57,11 @@ struct DiagnosticReportInput {
 };
 
 // Reads what the report shows of the router. Works on a copy of the state:
-// the readers clear records that the user's settings live in.
+// the readers clear records that the user's settings live in. Once a read
+// gets no answer (nothing connects, or nothing comes back within the
+// time-out) the rest are not tried and stay "not read", so a silent router
+// costs one request's time-out, not one per read. The report shows the WAN
+// address the session read earlier (SessionRecord) when the router gives none.
 RouterReads ReadRouterForReport(const WizardState& state);
 
 // Every secret of `state` in every form the program sends it in: plain,

@@ -112,6 +112,7 @@ bool CPspEx::OnQueryCancel() {
 }
 
 void CPspEx::ApplyChrome(const ButtonChrome& chrome) {
+  chrome_ = chrome;
   SheetOps* sheet = Sheet();
   if (sheet == nullptr) return;
   sheet->EnableWizardButtons(chrome.enabled & kBtnBack, chrome.enabled & kBtnNext, chrome.enabled & kBtnCancel,

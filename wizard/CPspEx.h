@@ -92,6 +92,9 @@ class CPspEx : public QWidget {
   void BeginActivation(const ButtonChrome& chrome, std::uint32_t pageCode);
   // Applies `chrome` to the sheet's buttons and Help.
   void ApplyChrome(const ButtonChrome& chrome);
+  // What the page last applied (a step the page did not plan for, such as
+  // saving a report, gives the buttons back as they were).
+  const ButtonChrome& Chrome() const { return chrome_; }
   // True while a step of this page runs (set by BusyScope). The sheets refuse
   // to close, to navigate and to open Help while the active page is busy.
   bool IsBusy() const { return busy_; }
@@ -162,6 +165,7 @@ class CPspEx : public QWidget {
  private:
   friend class BusyScope;
   bool busy_ = false;
+  ButtonChrome chrome_;
   CancelPolicy cancelPolicy_ = CancelPolicy::kAlwaysAllow;
   int templateId_ = 0;
   bool created_ = false;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "language/LanguageTable.h"  // kLanguageGreek
 #include "wizard/CPspEx.h"
 
 class QCheckBox;
@@ -42,7 +43,6 @@ class BusyScope {
   ButtonChrome after_;
 };
 
-inline constexpr std::uint32_t kLanguageGreek = 1032;
 inline constexpr std::uint32_t kLanguageDutch = 1043;
 
 // Whether the user interface is in Greek, whose long texts get a smaller font.

@@ -1,10 +1,13 @@
 #include "wizard/ReportSaver.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 #include <QPushButton>
+
+#include <optional>
 
 #include "language/LanguageTable.h"
 #include "language/ReportLabels.h"
@@ -12,7 +15,10 @@
 #include "net/host/HostNetwork.h"
 #include "router/DiagnosticReport.h"
 #include "state/WizardState.h"
+#include "wizard/CPspEx.h"
+#include "wizard/CWaitStrip.h"
 #include "wizard/MessageBox.h"
+#include "wizard/PageKit.h"
 #include "wizard/SaveFileName.h"
 #include "wizard/UiText.h"
 
@@ -21,6 +27,16 @@ namespace kelvane {
 namespace {
 
 std::string Text8(StringId id) { return UiText(id).toStdString(); }
+
+// Refuses to let the window it watches close while the report is gathered.
+class CloseRefuser : public QObject {
+ protected:
+  bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+    if (event->type() != QEvent::Close) return false;
+    event->ignore();
+    return true;
+  }
+};
 
 }  // namespace
 
@@ -38,14 +54,35 @@ QString GatherDiagnosticReport() {
 }
 
 bool SaveDiagnosticReport(QWidget* parent) {
+  // One report at a time, and none inside another step of the page.
+  static bool gathering = false;
+  auto* page = qobject_cast<CPspEx*>(parent);
+  if (gathering || (page != nullptr && page->IsBusy())) return false;
   QPointer<QWidget> guard(parent);
   QString path = AskSaveFileName(parent, QStringLiteral("kelvane-report.html"),
                                  UiText(kIdHtmlFile) + QStringLiteral(" (*.html)"));
-  if (path.isEmpty()) return false;
+  if (path.isEmpty() || guard.isNull()) return false;
   if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".html");
-  if (parent != nullptr) parent->setEnabled(false);
-  const QString html = GatherDiagnosticReport();
-  if (!guard.isNull() && parent != nullptr) parent->setEnabled(true);
+  QString html;
+  {
+    // The router's reads may wait: the window says so, its buttons and its
+    // close box refuse meanwhile (a page's sheet by the busy flag, a dialog
+    // here), and the events keep running.
+    gathering = true;
+    std::optional<BusyScope> busy;
+    std::optional<LongWait> wait;
+    CloseRefuser refuser;
+    if (page != nullptr) {
+      busy.emplace(page, kIdWaitReadRouter, page->Chrome());
+    } else if (parent != nullptr) {
+      wait.emplace(parent, kIdWaitReadRouter);
+      parent->window()->installEventFilter(&refuser);
+    }
+    if (parent != nullptr) parent->setEnabled(false);
+    html = GatherDiagnosticReport();
+    if (!guard.isNull() && parent != nullptr) parent->setEnabled(true);
+    gathering = false;
+  }
   QFile file(path);
   const QByteArray bytes = html.toUtf8();
   const bool saved = file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();

@@ -15,7 +15,11 @@ namespace kelvane {
 QString GatherDiagnosticReport();
 
 // Asks for a file name and writes the report; false when cancelled or when
-// the file could not be written (the user is told).
+// the file could not be written (the user is told). While the router is read
+// the window shows the wait text of reading the router: a page's step runs
+// under its busy scope (the sheet refuses Next, Back, Cancel and closing), a
+// dialog is disabled and refuses to close. Refused (false, nothing asked)
+// while another step of the page, or another report, runs.
 bool SaveDiagnosticReport(QWidget* parent);
 
 // A "Save report…" push button on `parent` that runs SaveDiagnosticReport.

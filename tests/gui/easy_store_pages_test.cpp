@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -24,13 +26,16 @@
 #include "pages/CPspStore.h"
 #include "pages/CPspTestWan.h"
 #include "pages/CPspWLan.h"
+#include "router/RouterRequest.h"
 #include "steps/kit/WanForms.h"
 #include "support/EmulatedRouter.h"
 #include "wizard/CHTRichEditCtrl.h"
 #include "wizard/CImageButton.h"
+#include "wizard/CWaitStrip.h"
 #include "app/CPshMain.h"
 #include "wizard/MessageBox.h"
 #include "wizard/OpenUrl.h"
+#include "wizard/SaveFileName.h"
 #include "wizard/UiText.h"
 
 namespace kelvane {
@@ -47,8 +52,9 @@ QString LabelText(CPspEx* page, int id) {
   return label != nullptr ? label->text() : QString();
 }
 
-// While a step runs, presses Cancel, Escape and the close box every 15 ms and
-// records every text the message area showed.
+// While a step runs, presses Cancel, Escape, the close box, Back and Next
+// every 15 ms and records every text the message area and the wait strip
+// showed.
 class Harasser {
  public:
   Harasser(CPshMain* sheet, CPspEx* page, int messageId) : sheet_(sheet), page_(page), messageId_(messageId) {
@@ -57,17 +63,22 @@ class Harasser {
       const QString text = LabelText(page_, messageId_);
       if (texts.empty() || texts.back() != text) texts.push_back(text);
       if (!page_->IsBusy()) return;
+      if (CWaitStrip* strip = CWaitStrip::Of(sheet_); strip != nullptr && strip->isVisible()) {
+        waits.insert(strip->Text()->text());
+      }
       ++attempts;
       if (QPushButton* cancel = sheet_->Button(CPshMain::kButtonCancel)) cancel->click();
       QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
       QApplication::sendEvent(sheet_, &escape);
       sheet_->close();
       if (QPushButton* back = sheet_->Button(CPshMain::kButtonBack)) back->click();
+      if (QPushButton* next = sheet_->Button(CPshMain::kButtonNext)) next->click();
       if (!sheet_->isVisible() || sheet_->ActivePage() != page_) escaped = true;
     });
     timer_.start();
   }
   std::vector<QString> texts;
+  std::set<QString> waits;
   int attempts = 0;
   bool escaped = false;
 
@@ -414,6 +425,47 @@ TEST_F(EasyStorePages, WanTestFailureStaysWithTheAdviceAndTheBoxSkipsWithoutTraf
   EXPECT_TRUE(WizardState::Instance().wanTestSkipped);
   EXPECT_TRUE(router_.Requests().empty());
   EXPECT_TRUE(router_.Pc().calls.empty());
+}
+
+QString ReportPath(const QString&) { return QString::fromStdString(::testing::TempDir() + "wantest-report.html"); }
+
+TEST_F(EasyStorePages, WanTestFailureSavesTheReportOfASilentRouterInOneTimeOutRefusingEveryWayOut) {
+  Show();
+  router_.Sim().WithState([](routersim::RouterSimState& s) { s.wanCable = false; });
+  auto* test = Activate<CPspTestWan>();
+  ASSERT_NE(test, nullptr);
+  Next();
+  auto* save = test->findChild<QPushButton*>(QStringLiteral("saveReport"));
+  ASSERT_NE(save, nullptr);
+  ASSERT_TRUE(save->isVisible());
+  QFile::remove(ReportPath({}));
+  SetSaveFileNameHook(&ReportPath);
+  routersim::RouterSimFaults silent;
+  silent.silent = true;
+  router_.Sim().SetFaults(silent);
+  router_.Sim().ClearLog();
+  Harasser harasser(sheet_.get(), test, CPspTestWan::kMessageId);
+  QElapsedTimer clock;
+  clock.start();
+  save->click();
+  const qint64 ms = clock.elapsed();
+  SetSaveFileNameHook(nullptr);
+  router_.Sim().SetFaults({});
+  // One read waited its time-out; the rest were not tried.
+  EXPECT_EQ(router_.Requests().size(), 1u);
+  EXPECT_LT(ms, 3 * kRouterTimeoutSeconds * 1000);
+  EXPECT_GT(harasser.attempts, 0);
+  EXPECT_FALSE(harasser.escaped);
+  EXPECT_EQ(g_messageBoxes, 0);
+  EXPECT_EQ(QStringList(harasser.waits.begin(), harasser.waits.end()).join(QLatin1Char('|')).toStdString(),
+            UiText(kIdWaitReadRouter).toStdString());
+  QFile file(ReportPath({}));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(QString::fromUtf8(file.readAll()).contains(UiText(kIdReportNotRead).toHtmlEscaped()));
+  EXPECT_EQ(sheet_->ActivePage(), test);
+  for (int id : {CPshMain::kButtonBack, CPshMain::kButtonNext, CPshMain::kButtonCancel}) {
+    EXPECT_TRUE(sheet_->Button(id)->isEnabled()) << id;
+  }
 }
 
 TEST_F(EasyStorePages, WanTestBackGoesToDetectionAndTheHiddenIgnoreSkipsToFinish) {
