@@ -109,9 +109,13 @@ void CWifiCodePanel::SetNetwork(const std::string& ssid, std::int32_t securityMo
 
 namespace {
 
-// `text` in lines of at most `width`, one under the other from 0.
+// `text` in lines of at most `width`, one under the other from 0. With
+// `spacesInside`, no line starts or ends with a space (a space there would be
+// invisible, and a reader copying a key takes a line break for no space): a
+// line that would is broken a little earlier, between two other characters.
 std::unique_ptr<QTextLayout> LayOutLines(const QString& text, const QFont& font, QPaintDevice* device,
-                                         double width, QTextOption::WrapMode wrap, Qt::Alignment align) {
+                                         double width, QTextOption::WrapMode wrap, Qt::Alignment align,
+                                         bool spacesInside = false) {
   auto layout = std::make_unique<QTextLayout>(text, font, device);
   QTextOption option(align);
   option.setWrapMode(wrap);
@@ -119,8 +123,20 @@ std::unique_ptr<QTextLayout> LayOutLines(const QString& text, const QFont& font,
   layout->setCacheEnabled(true);
   layout->beginLayout();
   double height = 0;
+  const auto spaceAt = [&text](qsizetype i) { return text.at(i).isSpace(); };
   for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
     line.setLineWidth(width);
+    const int start = line.textStart();
+    const int end = start + line.textLength();
+    if (spacesInside && end < text.size() && (spaceAt(end - 1) || spaceAt(end))) {
+      for (int n = line.textLength() - 1; n > 0; --n) {
+        const int at = start + n;
+        if (layout->isValidCursorPosition(at) && !spaceAt(at - 1) && !spaceAt(at)) {
+          line.setNumColumns(n, width);
+          break;
+        }
+      }
+    }
     line.setPosition(QPointF(0, height));
     height += line.height();
   }
@@ -194,9 +210,10 @@ WifiCardLayout CWifiCodePanel::LayOutCard(QPaintDevice* device) const {
     WifiCardLayout card;
     card.fontScale = scale;
     double y = page.top() + unit * 8 * scale;
-    const auto place = [&](int part, const QFont& font, QTextOption::WrapMode wrap, Qt::Alignment align) {
+    const auto place = [&](int part, const QFont& font, QTextOption::WrapMode wrap, Qt::Alignment align,
+                           bool spacesInside = false) {
       WifiCardLayout::Block& block = card.blocks[part];
-      block.text = LayOutLines(texts[part], font, device, width, wrap, align);
+      block.text = LayOutLines(texts[part], font, device, width, wrap, align, spacesInside);
       const QRectF lines = LinesBounds(*block.text);
       block.rect = QRectF(left + lines.left(), y + lines.top(), lines.width(), lines.height());
       block.text->setPosition(QPointF(left, y));
@@ -209,10 +226,10 @@ WifiCardLayout CWifiCodePanel::LayOutCard(QPaintDevice* device) const {
       if (part == WifiCardLayout::kKeyLabel && !keyed) continue;
       place(part, label, words, Qt::AlignLeft);
       y += unit * 0.5 * scale;
-      // A name or key without spaces breaks anywhere; the key always does,
-      // so its lines run to the full width.
+      // A name without spaces breaks anywhere; a key always does, so its
+      // lines run to the full width, but never at a space.
       if (part == WifiCardLayout::kKeyLabel) {
-        place(part + 1, key, QTextOption::WrapAnywhere, Qt::AlignLeft);
+        place(part + 1, key, QTextOption::WrapAnywhere, Qt::AlignLeft, true);
       } else {
         place(part + 1, value, words, Qt::AlignLeft);
       }

@@ -236,6 +236,7 @@ const CardCase kCardCases[] = {
                  "\xE8\xB7\xAF\xE7\x84\xA1\xE7\xB7\x9A" "12",
      kSecurityWpaMixed, std::string(63, '0')},
     {"Greek name and key", Repeat("\xCE\xA9", 32), kSecurityWpaPsk, Repeat("\xCF\x89", 62)},
+    {"a phrase", "Home Net", kSecurityWpa2Psk, Repeat("ab ", 60) + "abc"},
     {"no key", k32Bytes, kSecurityNone, ""},
 };
 
@@ -321,6 +322,13 @@ TEST_F(FinishCode, SaveWritesACardThatHoldsTheCodeAsPngOrPdf) {
         const QFontMetricsF key(onImage.blocks[WifiCardLayout::kKey].text->font(), &image);
         for (const char* wide : {"W", "M", "O", "0"}) {
           EXPECT_EQ(key.horizontalAdvance(QLatin1String("i")), key.horizontalAdvance(QLatin1String(wide))) << wide;
+        }
+        // A space at a line's end or start would be lost on the way to the keyboard.
+        const QTextLayout& lines = *onImage.blocks[WifiCardLayout::kKey].text;
+        for (int l = 1; l < lines.lineCount(); ++l) {
+          const int at = lines.lineAt(l).textStart();
+          EXPECT_FALSE(texts[WifiCardLayout::kKey][at - 1].isSpace() || texts[WifiCardLayout::kKey][at].isSpace())
+              << "line " << l;
         }
       }
       const QString pdfPath = dir.filePath(QStringLiteral("%1.pdf").arg(test::LanguageName(language)));
