@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
@@ -106,59 +107,181 @@ void CWifiCodePanel::SetNetwork(const std::string& ssid, std::int32_t securityMo
   code_->SetData(QByteArray::fromStdString(joinText_));
 }
 
-void CWifiCodePanel::PaintCard(QPainter& painter, const QRectF& page) const {
-  painter.fillRect(page, Qt::white);
-  painter.setPen(Qt::black);
-  const double unit = page.width() / 100.0;
-  QFont title = painter.font();
-  title.setPixelSize(static_cast<int>(unit * 6));
-  title.setBold(true);
-  QFont body = title;
-  body.setPixelSize(static_cast<int>(unit * 4));
-  body.setBold(false);
-  QFont value = body;
-  value.setBold(true);
-  double y = page.top() + unit * 8;
-  painter.setFont(title);
-  painter.drawText(QRectF(page.left(), y, page.width(), unit * 10), Qt::AlignHCenter | Qt::AlignTop,
-                   UiText(kIdWifiCardTitle));
-  y += unit * 14;
-  const auto row = [&](const QString& label, const QString& text) {
-    painter.setFont(body);
-    painter.drawText(QRectF(page.left() + unit * 8, y, unit * 84, unit * 6), Qt::AlignLeft | Qt::AlignTop, label);
-    painter.setFont(value);
-    painter.drawText(QRectF(page.left() + unit * 8, y + unit * 5, unit * 84, unit * 8),
-                     Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere, text);
-    y += unit * 14;
-  };
-  row(UiText(kIdWirelessSsidLabel), QString::fromUtf8(ssid_.data(), static_cast<qsizetype>(ssid_.size())));
-  row(UiText(kIdWirelessSecurityLabel), SecurityModeName(mode8_));
-  if (mode8_ != kSecurityNone) {
-    row(UiText(kIdWirelessKeyLabel), QString::fromUtf8(key8_.data(), static_cast<qsizetype>(key8_.size())));
+namespace {
+
+// `text` in lines of at most `width`, one under the other from 0. With
+// `spacesInside`, no line starts or ends with a space (a space there would be
+// invisible, and a reader copying a key takes a line break for no space): a
+// line that would is broken a little earlier, between two other characters.
+std::unique_ptr<QTextLayout> LayOutLines(const QString& text, const QFont& font, QPaintDevice* device,
+                                         double width, QTextOption::WrapMode wrap, Qt::Alignment align,
+                                         bool spacesInside = false) {
+  auto layout = std::make_unique<QTextLayout>(text, font, device);
+  QTextOption option(align);
+  option.setWrapMode(wrap);
+  layout->setTextOption(option);
+  layout->setCacheEnabled(true);
+  layout->beginLayout();
+  double height = 0;
+  const auto spaceAt = [&text](qsizetype i) { return text.at(i).isSpace(); };
+  for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
+    line.setLineWidth(width);
+    const int start = line.textStart();
+    const int end = start + line.textLength();
+    if (spacesInside && end < text.size() && (spaceAt(end - 1) || spaceAt(end))) {
+      for (int n = line.textLength() - 1; n > 0; --n) {
+        const int at = start + n;
+        if (layout->isValidCursorPosition(at) && !spaceAt(at - 1) && !spaceAt(at)) {
+          line.setNumColumns(n, width);
+          break;
+        }
+      }
+    }
+    line.setPosition(QPointF(0, height));
+    height += line.height();
   }
-  const double side = std::min(page.width() * 0.7, page.bottom() - y - unit * 12);
-  code_->Paint(painter, QRectF(page.center().x() - side / 2, y, side, side));
-  painter.setFont(body);
-  painter.drawText(QRectF(page.left() + unit * 8, y + side + unit * 2, unit * 84, unit * 10),
-                   Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, UiText(kIdWifiCodeHint));
+  layout->endLayout();
+  return layout;
+}
+
+// The bounds of the lines as drawn (alignment included), relative to the layout.
+QRectF LinesBounds(const QTextLayout& layout) {
+  QRectF bounds;
+  for (int i = 0; i < layout.lineCount(); ++i) bounds |= layout.lineAt(i).naturalTextRect();
+  return bounds;
+}
+
+// A font whose characters all have one width, bold where the card's font is.
+// (A font's fixed-pitch flag is no guide: a monospace font with a few wide
+// glyphs for other scripts is listed as proportional.)
+bool OneWidth(const QFont& font) {
+  const QFontMetricsF metrics(font);
+  return metrics.horizontalAdvance(QLatin1Char('i')) == metrics.horizontalAdvance(QLatin1Char('W'));
+}
+
+QFont KeyFont(const QFont& value) {
+  QFont key = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  if (!OneWidth(key)) {
+    key = QFont(QStringLiteral("monospace"));
+    key.setStyleHint(QFont::TypeWriter);
+  }
+  key.setPixelSize(value.pixelSize());
+  key.setBold(value.bold());
+  return key;
+}
+
+}  // namespace
+
+// From the top: the title, a label and a value for the name, the mode and the
+// key, the code as large as the rest leaves room for (up to 70% of the width),
+// and the scan hint. Every text is measured and takes the lines it needs. When
+// the code would come out under 45% of the width, the fonts shrink a step at a
+// time, and only at half size does the code get less.
+WifiCardLayout CWifiCodePanel::LayOutCard(QPaintDevice* device) const {
+  const QRectF page(0, 0, device->width(), device->height());
+  const double unit = page.width() / 100.0;
+  const double left = page.left() + unit * 8;
+  const double width = unit * 84;
+  const double largestSide = page.width() * 0.7;
+  const double smallestSide = page.width() * 0.45;
+  const bool keyed = mode8_ != kSecurityNone;
+  const QString texts[WifiCardLayout::kParts] = {
+      UiText(kIdWifiCardTitle),
+      UiText(kIdWirelessSsidLabel),
+      QString::fromUtf8(ssid_.data(), static_cast<qsizetype>(ssid_.size())),
+      UiText(kIdWirelessSecurityLabel),
+      SecurityModeName(mode8_),
+      keyed ? UiText(kIdWirelessKeyLabel) : QString(),
+      keyed ? QString::fromUtf8(key8_.data(), static_cast<qsizetype>(key8_.size())) : QString(),
+      UiText(kIdWifiCodeHint),
+  };
+  for (double scale = 1.0;; scale *= 0.9) {
+    const bool smallest = scale < 0.5;
+    QFont title;
+    title.setPixelSize(std::max(1, static_cast<int>(unit * 6 * scale)));
+    title.setBold(true);
+    QFont label = title;
+    label.setPixelSize(std::max(1, static_cast<int>(unit * 4 * scale)));
+    label.setBold(false);
+    QFont value = label;
+    value.setBold(true);
+    const QFont key = KeyFont(value);
+
+    WifiCardLayout card;
+    card.fontScale = scale;
+    double y = page.top() + unit * 8 * scale;
+    const auto place = [&](int part, const QFont& font, QTextOption::WrapMode wrap, Qt::Alignment align,
+                           bool spacesInside = false) {
+      WifiCardLayout::Block& block = card.blocks[part];
+      block.text = LayOutLines(texts[part], font, device, width, wrap, align, spacesInside);
+      const QRectF lines = LinesBounds(*block.text);
+      block.rect = QRectF(left + lines.left(), y + lines.top(), lines.width(), lines.height());
+      block.text->setPosition(QPointF(left, y));
+      y += lines.height();
+    };
+    const auto words = QTextOption::WrapAtWordBoundaryOrAnywhere;
+    place(WifiCardLayout::kTitle, title, words, Qt::AlignHCenter);
+    y += unit * 5 * scale;
+    for (int part : {WifiCardLayout::kNameLabel, WifiCardLayout::kModeLabel, WifiCardLayout::kKeyLabel}) {
+      if (part == WifiCardLayout::kKeyLabel && !keyed) continue;
+      place(part, label, words, Qt::AlignLeft);
+      y += unit * 0.5 * scale;
+      // A name without spaces breaks anywhere; a key always does, so its
+      // lines run to the full width, but never at a space.
+      if (part == WifiCardLayout::kKeyLabel) {
+        place(part + 1, key, QTextOption::WrapAnywhere, Qt::AlignLeft, true);
+      } else {
+        place(part + 1, value, words, Qt::AlignLeft);
+      }
+      y += unit * 4 * scale;
+    }
+    const double codeTop = y;
+    const double gap = unit * 2 * scale;
+    // The hint's height, measured where it will go (moved below the code afterwards).
+    place(WifiCardLayout::kHint, label, QTextOption::WrapAtWordBoundaryOrAnywhere, Qt::AlignHCenter);
+    const double hintHeight = y - codeTop;
+    const double room = page.bottom() - unit * 5 * scale - hintHeight - gap - codeTop;
+    if (room < smallestSide && !smallest) continue;
+    const double side = std::max(0.0, std::min(largestSide, room));
+    card.code = QRectF(page.center().x() - side / 2, codeTop, side, side);
+    WifiCardLayout::Block& hint = card.blocks[WifiCardLayout::kHint];
+    hint.rect.translate(0, side + gap);
+    hint.text->setPosition(hint.text->position() + QPointF(0, side + gap));
+    return card;
+  }
+}
+
+void CWifiCodePanel::PaintCard(QPainter& painter) const {
+  const WifiCardLayout card = LayOutCard(painter.device());
+  painter.fillRect(QRectF(0, 0, painter.device()->width(), painter.device()->height()), Qt::white);
+  painter.setPen(Qt::black);
+  for (const WifiCardLayout::Block& block : card.blocks) {
+    if (block.text != nullptr) block.text->draw(&painter, QPointF());
+  }
+  code_->Paint(painter, card.code);
 }
 
 QImage CWifiCodePanel::RenderCard() const {
-  QImage image(1240, 1754, QImage::Format_RGB32);  // A5 at 150 dpi
+  QImage image(1240, 1754, QImage::Format_RGB32);  // A5 at 212 dpi
   QPainter painter(&image);
-  PaintCard(painter, QRectF(0, 0, image.width(), image.height()));
+  PaintCard(painter);
   return image;
+}
+
+std::unique_ptr<QPdfWriter> CWifiCodePanel::CardPdf(const QString& path) {
+  auto pdf = std::make_unique<QPdfWriter>(path);
+  pdf->setPageSize(QPageSize(QPageSize::A5));
+  pdf->setResolution(150);
+  pdf->setTitle(UiText(kIdWifiCardTitle));
+  return pdf;
 }
 
 bool CWifiCodePanel::SaveCard(const QString& path) const {
   if (path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
-    QPdfWriter pdf(path);
-    pdf.setPageSize(QPageSize(QPageSize::A5));
-    pdf.setResolution(150);
-    pdf.setTitle(UiText(kIdWifiCardTitle));
+    const std::unique_ptr<QPdfWriter> pdf = CardPdf(path);
     QPainter painter;
-    if (!painter.begin(&pdf)) return false;
-    PaintCard(painter, QRectF(0, 0, pdf.width(), pdf.height()));
+    if (!painter.begin(pdf.get())) return false;
+    PaintCard(painter);
     return painter.end();
   }
   return RenderCard().save(path, "PNG");

@@ -4,20 +4,39 @@
 // the finish page and by the router sheet's code dialog.
 #pragma once
 
+#include <QRectF>
 #include <QString>
+#include <QTextLayout>
 #include <QWidget>
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QPdfWriter;
 class QPushButton;
 
 namespace kelvane {
 
 class CQrCodeView;
+
+// The card as laid out on one page: each text measured and wrapped to its
+// whole length (the key in a monospace font, so 0 and O, l and 1 differ), and
+// the code's square below them.
+struct WifiCardLayout {
+  struct Block {
+    std::unique_ptr<QTextLayout> text;  // lines relative to `rect`'s top left corner
+    QRectF rect;                        // the lines' bounds on the page
+  };
+  enum Part { kTitle, kNameLabel, kName, kModeLabel, kMode, kKeyLabel, kKey, kHint, kParts };
+  Block blocks[kParts];  // a card without a key has no key blocks (null `text`)
+  QRectF code;
+  double fontScale = 1.0;  // below 1 where the texts had to shrink to leave the code room
+};
 
 class CWifiCodePanel : public QWidget {
   Q_OBJECT
@@ -40,10 +59,14 @@ class CWifiCodePanel : public QWidget {
   // The card as a picture, and written to `path` (".pdf": a PDF page, else PNG).
   QImage RenderCard() const;
   bool SaveCard(const QString& path) const;
+  // The card laid out for `device` (the whole device is the page).
+  WifiCardLayout LayOutCard(QPaintDevice* device) const;
+  // The PDF page the card is written on.
+  static std::unique_ptr<QPdfWriter> CardPdf(const QString& path);
 
  private:
   void OnSave();
-  void PaintCard(class QPainter& painter, const QRectF& page) const;
+  void PaintCard(class QPainter& painter) const;
 
   CQrCodeView* code_ = nullptr;
   QLabel* name_ = nullptr;

@@ -7,10 +7,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFontMetricsF>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
+#include <QPdfWriter>
 #include <QPushButton>
 #include <QStyle>
 #include <QTemporaryDir>
@@ -21,6 +23,8 @@
 
 #include "GuiTestSupport.h"
 #include "app/CPshMain.h"
+#include "language/LanguageTable.h"
+#include "language/StringIds.h"
 #include "pages/CPspFinish.h"
 #include "state/SessionRecord.h"
 #include "state/WizardState.h"
@@ -209,6 +213,61 @@ TEST_F(FinishCode, TheFinishPageShowsTheCodeAtOnceWithTheKeyBehindShow) {
   }
 }
 
+struct CardCase {
+  const char* what;
+  std::string ssid;
+  std::int32_t mode;
+  std::string key;
+};
+
+std::string Repeat(const char* utf8, std::size_t bytes) {
+  std::string s;
+  while (s.size() < bytes) s += utf8;
+  return s;
+}
+
+// The widest Latin letters at the limits, hex digits, and names and keys in
+// scripts beyond Latin-1, each at its limit in bytes.
+const CardCase kCardCases[] = {
+    {"32 W, 63 M", std::string(32, 'W'), kSecurityWpa2Psk, std::string(63, 'M')},
+    {"64 hex digits", "Home;Net", kSecurityWpa2Psk,
+     "0123456789abcdefABCDEF0123456789abcdef0123456789ABCDEF0123456789"},
+    {"CJK name", "\xE7\x84\xA1\xE7\xB7\x9A\xE7\xB6\xB2\xE8\xB7\xAF\xE7\x84\xA1\xE7\xB7\x9A\xE7\xB6\xB2"
+                 "\xE8\xB7\xAF\xE7\x84\xA1\xE7\xB7\x9A" "12",
+     kSecurityWpaMixed, std::string(63, '0')},
+    {"Greek name and key", Repeat("\xCE\xA9", 32), kSecurityWpaPsk, Repeat("\xCF\x89", 62)},
+    {"a phrase", "Home Net", kSecurityWpa2Psk, Repeat("ab ", 60) + "abc"},
+    {"no key", k32Bytes, kSecurityNone, ""},
+};
+
+// What is wrong with the card's layout on a page `page`: a text out of the
+// page, over the code or over another text, or not laid out whole.
+std::string CardFaults(const WifiCardLayout& card, const QRectF& page, const QString (&texts)[WifiCardLayout::kParts]) {
+  std::string faults;
+  if (!page.contains(card.code)) faults += "code out of the page; ";
+  if (card.code.width() < page.width() * 0.45) faults += "code under 45% of the width; ";
+  for (int i = 0; i < WifiCardLayout::kParts; ++i) {
+    const WifiCardLayout::Block& block = card.blocks[i];
+    const std::string part = std::to_string(i) + " ";
+    if (block.text == nullptr) {
+      if (!texts[i].isEmpty()) faults += part + "missing; ";
+      continue;
+    }
+    if (block.text->text() != texts[i]) faults += part + "holds another text; ";
+    qsizetype laidOut = 0;
+    for (int l = 0; l < block.text->lineCount(); ++l) laidOut += block.text->lineAt(l).textLength();
+    if (laidOut != texts[i].size()) faults += part + "not laid out whole; ";
+    if (!page.contains(block.rect)) faults += part + "out of the page; ";
+    if (block.rect.intersects(card.code)) faults += part + "over the code; ";
+    for (int j = 0; j < i; ++j) {
+      if (card.blocks[j].text != nullptr && block.rect.intersects(card.blocks[j].rect)) {
+        faults += part + "over " + std::to_string(j) + "; ";
+      }
+    }
+  }
+  return faults;
+}
+
 TEST_F(FinishCode, SaveWritesACardThatHoldsTheCodeAsPngOrPdf) {
   QTemporaryDir dir;
   CPspFinish* finish = ShowFinish(test::kEnglish);
@@ -232,6 +291,82 @@ TEST_F(FinishCode, SaveWritesACardThatHoldsTheCodeAsPngOrPdf) {
     }
   }
   qunsetenv("KELVANE_TEST_SAVE_PATH");
+  sheet_.reset();
+
+  // The whole name, key and hint on the card, clear of the code, in every
+  // language, on the picture and on the PDF page; the picture's code reads.
+  for (const CardCase& c : kCardCases) {
+    SCOPED_TRACE(c.what);
+    for (std::uint32_t language : LanguageTable()) {
+      if (language == 0) continue;
+      SCOPED_TRACE(test::LanguageName(language).toStdString());
+      ASSERT_TRUE(test::LoadLanguage(language));
+      CWifiCodePanel panel;
+      panel.SetNetwork(c.ssid, c.mode, c.key);
+      const bool keyed = c.mode != kSecurityNone;
+      const QString texts[WifiCardLayout::kParts] = {
+          UiText(kIdWifiCardTitle),
+          UiText(kIdWirelessSsidLabel),
+          QString::fromStdString(c.ssid),
+          UiText(kIdWirelessSecurityLabel),
+          SecurityModeName(c.mode),
+          keyed ? UiText(kIdWirelessKeyLabel) : QString(),
+          keyed ? QString::fromStdString(c.key) : QString(),
+          UiText(kIdWifiCodeHint),
+      };
+      QImage image = panel.RenderCard();
+      const WifiCardLayout onImage = panel.LayOutCard(&image);
+      EXPECT_EQ(CardFaults(onImage, QRectF(image.rect()), texts), "");
+      if (keyed) {
+        // 0 and O, l and 1 tell apart in a font of one width.
+        const QFontMetricsF key(onImage.blocks[WifiCardLayout::kKey].text->font(), &image);
+        for (const char* wide : {"W", "M", "O", "0"}) {
+          EXPECT_EQ(key.horizontalAdvance(QLatin1String("i")), key.horizontalAdvance(QLatin1String(wide))) << wide;
+        }
+        // A space at a line's end or start would be lost on the way to the keyboard.
+        const QTextLayout& lines = *onImage.blocks[WifiCardLayout::kKey].text;
+        for (int l = 1; l < lines.lineCount(); ++l) {
+          const int at = lines.lineAt(l).textStart();
+          EXPECT_FALSE(texts[WifiCardLayout::kKey][at - 1].isSpace() || texts[WifiCardLayout::kKey][at].isSpace())
+              << "line " << l;
+        }
+      }
+      const QString pdfPath = dir.filePath(QStringLiteral("%1.pdf").arg(test::LanguageName(language)));
+      const std::unique_ptr<QPdfWriter> pdf = CWifiCodePanel::CardPdf(pdfPath);
+      const WifiCardLayout onPdf = panel.LayOutCard(pdf.get());
+      EXPECT_EQ(CardFaults(onPdf, QRectF(0, 0, pdf->width(), pdf->height()), texts), "");
+      // Nothing is drawn outside the texts' bounds and the code.
+      int stray = 0;
+      for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+          if (qGray(line[x]) > 200) continue;
+          bool inside = onImage.code.contains(QPointF(x, y));
+          for (const WifiCardLayout::Block& block : onImage.blocks) {
+            inside = inside || (block.text != nullptr && block.rect.adjusted(-3, -3, 3, 3).contains(QPointF(x, y)));
+          }
+          stray += inside ? 0 : 1;
+        }
+      }
+      EXPECT_EQ(stray, 0);
+      if (language == test::kGerman) {
+        const std::vector<std::string> decoded = Decode(image);
+        ASSERT_EQ(decoded.size(), 1u);
+        EXPECT_EQ(decoded[0], panel.JoinText());
+      }
+      const auto& shown = test::kScreenshotLanguages;
+      const bool screenshot = std::find(std::begin(shown), std::end(shown), language) != std::end(shown);
+      if (screenshot && !test::ScreenshotDir().isEmpty()) {
+        const QString base = QDir(test::ScreenshotDir())
+                                 .filePath(QStringLiteral("wifi-card-%1-%2")
+                                               .arg(test::LanguageName(language))
+                                               .arg(&c - kCardCases));
+        image.save(base + QStringLiteral(".png"));
+        panel.SaveCard(base + QStringLiteral(".pdf"));
+      }
+    }
+  }
+  test::UnloadLanguage();
 }
 
 // No code where the page knows no key to give: the wireless part was not
