@@ -45,7 +45,7 @@ inline constexpr int kRouterPingAttempts = 4;
 // How long a router that answers pings again is given to answer its web
 // pages too, and how often it is asked meanwhile (real time, not scaled).
 inline constexpr int kRouterBackWithinMs = 20000;
-inline constexpr int kRouterBackRetryMs = 250;
+inline constexpr int kRouterBackRetryMs = 100;
 
 struct StoreContext {
   WizardState& state;
