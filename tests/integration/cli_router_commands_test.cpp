@@ -231,7 +231,9 @@ TEST_F(CliTest, LanDomainMacAndMaintenance) {
   EXPECT_EQ(CommandLines(), std::vector<std::string>{Get("/cgi-bin/rset?rc=@&rd=_toolbox")});
   // The router takes its factory settings when it restarts, and the command
   // says so: it neither restarts the router nor claims it did.
-  EXPECT_EQ(r.out, "factory reset accepted; it takes effect when the router restarts (kelvane-cli reboot)\n");
+  EXPECT_EQ(r.out,
+            "factory reset accepted; it takes effect when the router restarts (kelvane-cli reboot); then it answers "
+            "at 192.168.123.254 with the login word 'kwzpo'\n");
   s = sim_->StateCopy();
   EXPECT_TRUE(s.factoryResetPending);
   EXPECT_EQ(s.loginWord, "n&w");

@@ -159,7 +159,8 @@ void RegisterRouterCommands(CommandTable& table) {
              "usage: kelvane-cli reset [--yes]\n"
              "Asks the router to return to its factory settings. It keeps its settings, address\n"
              "and login word until it restarts (kelvane-cli reboot); then it forgets every\n"
-             "setting. On a terminal the command asks first; elsewhere it needs --yes.\n",
+             "setting and answers at its factory address with its factory login word, as the\n"
+             "command prints. On a terminal the command asks first; elsewhere it needs --yes.\n",
              Reset});
   table.Add({"password", "change the router's login word",
              "usage: kelvane-cli password CURRENT NEW\n"

@@ -8,6 +8,7 @@
 #include "router/RouterLogin.h"
 #include "router/RouterRequest.h"
 #include "router/WirelessLanCommands.h"
+#include "state/WizardState.h"
 #include "tools/cli/RouterCommands.h"
 #include "tools/cli/SecretInput.h"
 
@@ -51,9 +52,10 @@ int Reset(CliContext& c, CommandArgs& args) {
   // The router holds the reset until it restarts, as the router sheet's
   // system tab says too: until then it keeps its address, its login word and
   // every setting, so the restart can still be asked for.
-  return Simple<ResetRouterToDefaults>(
-      c, args, "the router did not take the reset command",
-      "factory reset accepted; it takes effect when the router restarts (kelvane-cli reboot)");
+  static const std::string done = std::string("factory reset accepted; it takes effect when the router restarts ") +
+                                   "(kelvane-cli reboot); then it answers at " + kDefaultRouterAddress +
+                                   " with the login word '" + kDefaultLoginWord + "'";
+  return Simple<ResetRouterToDefaults>(c, args, "the router did not take the reset command", done.c_str());
 }
 
 int Password(CliContext& c, CommandArgs& args) {
