@@ -206,6 +206,10 @@ inline constexpr StringId kIdStoreRestartFailed = 30225;
 inline constexpr StringId kIdStoreDone = 30226;
 // The router answers at another address now; the PC follows it (the address follows).
 inline constexpr StringId kIdStoreRouterMoved = 30741;
+// After the restart the router refuses the login word or shows other settings
+// than those stored (a factory reset it held took effect): never "in use".
+inline constexpr StringId kIdStoreSettingsLost = 31015;
+inline constexpr StringId kIdStoreSettingsNotKept = 31016;
 inline constexpr StringId kIdStoreSubtitle = 30637;
 
 // WAN test page
@@ -648,6 +652,8 @@ inline constexpr auto kAllStringIds = std::to_array<StringId>({
     kIdStoreRestartFailed,
     kIdStoreDone,
     kIdStoreRouterMoved,
+    kIdStoreSettingsLost,
+    kIdStoreSettingsNotKept,
     kIdStoreSubtitle,
     kIdWanTestTitle,
     kIdWanTestIntro,

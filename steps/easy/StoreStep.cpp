@@ -1,10 +1,16 @@
 #include "steps/easy/StoreStep.h"
 
+#include <functional>
+#include <string>
+
 #include "steps/easy/ConnectivityStep.h"
 #include "steps/easy/WirelessLoadStep.h"
 #include "steps/kit/RouterPing.h"
 #include "steps/kit/RouterSearch.h"
+#include "net/Wait.h"
 #include "router/Fields.h"
+#include "router/RouterLogin.h"
+#include "router/RouterRequest.h"
 #include "router/StatusReaders.h"
 #include "router/WanCommands.h"
 #include "router/WanTypeReadBack.h"
@@ -84,9 +90,15 @@ bool SendWireless(StoreContext& c) {
   if (!withSecurity && !shown.read) return false;
   // The answer alone is not enough (see SendWan): the router's status page
   // must show what was sent, and the security left out as it was.
-  return SetWirelessSettings(ssid, key, c.state, withSecurity) &&
-         WirelessSettingsTaken(ssid, key, c.state, withSecurity,
-                               withSecurity ? std::nullopt : std::optional<std::int32_t>(shown.mode));
+  if (!SetWirelessSettings(ssid, key, c.state, withSecurity) ||
+      !WirelessSettingsTaken(ssid, key, c.state, withSecurity,
+                             withSecurity ? std::nullopt : std::optional<std::int32_t>(shown.mode))) {
+    return false;
+  }
+  const std::int32_t chosen = c.state.WirelessSettings.securityMode;
+  const bool mixed = chosen == kSecurityWpaMixed || chosen == kSecurityWpaMixedAlt;
+  c.storedSecurityMode = !withSecurity ? shown.mode : mixed ? kSecurityWpaMixed : chosen;
+  return true;
 }
 
 bool SendsWan(const StoreContext& c) { return c.state.applyWan != 0; }
@@ -108,7 +120,61 @@ bool CountDown(StoreContext& c) {
   return true;
 }
 
-enum Row { kRowPing, kRowWireless, kRowWan, kRowRefresh, kRowRestart, kRowCountdown, kRowPingAgain };
+// The router answers pings again; its web pages may take a moment longer.
+// Asked again while nothing usable comes back, up to a bound.
+bool WhileStarting(const std::function<bool()>& request) {
+  const std::uint64_t until = SteadyMs() + kRouterBackWithinMs;
+  for (;;) {
+    if (request()) return true;
+    if (!LastLoginUnanswered() || LastRouterFailure().kind == RouterFailureKind::kBadAddress ||
+        LastRouterFailure().kind == RouterFailureKind::kNameNotResolved || SteadyMs() >= until) {
+      return false;
+    }
+    WaitRealMs(kRouterBackRetryMs);
+  }
+}
+
+// A factory reset the router held (asked for earlier, by this program or
+// another) takes effect with the restart: the router comes back with its
+// factory login word and settings, and nothing the store sent is in use.
+// The login word the router took before must still open it.
+bool LogInAgain(StoreContext& c) {
+  const bool in = WhileStarting([&] { return LoginToRouter(c.state); });
+  return in || !LastLoginRefused();  // an unanswered login is the read-back's to report
+}
+
+// What was stored must still be shown: the wireless name and security mode,
+// and the WAN type (the values that a factory reset changes; the channel may
+// be shown as the router chose it, and passwords are never shown).
+bool StillHoldsTheSettings(StoreContext& c) {
+  if (SendsWireless(c)) {
+    std::string ssid, channel, text, key;
+    std::int32_t mode = -1;
+    WhileStarting([&] { return ReadWirelessStatus(ssid, channel, text, key, mode, c.state) || !ssid.empty(); });
+    if (ssid.empty()) {
+      c.readBackUnanswered = LastLoginUnanswered();
+      return false;
+    }
+    if (ssid != c.state.WirelessSettings.ssid.view() || mode != c.storedSecurityMode) return false;
+  }
+  if (SendsWan(c) && !WanTypeTaken(c.state.wanType, c.state)) {
+    c.readBackUnanswered = LastLoginUnanswered();
+    return false;
+  }
+  return true;
+}
+
+enum Row {
+  kRowPing,
+  kRowWireless,
+  kRowWan,
+  kRowRefresh,
+  kRowRestart,
+  kRowCountdown,
+  kRowPingAgain,
+  kRowLogInAgain,
+  kRowReadBack
+};
 
 constexpr Hop<StoreContext> kRows[] = {
     {kIdStoreCheckingConnection, kIdStoreConnectionError, HopPolicy::kStopOnFailure, &PingOrFollowRouter},
@@ -118,6 +184,8 @@ constexpr Hop<StoreContext> kRows[] = {
     {kIdStoreRestarting, kIdStoreRestartFailed, HopPolicy::kStopOnFailure, &Restart, &Restarts},
     {0, 0, HopPolicy::kIgnoreOutcome, &CountDown, &Restarts},
     {kIdStoreCheckingConnection, kIdStoreConnectionError, HopPolicy::kStopOnFailure, &PingOrFollowRouter},
+    {0, kIdStoreSettingsLost, HopPolicy::kStopOnFailure, &LogInAgain, &Restarts},
+    {0, kIdStoreSettingsNotKept, HopPolicy::kStopOnFailure, &StillHoldsTheSettings, &Restarts},
 };
 
 }  // namespace
@@ -131,6 +199,8 @@ StoreOutcome StoreStep::OutcomeOfRow(int row) {
     case kRowWan: return StoreOutcome::kWanRefused;
     case kRowRestart: return StoreOutcome::kRestartRefused;
     case kRowPingAgain: return StoreOutcome::kNoRouterAfter;
+    case kRowLogInAgain: return StoreOutcome::kSettingsLost;
+    case kRowReadBack: return StoreOutcome::kSettingsNotKept;
     default: return StoreOutcome::kStored;
   }
 }
@@ -138,7 +208,14 @@ StoreOutcome StoreStep::OutcomeOfRow(int row) {
 StoreOutcome StoreStep::Run(WizardState& state, HostNetwork& host, Narrator& narrator) {
   StoreContext context{state, host, narrator};
   const HopReport report = RunHops<StoreContext>(narrator, context, Rows());
-  if (!report.passed) return OutcomeOfRow(report.stoppedAt);
+  if (!report.passed) {
+    if (report.stoppedAt == kRowReadBack && context.readBackUnanswered) {
+      // Nothing to compare: the router stopped answering, not lost the settings.
+      narrator.Say(kIdStoreConnectionError);
+      return StoreOutcome::kNoRouterAfter;
+    }
+    return OutcomeOfRow(report.stoppedAt);
+  }
   narrator.Say(kIdStoreDone);
   // The move stays in view: the user's bookmarks and other PCs need the new address.
   if (context.routerMoved) {

@@ -1,10 +1,13 @@
 // Storing the chosen settings in the router: the PC must reach the router,
 // then the wireless and WAN settings go out, the router refreshes its WAN
-// state and restarts, and after the restart countdown it must answer again.
+// state and restarts, and after the restart countdown it must answer again
+// and still hold what was stored (a factory reset it held takes effect with
+// the restart).
 // The sequence is a hop table; each way it can stop is an outcome with the
 // message the store page shows for it.
 #pragma once
 
+#include <cstdint>
 #include <span>
 
 #include "net/host/HostNetwork.h"
@@ -21,6 +24,8 @@ enum class StoreOutcome {
   kWanRefused,       // the WAN command failed: no restart (wireless already sent)
   kRestartRefused,   // the restart command failed: settings sent, not restarted
   kNoRouterAfter,    // the router did not answer after the countdown
+  kSettingsLost,     // after the restart the router refuses the login word it took before
+  kSettingsNotKept,  // after the restart the router shows other settings than those stored
 };
 
 inline constexpr OutcomeMessage<StoreOutcome> kStoreMessages[] = {
@@ -30,23 +35,35 @@ inline constexpr OutcomeMessage<StoreOutcome> kStoreMessages[] = {
     {StoreOutcome::kWanRefused, kIdStoreSavingFailed},
     {StoreOutcome::kRestartRefused, kIdStoreRestartFailed},
     {StoreOutcome::kNoRouterAfter, kIdStoreConnectionError},
+    {StoreOutcome::kSettingsLost, kIdStoreSettingsLost},
+    {StoreOutcome::kSettingsNotKept, kIdStoreSettingsNotKept},
 };
 
 // How long the router is given to restart before it is pinged again.
 inline constexpr int kRestartCountdownMs = 22000;
 inline constexpr int kRouterPingAttempts = 4;
+// How long a router that answers pings again is given to answer its web
+// pages too, and how often it is asked meanwhile (real time, not scaled).
+inline constexpr int kRouterBackWithinMs = 20000;
+inline constexpr int kRouterBackRetryMs = 100;
 
 struct StoreContext {
   WizardState& state;
   HostNetwork& host;
   Narrator& narrator;
   bool routerMoved = false;  // the router was found at another address and followed
+  // What the router showed after the wireless command: the security mode it
+  // then held (-1 when no wireless command went out).
+  std::int32_t storedSecurityMode = -1;
+  bool readBackUnanswered = false;  // the read-back found no router to read
 };
 
 class StoreStep {
  public:
   // The sequence as data: ping, wireless, WAN, refresh, restart, countdown,
-  // ping again. Row i stopping gives outcome OutcomeOfRow(i).
+  // ping again, log in again, read back. Row i stopping gives outcome
+  // OutcomeOfRow(i), except that a read-back the router did not answer at all
+  // is the router not answering after the restart.
   static std::span<const Hop<StoreContext>> Rows();
   static StoreOutcome OutcomeOfRow(int row);
 

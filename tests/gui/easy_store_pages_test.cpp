@@ -27,6 +27,7 @@
 #include "pages/CPspTestWan.h"
 #include "pages/CPspWLan.h"
 #include "router/RouterRequest.h"
+#include "router/WirelessLanCommands.h"
 #include "steps/kit/WanForms.h"
 #include "support/EmulatedRouter.h"
 #include "wizard/CHTRichEditCtrl.h"
@@ -323,6 +324,24 @@ TEST_F(EasyStorePages, AFailureStaysAndTheNextNextStoresFromTheFirstPing) {
   Next();
   EXPECT_TRUE(store->SettingsStored()) << LabelText(store, CPspStore::kMessageId).toStdString();
   EXPECT_EQ(router_.Pc().CountCalls("PingHost"), 2);
+}
+
+// A factory reset the router held takes effect with the store's restart:
+// the page says the settings were not kept, never "in use", and, as it says,
+// the next Next stores them again in a router that now keeps them.
+TEST_F(EasyStorePages, ARouterThatLostTheSettingsIsNeverCalledInUse) {
+  Show();
+  auto* store = Activate<CPspStore>();
+  ASSERT_NE(store, nullptr);
+  ASSERT_TRUE(ResetRouterToDefaults(WizardState::Instance()));
+  Next();
+  EXPECT_FALSE(store->SettingsStored());
+  EXPECT_EQ(LabelText(store, CPspStore::kMessageId), UiText(kIdStoreSettingsNotKept));
+  EXPECT_FALSE(store->Control(CPspStore::kSkipTestBoxId)->isVisible());
+  EXPECT_EQ(sheet_->ActivePage(), store);
+  test::SaveScreenshot(sheet_.get(), QStringLiteral("store-settings-not-kept"));
+  Next();
+  EXPECT_TRUE(store->SettingsStored()) << LabelText(store, CPspStore::kMessageId).toStdString();
 }
 
 TEST_F(EasyStorePages, SetAgainAndBackGoWhereTheFlowSays) {

@@ -229,8 +229,15 @@ TEST_F(CliTest, LanDomainMacAndMaintenance) {
   r = Run({"reset", "--yes"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(CommandLines(), std::vector<std::string>{Get("/cgi-bin/rset?rc=@&rd=_toolbox")});
-  // The router takes its factory settings when it restarts.
-  EXPECT_TRUE(sim_->StateCopy().factoryResetPending);
+  // The router takes its factory settings when it restarts, and the command
+  // says so: it neither restarts the router nor claims it did.
+  EXPECT_EQ(r.out,
+            "factory reset accepted; it takes effect when the router restarts (kelvane-cli reboot); then it answers "
+            "at 192.168.123.254 with the login word 'kwzpo'\n");
+  s = sim_->StateCopy();
+  EXPECT_TRUE(s.factoryResetPending);
+  EXPECT_EQ(s.loginWord, "n&w");
+  EXPECT_FALSE(sim_->OffAir());
   ASSERT_EQ(Run({"--password", "n&w", "reboot"}).status, 0);
   ASSERT_TRUE(testing::WaitUntil([&] { return !sim_->OffAir(); }));
   s = sim_->StateCopy();

@@ -10,8 +10,10 @@
 #include "steps/easy/SettingsSummary.h"
 #include "steps/easy/StoreStep.h"
 #include "steps/easy/WirelessLoadStep.h"
+#include "router/RouterLogin.h"
 #include "router/RouterRequest.h"
 #include "router/WanCommands.h"
+#include "router/WirelessLanCommands.h"
 #include "support/EmulatedRouter.h"
 #include "support/RouterSettingsCheck.h"
 
@@ -64,7 +66,7 @@ const StoreCase kCases[] = {
     {"AllSent",
      [](WizardState&, test::EmulatedRouter&) {},
      StoreOutcome::kStored,
-     {"zero.htm", "wlap", "zero.htm", "prim", "zero.htm", "want", "rebo"},
+     {"zero.htm", "wlap", "zero.htm", "prim", "zero.htm", "want", "rebo", "", "zero.htm", "zero.htm"},
      true},
     {"FirstPingFailsNothingSent",
      [](WizardState&, test::EmulatedRouter& r) { r.Pc().pings["127.0.0.1"] = {{PingError::kTimedOut}, 0}; },
@@ -112,7 +114,7 @@ const StoreCase kCases[] = {
        r.Sim().SetFaults(f);
      },
      StoreOutcome::kStored,
-     {"zero.htm", "wlap", "zero.htm", "prim", "", "prim", "zero.htm", "want", "rebo"},
+     {"zero.htm", "wlap", "zero.htm", "prim", "", "prim", "zero.htm", "want", "rebo", "", "zero.htm", "zero.htm"},
      true},
     {"WanAnsweredWithOversizedJunk",
      [](WizardState&, test::EmulatedRouter& r) {
@@ -172,12 +174,33 @@ const StoreCase kCases[] = {
        s.configureWireless = 1;
      },
      StoreOutcome::kStored,
-     {"prim", "zero.htm", "want", "rebo"},
+     {"prim", "zero.htm", "want", "rebo", "", "zero.htm"},
      true},
     {"WirelessSkippedStillRestarts",
      [](WizardState& s, test::EmulatedRouter&) { s.configureWireless = 0; },
      StoreOutcome::kStored,
-     {"prim", "zero.htm", "want", "rebo"},
+     {"prim", "zero.htm", "want", "rebo", "", "zero.htm"},
+     true},
+    // A factory reset the router held (asked for by the router sheet's
+    // command) takes effect with the store's restart: the router comes back
+    // with its factory name, no security and its factory login word.
+    {"PendingFactoryResetIsNotInUse",
+     [](WizardState& s, test::EmulatedRouter&) { EXPECT_TRUE(ResetRouterToDefaults(s)); },
+     StoreOutcome::kSettingsNotKept,
+     {"zero.htm", "wlap", "zero.htm", "prim", "zero.htm", "want", "rebo", "", "zero.htm"},
+     true},
+    {"PendingFactoryResetRefusesTheLoginWord",
+     [](WizardState& s, test::EmulatedRouter& r) {
+       r.Sim().WithState([](RouterSimState& rs) {
+         rs.flavour = routersim::LoginFlavour::kForm;
+         rs.loginWord = "s3cret";
+       });
+       StoreLoginWord("s3cret", s);
+       EXPECT_TRUE(LoginToRouter(s));
+       EXPECT_TRUE(ResetRouterToDefaults(s));
+     },
+     StoreOutcome::kSettingsLost,
+     {"zero.htm", "wlap", "zero.htm", "prim", "zero.htm", "want", "rebo", "", "logi"},
      true},
     {"NothingToWriteNoRestart",
      [](WizardState& s, test::EmulatedRouter&) {
@@ -215,6 +238,7 @@ TEST(StoreStep, OutcomeTableMatchesTheFailureTable) {
       {StoreOutcome::kStored, 30226},         {StoreOutcome::kNoRouterBefore, 30223},
       {StoreOutcome::kWirelessRefused, 30224}, {StoreOutcome::kWanRefused, 30224},
       {StoreOutcome::kRestartRefused, 30225}, {StoreOutcome::kNoRouterAfter, 30223},
+      {StoreOutcome::kSettingsLost, 31015},   {StoreOutcome::kSettingsNotKept, 31016},
   };
   for (const auto& [outcome, id] : expected) EXPECT_EQ(MessageFor<StoreOutcome>(kStoreMessages, outcome), id);
   // Each row that stops names the outcome whose message it shows.
@@ -282,7 +306,8 @@ TEST(StoreStep, AFailedRunStartsAgainFromTheFirstPing) {
   ASSERT_FALSE(second.SaidIds().empty());
   EXPECT_EQ(second.SaidIds().front(), 30218);
   EXPECT_EQ(Commands(router.Requests()),
-            (std::vector<std::string>{"zero.htm", "wlap", "zero.htm", "prim", "zero.htm", "want", "rebo"}));
+            (std::vector<std::string>{"zero.htm", "wlap", "zero.htm", "prim", "zero.htm", "want", "rebo", "",
+                                      "zero.htm", "zero.htm"}));
   EXPECT_EQ(router.Pc().CountCalls("PingHost"), 2);
 }
 

@@ -157,8 +157,11 @@ void RegisterRouterCommands(CommandTable& table) {
              "answer for about 20 seconds. Prints \"restarting\" when the router took the command.\n",
              Reboot});
   table.Add({"reset", "restore the router's factory settings",
-             "usage: kelvane-cli reset [--yes]\nThe router forgets every setting and restarts. On a terminal the command asks\n"
-             "first; elsewhere it needs --yes.\n",
+             "usage: kelvane-cli reset [--yes]\n"
+             "Asks the router to return to its factory settings. It keeps its settings, address\n"
+             "and login word until it restarts (kelvane-cli reboot); then it forgets every\n"
+             "setting and answers at its factory address with its factory login word, as the\n"
+             "command prints. On a terminal the command asks first; elsewhere it needs --yes.\n",
              Reset});
   table.Add({"password", "change the router's login word",
              "usage: kelvane-cli password CURRENT NEW\n"

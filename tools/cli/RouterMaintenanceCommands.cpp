@@ -8,6 +8,7 @@
 #include "router/RouterLogin.h"
 #include "router/RouterRequest.h"
 #include "router/WirelessLanCommands.h"
+#include "state/WizardState.h"
 #include "tools/cli/RouterCommands.h"
 #include "tools/cli/SecretInput.h"
 
@@ -41,14 +42,20 @@ int Reset(CliContext& c, CommandArgs& args) {
   if (!args.Flag("--yes")) {
     if (!StdinIsTerminal()) return c.Usage("reset needs --yes when not run on a terminal");
     std::string answer;
-    if (!AskTerminal("Restore the router's factory settings? Every setting is lost. [y/N] ", false, answer) ||
+    if (!AskTerminal("Restore the router's factory settings? Every setting is lost at its next restart. [y/N] ",
+                     false, answer) ||
         (answer != "y" && answer != "Y" && answer != "yes")) {
       c.err << "kelvane-cli: reset not confirmed; nothing was sent\n";
       return kExitFailed;
     }
   }
-  return Simple<ResetRouterToDefaults>(c, args, "the router did not take the reset command",
-                                       "factory settings restored; restarting");
+  // The router holds the reset until it restarts, as the router sheet's
+  // system tab says too: until then it keeps its address, its login word and
+  // every setting, so the restart can still be asked for.
+  static const std::string done = std::string("factory reset accepted; it takes effect when the router restarts ") +
+                                   "(kelvane-cli reboot); then it answers at " + kDefaultRouterAddress +
+                                   " with the login word '" + kDefaultLoginWord + "'";
+  return Simple<ResetRouterToDefaults>(c, args, "the router did not take the reset command", done.c_str());
 }
 
 int Password(CliContext& c, CommandArgs& args) {
