@@ -44,6 +44,10 @@ bool WanAddresses(WanTestContext& c) {
   return false;
 }
 
+// An address the router reported, which a host may stand behind and ignore
+// echo; an empty or zero one names no host, so nothing can stand in for it.
+bool Reported(const std::string& address) { return !address.empty() && address != "0.0.0.0"; }
+
 // The test site's address through the PC's resolver, looked up at most once.
 bool SiteAddress(WanTestContext& c) {
   if (!c.siteLookedUp) {
@@ -60,7 +64,7 @@ bool DnsWorks(WanTestContext& c) {
   if (c.dnsJudged) return c.dnsWorks;
   c.dnsJudged = true;
   c.dnsWorks = c.host.PingHost(c.dns, kHopPingAttempts);
-  if (!c.dnsWorks && !IsDottedIpv4(c.targets.testSite) && SiteAddress(c)) {
+  if (!c.dnsWorks && Reported(c.dns) && !IsDottedIpv4(c.targets.testSite) && SiteAddress(c)) {
     c.dnsWorks = true;
     c.dnsIgnoresEcho = true;
   }
@@ -77,7 +81,7 @@ bool PublicHostAnswers(WanTestContext& c) {
 // public host answers through it.
 bool GatewayWorks(WanTestContext& c) {
   if (c.host.PingHost(c.gateway, kHopPingAttempts)) return true;
-  if (!DnsWorks(c) || !PublicHostAnswers(c)) return false;
+  if (!Reported(c.gateway) || !DnsWorks(c) || !PublicHostAnswers(c)) return false;
   c.gatewayIgnoresEcho = true;
   return true;
 }

@@ -104,6 +104,13 @@ const WanCase kCases[] = {
        pc.resolutions[kSite] = kSiteAddress;
      },
      WanTestOutcome::kPassed, {kRouter, kWake, kGw, kDnsPing}, 1, 1, {kIdWanTestDnsIgnoresEcho}},
+    // No DNS server reported: a resolving name cannot stand in for it.
+    {"NoDnsServerReported",
+     [](RouterSimState& s, SimHostNetwork& pc) {
+       s.ispDns1 = "";
+       pc.resolutions[kSite] = kSiteAddress;
+     },
+     WanTestOutcome::kDnsFailed, {kRouter, kWake, kGw, " 4"}, 1, 0, {}},
     // Both ignore echoes and the wake-up went unanswered: the site resolves
     // and answers, so both pass, each with its note.
     {"GatewayAndDnsIgnoreEchoesSiteAnswers",
@@ -142,6 +149,7 @@ TEST_P(WanTestStepTest, StopsAtTheFirstFaultyHopAndNamesIt) {
   router.Sim().WithState([&](RouterSimState& s) {
     s.wanCable = tweaks.wanCable;
     s.service = tweaks.service;
+    s.ispDns1 = tweaks.ispDns1;
   });
   WizardState state;
   ResetRouterDefaults(state);
