@@ -483,6 +483,7 @@ inline constexpr StringId kIdLanDomainUnusable = 30981;
 // The WAN test's notes on provider hosts that work but ignore echo requests.
 inline constexpr StringId kIdWanTestDnsIgnoresEcho = 31010;
 inline constexpr StringId kIdWanTestGatewayIgnoresEcho = 31011;
+inline constexpr StringId kIdWanTestBothIgnoreEcho = 31012;
 
 // Every ID above, in the order of this file.
 inline constexpr auto kAllStringIds = std::to_array<StringId>({
@@ -892,6 +893,7 @@ inline constexpr auto kAllStringIds = std::to_array<StringId>({
     kIdLanDomainUnusable,
     kIdWanTestDnsIgnoresEcho,
     kIdWanTestGatewayIgnoresEcho,
+    kIdWanTestBothIgnoreEcho,
 });
 
 }  // namespace kelvane

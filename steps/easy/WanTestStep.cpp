@@ -119,9 +119,14 @@ WanTestOutcome WanTestStep::Run(WizardState& state, HostNetwork& host, Narrator&
   gateway_ = context.gateway;
   dns_ = context.dns;
   addressReads_ = context.addressReads;
+  // One note, naming both hosts when both ignore echo: the finish page
+  // has room for one line beside its other texts.
   notes_.clear();
-  if (report.passed && context.gatewayIgnoresEcho) notes_.push_back(kIdWanTestGatewayIgnoresEcho);
-  if (report.passed && context.dnsIgnoresEcho) notes_.push_back(kIdWanTestDnsIgnoresEcho);
+  if (report.passed && (context.gatewayIgnoresEcho || context.dnsIgnoresEcho)) {
+    notes_.push_back(!context.dnsIgnoresEcho      ? kIdWanTestGatewayIgnoresEcho
+                     : !context.gatewayIgnoresEcho ? kIdWanTestDnsIgnoresEcho
+                                                   : kIdWanTestBothIgnoreEcho);
+  }
   RecordTest<WanTestContext>(kIdWanTestTitle, Rows(), report, 0);
   // The WAN address decides the note about the provider's translation.
   SessionRecord::Instance().wanAddress = report.passed ? context.wanAddress : std::string();

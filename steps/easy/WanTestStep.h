@@ -78,8 +78,8 @@ class WanTestStep {
   // Runs the whole test; `targets` names the address the wake-up echo goes
   // to and the test site (InternetTargets::Instance() in the wizard). On a
   // failure the failure text stays and an empty line and the advice text are
-  // added. A pass with hops that ignore echo adds, after an empty line, one
-  // note per such hop, and keeps the notes in the session record.
+  // added. A pass with hops that ignore echo adds, after an empty line, the
+  // note that names them, and keeps it in the session record.
   WanTestOutcome Run(WizardState& state, HostNetwork& host, Narrator& narrator, const InternetTargets& targets);
 
   // What the last run saw of the WAN addresses.

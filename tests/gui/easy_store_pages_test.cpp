@@ -475,7 +475,7 @@ TEST_F(EasyStorePages, FinishPageVerdictsAndTheCloseBoxWithoutAPrompt) {
     bool skipped;
     std::vector<std::uint32_t> notes;
   };
-  const Case cases[] = {{false, {}}, {true, {}}, {false, {31011, 31010}}, {true, {31010}}};
+  const Case cases[] = {{false, {}}, {true, {}}, {false, {31012}}, {true, {31010}}};
   for (const Case& c : cases) {
     const bool skipped = c.skipped;
     SessionRecord::Instance().wanTestNotes = c.notes;

@@ -112,7 +112,7 @@ const WanCase kCases[] = {
      },
      WanTestOutcome::kDnsFailed, {kRouter, kWake, kGw, " 4"}, 1, 0, {}},
     // Both ignore echoes and the wake-up went unanswered: the site resolves
-    // and answers, so both pass, each with its note.
+    // and answers, so both pass, with one note naming both.
     {"GatewayAndDnsIgnoreEchoesSiteAnswers",
      [](RouterSimState&, SimHostNetwork& pc) {
        Silent(pc, kGateway);
@@ -121,7 +121,7 @@ const WanCase kCases[] = {
        pc.resolutions[kSite] = kSiteAddress;
      },
      WanTestOutcome::kPassed, {kRouter, kWake, kGw, kDnsPing, kSitePing}, 1, 1,
-     {kIdWanTestGatewayIgnoresEcho, kIdWanTestDnsIgnoresEcho}},
+     {kIdWanTestBothIgnoreEcho}},
     // The site resolves but does not answer, nor did the wake-up's target:
     // nothing shows traffic passing the silent gateway.
     {"GatewaySilentSiteResolvesButIsSilent",
