@@ -244,7 +244,9 @@ void CPspAdvanced::OnRouterPicture() {
 }
 
 void CPspAdvanced::OnInternetPicture() {
-  if (IsBusy() || !internetOk_) return;
+  // The hop-by-hop test matters most when the Internet fails: it needs only
+  // the router.
+  if (IsBusy() || !routerOk_) return;
   QPointer<CPspAdvanced> self(this);
   {
     CDlgConnTest dialog;

@@ -484,6 +484,10 @@ inline constexpr StringId kIdWaitRouterRestart = 30936;
 // What the router sheet's LAN tab says about a field it refuses.
 inline constexpr StringId kIdLanAddressUnusable = 30980;
 inline constexpr StringId kIdLanDomainUnusable = 30981;
+// The WAN test's notes on provider hosts that work but ignore echo requests.
+inline constexpr StringId kIdWanTestDnsIgnoresEcho = 31010;
+inline constexpr StringId kIdWanTestGatewayIgnoresEcho = 31011;
+inline constexpr StringId kIdWanTestBothIgnoreEcho = 31012;
 
 // Every ID above, in the order of this file.
 inline constexpr auto kAllStringIds = std::to_array<StringId>({
@@ -893,6 +897,9 @@ inline constexpr auto kAllStringIds = std::to_array<StringId>({
     kIdWaitRouterRestart,
     kIdLanAddressUnusable,
     kIdLanDomainUnusable,
+    kIdWanTestDnsIgnoresEcho,
+    kIdWanTestGatewayIgnoresEcho,
+    kIdWanTestBothIgnoreEcho,
 });
 
 }  // namespace kelvane

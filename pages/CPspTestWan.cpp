@@ -78,7 +78,7 @@ bool CPspTestWan::RunTest() {
   QtNarrator narrator(Control(kMessageId));
   WanTestStep step;
   const WanTestOutcome outcome =
-      step.Run(WizardState::Instance(), ActiveHostNetwork(), narrator, InternetTargets::Instance().publicHost);
+      step.Run(WizardState::Instance(), ActiveHostNetwork(), narrator, InternetTargets::Instance());
   if (!self.isNull()) {
     lastOutcome_ = outcome;
     ++testsRun_;

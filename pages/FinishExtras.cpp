@@ -20,6 +20,10 @@ QString FinishMessage(bool wanTestSkipped) {
   if (!wanTestSkipped && IsTranslatedWanAddress(SessionRecord::Instance().wanAddress)) {
     text += QStringLiteral("\n") + UiText(kIdTranslatedWanNote);
   }
+  // Provider hosts that ignore echo but were shown to work.
+  if (!wanTestSkipped) {
+    for (std::uint32_t note : SessionRecord::Instance().wanTestNotes) text += QStringLiteral("\n") + UiText(note);
+  }
   return text;
 }
 

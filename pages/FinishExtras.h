@@ -1,6 +1,7 @@
 // What the finish page adds to its verdict: the wireless network with the
-// code that phones scan (when the wireless part was set up) and the note
-// about a WAN address that the provider translates further.
+// code that phones scan (when the wireless part was set up), the note
+// about a WAN address that the provider translates further and the note on
+// provider hosts that ignore echo.
 #pragma once
 
 #include <QString>
@@ -12,7 +13,8 @@ namespace kelvane {
 class CWifiCodePanel;
 
 // The verdict, with the provider's translation note when the WAN test
-// passed and read a shared or private WAN address.
+// passed and read a shared or private WAN address, and the WAN test's note
+// on provider hosts that passed it although they ignore echo.
 QString FinishMessage(bool wanTestSkipped);
 
 // Shows (creating it once) or hides the wireless panel on `page`, and lays

@@ -23,6 +23,9 @@ struct SessionRecord {
   std::vector<HopRecord> lastTest;
   std::uint32_t lastTestResultId = 0;  // the failure text, 0 when every hop passed
   std::string wanAddress;              // empty when not read or not reported
+  // Notes of the last WAN test that passed with hops ignoring echo (string
+  // IDs, for the finish page); empty after any other run.
+  std::vector<std::uint32_t> wanTestNotes;
 };
 
 }  // namespace kelvane

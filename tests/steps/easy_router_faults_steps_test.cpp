@@ -46,7 +46,7 @@ StepResult RunStore(WizardState& state, SimHostNetwork& pc) {
 }
 StepResult RunWanTest(WizardState& state, SimHostNetwork& pc) {
   RecordingNarrator n;
-  return {WanTestStep().Run(state, pc, n, "203.0.113.80") == WanTestOutcome::kPassed, n.LastSaid()};
+  return {WanTestStep().Run(state, pc, n, {"203.0.113.80"}) == WanTestOutcome::kPassed, n.LastSaid()};
 }
 StepResult RunConnectivity(WizardState& state, SimHostNetwork& pc) {
   RecordingNarrator n;

@@ -95,7 +95,7 @@ TEST(ReportSecrets, AWholeSessionLeavesNoSecretInTheReport) {
   // The WAN test then fails at the link: the report is what the user saves.
   router.Sim().WithState([](routersim::RouterSimState& s) { s.wanCable = false; });
   WanTestStep test;
-  EXPECT_EQ(test.Run(state, router.Pc(), narrator, "203.0.113.80"), WanTestOutcome::kWanLinkDown);
+  EXPECT_EQ(test.Run(state, router.Pc(), narrator, {"203.0.113.80"}), WanTestOutcome::kWanLinkDown);
 
   DiagnosticReportInput input;
   input.version = "9.9.9";

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "state/SessionRecord.h"
 #include "steps/easy/WanTestStep.h"
 #include "support/EmulatedRouter.h"
 
@@ -19,6 +20,9 @@ using routersim::RouterSimState;
 constexpr const char* kPublicHost = "203.0.113.80";
 constexpr const char* kGateway = "198.51.100.1";
 constexpr const char* kDns = "198.51.100.53";
+constexpr const char* kSite = "www.kelvane.test";
+constexpr const char* kSiteAddress = "203.0.113.81";
+const InternetTargets kTargets{kPublicHost, "203.0.113.53", kSite};
 
 // A PC whose echo toward the public host goes through the emulated router,
 // as a dial-on-demand router notices it on its LAN side.
@@ -55,32 +59,79 @@ struct WanCase {
   WanTestOutcome outcome;
   std::vector<std::string> pinged;  // what the PC pinged, in order
   int addressReads;                 // reads of the WAN addresses page
+  int lookups;                      // look-ups of the test site
+  std::vector<StringId> notes;      // the notes of a pass, in order
 };
 
 const std::string kRouter = "127.0.0.1 4";
 const std::string kWake = std::string(kPublicHost) + " 2";
 const std::string kGw = std::string(kGateway) + " 4";
 const std::string kDnsPing = std::string(kDns) + " 4";
+const std::string kSitePing = std::string(kSiteAddress) + " 4";
+
+void Silent(SimHostNetwork& pc, const char* address) { pc.pings[address] = {{PingError::kTimedOut}, 0}; }
 
 const WanCase kCases[] = {
     {"AllHopsPass", [](RouterSimState&, SimHostNetwork&) {}, WanTestOutcome::kPassed,
-     {kRouter, kWake, kGw, kDnsPing}, 1},
-    {"RouterSilent",
-     [](RouterSimState&, SimHostNetwork& pc) { pc.pings["127.0.0.1"] = {{PingError::kTimedOut}, 0}; },
-     WanTestOutcome::kPcRouterFailed, {kRouter}, 0},
+     {kRouter, kWake, kGw, kDnsPing}, 1, 0, {}},
+    {"RouterSilent", [](RouterSimState&, SimHostNetwork& pc) { Silent(pc, "127.0.0.1"); },
+     WanTestOutcome::kPcRouterFailed, {kRouter}, 0, 0, {}},
     // The status page reads but the link is down: no public echo is sent.
     {"WanLinkDown", [](RouterSimState& s, SimHostNetwork&) { s.wanCable = false; }, WanTestOutcome::kWanLinkDown,
-     {kRouter}, 0},
+     {kRouter}, 0, 0, {}},
     {"NoServiceAfterTwentyReads",
      [](RouterSimState& s, SimHostNetwork&) { s.service = routersim::WanService::kNone; },
-     WanTestOutcome::kNoWanService, {kRouter, kWake}, 20},
+     WanTestOutcome::kNoWanService, {kRouter, kWake}, 20, 0, {}},
+    // Silent, and nothing beyond it answers: neither the wake-up's target
+    // nor the test site, whose name does not resolve.
     {"GatewaySilent",
-     [](RouterSimState&, SimHostNetwork& pc) { pc.pings[kGateway] = {{PingError::kTimedOut}, 0}; },
-     WanTestOutcome::kGatewayFailed, {kRouter, kWake, kGw}, 1},
-    // Name resolution may work; a DNS server that ignores echoes still fails.
-    {"DnsIgnoresEchoes",
-     [](RouterSimState&, SimHostNetwork& pc) { pc.pings[kDns] = {{PingError::kTimedOut}, 0}; },
-     WanTestOutcome::kDnsFailed, {kRouter, kWake, kGw, kDnsPing}, 1},
+     [](RouterSimState&, SimHostNetwork& pc) {
+       Silent(pc, kGateway);
+       Silent(pc, kPublicHost);
+     },
+     WanTestOutcome::kGatewayFailed, {kRouter, kWake, kGw, kDnsPing}, 1, 1, {}},
+    // Many providers' gateways drop echo: the DNS server and the wake-up's
+    // target answered through it.
+    {"GatewayIgnoresEchoesButForwards", [](RouterSimState&, SimHostNetwork& pc) { Silent(pc, kGateway); },
+     WanTestOutcome::kPassed, {kRouter, kWake, kGw, kDnsPing}, 1, 0, {kIdWanTestGatewayIgnoresEcho}},
+    // A DNS server that ignores echoes, and no name resolves: it fails.
+    {"DnsIgnoresEchoes", [](RouterSimState&, SimHostNetwork& pc) { Silent(pc, kDns); }, WanTestOutcome::kDnsFailed,
+     {kRouter, kWake, kGw, kDnsPing}, 1, 1, {}},
+    // It ignores echoes but names resolve: the Internet works, with a note.
+    {"DnsIgnoresEchoesButResolves",
+     [](RouterSimState&, SimHostNetwork& pc) {
+       Silent(pc, kDns);
+       pc.resolutions[kSite] = kSiteAddress;
+     },
+     WanTestOutcome::kPassed, {kRouter, kWake, kGw, kDnsPing}, 1, 1, {kIdWanTestDnsIgnoresEcho}},
+    // No DNS server reported: a resolving name cannot stand in for it.
+    {"NoDnsServerReported",
+     [](RouterSimState& s, SimHostNetwork& pc) {
+       s.ispDns1 = "";
+       pc.resolutions[kSite] = kSiteAddress;
+     },
+     WanTestOutcome::kDnsFailed, {kRouter, kWake, kGw, " 4"}, 1, 0, {}},
+    // Both ignore echoes and the wake-up went unanswered: the site resolves
+    // and answers, so both pass, with one note naming both.
+    {"GatewayAndDnsIgnoreEchoesSiteAnswers",
+     [](RouterSimState&, SimHostNetwork& pc) {
+       Silent(pc, kGateway);
+       Silent(pc, kDns);
+       Silent(pc, kPublicHost);
+       pc.resolutions[kSite] = kSiteAddress;
+     },
+     WanTestOutcome::kPassed, {kRouter, kWake, kGw, kDnsPing, kSitePing}, 1, 1,
+     {kIdWanTestBothIgnoreEcho}},
+    // The site resolves but does not answer, nor did the wake-up's target:
+    // nothing shows traffic passing the silent gateway.
+    {"GatewaySilentSiteResolvesButIsSilent",
+     [](RouterSimState&, SimHostNetwork& pc) {
+       Silent(pc, kGateway);
+       Silent(pc, kPublicHost);
+       Silent(pc, kSiteAddress);
+       pc.resolutions[kSite] = kSiteAddress;
+     },
+     WanTestOutcome::kGatewayFailed, {kRouter, kWake, kGw, kDnsPing, kSitePing}, 1, 1, {}},
 };
 
 class WanTestStepTest : public ::testing::TestWithParam<WanCase> {};
@@ -98,6 +149,7 @@ TEST_P(WanTestStepTest, StopsAtTheFirstFaultyHopAndNamesIt) {
   router.Sim().WithState([&](RouterSimState& s) {
     s.wanCable = tweaks.wanCable;
     s.service = tweaks.service;
+    s.ispDns1 = tweaks.ispDns1;
   });
   WizardState state;
   ResetRouterDefaults(state);
@@ -106,8 +158,12 @@ TEST_P(WanTestStepTest, StopsAtTheFirstFaultyHopAndNamesIt) {
 
   RecordingNarrator narrator;
   WanTestStep step;
-  EXPECT_EQ(step.Run(state, router.Pc(), narrator, kPublicHost), c.outcome);
+  SessionRecord::Instance().wanTestNotes = {1};
+  EXPECT_EQ(step.Run(state, router.Pc(), narrator, kTargets), c.outcome);
   EXPECT_EQ(Pinged(router.Pc()), c.pinged);
+  EXPECT_EQ(router.Pc().CountCalls("ResolveHostName"), c.lookups);
+  EXPECT_EQ(step.Notes(), c.notes);
+  EXPECT_EQ(SessionRecord::Instance().wanTestNotes, c.notes);
   EXPECT_EQ(CountRequests(router.Requests(), "rf=0020"), c.addressReads);
   // Nothing is ever written to the router.
   EXPECT_EQ(CountRequests(router.Requests(), "/cgi-bin/"), 0);
@@ -115,7 +171,16 @@ TEST_P(WanTestStepTest, StopsAtTheFirstFaultyHopAndNamesIt) {
   const std::vector<StringId> said = narrator.SaidIds();
   ASSERT_FALSE(said.empty());
   if (c.outcome == WanTestOutcome::kPassed) {
-    EXPECT_EQ(said, (std::vector<StringId>{30238, 30239, 30240, 30241, 30242, 30243}));
+    // Each note follows the progress texts after an empty line.
+    std::vector<StringId> expected = {30238, 30239, 30240, 30241, 30242, 30243};
+    expected.insert(expected.end(), c.notes.begin(), c.notes.end());
+    EXPECT_EQ(said, expected);
+    const auto& events = narrator.Events();
+    for (std::size_t i = 0; i < c.notes.size(); ++i) {
+      const std::size_t at = events.size() - 2 * (c.notes.size() - i);
+      EXPECT_EQ(events[at].kind, RecordingNarrator::Kind::kAppendText);
+      EXPECT_EQ(events[at].text, "\n\n");
+    }
   } else {
     // The failure text stays, then an empty line and the advice.
     const StringId failure = MessageFor<WanTestOutcome>(kWanTestMessages, c.outcome);
@@ -159,7 +224,7 @@ TEST(WanTestStep, AddressReadsArePacedFiveHundredMillisecondsApart) {
   ASSERT_TRUE(router.Connect(state));
   RecordingNarrator narrator;
   WanTestStep step;
-  ASSERT_EQ(step.Run(state, router.Pc(), narrator, kPublicHost), WanTestOutcome::kNoWanService);
+  ASSERT_EQ(step.Run(state, router.Pc(), narrator, kTargets), WanTestOutcome::kNoWanService);
   EXPECT_EQ(step.AddressReads(), 20);
   // Six narration pauses of the hops reached (4) and 19 between the 20 reads.
   EXPECT_EQ(narrator.PausedMs(), 4u * 500u + 19u * 500u);
@@ -194,7 +259,7 @@ TEST(WanTestStep, ADialOnDemandWanComesUpAfterTheWakeUpEchoAndPasses) {
   ASSERT_TRUE(router.Connect(state));
   TimedNarrator narrator;
   WanTestStep step;
-  EXPECT_EQ(step.Run(state, pc, narrator, kPublicHost), WanTestOutcome::kPassed);
+  EXPECT_EQ(step.Run(state, pc, narrator, kTargets), WanTestOutcome::kPassed);
   EXPECT_GT(step.AddressReads(), 1);
   EXPECT_LE(step.AddressReads(), 20);
   EXPECT_EQ(step.Gateway(), kGateway);
@@ -208,7 +273,7 @@ TEST(WanTestStep, ADialOnDemandWanComesUpAfterTheWakeUpEchoAndPasses) {
   ResetRouterDefaults(other);
   ASSERT_TRUE(silent.Connect(other));
   RecordingNarrator quiet;
-  EXPECT_EQ(WanTestStep().Run(other, silent.Pc(), quiet, kPublicHost), WanTestOutcome::kNoWanService);
+  EXPECT_EQ(WanTestStep().Run(other, silent.Pc(), quiet, kTargets), WanTestOutcome::kNoWanService);
 }
 
 }  // namespace
