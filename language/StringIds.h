@@ -480,6 +480,8 @@ inline constexpr StringId kIdWaitRouterRestart = 30936;
 // What the router sheet's LAN tab says about a field it refuses.
 inline constexpr StringId kIdLanAddressUnusable = 30980;
 inline constexpr StringId kIdLanDomainUnusable = 30981;
+// The finish page when no browser would open the router's pages.
+inline constexpr StringId kIdBrowserNotOpened = 30995;
 
 // Every ID above, in the order of this file.
 inline constexpr auto kAllStringIds = std::to_array<StringId>({
@@ -887,6 +889,7 @@ inline constexpr auto kAllStringIds = std::to_array<StringId>({
     kIdWaitRouterRestart,
     kIdLanAddressUnusable,
     kIdLanDomainUnusable,
+    kIdBrowserNotOpened,
 });
 
 }  // namespace kelvane
