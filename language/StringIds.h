@@ -484,6 +484,8 @@ inline constexpr StringId kIdWaitRouterRestart = 30936;
 // What the router sheet's LAN tab says about a field it refuses.
 inline constexpr StringId kIdLanAddressUnusable = 30980;
 inline constexpr StringId kIdLanDomainUnusable = 30981;
+// The finish page when no browser would open the router's pages.
+inline constexpr StringId kIdBrowserNotOpened = 30995;
 // The WAN test's notes on provider hosts that work but ignore echo requests.
 inline constexpr StringId kIdWanTestDnsIgnoresEcho = 31010;
 inline constexpr StringId kIdWanTestGatewayIgnoresEcho = 31011;
@@ -897,6 +899,7 @@ inline constexpr auto kAllStringIds = std::to_array<StringId>({
     kIdWaitRouterRestart,
     kIdLanAddressUnusable,
     kIdLanDomainUnusable,
+    kIdBrowserNotOpened,
     kIdWanTestDnsIgnoresEcho,
     kIdWanTestGatewayIgnoresEcho,
     kIdWanTestBothIgnoreEcho,

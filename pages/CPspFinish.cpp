@@ -8,6 +8,7 @@
 #include "state/WizardState.h"
 #include "steps/easy/WirelessLoadStep.h"
 #include "wizard/CImageButton.h"
+#include "wizard/MessageBox.h"
 #include "wizard/OpenUrl.h"
 #include "wizard/PageKit.h"
 #include "wizard/UiText.h"
@@ -59,8 +60,14 @@ bool CPspFinish::OnWizardFinish() {
   auto* box = qobject_cast<QCheckBox*>(Control(kOpenRouterBoxId));
   if (box != nullptr && box->isChecked() && !state.routerAddress.empty()) {
     // Router texts are in the system's encoding, UTF-8 here.
-    OpenUrl(QStringLiteral("http://%1").arg(QString::fromUtf8(state.routerAddress.view().data(),
-                                                               static_cast<qsizetype>(state.routerAddress.view().size()))));
+    const QString url = QStringLiteral("http://%1").arg(
+        QString::fromUtf8(state.routerAddress.view().data(), static_cast<qsizetype>(state.routerAddress.view().size())));
+    // No browser to hand it to: the user is told the address to type into
+    // one, then the wizard ends as it would have.
+    if (!OpenUrl(url)) {
+      ShowMessage(UiText(kIdProductTitle), UiText(kIdBrowserNotOpened).replace(QStringLiteral("%s"), url),
+                  kMbIconInformation, this);
+    }
   }
   return true;
 }

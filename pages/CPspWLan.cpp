@@ -74,16 +74,15 @@ bool CPspWLan::OnSetActive() {
   BeginActivation(kStandardChrome, kPageCode);
   if (auto* message = qobject_cast<QLabel*>(Control(kMessageId))) message->setText(UiText(kIdWirelessIntro));
   if (QWidget* picture = Control(kPictureButtonId)) picture->show();
-  if (auto* skip = ControlAs<QCheckBox>(kSkipBoxId)) {
-    skip->setChecked(false);
-    skip->show();
-  }
+  // The skip box and what the user typed or chose on an earlier visit stay:
+  // the next Next reads the router again for the rest, and shows the form
+  // before anything is checked or taken.
+  if (QWidget* skip = Control(kSkipBoxId)) skip->show();
   ShowForm(false);
   if (keyHelp_ != nullptr) keyHelp_->Reset();
   for (int id : {kSsidLabelId, kKeyLabelId, kSecurityLabelId}) MarkField(Control(id), true);
   settingsLoaded_ = false;
   keyUnknown_ = false;
-  ForgetTypedValues();
   return CPspEx::OnSetActive();
 }
 
@@ -200,17 +199,10 @@ bool CPspWLan::LoadSettings() {
   return form.loaded;
 }
 
-// ---- a router that could not be read ----
+// ---- what the user typed ----
 // Nothing the router did not report is shown, and what the user typed or
-// chose while the form was up stays: a later read fills only the rest.
-
-void CPspWLan::ForgetTypedValues() {
-  channelChosen_ = false;
-  securityChosen_ = false;
-  for (int id : {kSsidEditId, kKeyEditId}) {
-    if (auto* edit = ControlAs<QLineEdit>(id)) edit->setModified(false);
-  }
-}
+// chose on the form stays, on this visit and on a later one: a read fills
+// only the rest.
 
 CPspWLan::TypedValues CPspWLan::TakeTypedValues() const {
   TypedValues typed;

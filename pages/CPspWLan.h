@@ -55,14 +55,13 @@ class CPspWLan : public CPspEx {
   std::vector<std::string> channels_;  // the list's numbers after "Auto"
 
   // What the user typed or chose on the form (null / -1: nothing), kept
-  // across a load so that a read never wipes it.
+  // across a load and across visits so that a read never wipes it.
   struct TypedValues {
     std::optional<QString> ssid;
     std::optional<QString> key;
     std::optional<QString> channel;
     int securityIndex = -1;
   };
-  void ForgetTypedValues();
   TypedValues TakeTypedValues() const;
   // Puts the typed values back over what the load showed; after a failed
   // load, empties the rest and says that the router could not be read.

@@ -1,5 +1,7 @@
 #include "wizard/CWaitStrip.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QBasicTimer>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -93,9 +95,28 @@ class WaitBar : public QProgressBar {
   bool busy_ = false;
 };
 
+// What a screen reader sees of the strip: a notification named by its text,
+// so that it is read out when it appears (the bridge reports it showing)
+// without taking the focus from where the user is.
+class WaitStripAccessible : public QAccessibleWidget {
+ public:
+  explicit WaitStripAccessible(CWaitStrip* strip) : QAccessibleWidget(strip, QAccessible::Notification) {}
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Name) return static_cast<const CWaitStrip*>(widget())->Text()->text();
+    return QAccessibleWidget::text(t);
+  }
+};
+
+QAccessibleInterface* WaitStripInterface(const QString& /*className*/, QObject* object) {
+  auto* strip = qobject_cast<CWaitStrip*>(object);
+  return strip != nullptr ? new WaitStripAccessible(strip) : nullptr;
+}
+
 }  // namespace
 
 CWaitStrip::CWaitStrip(QWidget* window) : QFrame(window) {
+  static const bool accessible = (QAccessible::installFactory(&WaitStripInterface), true);
+  (void)accessible;
   setObjectName(QStringLiteral("waitStrip"));
   setFrameShape(QFrame::StyledPanel);
   setAutoFillBackground(true);
@@ -192,7 +213,18 @@ void CWaitStrip::SetText(std::uint32_t textId) {
   if (text_->text() == text) return;
   text_->setText(text);
   bar_->setAccessibleName(text);
-  if (isVisible()) Place();
+  if (!isVisible()) return;
+  Place();
+  Announce();
+}
+
+// A new text on a strip already on screen is read out as its showing was:
+// the name changes, and the notification shows anew.
+void CWaitStrip::Announce() {
+  QAccessibleEvent named(this, QAccessible::NameChanged);
+  QAccessible::updateAccessibility(&named);
+  QAccessibleEvent shown(this, QAccessible::ObjectShow);
+  QAccessible::updateAccessibility(&shown);
 }
 
 void CWaitStrip::Place() {

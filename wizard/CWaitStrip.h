@@ -5,7 +5,8 @@
 // without an end) unless the time is known: a countdown fills it.
 //
 // One strip per window (sheet or dialog), just above the window's own buttons,
-// across the window. It owns no timer that runs while nothing waits: the one
+// across the window. Screen readers hear it as a notification: read out when
+// it appears and when its text changes, the focus staying where it is. It owns no timer that runs while nothing waits: the one
 // that shows it fires once, and the strip goes when the step ends.
 #pragma once
 
@@ -59,6 +60,8 @@ class CWaitStrip : public QFrame {
   static CWaitStrip* Make(QWidget* w);
 
   void SetText(std::uint32_t textId);
+  // Tells a screen reader that the text of the strip on screen changed.
+  void Announce();
   void Place();
   // The row of buttons along the foot of a tabbed window's current tab, in
   // window coordinates, widened to the tab; invalid when there is none.

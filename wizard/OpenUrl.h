@@ -10,7 +10,9 @@
 namespace kelvane {
 
 // Opens `url` with the desktop's default handler (or hands it to the hook);
-// answers what the handler answered.
+// false when no program took it: xdg-open finding none, or, without
+// xdg-open, Qt finding no browser. Waits at most a few seconds for xdg-open's
+// answer, serving events meanwhile.
 bool OpenUrl(const QString& url);
 
 // Replaces the desktop call (null: back to the desktop); answers the previous hook.

@@ -38,6 +38,40 @@ class CloseRefuser : public QObject {
   }
 };
 
+// "Save report…" on the advanced menu stands right under Refresh, right
+// edges together, and many translations are wider than Refresh: the two make
+// one column as wide as the wider of them, Refresh widening to the left, so
+// neither sticks out of it. Beside a button, or under a hidden one (the WAN
+// test page's Ignore), nothing changes.
+class SaveReportButton : public QPushButton {
+ public:
+  SaveReportButton(const QString& text, QWidget* parent) : QPushButton(text, parent) {}
+
+ protected:
+  void moveEvent(QMoveEvent* event) override {
+    QPushButton::moveEvent(event);
+    KeepColumn();
+  }
+  void resizeEvent(QResizeEvent* event) override {
+    QPushButton::resizeEvent(event);
+    KeepColumn();
+  }
+
+ private:
+  static constexpr int kColumnGapPx = 12;  // farther apart, they are no column
+
+  void KeepColumn() {
+    if (parentWidget() == nullptr) return;
+    const QRect own = geometry();
+    for (QPushButton* above : parentWidget()->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly)) {
+      const QRect r = above->geometry();
+      const int gap = own.top() - r.bottom();
+      if (above == this || above->isHidden() || gap <= 0 || gap > kColumnGapPx || r.right() != own.right()) continue;
+      if (r.width() < own.width()) above->setGeometry(own.left(), r.top(), own.width(), r.height());
+    }
+  }
+};
+
 }  // namespace
 
 QString GatherDiagnosticReport() {
@@ -92,7 +126,7 @@ bool SaveDiagnosticReport(QWidget* parent) {
 }
 
 QPushButton* MakeSaveReportButton(QWidget* parent) {
-  auto* button = new QPushButton(UiText(kIdSaveReport), parent);
+  auto* button = new SaveReportButton(UiText(kIdSaveReport), parent);
   button->setObjectName(QStringLiteral("saveReport"));
   QObject::connect(button, &QPushButton::clicked, parent, [parent] { SaveDiagnosticReport(parent); });
   return button;

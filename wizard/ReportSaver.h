@@ -23,6 +23,8 @@ QString GatherDiagnosticReport();
 bool SaveDiagnosticReport(QWidget* parent);
 
 // A "Save report…" push button on `parent` that runs SaveDiagnosticReport.
+// Placed right under another button, right edges together, it keeps the two
+// one column: the narrower upper button takes its width.
 QPushButton* MakeSaveReportButton(QWidget* parent);
 
 }  // namespace kelvane

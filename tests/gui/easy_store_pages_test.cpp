@@ -44,8 +44,11 @@ namespace kelvane {
 namespace {
 
 int g_messageBoxes = 0;
+QString g_lastBoxText;
 void CountAndCloseBox(CDlgMessage* box) {
   ++g_messageBoxes;
+  auto* text = qobject_cast<QLabel*>(box->Control(805));
+  g_lastBoxText = text != nullptr ? text->text() : QString();
   box->reject();
 }
 
@@ -129,7 +132,7 @@ class EasyStorePages : public ::testing::Test {
     SetMessageBoxHook(&CountAndCloseBox);
     SetOpenUrlHook([this](const QString& url) {
       opened_.push_back(url);
-      return true;
+      return browserOpens_;
     });
   }
   void TearDown() override {
@@ -158,6 +161,7 @@ class EasyStorePages : public ::testing::Test {
   test::EmulatedRouter router_;
   std::unique_ptr<CPshMain> sheet_;
   std::vector<QString> opened_;
+  bool browserOpens_ = true;
 };
 
 // ---------------------------------------------------------------- summary
@@ -511,16 +515,20 @@ TEST_F(EasyStorePages, FinishOpensTheRouterOnlyWhenAskedAndTheAddressIsKnown) {
     bool checked;
     const char* address;
     std::vector<QString> opened;
+    bool browserOpens = true;  // else the user is told the address to type
   };
   const Case cases[] = {
       {true, "192.168.123.254", {QStringLiteral("http://192.168.123.254")}},
       {false, "192.168.123.254", {}},
       {true, "", {}},
+      {true, "192.168.123.254", {QStringLiteral("http://192.168.123.254")}, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.address);
     Show();
     opened_.clear();
+    browserOpens_ = c.browserOpens;
+    g_messageBoxes = 0;
     WizardState::Instance().routerAddress = c.address;
     auto* finish = Activate<CPspFinish>();
     ASSERT_NE(finish, nullptr);
@@ -537,6 +545,10 @@ TEST_F(EasyStorePages, FinishOpensTheRouterOnlyWhenAskedAndTheAddressIsKnown) {
     sheet_->Button(CPshMain::kButtonFinish)->click();
     EXPECT_FALSE(sheet_->isVisible());
     EXPECT_EQ(opened_, c.opened);
+    EXPECT_EQ(g_messageBoxes, c.browserOpens ? 0 : 1);
+    if (!c.browserOpens) {
+      EXPECT_EQ(g_lastBoxText, UiText(30995).replace(QStringLiteral("%s"), QStringLiteral("http://192.168.123.254")));
+    }
   }
 }
 

@@ -1,6 +1,7 @@
 // The wireless page against the emulated router: the skip box, the form
-// filled from the router, red labels, a router that cannot be read, the ways
-// out while it reads, Back, and pictures.
+// filled from the router, red labels, what the user typed kept across a read
+// and across Back, a router that cannot be read, the ways out while it reads,
+// and pictures.
 #include "EasyPageFixture.h"
 
 #include "pages/CPspConnectivity.h"
@@ -58,6 +59,10 @@ TEST_F(WlanPageTest, SkipGoesOnWithoutReadingTheRouter) {
   EXPECT_EQ(ActiveTemplate(), CPspDetectWan::kTemplateId);
   EXPECT_EQ(WizardState::Instance().configureWireless, 0);
   EXPECT_TRUE(router_->Requests().empty());
+  // Coming back, the box is as the user left it.
+  Back();
+  ASSERT_EQ(ActiveTemplate(), P::kTemplateId);
+  EXPECT_TRUE(qobject_cast<QCheckBox*>(Active()->Control(P::kSkipBoxId))->isChecked());
 }
 
 TEST_F(WlanPageTest, LoadsFromTheRouterThenChecksAndMovesOn) {
@@ -116,6 +121,27 @@ TEST_F(WlanPageTest, LoadsFromTheRouterThenChecksAndMovesOn) {
   EXPECT_EQ(w.keyIsText, 0);
   EXPECT_EQ(w.wepKeyLength, kWepKey64);
   EXPECT_EQ(WizardState::Instance().configureWireless, 1);
+
+  // Back and on again: the router is read anew, but what the user typed and
+  // chose is what the form shows before anything is taken.
+  Back();
+  ASSERT_EQ(ActiveTemplate(), P::kTemplateId);
+  EXPECT_EQ(Text(P::kMessageId), UiText(30083));
+  EXPECT_FALSE(Visible(P::kSsidEditId));
+  router_->Sim().ClearLog();
+  Next();
+  EXPECT_FALSE(router_->Requests().empty());
+  ASSERT_EQ(ActiveTemplate(), P::kTemplateId);
+  EXPECT_EQ(Text(P::kSsidEditId), QStringLiteral("Kelvane"));
+  EXPECT_EQ(Combo(P::kChannelListId)->currentText(), QStringLiteral("6"));
+  EXPECT_EQ(Combo(P::kSecurityListId)->currentIndex(), 1);
+  EXPECT_EQ(Text(P::kKeyEditId), QStringLiteral("abcdef0123"));
+  Next();
+  EXPECT_EQ(ActiveTemplate(), CPspDetectWan::kTemplateId);
+  EXPECT_EQ(w.ssid, "Kelvane");
+  EXPECT_EQ(w.channel, "6");
+  EXPECT_EQ(w.securityMode, kSecurityWep);
+  EXPECT_EQ(w.key, "abcdef0123");
 }
 
 // A router without security: WPA2 is proposed with its rule in words, the key

@@ -5,9 +5,11 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFile>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QUrl>
@@ -18,6 +20,7 @@
 #include "wizard/CImageButton.h"
 #include "wizard/CStaticText.h"
 #include "wizard/DialogTemplate.h"
+#include "wizard/OpenUrl.h"
 #include "wizard/Resources.h"
 
 namespace kelvane {
@@ -384,6 +387,58 @@ TEST(RichEdit, ClickedLinksOpenOnlyWithAnAcceptedPrefix) {
   EXPECT_EQ(sink.opened.size(), 2);  // file links do nothing
   for (const char* scheme : {"http", "https", "ftp", "mailto", "ed2k", "file", "news"})
     QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+}
+
+// What OpenUrl answers when xdg-open is there (a stand-in first on PATH):
+// its failure to find a program is the wizard's "could not open", and a
+// browser that keeps running is no wait without end.
+TEST(OpenUrl, AnswersWhatXdgOpenFound) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  const QString script = folder.filePath(QStringLiteral("xdg-open"));
+  {
+    QFile file(script);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("#!/bin/sh\n"
+               "d=$(dirname \"$0\")\n"
+               "printf '%s' \"$1\" >\"$d/url\"\n"
+               "mode=$(cat \"$d/mode\")\n"
+               "if [ \"$mode\" = runs ]; then\n"
+               "  : >\"$d/running\"\n"
+               "  while [ -d \"$d\" ] && [ ! -e \"$d/close\" ]; do sleep 0.05; done\n"
+               "  rm -f \"$d/running\"\n"
+               "  exit 0\n"
+               "fi\n"
+               "echo \"xdg-open: no method available\" >&2\n"
+               "exit \"$mode\"\n");
+    file.close();
+    ASSERT_TRUE(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+  }
+  const QByteArray path = qgetenv("PATH");
+  qputenv("PATH", QFile::encodeName(folder.path()) + ":" + path);
+  struct Row {
+    const char* mode;
+    bool opened;
+  };
+  const Row rows[] = {{"0", true}, {"3", false}, {"4", false}, {"runs", true}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.mode);
+    QFile::remove(folder.filePath(QStringLiteral("url")));
+    QFile mode(folder.filePath(QStringLiteral("mode")));
+    ASSERT_TRUE(mode.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    mode.write(row.mode);
+    mode.close();
+    EXPECT_EQ(OpenUrl(QStringLiteral("http://192.168.123.254")), row.opened);
+    QFile url(folder.filePath(QStringLiteral("url")));
+    ASSERT_TRUE(url.open(QIODevice::ReadOnly));
+    EXPECT_EQ(url.readAll(), QByteArray("http://192.168.123.254"));
+  }
+  qputenv("PATH", path);
+  // The stand-in "browser" closes.
+  QFile close(folder.filePath(QStringLiteral("close")));
+  ASSERT_TRUE(close.open(QIODevice::WriteOnly));
+  close.close();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !QFile::exists(folder.filePath(QStringLiteral("running"))); }, 30000));
 }
 
 TEST(RichEdit, StaysAtTheEndOnlyWhenItWasThere) {

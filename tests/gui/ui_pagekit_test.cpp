@@ -4,6 +4,7 @@
 // through its hook; the router sheet's tabs and its Back button.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -176,6 +177,11 @@ TEST_F(PageKitTest, LongWaitShowsItsBarAndText) {
       }
       ASSERT_TRUE(appeared);
       EXPECT_EQ(strip()->Text()->text(), UiText(row.waitText));
+      // A screen reader hears it as a notification named by its text.
+      QAccessibleInterface* heard = QAccessible::queryAccessibleInterface(strip());
+      ASSERT_NE(heard, nullptr);
+      EXPECT_EQ(heard->role(), QAccessible::Notification);
+      EXPECT_EQ(heard->text(QAccessible::Name), UiText(row.waitText));
       EXPECT_EQ(strip()->Bar()->maximum(), 0);  // busy: no end known
       EXPECT_FALSE(strip()->geometry().intersects(Button(CPshMain::kButtonNext)->geometry()));
       if (row.wait == kLongWithQuestion) {
@@ -195,6 +201,8 @@ TEST_F(PageKitTest, LongWaitShowsItsBarAndText) {
         QtNarrator narrator(page);
         narrator.Countdown(kIdStoreRestarting, 22);
         EXPECT_EQ(strip()->Text()->text(), UiText(kIdWaitRouterRestartKnown));
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(strip())->text(QAccessible::Name),
+                  UiText(kIdWaitRouterRestartKnown));
         EXPECT_EQ(strip()->Bar()->maximum(), 22);
         EXPECT_EQ(strip()->Bar()->value(), 1);
         narrator.Say(kIdDone);

@@ -30,12 +30,14 @@
 
 #include "GuiTestSupport.h"
 #include "advanced/CPshRouter.h"
+#include "advanced/AdvancedMenuExtras.h"
 #include "advanced/CPspAdvanced.h"
 #include "advanced/CPspDIYBRSystem.h"
 #include "advanced/CPspDIYLan.h"
 #include "advanced/CPspDIYWLan.h"
 #include "advanced/CPspDIYWan.h"
 #include "app/CPshMain.h"
+#include "language/LanguageTable.h"
 #include "language/StringIds.h"
 #include "state/SessionRecord.h"
 #include "state/WizardState.h"
@@ -49,7 +51,9 @@
 #include "wizard/CImageButton.h"
 #include "wizard/CPspEx.h"
 #include "wizard/CStaticText.h"
+#include "wizard/DialogTemplate.h"
 #include "wizard/MessageBox.h"
+#include "wizard/PageKit.h"
 #include "wizard/ReadableColour.h"
 #include "wizard/UiText.h"
 
@@ -284,6 +288,26 @@ QStringList LayoutFaults(QWidget* window) {
       if (sa != sb) faults << QStringLiteral("%1 (%2 px) and %3 (%4 px) mix text sizes").arg(Describe(a)).arg(sa).arg(Describe(b)).arg(sb);
     }
   }
+  // Push buttons stacked in one column (one right under the other, their
+  // right edges together) are one width: the lower never sticks out.
+  for (QWidget* upper : shown) {
+    if (qobject_cast<QPushButton*>(upper) == nullptr) continue;
+    for (QWidget* lower : shown) {
+      if (lower == upper || qobject_cast<QPushButton*>(lower) == nullptr || lower->parentWidget() != upper->parentWidget()) {
+        continue;
+      }
+      const QRect u = upper->geometry();
+      const QRect l = lower->geometry();
+      const int gap = l.top() - u.bottom();
+      if (gap > 0 && gap <= 12 && l.right() == u.right() && l.left() != u.left()) {
+        faults << QStringLiteral("%1 (%2 px wide) under %3 (%4 px) sticks out of its column")
+                      .arg(Describe(lower))
+                      .arg(l.width())
+                      .arg(Describe(upper))
+                      .arg(u.width());
+      }
+    }
+  }
   return faults;
 }
 
@@ -452,6 +476,40 @@ std::vector<Screen> DialogScreens() {
 // tab of the router sheet (the WAN tab in every type) and the dialogs, in the
 // five screenshot languages, at scale 1 in this process and at scale 2 in a
 // child (Qt takes its scale factor only at start), light and dark.
+// "Save report…" under Refresh on the advanced menu in all fourteen
+// languages, not only the screenshot ones: one column, clear of the Internet
+// line at its longest (the note on the provider's translated address).
+TEST(Geometry, SaveReportKeepsRefreshsColumnInEveryLanguage) {
+  DialogTemplate tpl;
+  ASSERT_TRUE(LoadDialogTemplate(CPspAdvanced::kTemplateId, tpl));
+  for (int row = 0; row < kLanguageCount; ++row) {
+    const std::uint32_t language = LanguageTable()[static_cast<std::size_t>(row)];
+    SCOPED_TRACE(test::LanguageName(language).toStdString());
+    QString why;
+    test::UnloadLanguage();
+    ASSERT_TRUE(test::LoadLanguage(language, &why)) << why.toStdString();
+    QWidget page;
+    BuildTemplateControls(&page, tpl);
+    auto* refresh = qobject_cast<QPushButton*>(FindControl(&page, CPspAdvanced::kRefresh));
+    ASSERT_NE(refresh, nullptr);
+    if (const auto greek = MakeGreekFont(refresh->font())) refresh->setFont(*greek);
+    SetButtonText(refresh, UiText(kIdRefreshState));
+    PlaceSaveReportButton(&page, refresh);
+    page.show();
+    auto* save = page.findChild<QPushButton*>(QStringLiteral("saveReport"));
+    ASSERT_NE(save, nullptr);
+    EXPECT_EQ(save->geometry().left(), refresh->geometry().left()) << save->text().toStdString();
+    auto* summary = qobject_cast<CStaticText*>(FindControl(&page, CPspAdvanced::kSummary));
+    ASSERT_NE(summary, nullptr);
+    SessionRecord::Instance().wanAddress = "100.64.12.34";
+    ShowInternetLine(summary, UiText(kIdPictureCaptionInternet), true);
+    SessionRecord::Instance().wanAddress.clear();
+    const QStringList faults = LayoutFaults(&page);
+    EXPECT_TRUE(faults.isEmpty()) << faults.join(QStringLiteral("\n  ")).toStdString();
+  }
+  test::UnloadLanguage();
+}
+
 TEST(Geometry, EveryScreenFitsInTheScreenshotLanguagesAtScaleOneAndTwo) {
   const QString scale = qEnvironmentVariableIsSet("QT_SCALE_FACTOR") ? qEnvironmentVariable("QT_SCALE_FACTOR")
                                                                       : QStringLiteral("1");
