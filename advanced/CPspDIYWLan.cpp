@@ -130,10 +130,11 @@ void CPspDIYWLan::Refresh() {
       ssid->setEnabled(true);
       channels->setEnabled(true);
       security->setEnabled(true);
+      ShowResult(true);
     } else {
       ShowUnreadable();
+      ShowReadFailure();
     }
-    ShowResult(r.ok);
     OfferCode();
     return r.ok;
   });
@@ -178,11 +179,7 @@ void CPspDIYWLan::OfferCode() {
 }
 
 void CPspDIYWLan::OnReboot() {
-  RunWithLogin(kIdRestartingRouter, [this] {
-    const bool ok = RestartRouterAndFollowIt();
-    ShowResult(ok);
-    return ok;
-  });
+  RestartAfterAsking(kIdRestartingRouter, kIdDone, kIdStoreRestartFailed, kIdError);
 }
 
 }  // namespace kelvane

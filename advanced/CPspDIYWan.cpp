@@ -226,7 +226,11 @@ void CPspDIYWan::Refresh() {
     if (ChosenType() != 0 && reading.type != kWanTelia) LayoutByType();
     if (reading.type == kWanDynamicIp) MarkField(Control(kMacLabel), reading.macFound);
     types->setEnabled(ok);
-    ShowResult(ok);
+    if (ok) {
+      ShowResult(true);
+    } else {
+      ShowReadFailure();
+    }
     return ok;
   });
 }
@@ -267,11 +271,7 @@ void CPspDIYWan::OnStore() {
 }
 
 void CPspDIYWan::OnReboot() {
-  RunWithLogin(kIdRestartingRouter, [this] {
-    const bool ok = RestartRouterAndFollowIt();
-    ShowResult(ok);
-    return ok;
-  });
+  RestartAfterAsking(kIdRestartingRouter, kIdDone, kIdStoreRestartFailed, kIdError);
 }
 
 void CPspDIYWan::OnCloneMac() {

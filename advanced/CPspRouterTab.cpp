@@ -124,7 +124,7 @@ void CPspRouterTab::ShowResult(bool ok) {
   }
 }
 
-bool CPspRouterTab::RestartRouterAndFollowIt() {
+RouterRestartReport CPspRouterTab::RestartRouterAndFollowIt() {
   WizardState& state = WizardState::Instance();
   QtNarrator narrator(Control(resultLineId_));
   RouterRestartReport report = RestartRouterAndFollow(state, ActiveHostNetwork(), narrator, PendingMove());
@@ -141,7 +141,35 @@ bool CPspRouterTab::RestartRouterAndFollowIt() {
     report.move = FollowRouterToNewNetwork(state, ActiveHostNetwork(), narrator, PendingMove().IsFactoryReset());
     if (report.move.Followed()) PendingMove() = {};
   }
-  return report.Ok();
+  return report;
+}
+
+bool CPspRouterTab::AskFirst(StringId question) {
+  // Yes or No is the whole question: a Cancel beside No would mean the same.
+  const int answer = ShowMessageEx(UiText(kIdCancelPromptCaption), UiText(question),
+                                   kMbIconInformation | kMbYesNo | kMbDefButton2, UiText(kIdYesButton),
+                                   UiText(kIdNoButton), QString(), window());
+  return answer == kAnswerYes;
+}
+
+bool CPspRouterTab::RestartAfterAsking(StringId progressId, StringId doneId, StringId refusedId, StringId failedId) {
+  for (int id : FieldLabelIds()) MarkField(Control(id), true);
+  ClearResult();
+  if (!AskFirst(kIdAdvSystemConfirmRestart)) return false;
+  bool back = false;
+  RunWithLogin(progressId, [&] {
+    const RouterRestartReport report = RestartRouterAndFollowIt();
+    back = report.Ok();
+    if (back) {
+      ShowResultText(doneId, QColor(0, 0, 0));
+    } else if (report.NotBack()) {
+      ShowResultText(kIdRouterNotBackAfterRestart, QColor(255, 0, 0));
+    } else {
+      ShowResultText(report.restarted ? failedId : refusedId, QColor(255, 0, 0));
+    }
+    return back;
+  });
+  return back;
 }
 
 bool CPspRouterTab::RunWithLogin(StringId progressId, const std::function<bool()>& action, StringId waitId) {
@@ -164,14 +192,22 @@ bool CPspRouterTab::RunWithLogin(StringId progressId, const std::function<bool()
     return false;
   }
   if (outcome != RouterAccessOutcome::kReady) {
-    ShowAccessFailure();
+    ShowAccessFailure(outcome);
     return false;
   }
   return action();
 }
 
+void CPspRouterTab::ShowAccessFailure(RouterAccessOutcome outcome) {
+  ShowResultText(AccessFailureText(outcome), QColor(255, 0, 0));
+}
+
+void CPspRouterTab::ShowReadFailure() {
+  ShowResultText(MessageFor<RouterReadFailure>(kReadFailureMessages, LastReadFailure()), QColor(255, 0, 0));
+}
+
 void CPspRouterTab::ShowRouterNotAnswering(RouterAccessOutcome outcome) {
-  ShowAccessFailure();
+  ShowAccessFailure(outcome);
   const StringId text =
       outcome == RouterAccessOutcome::kRouterSilent ? kIdRouterDidNotAnswer : kIdRouterReportedError;
   ShowMessage(UiText(kIdCancelPromptCaption), UiText(text), kMbIconInformation, window());

@@ -480,6 +480,11 @@ inline constexpr StringId kIdWaitRouterRestart = 30936;
 // What the router sheet's LAN tab says about a field it refuses.
 inline constexpr StringId kIdLanAddressUnusable = 30980;
 inline constexpr StringId kIdLanDomainUnusable = 30981;
+// What a router tab says when the router did not come back after a restart,
+// refused the login, or answered a read with a page that could not be read.
+inline constexpr StringId kIdRouterNotBackAfterRestart = 30990;
+inline constexpr StringId kIdRouterRefusedLogin = 30991;
+inline constexpr StringId kIdRouterPageNotUnderstood = 30992;
 
 // Every ID above, in the order of this file.
 inline constexpr auto kAllStringIds = std::to_array<StringId>({
@@ -887,6 +892,9 @@ inline constexpr auto kAllStringIds = std::to_array<StringId>({
     kIdWaitRouterRestart,
     kIdLanAddressUnusable,
     kIdLanDomainUnusable,
+    kIdRouterNotBackAfterRestart,
+    kIdRouterRefusedLogin,
+    kIdRouterPageNotUnderstood,
 });
 
 }  // namespace kelvane

@@ -68,18 +68,31 @@ RouterRestartReport RestartRouterAndFollow(WizardState& state, HostNetwork& host
   RouterRestartReport report;
   const std::string before = state.routerAddress.str();
   report.restarted = RebootRouter(state);
-  if (!report.restarted || !move.pending) return report;
-  report.moveTried = true;
-  // Renewing while the router still serves its old network would only take
-  // another lease there.
-  const std::uint64_t until = narrator.NowMs() + kRouterLeaveWaitMs;
+  if (!report.restarted) return report;
+  // A real router serves its old network for a moment after it answered the
+  // command: renewing then would only take another lease there, and a router
+  // seen answering then has not restarted yet.
+  const std::uint64_t leaveBy = narrator.NowMs() + kRouterLeaveWaitMs;
   while (true) {
     report.routerLeft = !RouterAnswersAt(before);
-    if (report.routerLeft || narrator.NowMs() >= until) break;
+    if (report.routerLeft || narrator.NowMs() >= leaveBy) break;
     narrator.Pause(kRouterLeavePollMs);
   }
-  report.move = FollowRouterToNewNetwork(state, host, narrator, move.IsFactoryReset());
-  if (report.move.Followed()) move = {};
+  if (move.pending) {
+    report.moveTried = true;
+    report.move = FollowRouterToNewNetwork(state, host, narrator, move.IsFactoryReset());
+    if (report.move.Followed()) move = {};
+    return report;
+  }
+  // Not seen leaving within the bound: it answers, whether it restarted
+  // between two looks or not at all.
+  report.routerBack = !report.routerLeft;
+  const std::uint64_t backBy = narrator.NowMs() + kRouterBackWaitMs;
+  while (!report.routerBack) {
+    narrator.Pause(kRouterLeavePollMs);
+    report.routerBack = RouterAnswersAt(before);
+    if (narrator.NowMs() >= backBy) break;
+  }
   return report;
 }
 

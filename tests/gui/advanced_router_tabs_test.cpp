@@ -107,7 +107,7 @@ TEST_F(RouterTabs, LanFirstReadFillsTheFormQuietlyAndALaterRefreshSaysDone) {
   noDomain.match = "dhcp.htm";
   router_.Sim().SetFaults(noDomain);
   Click(lan, CPspDIYLan::kRefreshButton);
-  EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdRouterDidNotAnswer));
+  EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdRouterReportedError));
   EXPECT_EQ(Colour(lan, CPspDIYLan::kResultLine), QColor(255, 0, 0));
   EXPECT_FALSE(Edit(lan, CPspDIYLan::kDomainEdit)->isEnabled());
   router_.Sim().SetFaults({});
@@ -164,10 +164,21 @@ TEST_F(RouterTabs, RebootWithTheSameAddressLeavesThePcAloneANewOneMovesIt) {
   ASSERT_TRUE(lan->WaitFirstRead(20000));
   SimHostNetwork& pc = router_.Pc();
   pc.ClearCalls();
+  // The restart asks first: No sends nothing.
+  router_.Sim().ClearLog();
+  gAnswer = kAnswerNo;
+  Click(lan, CPspDIYLan::kRebootButton);
+  EXPECT_EQ(gBoxes, 1);
+  EXPECT_EQ(gLastQuestion, UiText(kIdAdvSystemConfirmRestart));
+  EXPECT_TRUE(router_.Requests().empty());
+  gAnswer = kAnswerYes;
+  // Done only once the router answers again, however long it is away.
+  router_.Sim().SetRestartMs(1500);
   Click(lan, CPspDIYLan::kRebootButton);
   EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdDone));
+  EXPECT_FALSE(router_.Sim().OffAir()) << "done while the router was still restarting";
   EXPECT_EQ(pc.CountCalls("ReleaseAllAdapters"), 0);
-  ASSERT_TRUE(WaitUntil(20000, [&] { return !router_.Sim().OffAir(); }));
+  router_.Sim().SetRestartMs(200);
 
   // A typed address the router was not given moves nothing.
   Edit(lan, CPspDIYLan::kAddressEdit)->setText(QStringLiteral("192.168.50.1"));
@@ -186,6 +197,31 @@ TEST_F(RouterTabs, RebootWithTheSameAddressLeavesThePcAloneANewOneMovesIt) {
   EXPECT_EQ(pc.CountCalls("RenewAllAdapters"), 1);
   EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdDone));
   EXPECT_EQ(Edit(lan, CPspDIYLan::kAddressEdit)->text(), QString::fromStdString(router_.Address()));
+
+  // A restart that goes wrong says how, in red.
+  const struct {
+    const char* name;
+    void (*fault)(routersim::RouterSimFaults&);
+    StringId line;
+  } failures[] = {
+      {"the command refused",
+       [](routersim::RouterSimFaults& f) {
+         f.wrongStatus = 500;
+         f.match = "rebo";
+       },
+       kIdStoreRestartFailed},
+      {"a router that never comes back", [](routersim::RouterSimFaults& f) { f.restartNeverReturns = true; },
+       kIdRouterNotBackAfterRestart},
+  };
+  for (const auto& f : failures) {
+    ASSERT_TRUE(WaitUntil(20000, [&] { return !router_.Sim().OffAir(); })) << f.name;
+    routersim::RouterSimFaults fault;
+    f.fault(fault);
+    router_.Sim().SetFaults(fault);
+    Click(lan, CPspDIYLan::kRebootButton);
+    EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(f.line)) << f.name;
+    EXPECT_EQ(Colour(lan, CPspDIYLan::kResultLine), QColor(255, 0, 0)) << f.name;
+  }
 }
 
 TEST_F(RouterTabs, SystemActionsAskFirstAndNoneMeansNothingIsSent) {
@@ -265,8 +301,12 @@ TEST_F(RouterTabs, ARenewalThatFailsIsSaidAndCanBeTriedAgain) {
   static int offers = 0;
   offers = 0;
   SetMessageBoxHook([](CDlgMessage* box) {
-    ++offers;
     gLastQuestion = qobject_cast<QLabel*>(box->Control(805))->text();
+    if (gLastQuestion == UiText(kIdAdvSystemConfirmRestart)) {  // the restart's own question
+      qobject_cast<QPushButton*>(box->Control(802))->click();
+      return;
+    }
+    ++offers;
     qobject_cast<QPushButton*>(box->Control(offers == 1 ? 802 : 803))->click();
   });
   Click(lan, CPspDIYLan::kRebootButton);
@@ -297,11 +337,12 @@ TEST_F(RouterTabs, TheLoginWordIsAskedForOnlyWhenTheRouterRefusedIt) {
     const char* word;    // the router's own login word (a form router): the stored one is refused
     bool prompted;
     StringId message;    // the message box's text; 0: none
+    StringId line;       // what the result line says
   };
   const Case cases[] = {
-      {"a server error", 500, false, nullptr, false, kIdRouterReportedError},
-      {"the connection closed at once", 0, true, nullptr, false, kIdRouterDidNotAnswer},
-      {"a refused word", 0, false, "secret", true, 0},
+      {"a server error", 500, false, nullptr, false, kIdRouterReportedError, kIdRouterReportedError},
+      {"the connection closed at once", 0, true, nullptr, false, kIdRouterDidNotAnswer, kIdRouterDidNotAnswer},
+      {"a refused word", 0, false, "secret", true, 0, kIdRouterRefusedLogin},
   };
   SetPromptHook(&CancelPrompt);
   for (const Case& c : cases) {
@@ -323,7 +364,7 @@ TEST_F(RouterTabs, TheLoginWordIsAskedForOnlyWhenTheRouterRefusedIt) {
     if (c.message != 0) {
       EXPECT_EQ(gLastQuestion, UiText(c.message)) << c.name;
     }
-    EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdError)) << c.name;
+    EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(c.line)) << c.name;
   }
   SetPromptHook(nullptr);
   router_.Sim().WithState([](routersim::RouterSimState& s) {
