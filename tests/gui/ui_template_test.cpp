@@ -28,6 +28,7 @@
 #include <QTextDocument>
 #include <QtMath>
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -512,6 +513,13 @@ QStringList LayoutFaults(QWidget* window) {
       const int sa = QFontInfo(a->font()).pixelSize();
       const int sb = QFontInfo(b->font()).pixelSize();
       if (sa != sb) faults << QStringLiteral("%1 (%2 px) and %3 (%4 px) mix text sizes").arg(Describe(a)).arg(sa).arg(Describe(b)).arg(sb);
+      // Side by side and of one height: one row, not a step of a few pixels.
+      const QRect ga = a->geometry();
+      const QRect gb = b->geometry();
+      const int step = std::abs(ga.top() - gb.top());
+      if (ga.height() == gb.height() && step > 0 && step < ga.height() / 2 && !ga.intersects(gb)) {
+        faults << QStringLiteral("%1 and %2 stand %3 px apart on one row").arg(Describe(a), Describe(b)).arg(step);
+      }
     }
   }
   return faults;
