@@ -1,5 +1,6 @@
 #include "advanced/CPspRouterTab.h"
 
+#include <QFontMetrics>
 #include <QPointer>
 #include <QTimerEvent>
 
@@ -19,6 +20,7 @@ namespace kelvane {
 
 namespace {
 constexpr int kFirstReadDelayMs = 300;
+const QColor kFailureColour(255, 0, 0);
 
 // What the wait strip says while a tab's work runs, by the tab's own line.
 StringId WaitTextFor(StringId progressId) {
@@ -107,11 +109,47 @@ bool CPspRouterTab::WaitFirstRead(int realMs) {
 }
 
 void CPspRouterTab::ShowResultText(StringId id, QColor colour) {
+  if (PutResultText(id, colour) || colour != kFailureColour || !boxWhenCut_) return;
+  PutResultText(kIdError, colour);
+  ShowMessage(UiText(kIdCancelPromptCaption), UiText(id), kMbIconInformation, window());
+}
+
+bool CPspRouterTab::PutResultText(StringId id, QColor colour) {
   auto* line = ControlAs<CStaticText>(resultLineId_);
-  if (line == nullptr) return;
+  if (line == nullptr) return true;
   line->SetTextColor(colour);
   line->setText(id == 0 ? QString() : UiText(id));
+  const bool whole = FitResultLine();
   line->repaint();
+  return whole;
+}
+
+bool CPspRouterTab::FitResultLine() {
+  auto* line = ControlAs<CStaticText>(resultLineId_);
+  if (line == nullptr) return true;
+  if (!resultLineHome_.isValid()) resultLineHome_ = line->geometry();
+  const QRect home = resultLineHome_;
+  const int needed = line->text().isEmpty()
+                         ? 0
+                         : QFontMetrics(line->DrawingFont())
+                               .boundingRect(QRect(0, 0, home.width(), 100000), line->DrawFormat(), line->text())
+                               .height();
+  if (needed <= home.height()) {
+    line->setGeometry(home);
+    return true;
+  }
+  // The room above: up to the lowest shown control over the line's width.
+  constexpr int kGapPx = 4;
+  int top = 0;
+  for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (w == line || !w->isVisibleTo(this)) continue;
+    const QRect r = w->geometry();
+    if (r.right() < home.left() || r.left() > home.right() || r.bottom() >= home.top()) continue;
+    top = std::max(top, r.bottom() + 1 + kGapPx);
+  }
+  const int grownTop = std::max(top, home.bottom() + 1 - needed);
+  line->setGeometry(home.left(), grownTop, home.width(), home.bottom() + 1 - grownTop);
+  return home.bottom() + 1 - grownTop >= needed;
 }
 
 void CPspRouterTab::ClearResult() { ShowResultText(0, QColor(0, 0, 0)); }
@@ -207,7 +245,10 @@ void CPspRouterTab::ShowReadFailure() {
 }
 
 void CPspRouterTab::ShowRouterNotAnswering(RouterAccessOutcome outcome) {
+  // The message below says it whole: the line asks for no box of its own.
+  boxWhenCut_ = false;
   ShowAccessFailure(outcome);
+  boxWhenCut_ = true;
   const StringId text =
       outcome == RouterAccessOutcome::kRouterSilent ? kIdRouterDidNotAnswer : kIdRouterReportedError;
   ShowMessage(UiText(kIdCancelPromptCaption), UiText(text), kMbIconInformation, window());

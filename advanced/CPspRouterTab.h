@@ -41,6 +41,10 @@ class CPspRouterTab : public CPspEx {
   // failure where they know more (ShowReadFailure).
   void ShowResult(bool ok);
   // Any text on the result line, in a colour (black, red, blue).
+  // A text longer than the line's place takes room above the line, up to
+  // the lowest control over it (FitResultLine). A failure (red) that still
+  // does not fit there leaves "Error!" on the line and is said whole in a
+  // message box.
   void ShowResultText(StringId id, QColor colour);
   void ClearResult();
 
@@ -106,6 +110,13 @@ class CPspRouterTab : public CPspEx {
 
  private:
   void SetUpActionButtonLook(QPushButton* button, StringId text);
+  // Writes the result line; answers whether the text is whole on it.
+  bool PutResultText(StringId id, QColor colour);
+  // Gives the result line the height its text needs, growing upwards from
+  // its place in the template (its bottom stays beside the action buttons)
+  // into the free room above it; back to its place for a short text.
+  // Answers whether the text fits.
+  bool FitResultLine();
 
   std::uint32_t pageCode_;
   int resultLineId_;
@@ -115,6 +126,8 @@ class CPspRouterTab : public CPspEx {
   bool inFirstRead_ = false;
   static int routerChanges_;
   QBasicTimer firstReadTimer_;
+  QRect resultLineHome_;  // the result line as laid out, before any text grew it
+  bool boxWhenCut_ = true;  // a failure cut on the line is said in a box
 };
 
 }  // namespace kelvane

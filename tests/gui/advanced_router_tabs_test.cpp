@@ -447,6 +447,10 @@ TEST(RouterTabScreens, LanAndSystemTabsInTheScreenshotLanguages) {
     lan->ShowResultText(kIdAdvLanSaved, QColor(0, 0, 255));
     EXPECT_FALSE(lan->ControlAs<QLabel>(CPspDIYLan::kDescription)->text().isEmpty()) << LanguageName(language).toStdString();
     EXPECT_TRUE(SaveScreenshot(&sheet, QStringLiteral("router-lan-") + LanguageName(language)));
+    // The longest thing a tab's result line says: a router gone after a restart.
+    lan->ShowResultText(kIdRouterNotBackAfterRestart, QColor(255, 0, 0));
+    EXPECT_TRUE(SaveScreenshot(&sheet, QStringLiteral("router-lan-not-back-") + LanguageName(language)));
+    lan->ClearResult();
     sheet.SetActivePage(sheet.PageOf<CPspDIYBRSystem>());
     EXPECT_TRUE(SaveScreenshot(&sheet, QStringLiteral("router-system-") + LanguageName(language)));
   }

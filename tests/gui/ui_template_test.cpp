@@ -610,16 +610,28 @@ Screen RouterTab(const char* name) {
             ASSERT_NE(tab, nullptr);
             sheet.SetActivePage(tab);
             ASSERT_TRUE(tab->WaitFirstRead(30000));
+            // What every tab's result line may say, each whole beside the
+            // tab's buttons (a failure with no room there is said in a box).
+            const auto checkResults = [&](const QString& state) {
+              check(&sheet, state);
+              for (StringId text : {kIdRouterNotBackAfterRestart, kIdRouterDidNotAnswer, kIdRouterReportedError,
+                                    kIdRouterRefusedLogin, kIdRouterPageNotUnderstood, kIdStoreRestartFailed,
+                                    kIdPcNetworkNotWorking, kIdNoRouterFound}) {
+                tab->ShowResultText(text, QColor(255, 0, 0));
+                check(&sheet, state + QStringLiteral(" result %1").arg(text));
+              }
+              tab->ClearResult();
+            };
             if constexpr (std::is_same_v<Tab, CPspDIYWan>) {
               // Each WAN type lays its rows out anew.
               auto* types = tab->template ControlAs<QComboBox>(CPspDIYWan::kTypeList);
               for (int i = 0; i < types->count(); ++i) {
                 types->setCurrentIndex(i);
                 test::Spin(10);
-                check(&sheet, QStringLiteral("type %1").arg(i + 1));
+                checkResults(QStringLiteral("type %1").arg(i + 1));
               }
             } else {
-              check(&sheet, QString());
+              checkResults(QString());
             }
           }};
 }
@@ -735,7 +747,8 @@ TEST(Geometry, EveryScreenFitsInTheScreenshotLanguagesAtScaleOneAndTwo) {
   SetMessageBoxHook(nullptr);
   SetPromptHook(nullptr);
   gRouter = nullptr;
-  EXPECT_EQ(checked, 5 * 33) << "each screen of the table checked in each language";
+  // 33 screens and states, and eight result texts on each of the nine tab states.
+  EXPECT_EQ(checked, 5 * (33 + 9 * 8)) << "each screen of the table checked in each language";
 
   if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) return;
   // Scale 2 on the light and on the dark theme.
