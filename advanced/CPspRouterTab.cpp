@@ -202,8 +202,10 @@ bool CPspRouterTab::RestartAfterAsking(StringId progressId, StringId doneId, Str
       ShowResultText(doneId, QColor(0, 0, 0));
     } else if (report.NotBack()) {
       ShowResultText(kIdRouterNotBackAfterRestart, QColor(255, 0, 0));
+    } else if (!report.restarted || report.Ignored()) {
+      ShowResultText(refusedId, QColor(255, 0, 0));
     } else {
-      ShowResultText(report.restarted ? failedId : refusedId, QColor(255, 0, 0));
+      ShowResultText(failedId, QColor(255, 0, 0));
     }
     return back;
   });

@@ -84,9 +84,8 @@ RouterRestartReport RestartRouterAndFollow(WizardState& state, HostNetwork& host
     if (report.move.Followed()) move = {};
     return report;
   }
-  // Not seen leaving within the bound: it answers, whether it restarted
-  // between two looks or not at all.
-  report.routerBack = !report.routerLeft;
+  // Still answering after the bound: the command was thrown away.
+  if (!report.routerLeft) return report;
   const std::uint64_t backBy = narrator.NowMs() + kRouterBackWaitMs;
   while (!report.routerBack) {
     narrator.Pause(kRouterLeavePollMs);

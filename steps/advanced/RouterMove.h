@@ -66,9 +66,12 @@ struct RouterRestartReport {
   bool routerBack = false;   // no move: the router answered again at its address within the bound
   RouterMoveReport move;
   // Restarted and talking to the PC again: at its address, or where the PC followed it.
-  bool Ok() const { return restarted && (moveTried ? move.Followed() : routerBack); }
-  // The router took the command but did not answer again (no move pending).
-  bool NotBack() const { return restarted && !moveTried && !routerBack; }
+  bool Ok() const { return restarted && (moveTried ? move.Followed() : routerLeft && routerBack); }
+  // The router answered the command but never went away (no move pending):
+  // it did not restart.
+  bool Ignored() const { return restarted && !moveTried && !routerLeft; }
+  // The router went away and did not answer again (no move pending).
+  bool NotBack() const { return restarted && !moveTried && routerLeft && !routerBack; }
 };
 
 // Restarts the router and waits, at most kRouterLeaveWaitMs on the
@@ -76,7 +79,8 @@ struct RouterRestartReport {
 // went down or moved). With a move pending the PC then follows it; the move
 // stays pending until the PC followed. Otherwise it waits, at most
 // kRouterBackWaitMs, until the router answers there again: a restart is not
-// over while the router is off the air.
+// over while the router is off the air, and one that never went away did
+// not happen.
 RouterRestartReport RestartRouterAndFollow(WizardState& state, HostNetwork& host, Narrator& narrator,
                                            PendingRouterMove& move);
 

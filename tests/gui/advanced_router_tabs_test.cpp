@@ -210,6 +210,12 @@ TEST_F(RouterTabs, RebootWithTheSameAddressLeavesThePcAloneANewOneMovesIt) {
          f.match = "rebo";
        },
        kIdStoreRestartFailed},
+      {"the command thrown away",
+       [](routersim::RouterSimFaults& f) {
+         f.ignoreQuietly = true;
+         f.match = "rebo";
+       },
+       kIdStoreRestartFailed},
       {"a router that never comes back", [](routersim::RouterSimFaults& f) { f.restartNeverReturns = true; },
        kIdRouterNotBackAfterRestart},
   };
