@@ -18,6 +18,7 @@
 #include "advanced/CPspDIYBRSystem.h"
 #include "advanced/CPspDIYLan.h"
 #include "language/StringIds.h"
+#include "router/WirelessLanCommands.h"
 #include "state/WizardState.h"
 #include "support/EmulatedRouter.h"
 #include "wizard/CDlgMessage.h"
@@ -115,6 +116,28 @@ TEST_F(RouterTabs, LanFirstReadFillsTheFormQuietlyAndALaterRefreshSaysDone) {
   Click(lan, CPspDIYLan::kStoreButton);
   EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdAdvLanSaved));
   EXPECT_EQ(router_.Sim().StateCopy().domainName, "home.lan");
+}
+
+// A router that cannot be reached is named, and the Read replaces whatever
+// the line said before.
+TEST_F(RouterTabs, ARouterOutOfReachIsNamedByWhatFailed) {
+  auto* lan = Show<CPspDIYLan>();
+  ASSERT_TRUE(lan->WaitFirstRead(20000));
+  Click(lan, CPspDIYLan::kRefreshButton);
+  ASSERT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdDone));
+  const auto adapters = router_.Pc().adapters;
+  router_.Pc().adapters.clear();  // a PC without a network
+  Click(lan, CPspDIYLan::kRefreshButton);
+  EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdPcNetworkNotWorking));
+  router_.Pc().adapters = adapters;
+  // A router gone for good (switched off): the search finds none.
+  routersim::RouterSimFaults gone;
+  gone.restartNeverReturns = true;
+  router_.Sim().SetFaults(gone);
+  ASSERT_TRUE(RebootRouter(WizardState::Instance()));
+  Click(lan, CPspDIYLan::kRefreshButton);
+  EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdNoRouterFound));
+  EXPECT_EQ(Colour(lan, CPspDIYLan::kResultLine), QColor(255, 0, 0));
 }
 
 TEST_F(RouterTabs, ATabLeftBeforeItsFirstReadReadsWhenItIsShownAgain) {
