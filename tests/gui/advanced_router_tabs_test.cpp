@@ -195,9 +195,21 @@ TEST_F(RouterTabs, RebootWithTheSameAddressLeavesThePcAloneANewOneMovesIt) {
   EXPECT_EQ(gLastQuestion, UiText(kIdAdvSystemConfirmRestart));
   EXPECT_TRUE(router_.Requests().empty());
   gAnswer = kAnswerYes;
-  // Done only once the router answers again, however long it is away.
+  // Done only once the router answers again, however long it is away; the
+  // wait strip says meanwhile that it restarts.
   router_.Sim().SetRestartMs(1500);
+  QString stripText;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    CWaitStrip* strip = CWaitStrip::Of(lan);
+    if (strip == nullptr || !strip->isVisible() || !stripText.isEmpty()) return;
+    stripText = strip->Text()->text();
+    SaveScreenshot(sheet_.get(), QStringLiteral("router-lan-restart-wait-English"));
+  });
+  watch.start(5);
   Click(lan, CPspDIYLan::kRebootButton);
+  watch.stop();
+  EXPECT_EQ(stripText.toStdString(), UiText(kIdWaitRouterRestart).toStdString());
   EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdDone));
   EXPECT_FALSE(router_.Sim().OffAir()) << "done while the router was still restarting";
   EXPECT_EQ(pc.CountCalls("ReleaseAllAdapters"), 0);
