@@ -166,6 +166,8 @@ void CPspDIYWLan::OnStore() {
     } else if (!s.keyOk && s.securityOk) {
       ShowResultText(KeyProblemText(WizardState::Instance().WirelessSettings.securityMode, keyText),
                      QColor(255, 0, 0));
+    } else if (s.securityOk && s.ssidOk && s.keyOk) {
+      ShowResultText(kIdStoreSavingFailed, QColor(255, 0, 0));  // the input passed; the router did not take it
     } else {
       ShowResult(false);
     }

@@ -263,6 +263,8 @@ void CPspDIYWan::OnStore() {
     const bool stored = r.outcome == AdvancedWanStoreOutcome::kStored;
     if (stored) {
       ShowResultText(kIdAdvWanSaved, QColor(0, 0, 255));
+    } else if (r.outcome == AdvancedWanStoreOutcome::kApplyRefused || r.outcome == AdvancedWanStoreOutcome::kMacRefused) {
+      ShowResultText(kIdStoreSavingFailed, QColor(255, 0, 0));  // the input passed; the router did not take it
     } else {
       ShowResult(false);
     }

@@ -198,7 +198,7 @@ TEST_F(WirelessTab, RenamingKeepsTheSecurityAndTheChannelTheUserDidNotChoose) {
     C<QLineEdit>(page, P::kSsidEdit)->setText(QStringLiteral("Not taken"));
     C<QLineEdit>(page, P::kKeyEdit)->setText(QStringLiteral("a refused phrase"));
     C<QPushButton>(page, P::kStoreButton)->click();
-    EXPECT_EQ(page->ControlAs<QLabel>(P::kResultLine)->text(), UiText(kIdError)) << fault;
+    EXPECT_EQ(page->ControlAs<QLabel>(P::kResultLine)->text(), UiText(kIdStoreSavingFailed)) << fault;
     EXPECT_FALSE(page->findChild<QPushButton*>(QStringLiteral("wifiCode"))->isVisibleTo(page)) << fault;
     EXPECT_EQ(router_.Sim().StateCopy().ssid, "Renamed") << fault;
   }
@@ -218,6 +218,14 @@ TEST_F(WirelessTab, ARefusedKeyTurnsItsLabelRedAndSendsNothing) {
   for (const std::string& line : router_.Requests()) EXPECT_EQ(line.find("cgi-bin/wlap"), std::string::npos) << line;
 
   C<QLineEdit>(page, P::kKeyEdit)->setText(QStringLiteral("thirteen char"));
+  // A right key the router does not take: the line says the saving failed.
+  routersim::RouterSimFaults refused;
+  refused.wrongStatus = 500;
+  refused.match = "cgi-bin/wlap";
+  router_.Sim().SetFaults(refused);
+  C<QPushButton>(page, P::kStoreButton)->click();
+  EXPECT_EQ(page->ControlAs<QLabel>(P::kResultLine)->text(), UiText(kIdStoreSavingFailed));
+  router_.Sim().SetFaults({});
   C<QPushButton>(page, P::kStoreButton)->click();
   EXPECT_EQ(page->ControlAs<QLabel>(P::kResultLine)->text(), UiText(kIdAdvWirelessSaved));
   EXPECT_EQ(page->ControlAs<CStaticText>(P::kKeyLabel)->TextColor(), QColor(0, 0, 0));
