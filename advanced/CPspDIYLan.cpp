@@ -116,7 +116,7 @@ void CPspDIYLan::OnReboot() {
   QPointer<CPspDIYLan> self(this);
   // A new LAN address stored (here or before) takes effect with this
   // restart: the PC follows the router into its new network.
-  if (!RestartAfterAsking(kIdRestartingRouter, kIdDone, kIdStoreRestartFailed, kIdError) || self.isNull()) return;
+  if (!RestartAfterAsking(kIdRestartingRouter, kIdDone, kIdStoreRestartFailed, 0) || self.isNull()) return;
   if (auto* address = ControlAs<QLineEdit>(kAddressEdit)) {
     address->setText(FromLocal8(WizardState::Instance().routerAddress.str()));
   }

@@ -181,7 +181,7 @@ void CPspDIYWLan::OfferCode() {
 }
 
 void CPspDIYWLan::OnReboot() {
-  RestartAfterAsking(kIdRestartingRouter, kIdDone, kIdStoreRestartFailed, kIdError);
+  RestartAfterAsking(kIdRestartingRouter, kIdDone, kIdStoreRestartFailed, 0);
 }
 
 }  // namespace kelvane

@@ -273,7 +273,7 @@ void CPspDIYWan::OnStore() {
 }
 
 void CPspDIYWan::OnReboot() {
-  RestartAfterAsking(kIdRestartingRouter, kIdDone, kIdStoreRestartFailed, kIdError);
+  RestartAfterAsking(kIdRestartingRouter, kIdDone, kIdStoreRestartFailed, 0);
 }
 
 void CPspDIYWan::OnCloneMac() {

@@ -205,7 +205,7 @@ bool CPspRouterTab::RestartAfterAsking(StringId progressId, StringId doneId, Str
     } else if (!report.restarted || report.Ignored()) {
       ShowResultText(refusedId, QColor(255, 0, 0));
     } else {
-      ShowResultText(failedId, QColor(255, 0, 0));
+      ShowResultText(failedId != 0 ? failedId : MoveFailureText(report.move), QColor(255, 0, 0));
     }
     return back;
   });

@@ -66,7 +66,8 @@ class CPspRouterTab : public CPspEx {
   // restarts through RunWithLogin with `progressId` and shows the outcome:
   // `doneId` in black once the router answers again; in red a router that
   // did not come back, a command refused or thrown away (`refusedId`) or a
-  // move the PC did not follow (`failedId`). True when the router is back.
+  // move the PC did not follow (`failedId`; 0: what went wrong,
+  // MoveFailureText). True when the router is back.
   bool RestartAfterAsking(StringId progressId, StringId doneId, StringId refusedId, StringId failedId);
   // The question box (Yes and No, No the default, Escape is No); true on Yes.
   bool AskFirst(StringId question);

@@ -63,6 +63,12 @@ RouterMoveReport FollowRouterToNewNetwork(WizardState& state, HostNetwork& host,
   return report;
 }
 
+StringId MoveFailureText(const RouterMoveReport& report) {
+  if (!report.renewed || !report.pcAddress) return kIdPcNetworkNotWorking;
+  if (!report.routerFound) return kIdNoRouterFound;
+  return kIdRouterRefusedLogin;
+}
+
 RouterRestartReport RestartRouterAndFollow(WizardState& state, HostNetwork& host, Narrator& narrator,
                                            PendingRouterMove& move) {
   RouterRestartReport report;

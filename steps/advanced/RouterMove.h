@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "language/StringIds.h"
 #include "net/host/HostNetwork.h"
 #include "steps/kit/Narrator.h"
 #include "state/WizardState.h"
@@ -73,6 +74,10 @@ struct RouterRestartReport {
   // The router went away and did not answer again (no move pending).
   bool NotBack() const { return restarted && !moveTried && routerLeft && !routerBack; }
 };
+
+// What went wrong when the PC did not follow the router into its new
+// network: no address there, no router found, or the login refused.
+StringId MoveFailureText(const RouterMoveReport& report);
 
 // Restarts the router and waits, at most kRouterLeaveWaitMs on the
 // narrator's clock, until it no longer answers at the address in use (it

@@ -355,7 +355,7 @@ TEST_F(RouterTabs, ARenewalThatFailsIsSaidAndCanBeTriedAgain) {
   EXPECT_EQ(offers, 2);
   EXPECT_EQ(gLastQuestion, UiText(kIdAdvRenewFailedTryAgain));
   EXPECT_EQ(router_.Pc().CountCalls("RenewAllAdapters"), 2);
-  EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdError));
+  EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdPcNetworkNotWorking));
   EXPECT_TRUE(CPspRouterTab::PendingMove().pending) << "the move waits for a PC that followed";
 }
 
