@@ -109,16 +109,7 @@ bool CPspDIYBRSystem::OnSetActive() {
   return CPspRouterTab::OnSetActive();
 }
 
-void CPspDIYBRSystem::ShowAccessFailure() { ShowResultText(kIdAdvSystemFailed, kRed); }
-
-bool CPspDIYBRSystem::Confirm(StringId question) {
-  // Yes or No is the whole question (restart, factory settings, new password):
-  // a Cancel beside No would mean the same. No is the default; Escape is No too.
-  const int answer = ShowMessageEx(UiText(kIdCancelPromptCaption), UiText(question),
-                                   kMbIconInformation | kMbYesNo | kMbDefButton2, UiText(kIdYesButton),
-                                   UiText(kIdNoButton), QString(), window());
-  return answer == kAnswerYes;
-}
+void CPspDIYBRSystem::ShowAccessFailure(RouterAccessOutcome) { ShowResultText(kIdAdvSystemFailed, kRed); }
 
 void CPspDIYBRSystem::OnOpenWebPage() {
   ClearResult();
@@ -127,23 +118,15 @@ void CPspDIYBRSystem::OnOpenWebPage() {
 }
 
 void CPspDIYBRSystem::OnRestart() {
-  for (int id : FieldLabelIds()) MarkField(Control(id), true);
-  ClearResult();
-  if (!Confirm(kIdAdvSystemConfirmRestart)) return;
-  bool restarted = false;
-  RunWithLogin(kIdAdvSystemWorking, [&] {
-    // After a factory reset (or a new LAN address) the router comes back in
-    // another network: the PC follows it, and the line says whether it did.
-    restarted = RestartRouterAndFollowIt();
-    ShowResultText(restarted ? kIdAdvSystemDone : kIdAdvSystemFailed, restarted ? kBlack : kRed);
-    return restarted;
-  });
+  // After a factory reset (or a new LAN address) the router comes back in
+  // another network: the PC follows it, and the line says whether it did.
+  RestartAfterAsking(kIdAdvSystemWorking, kIdAdvSystemDone, kIdAdvSystemFailed, kIdAdvSystemFailed);
 }
 
 void CPspDIYBRSystem::OnRestoreDefaults() {
   for (int id : FieldLabelIds()) MarkField(Control(id), true);
   ClearResult();
-  if (!Confirm(kIdAdvSystemConfirmRestore)) return;
+  if (!AskFirst(kIdAdvSystemConfirmRestore)) return;
   // The router only takes the order here; it restarts later, so the wait is
   // one of storing, not of a restart.
   RunWithLogin(
@@ -176,7 +159,7 @@ void CPspDIYBRSystem::OnChangePassword() {
     else if (check.showError) ShowResultText(kIdAdvSystemFailed, kRed);
     return;
   }
-  if (!Confirm(kIdAdvSystemConfirmPassword)) return;
+  if (!AskFirst(kIdAdvSystemConfirmPassword)) return;
   // The change needs no search or login of its own: the router checks the
   // current word itself.
   BusyScope busy(this, kIdWaitStoreRouter);

@@ -49,12 +49,9 @@ class CPspDIYBRSystem : public CPspRouterTab {
 
  protected:
   QList<int> FieldLabelIds() const override { return {kCurrentLabel, kNewLabel, kConfirmLabel}; }
-  void ShowAccessFailure() override;
+  void ShowAccessFailure(RouterAccessOutcome outcome) override;
 
  private:
-  // The warning box with Yes, No and Cancel, No as default; true on Yes.
-  bool Confirm(StringId question);
-
   std::unique_ptr<QFont> greekFont_;
 };
 

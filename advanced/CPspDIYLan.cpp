@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 
 #include "steps/advanced/LanSettingsStep.h"
@@ -77,10 +78,10 @@ void CPspDIYLan::Refresh() {
       domain->setText(read == LanDomainRead::kRead ? FromLocal8(name) : QString());
       domain->setEnabled(read == LanDomainRead::kRead);
     }
-    if (read == LanDomainRead::kFetchFailed) {
-      ShowResultText(kIdRouterDidNotAnswer, QColor(255, 0, 0));  // e.g. while it restarts
+    if (read == LanDomainRead::kRead) {
+      ShowResult(true);
     } else {
-      ShowResult(read == LanDomainRead::kRead);
+      ShowReadFailure();  // e.g. no answer while it restarts
     }
     return read == LanDomainRead::kRead;
   });
@@ -112,15 +113,13 @@ void CPspDIYLan::OnStore() {
 }
 
 void CPspDIYLan::OnReboot() {
-  auto* address = ControlAs<QLineEdit>(kAddressEdit);
-  RunWithLogin(kIdRestartingRouter, [&] {
-    // A new LAN address stored (here or before) takes effect with this
-    // restart: the PC follows the router into its new network.
-    const bool ok = RestartRouterAndFollowIt();
-    if (ok && address != nullptr) address->setText(FromLocal8(WizardState::Instance().routerAddress.str()));
-    ShowResult(ok);
-    return ok;
-  });
+  QPointer<CPspDIYLan> self(this);
+  // A new LAN address stored (here or before) takes effect with this
+  // restart: the PC follows the router into its new network.
+  if (!RestartAfterAsking(kIdRestartingRouter, kIdDone, kIdStoreRestartFailed, 0) || self.isNull()) return;
+  if (auto* address = ControlAs<QLineEdit>(kAddressEdit)) {
+    address->setText(FromLocal8(WizardState::Instance().routerAddress.str()));
+  }
 }
 
 }  // namespace kelvane

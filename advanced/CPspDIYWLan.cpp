@@ -130,10 +130,11 @@ void CPspDIYWLan::Refresh() {
       ssid->setEnabled(true);
       channels->setEnabled(true);
       security->setEnabled(true);
+      ShowResult(true);
     } else {
       ShowUnreadable();
+      ShowReadFailure();
     }
-    ShowResult(r.ok);
     OfferCode();
     return r.ok;
   });
@@ -165,6 +166,8 @@ void CPspDIYWLan::OnStore() {
     } else if (!s.keyOk && s.securityOk) {
       ShowResultText(KeyProblemText(WizardState::Instance().WirelessSettings.securityMode, keyText),
                      QColor(255, 0, 0));
+    } else if (s.securityOk && s.ssidOk && s.keyOk) {
+      ShowResultText(kIdStoreSavingFailed, QColor(255, 0, 0));  // the input passed; the router did not take it
     } else {
       ShowResult(false);
     }
@@ -178,11 +181,7 @@ void CPspDIYWLan::OfferCode() {
 }
 
 void CPspDIYWLan::OnReboot() {
-  RunWithLogin(kIdRestartingRouter, [this] {
-    const bool ok = RestartRouterAndFollowIt();
-    ShowResult(ok);
-    return ok;
-  });
+  RestartAfterAsking(kIdRestartingRouter, kIdDone, kIdStoreRestartFailed, 0);
 }
 
 }  // namespace kelvane

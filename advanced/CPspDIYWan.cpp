@@ -226,7 +226,11 @@ void CPspDIYWan::Refresh() {
     if (ChosenType() != 0 && reading.type != kWanTelia) LayoutByType();
     if (reading.type == kWanDynamicIp) MarkField(Control(kMacLabel), reading.macFound);
     types->setEnabled(ok);
-    ShowResult(ok);
+    if (ok) {
+      ShowResult(true);
+    } else {
+      ShowReadFailure();
+    }
     return ok;
   });
 }
@@ -259,6 +263,8 @@ void CPspDIYWan::OnStore() {
     const bool stored = r.outcome == AdvancedWanStoreOutcome::kStored;
     if (stored) {
       ShowResultText(kIdAdvWanSaved, QColor(0, 0, 255));
+    } else if (r.outcome == AdvancedWanStoreOutcome::kApplyRefused || r.outcome == AdvancedWanStoreOutcome::kMacRefused) {
+      ShowResultText(kIdStoreSavingFailed, QColor(255, 0, 0));  // the input passed; the router did not take it
     } else {
       ShowResult(false);
     }
@@ -267,11 +273,7 @@ void CPspDIYWan::OnStore() {
 }
 
 void CPspDIYWan::OnReboot() {
-  RunWithLogin(kIdRestartingRouter, [this] {
-    const bool ok = RestartRouterAndFollowIt();
-    ShowResult(ok);
-    return ok;
-  });
+  RestartAfterAsking(kIdRestartingRouter, kIdDone, kIdStoreRestartFailed, 0);
 }
 
 void CPspDIYWan::OnCloneMac() {

@@ -1,5 +1,6 @@
 #include "advanced/CPspRouterTab.h"
 
+#include <QFontMetrics>
 #include <QPointer>
 #include <QTimerEvent>
 
@@ -19,6 +20,7 @@ namespace kelvane {
 
 namespace {
 constexpr int kFirstReadDelayMs = 300;
+const QColor kFailureColour(255, 0, 0);
 
 // What the wait strip says while a tab's work runs, by the tab's own line.
 StringId WaitTextFor(StringId progressId) {
@@ -107,11 +109,47 @@ bool CPspRouterTab::WaitFirstRead(int realMs) {
 }
 
 void CPspRouterTab::ShowResultText(StringId id, QColor colour) {
+  if (PutResultText(id, colour) || colour != kFailureColour || !boxWhenCut_) return;
+  PutResultText(kIdError, colour);
+  ShowMessage(UiText(kIdCancelPromptCaption), UiText(id), kMbIconInformation, window());
+}
+
+bool CPspRouterTab::PutResultText(StringId id, QColor colour) {
   auto* line = ControlAs<CStaticText>(resultLineId_);
-  if (line == nullptr) return;
+  if (line == nullptr) return true;
   line->SetTextColor(colour);
   line->setText(id == 0 ? QString() : UiText(id));
+  const bool whole = FitResultLine();
   line->repaint();
+  return whole;
+}
+
+bool CPspRouterTab::FitResultLine() {
+  auto* line = ControlAs<CStaticText>(resultLineId_);
+  if (line == nullptr) return true;
+  if (!resultLineHome_.isValid()) resultLineHome_ = line->geometry();
+  const QRect home = resultLineHome_;
+  const int needed = line->text().isEmpty()
+                         ? 0
+                         : QFontMetrics(line->DrawingFont())
+                               .boundingRect(QRect(0, 0, home.width(), 100000), line->DrawFormat(), line->text())
+                               .height();
+  if (needed <= home.height()) {
+    line->setGeometry(home);
+    return true;
+  }
+  // The room above: up to the lowest shown control over the line's width.
+  constexpr int kGapPx = 4;
+  int top = 0;
+  for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (w == line || !w->isVisibleTo(this)) continue;
+    const QRect r = w->geometry();
+    if (r.right() < home.left() || r.left() > home.right() || r.bottom() >= home.top()) continue;
+    top = std::max(top, r.bottom() + 1 + kGapPx);
+  }
+  const int grownTop = std::max(top, home.bottom() + 1 - needed);
+  line->setGeometry(home.left(), grownTop, home.width(), home.bottom() + 1 - grownTop);
+  return home.bottom() + 1 - grownTop >= needed;
 }
 
 void CPspRouterTab::ClearResult() { ShowResultText(0, QColor(0, 0, 0)); }
@@ -124,7 +162,7 @@ void CPspRouterTab::ShowResult(bool ok) {
   }
 }
 
-bool CPspRouterTab::RestartRouterAndFollowIt() {
+RouterRestartReport CPspRouterTab::RestartRouterAndFollowIt() {
   WizardState& state = WizardState::Instance();
   QtNarrator narrator(Control(resultLineId_));
   RouterRestartReport report = RestartRouterAndFollow(state, ActiveHostNetwork(), narrator, PendingMove());
@@ -141,7 +179,37 @@ bool CPspRouterTab::RestartRouterAndFollowIt() {
     report.move = FollowRouterToNewNetwork(state, ActiveHostNetwork(), narrator, PendingMove().IsFactoryReset());
     if (report.move.Followed()) PendingMove() = {};
   }
-  return report.Ok();
+  return report;
+}
+
+bool CPspRouterTab::AskFirst(StringId question) {
+  // Yes or No is the whole question: a Cancel beside No would mean the same.
+  const int answer = ShowMessageEx(UiText(kIdCancelPromptCaption), UiText(question),
+                                   kMbIconInformation | kMbYesNo | kMbDefButton2, UiText(kIdYesButton),
+                                   UiText(kIdNoButton), QString(), window());
+  return answer == kAnswerYes;
+}
+
+bool CPspRouterTab::RestartAfterAsking(StringId progressId, StringId doneId, StringId refusedId, StringId failedId) {
+  for (int id : FieldLabelIds()) MarkField(Control(id), true);
+  ClearResult();
+  if (!AskFirst(kIdAdvSystemConfirmRestart)) return false;
+  bool back = false;
+  RunWithLogin(progressId, [&] {
+    const RouterRestartReport report = RestartRouterAndFollowIt();
+    back = report.Ok();
+    if (back) {
+      ShowResultText(doneId, QColor(0, 0, 0));
+    } else if (report.NotBack()) {
+      ShowResultText(kIdRouterNotBackAfterRestart, QColor(255, 0, 0));
+    } else if (!report.restarted || report.Ignored()) {
+      ShowResultText(refusedId, QColor(255, 0, 0));
+    } else {
+      ShowResultText(failedId != 0 ? failedId : MoveFailureText(report.move), QColor(255, 0, 0));
+    }
+    return back;
+  });
+  return back;
 }
 
 bool CPspRouterTab::RunWithLogin(StringId progressId, const std::function<bool()>& action, StringId waitId) {
@@ -164,14 +232,25 @@ bool CPspRouterTab::RunWithLogin(StringId progressId, const std::function<bool()
     return false;
   }
   if (outcome != RouterAccessOutcome::kReady) {
-    ShowAccessFailure();
+    ShowAccessFailure(outcome);
     return false;
   }
   return action();
 }
 
+void CPspRouterTab::ShowAccessFailure(RouterAccessOutcome outcome) {
+  ShowResultText(AccessFailureText(outcome), QColor(255, 0, 0));
+}
+
+void CPspRouterTab::ShowReadFailure() {
+  ShowResultText(MessageFor<RouterReadFailure>(kReadFailureMessages, LastReadFailure()), QColor(255, 0, 0));
+}
+
 void CPspRouterTab::ShowRouterNotAnswering(RouterAccessOutcome outcome) {
-  ShowAccessFailure();
+  // The message below says it whole: the line asks for no box of its own.
+  boxWhenCut_ = false;
+  ShowAccessFailure(outcome);
+  boxWhenCut_ = true;
   const StringId text =
       outcome == RouterAccessOutcome::kRouterSilent ? kIdRouterDidNotAnswer : kIdRouterReportedError;
   ShowMessage(UiText(kIdCancelPromptCaption), UiText(text), kMbIconInformation, window());

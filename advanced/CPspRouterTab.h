@@ -37,9 +37,14 @@ class CPspRouterTab : public CPspEx {
   bool WaitFirstRead(int realMs);
 
   // String 30298 (done) in black or 30299 (error) in red on the result line.
-  // During the first read a success empties the line instead.
+  // During the first read a success empties the line instead. Pages name a
+  // failure where they know more (ShowReadFailure).
   void ShowResult(bool ok);
   // Any text on the result line, in a colour (black, red, blue).
+  // A text longer than the line's place takes room above the line, up to
+  // the lowest control over it (FitResultLine). A failure (red) that still
+  // does not fit there leaves "Error!" on the line and is said whole in a
+  // message box.
   void ShowResultText(StringId id, QColor colour);
   void ClearResult();
 
@@ -53,20 +58,33 @@ class CPspRouterTab : public CPspEx {
 
  protected:
   // Restarts the router through RestartRouterAndFollow (the PC follows a
-  // pending move), narrating on the result line. A renewal that failed says
-  // so and offers to try again. Answers the outcome; the caller shows it.
-  bool RestartRouterAndFollowIt();
+  // pending move, else the restart waits for the router to answer again),
+  // narrating on the result line. A renewal that failed says so and offers
+  // to try again. Answers the report; the caller shows it.
+  RouterRestartReport RestartRouterAndFollowIt();
+  // Every tab's Restart: asks first (the restart cuts the connection), then
+  // restarts through RunWithLogin with `progressId` and shows the outcome:
+  // `doneId` in black once the router answers again; in red a router that
+  // did not come back, a command refused or thrown away (`refusedId`) or a
+  // move the PC did not follow (`failedId`; 0: what went wrong,
+  // MoveFailureText). True when the router is back.
+  bool RestartAfterAsking(StringId progressId, StringId doneId, StringId refusedId, StringId failedId);
+  // The question box (Yes and No, No the default, Escape is No); true on Yes.
+  bool AskFirst(StringId question);
   // Runs `action` once the PC has an address, the router answers and the
   // login works (asking for the login word when the stored one is refused):
   // disables the sheet, resets the field labels to black, shows `progressId`
   // on the result line, and answers the action's result. When the router
-  // cannot be reached the result line shows the error and the action does
-  // not run (false). The wait strip's text follows the progress line unless
-  // `waitId` names one (one line may stand for different waits).
+  // cannot be reached the result line says why and the action does not run
+  // (false). The wait strip's text follows the progress line unless `waitId`
+  // names one (one line may stand for different waits).
   bool RunWithLogin(StringId progressId, const std::function<bool()>& action, StringId waitId = 0);
-  // What the result line says when the router cannot be reached; base: the
-  // error text. The system page has result texts of its own.
-  virtual void ShowAccessFailure() { ShowResult(false); }
+  // What the result line says when the router cannot be reached; base: why
+  // (AccessFailureText). The system page has result texts of its own.
+  virtual void ShowAccessFailure(RouterAccessOutcome outcome);
+  // A read that failed: the result line says why, by the read's last request
+  // (LastReadFailure), in red.
+  void ShowReadFailure();
   // A router that did not answer the login, or answered with an error: the
   // result line shows the failure, and a message says what happened and to
   // try again (the text is too long for the result line).
@@ -93,6 +111,13 @@ class CPspRouterTab : public CPspEx {
 
  private:
   void SetUpActionButtonLook(QPushButton* button, StringId text);
+  // Writes the result line; answers whether the text is whole on it.
+  bool PutResultText(StringId id, QColor colour);
+  // Gives the result line the height its text needs, growing upwards from
+  // its place in the template (its bottom stays beside the action buttons)
+  // into the free room above it; back to its place for a short text.
+  // Answers whether the text fits.
+  bool FitResultLine();
 
   std::uint32_t pageCode_;
   int resultLineId_;
@@ -102,6 +127,8 @@ class CPspRouterTab : public CPspEx {
   bool inFirstRead_ = false;
   static int routerChanges_;
   QBasicTimer firstReadTimer_;
+  QRect resultLineHome_;  // the result line as laid out, before any text grew it
+  bool boxWhenCut_ = true;  // a failure cut on the line is said in a box
 };
 
 }  // namespace kelvane

@@ -484,6 +484,11 @@ inline constexpr StringId kIdWaitRouterRestart = 30936;
 // What the router sheet's LAN tab says about a field it refuses.
 inline constexpr StringId kIdLanAddressUnusable = 30980;
 inline constexpr StringId kIdLanDomainUnusable = 30981;
+// What a router tab says when the router did not come back after a restart,
+// refused the login, or answered a read with a page that could not be read.
+inline constexpr StringId kIdRouterNotBackAfterRestart = 30990;
+inline constexpr StringId kIdRouterRefusedLogin = 30991;
+inline constexpr StringId kIdRouterPageNotUnderstood = 30992;
 // The finish page when no browser would open the router's pages.
 inline constexpr StringId kIdBrowserNotOpened = 30995;
 // The WAN test's notes on provider hosts that work but ignore echo requests.
@@ -899,6 +904,9 @@ inline constexpr auto kAllStringIds = std::to_array<StringId>({
     kIdWaitRouterRestart,
     kIdLanAddressUnusable,
     kIdLanDomainUnusable,
+    kIdRouterNotBackAfterRestart,
+    kIdRouterRefusedLogin,
+    kIdRouterPageNotUnderstood,
     kIdBrowserNotOpened,
     kIdWanTestDnsIgnoresEcho,
     kIdWanTestGatewayIgnoresEcho,

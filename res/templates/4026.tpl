@@ -14,5 +14,5 @@ font 8 MS Shell Dlg
 6098   edit   106  94   175  12  tabstop,password,hidden
 6120   button 5    156  55   27  tabstop,multiline
 6099   button 65   156  55   27  tabstop,multiline
-6121   button 123  157  55   27  tabstop,multiline
+6121   button 123  156  55   27  tabstop,multiline
 6100   text   184  159  128  17  -

@@ -6,6 +6,7 @@
 // and the word is not asked for.
 #pragma once
 
+#include "language/StringIds.h"
 #include "net/host/HostNetwork.h"
 #include "steps/kit/OutcomeTable.h"
 #include "state/WizardState.h"
@@ -30,5 +31,23 @@ RouterAccessOutcome ReachRouter(WizardState& state, HostNetwork& host);
 // Stores `word` by the credential convention (the user name for a router that
 // asks for Basic credentials, else the password) and logs in again.
 bool RetryLoginWithWord(const std::string& word, WizardState& state);
+
+// What a tab's result line says when the router could not be reached or
+// logged in to (any outcome but kReady): the PC's network, no router found,
+// the login refused, no answer, an error answer.
+StringId AccessFailureText(RouterAccessOutcome outcome);
+
+// Why a read of the router's pages failed, judged by its last request: no
+// answer (nothing, or a cut answer), the login lost (the router asked for it
+// again), an error status, or a page that did not hold what was looked for.
+enum class RouterReadFailure { kNoAnswer, kLoginLost, kRouterError, kPageNotUnderstood };
+RouterReadFailure LastReadFailure();
+// What the result line says about it, and what to do next.
+inline constexpr OutcomeMessage<RouterReadFailure> kReadFailureMessages[] = {
+    {RouterReadFailure::kNoAnswer, kIdRouterDidNotAnswer},
+    {RouterReadFailure::kLoginLost, kIdRouterRefusedLogin},
+    {RouterReadFailure::kRouterError, kIdRouterReportedError},
+    {RouterReadFailure::kPageNotUnderstood, kIdRouterPageNotUnderstood},
+};
 
 }  // namespace kelvane

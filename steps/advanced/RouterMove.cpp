@@ -63,23 +63,41 @@ RouterMoveReport FollowRouterToNewNetwork(WizardState& state, HostNetwork& host,
   return report;
 }
 
+StringId MoveFailureText(const RouterMoveReport& report) {
+  if (!report.renewed || !report.pcAddress) return kIdPcNetworkNotWorking;
+  if (!report.routerFound) return kIdNoRouterFound;
+  return kIdRouterRefusedLogin;
+}
+
 RouterRestartReport RestartRouterAndFollow(WizardState& state, HostNetwork& host, Narrator& narrator,
                                            PendingRouterMove& move) {
   RouterRestartReport report;
   const std::string before = state.routerAddress.str();
   report.restarted = RebootRouter(state);
-  if (!report.restarted || !move.pending) return report;
-  report.moveTried = true;
-  // Renewing while the router still serves its old network would only take
-  // another lease there.
-  const std::uint64_t until = narrator.NowMs() + kRouterLeaveWaitMs;
+  if (!report.restarted) return report;
+  // A real router serves its old network for a moment after it answered the
+  // command: renewing then would only take another lease there, and a router
+  // seen answering then has not restarted yet.
+  const std::uint64_t leaveBy = narrator.NowMs() + kRouterLeaveWaitMs;
   while (true) {
     report.routerLeft = !RouterAnswersAt(before);
-    if (report.routerLeft || narrator.NowMs() >= until) break;
+    if (report.routerLeft || narrator.NowMs() >= leaveBy) break;
     narrator.Pause(kRouterLeavePollMs);
   }
-  report.move = FollowRouterToNewNetwork(state, host, narrator, move.IsFactoryReset());
-  if (report.move.Followed()) move = {};
+  if (move.pending) {
+    report.moveTried = true;
+    report.move = FollowRouterToNewNetwork(state, host, narrator, move.IsFactoryReset());
+    if (report.move.Followed()) move = {};
+    return report;
+  }
+  // Still answering after the bound: the command was thrown away.
+  if (!report.routerLeft) return report;
+  const std::uint64_t backBy = narrator.NowMs() + kRouterBackWaitMs;
+  while (!report.routerBack) {
+    narrator.Pause(kRouterLeavePollMs);
+    report.routerBack = RouterAnswersAt(before);
+    if (narrator.NowMs() >= backBy) break;
+  }
   return report;
 }
 

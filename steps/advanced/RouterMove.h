@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "language/StringIds.h"
 #include "net/host/HostNetwork.h"
 #include "steps/kit/Narrator.h"
 #include "state/WizardState.h"
@@ -19,6 +20,10 @@ inline constexpr int kAfterRenewPauseMs = 3000;
 // after it answered the restart command), and how often it looks.
 inline constexpr int kRouterLeaveWaitMs = 20000;
 inline constexpr int kRouterLeavePollMs = 250;
+// How long a restart that moves nothing waits, on the narrator's clock, for
+// the router to answer again at its address once it left (a router of this
+// kind is back within about 20 seconds; a slow one within a minute).
+inline constexpr int kRouterBackWaitMs = 60000;
 
 struct RouterMoveReport {
   bool released = false;
@@ -59,14 +64,28 @@ struct RouterRestartReport {
   bool restarted = false;    // the router took the restart command
   bool moveTried = false;    // a move was pending: the PC followed (or tried to)
   bool routerLeft = false;   // the router was seen leaving its old address within the bound
+  bool routerBack = false;   // no move: the router answered again at its address within the bound
   RouterMoveReport move;
-  bool Ok() const { return restarted && (!moveTried || move.Followed()); }
+  // Restarted and talking to the PC again: at its address, or where the PC followed it.
+  bool Ok() const { return restarted && (moveTried ? move.Followed() : routerLeft && routerBack); }
+  // The router answered the command but never went away (no move pending):
+  // it did not restart.
+  bool Ignored() const { return restarted && !moveTried && !routerLeft; }
+  // The router went away and did not answer again (no move pending).
+  bool NotBack() const { return restarted && !moveTried && routerLeft && !routerBack; }
 };
 
-// Restarts the router. With a move pending it waits, at most
-// kRouterLeaveWaitMs on the narrator's clock, until the router no longer
-// answers at the address in use (it went down or moved), then the PC follows
-// it; the move stays pending until the PC followed.
+// What went wrong when the PC did not follow the router into its new
+// network: no address there, no router found, or the login refused.
+StringId MoveFailureText(const RouterMoveReport& report);
+
+// Restarts the router and waits, at most kRouterLeaveWaitMs on the
+// narrator's clock, until it no longer answers at the address in use (it
+// went down or moved). With a move pending the PC then follows it; the move
+// stays pending until the PC followed. Otherwise it waits, at most
+// kRouterBackWaitMs, until the router answers there again: a restart is not
+// over while the router is off the air, and one that never went away did
+// not happen.
 RouterRestartReport RestartRouterAndFollow(WizardState& state, HostNetwork& host, Narrator& narrator,
                                            PendingRouterMove& move);
 

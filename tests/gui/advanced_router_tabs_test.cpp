@@ -18,6 +18,7 @@
 #include "advanced/CPspDIYBRSystem.h"
 #include "advanced/CPspDIYLan.h"
 #include "language/StringIds.h"
+#include "router/WirelessLanCommands.h"
 #include "state/WizardState.h"
 #include "support/EmulatedRouter.h"
 #include "wizard/CDlgMessage.h"
@@ -107,7 +108,7 @@ TEST_F(RouterTabs, LanFirstReadFillsTheFormQuietlyAndALaterRefreshSaysDone) {
   noDomain.match = "dhcp.htm";
   router_.Sim().SetFaults(noDomain);
   Click(lan, CPspDIYLan::kRefreshButton);
-  EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdRouterDidNotAnswer));
+  EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdRouterReportedError));
   EXPECT_EQ(Colour(lan, CPspDIYLan::kResultLine), QColor(255, 0, 0));
   EXPECT_FALSE(Edit(lan, CPspDIYLan::kDomainEdit)->isEnabled());
   router_.Sim().SetFaults({});
@@ -115,6 +116,28 @@ TEST_F(RouterTabs, LanFirstReadFillsTheFormQuietlyAndALaterRefreshSaysDone) {
   Click(lan, CPspDIYLan::kStoreButton);
   EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdAdvLanSaved));
   EXPECT_EQ(router_.Sim().StateCopy().domainName, "home.lan");
+}
+
+// A router that cannot be reached is named, and the Read replaces whatever
+// the line said before.
+TEST_F(RouterTabs, ARouterOutOfReachIsNamedByWhatFailed) {
+  auto* lan = Show<CPspDIYLan>();
+  ASSERT_TRUE(lan->WaitFirstRead(20000));
+  Click(lan, CPspDIYLan::kRefreshButton);
+  ASSERT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdDone));
+  const auto adapters = router_.Pc().adapters;
+  router_.Pc().adapters.clear();  // a PC without a network
+  Click(lan, CPspDIYLan::kRefreshButton);
+  EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdPcNetworkNotWorking));
+  router_.Pc().adapters = adapters;
+  // A router gone for good (switched off): the search finds none.
+  routersim::RouterSimFaults gone;
+  gone.restartNeverReturns = true;
+  router_.Sim().SetFaults(gone);
+  ASSERT_TRUE(RebootRouter(WizardState::Instance()));
+  Click(lan, CPspDIYLan::kRefreshButton);
+  EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdNoRouterFound));
+  EXPECT_EQ(Colour(lan, CPspDIYLan::kResultLine), QColor(255, 0, 0));
 }
 
 TEST_F(RouterTabs, ATabLeftBeforeItsFirstReadReadsWhenItIsShownAgain) {
@@ -164,10 +187,33 @@ TEST_F(RouterTabs, RebootWithTheSameAddressLeavesThePcAloneANewOneMovesIt) {
   ASSERT_TRUE(lan->WaitFirstRead(20000));
   SimHostNetwork& pc = router_.Pc();
   pc.ClearCalls();
+  // The restart asks first: No sends nothing.
+  router_.Sim().ClearLog();
+  gAnswer = kAnswerNo;
   Click(lan, CPspDIYLan::kRebootButton);
+  EXPECT_EQ(gBoxes, 1);
+  EXPECT_EQ(gLastQuestion, UiText(kIdAdvSystemConfirmRestart));
+  EXPECT_TRUE(router_.Requests().empty());
+  gAnswer = kAnswerYes;
+  // Done only once the router answers again, however long it is away; the
+  // wait strip says meanwhile that it restarts.
+  router_.Sim().SetRestartMs(1500);
+  QString stripText;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    CWaitStrip* strip = CWaitStrip::Of(lan);
+    if (strip == nullptr || !strip->isVisible() || !stripText.isEmpty()) return;
+    stripText = strip->Text()->text();
+    SaveScreenshot(sheet_.get(), QStringLiteral("router-lan-restart-wait-English"));
+  });
+  watch.start(5);
+  Click(lan, CPspDIYLan::kRebootButton);
+  watch.stop();
+  EXPECT_EQ(stripText.toStdString(), UiText(kIdWaitRouterRestart).toStdString());
   EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdDone));
+  EXPECT_FALSE(router_.Sim().OffAir()) << "done while the router was still restarting";
   EXPECT_EQ(pc.CountCalls("ReleaseAllAdapters"), 0);
-  ASSERT_TRUE(WaitUntil(20000, [&] { return !router_.Sim().OffAir(); }));
+  router_.Sim().SetRestartMs(200);
 
   // A typed address the router was not given moves nothing.
   Edit(lan, CPspDIYLan::kAddressEdit)->setText(QStringLiteral("192.168.50.1"));
@@ -186,6 +232,37 @@ TEST_F(RouterTabs, RebootWithTheSameAddressLeavesThePcAloneANewOneMovesIt) {
   EXPECT_EQ(pc.CountCalls("RenewAllAdapters"), 1);
   EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdDone));
   EXPECT_EQ(Edit(lan, CPspDIYLan::kAddressEdit)->text(), QString::fromStdString(router_.Address()));
+
+  // A restart that goes wrong says how, in red.
+  const struct {
+    const char* name;
+    void (*fault)(routersim::RouterSimFaults&);
+    StringId line;
+  } failures[] = {
+      {"the command refused",
+       [](routersim::RouterSimFaults& f) {
+         f.wrongStatus = 500;
+         f.match = "rebo";
+       },
+       kIdStoreRestartFailed},
+      {"the command thrown away",
+       [](routersim::RouterSimFaults& f) {
+         f.ignoreQuietly = true;
+         f.match = "rebo";
+       },
+       kIdStoreRestartFailed},
+      {"a router that never comes back", [](routersim::RouterSimFaults& f) { f.restartNeverReturns = true; },
+       kIdRouterNotBackAfterRestart},
+  };
+  for (const auto& f : failures) {
+    ASSERT_TRUE(WaitUntil(20000, [&] { return !router_.Sim().OffAir(); })) << f.name;
+    routersim::RouterSimFaults fault;
+    f.fault(fault);
+    router_.Sim().SetFaults(fault);
+    Click(lan, CPspDIYLan::kRebootButton);
+    EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(f.line)) << f.name;
+    EXPECT_EQ(Colour(lan, CPspDIYLan::kResultLine), QColor(255, 0, 0)) << f.name;
+  }
 }
 
 TEST_F(RouterTabs, SystemActionsAskFirstAndNoneMeansNothingIsSent) {
@@ -265,8 +342,12 @@ TEST_F(RouterTabs, ARenewalThatFailsIsSaidAndCanBeTriedAgain) {
   static int offers = 0;
   offers = 0;
   SetMessageBoxHook([](CDlgMessage* box) {
-    ++offers;
     gLastQuestion = qobject_cast<QLabel*>(box->Control(805))->text();
+    if (gLastQuestion == UiText(kIdAdvSystemConfirmRestart)) {  // the restart's own question
+      qobject_cast<QPushButton*>(box->Control(802))->click();
+      return;
+    }
+    ++offers;
     qobject_cast<QPushButton*>(box->Control(offers == 1 ? 802 : 803))->click();
   });
   Click(lan, CPspDIYLan::kRebootButton);
@@ -274,7 +355,7 @@ TEST_F(RouterTabs, ARenewalThatFailsIsSaidAndCanBeTriedAgain) {
   EXPECT_EQ(offers, 2);
   EXPECT_EQ(gLastQuestion, UiText(kIdAdvRenewFailedTryAgain));
   EXPECT_EQ(router_.Pc().CountCalls("RenewAllAdapters"), 2);
-  EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdError));
+  EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdPcNetworkNotWorking));
   EXPECT_TRUE(CPspRouterTab::PendingMove().pending) << "the move waits for a PC that followed";
 }
 
@@ -297,11 +378,12 @@ TEST_F(RouterTabs, TheLoginWordIsAskedForOnlyWhenTheRouterRefusedIt) {
     const char* word;    // the router's own login word (a form router): the stored one is refused
     bool prompted;
     StringId message;    // the message box's text; 0: none
+    StringId line;       // what the result line says
   };
   const Case cases[] = {
-      {"a server error", 500, false, nullptr, false, kIdRouterReportedError},
-      {"the connection closed at once", 0, true, nullptr, false, kIdRouterDidNotAnswer},
-      {"a refused word", 0, false, "secret", true, 0},
+      {"a server error", 500, false, nullptr, false, kIdRouterReportedError, kIdRouterReportedError},
+      {"the connection closed at once", 0, true, nullptr, false, kIdRouterDidNotAnswer, kIdRouterDidNotAnswer},
+      {"a refused word", 0, false, "secret", true, 0, kIdRouterRefusedLogin},
   };
   SetPromptHook(&CancelPrompt);
   for (const Case& c : cases) {
@@ -323,7 +405,7 @@ TEST_F(RouterTabs, TheLoginWordIsAskedForOnlyWhenTheRouterRefusedIt) {
     if (c.message != 0) {
       EXPECT_EQ(gLastQuestion, UiText(c.message)) << c.name;
     }
-    EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(kIdError)) << c.name;
+    EXPECT_EQ(Line(lan, CPspDIYLan::kResultLine), UiText(c.line)) << c.name;
   }
   SetPromptHook(nullptr);
   router_.Sim().WithState([](routersim::RouterSimState& s) {
@@ -406,6 +488,10 @@ TEST(RouterTabScreens, LanAndSystemTabsInTheScreenshotLanguages) {
     lan->ShowResultText(kIdAdvLanSaved, QColor(0, 0, 255));
     EXPECT_FALSE(lan->ControlAs<QLabel>(CPspDIYLan::kDescription)->text().isEmpty()) << LanguageName(language).toStdString();
     EXPECT_TRUE(SaveScreenshot(&sheet, QStringLiteral("router-lan-") + LanguageName(language)));
+    // The longest thing a tab's result line says: a router gone after a restart.
+    lan->ShowResultText(kIdRouterNotBackAfterRestart, QColor(255, 0, 0));
+    EXPECT_TRUE(SaveScreenshot(&sheet, QStringLiteral("router-lan-not-back-") + LanguageName(language)));
+    lan->ClearResult();
     sheet.SetActivePage(sheet.PageOf<CPspDIYBRSystem>());
     EXPECT_TRUE(SaveScreenshot(&sheet, QStringLiteral("router-system-") + LanguageName(language)));
   }

@@ -180,6 +180,14 @@ TEST_F(WanTab, StoreMarksWrongRowsRedAndAStoredTypeSaysSoInBlue) {
   EXPECT_EQ(page->ControlAs<QLabel>(P::kResultLine)->text(), UiText(kIdError));
   EXPECT_EQ(Row(page, 1)->text(), QStringLiteral("10.0.0.2"));
   Row(page, 4)->setText(QStringLiteral("10.0.0.53"));
+  // Right input the router does not take: the line says the saving failed.
+  routersim::RouterSimFaults refused;
+  refused.wrongStatus = 500;
+  refused.match = "cgi-bin/prim";
+  router_.Sim().SetFaults(refused);
+  page->ControlAs<QPushButton>(P::kStoreButton)->click();
+  EXPECT_EQ(page->ControlAs<QLabel>(P::kResultLine)->text(), UiText(kIdStoreSavingFailed));
+  router_.Sim().SetFaults({});
   page->ControlAs<QPushButton>(P::kStoreButton)->click();
   EXPECT_EQ(page->ControlAs<QLabel>(P::kResultLine)->text(), UiText(kIdAdvWanSaved));
   EXPECT_EQ(WizardState::Instance().wanType, 2);

@@ -133,21 +133,25 @@ TEST_F(WirelessTab, ChannelZeroShowsAutoAndAFailedReadClearsAndDisablesTheForm) 
   });
   code->click();
   EXPECT_EQ(joinText, "WIFI:T:WPA;S:Home;P:pass phrase;;");
-  // The router is found and logs in, but its wireless status page fails.
-  routersim::RouterSimFaults broken;
-  broken.wrongStatus = 500;
-  broken.match = "rf=0010";
-  router_.Sim().SetFaults(broken);
-  C<QPushButton>(page, P::kRefreshButton)->click();
-  EXPECT_EQ(page->ControlAs<QLabel>(P::kResultLine)->text(), UiText(kIdError));
-  EXPECT_FALSE(C<QLineEdit>(page, P::kSsidEdit)->isEnabled());
-  EXPECT_TRUE(C<QLineEdit>(page, P::kSsidEdit)->text().isEmpty());
-  EXPECT_FALSE(C<QComboBox>(page, P::kChannelList)->isEnabled());
-  EXPECT_EQ(C<QComboBox>(page, P::kChannelList)->count(), 0);
-  EXPECT_FALSE(C<QComboBox>(page, P::kSecurityList)->isEnabled());
-  EXPECT_EQ(C<QComboBox>(page, P::kSecurityList)->currentIndex(), 0);
-  EXPECT_FALSE(Shown(page, P::kKeyEdit));
-  EXPECT_TRUE(WizardState::Instance().WirelessSettings.ssid.empty());
+  // The router is found and logs in, but its wireless status page fails: the
+  // line says how (the form is cleared and disabled each time).
+  const struct {
+    const char* name;
+    void (*fault)(routersim::RouterSimFaults&);
+    StringId line;
+  } failures[] = {
+      {"no page", [](routersim::RouterSimFaults& f) { f.closeAtOnce = true; }, kIdRouterDidNotAnswer},
+      {"a page not understood", [](routersim::RouterSimFaults& f) { f.junkBytes = 300; }, kIdRouterPageNotUnderstood},
+      {"a server error", [](routersim::RouterSimFaults& f) { f.wrongStatus = 500; }, kIdRouterReportedError},
+  };
+  for (const auto& f : failures) {
+    routersim::RouterSimFaults broken;
+    f.fault(broken);
+    broken.match = "rf=0010";
+    router_.Sim().SetFaults(broken);
+    C<QPushButton>(page, P::kRefreshButton)->click();
+    EXPECT_EQ(page->ControlAs<QLabel>(P::kResultLine)->text(), UiText(f.line)) << f.name;
+  }
   EXPECT_FALSE(code->isVisibleTo(page));  // nothing read, nothing offered
 }
 
@@ -194,7 +198,7 @@ TEST_F(WirelessTab, RenamingKeepsTheSecurityAndTheChannelTheUserDidNotChoose) {
     C<QLineEdit>(page, P::kSsidEdit)->setText(QStringLiteral("Not taken"));
     C<QLineEdit>(page, P::kKeyEdit)->setText(QStringLiteral("a refused phrase"));
     C<QPushButton>(page, P::kStoreButton)->click();
-    EXPECT_EQ(page->ControlAs<QLabel>(P::kResultLine)->text(), UiText(kIdError)) << fault;
+    EXPECT_EQ(page->ControlAs<QLabel>(P::kResultLine)->text(), UiText(kIdStoreSavingFailed)) << fault;
     EXPECT_FALSE(page->findChild<QPushButton*>(QStringLiteral("wifiCode"))->isVisibleTo(page)) << fault;
     EXPECT_EQ(router_.Sim().StateCopy().ssid, "Renamed") << fault;
   }
@@ -214,6 +218,14 @@ TEST_F(WirelessTab, ARefusedKeyTurnsItsLabelRedAndSendsNothing) {
   for (const std::string& line : router_.Requests()) EXPECT_EQ(line.find("cgi-bin/wlap"), std::string::npos) << line;
 
   C<QLineEdit>(page, P::kKeyEdit)->setText(QStringLiteral("thirteen char"));
+  // A right key the router does not take: the line says the saving failed.
+  routersim::RouterSimFaults refused;
+  refused.wrongStatus = 500;
+  refused.match = "cgi-bin/wlap";
+  router_.Sim().SetFaults(refused);
+  C<QPushButton>(page, P::kStoreButton)->click();
+  EXPECT_EQ(page->ControlAs<QLabel>(P::kResultLine)->text(), UiText(kIdStoreSavingFailed));
+  router_.Sim().SetFaults({});
   C<QPushButton>(page, P::kStoreButton)->click();
   EXPECT_EQ(page->ControlAs<QLabel>(P::kResultLine)->text(), UiText(kIdAdvWirelessSaved));
   EXPECT_EQ(page->ControlAs<CStaticText>(P::kKeyLabel)->TextColor(), QColor(0, 0, 0));

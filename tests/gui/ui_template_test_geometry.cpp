@@ -25,6 +25,7 @@
 #include <QTextDocument>
 #include <QtMath>
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -286,6 +287,13 @@ QStringList LayoutFaults(QWidget* window) {
       const int sa = QFontInfo(a->font()).pixelSize();
       const int sb = QFontInfo(b->font()).pixelSize();
       if (sa != sb) faults << QStringLiteral("%1 (%2 px) and %3 (%4 px) mix text sizes").arg(Describe(a)).arg(sa).arg(Describe(b)).arg(sb);
+      // Side by side and of one height: one row, not a step of a few pixels.
+      const QRect ga = a->geometry();
+      const QRect gb = b->geometry();
+      const int step = std::abs(ga.top() - gb.top());
+      if (ga.height() == gb.height() && step > 0 && step < ga.height() / 2 && !ga.intersects(gb)) {
+        faults << QStringLiteral("%1 and %2 stand %3 px apart on one row").arg(Describe(a), Describe(b)).arg(step);
+      }
     }
   }
   // Push buttons stacked in one column (one right under the other, their
@@ -396,16 +404,28 @@ Screen RouterTab(const char* name) {
             ASSERT_NE(tab, nullptr);
             sheet.SetActivePage(tab);
             ASSERT_TRUE(tab->WaitFirstRead(30000));
+            // What every tab's result line may say, each whole beside the
+            // tab's buttons (a failure with no room there is said in a box).
+            const auto checkResults = [&](const QString& state) {
+              check(&sheet, state);
+              for (StringId text : {kIdRouterNotBackAfterRestart, kIdRouterDidNotAnswer, kIdRouterReportedError,
+                                    kIdRouterRefusedLogin, kIdRouterPageNotUnderstood, kIdStoreRestartFailed,
+                                    kIdStoreSavingFailed, kIdPcNetworkNotWorking, kIdNoRouterFound}) {
+                tab->ShowResultText(text, QColor(255, 0, 0));
+                check(&sheet, state + QStringLiteral(" result %1").arg(text));
+              }
+              tab->ClearResult();
+            };
             if constexpr (std::is_same_v<Tab, CPspDIYWan>) {
               // Each WAN type lays its rows out anew.
               auto* types = tab->template ControlAs<QComboBox>(CPspDIYWan::kTypeList);
               for (int i = 0; i < types->count(); ++i) {
                 types->setCurrentIndex(i);
                 test::Spin(10);
-                check(&sheet, QStringLiteral("type %1").arg(i + 1));
+                checkResults(QStringLiteral("type %1").arg(i + 1));
               }
             } else {
-              check(&sheet, QString());
+              checkResults(QString());
             }
           }};
 }
@@ -555,7 +575,8 @@ TEST(Geometry, EveryScreenFitsInTheScreenshotLanguagesAtScaleOneAndTwo) {
   SetMessageBoxHook(nullptr);
   SetPromptHook(nullptr);
   gRouter = nullptr;
-  EXPECT_EQ(checked, 5 * 33) << "each screen of the table checked in each language";
+  // 33 screens and states, and nine result texts on each of the nine tab states.
+  EXPECT_EQ(checked, 5 * (33 + 9 * 9)) << "each screen of the table checked in each language";
 
   if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) return;
   // Scale 2 on the light and on the dark theme.

@@ -215,6 +215,8 @@ TEST_F(LanSteps, ARestartFollowsOnlyAPendingMoveAndKeepsItUntilThePcFollowed) {
     LoginFlavour flavour = LoginFlavour::kOpen;
     const char* changedWord = nullptr;  // the login word the user gave the router before
     bool factoryReset = false;          // the pending move is a factory reset
+    bool neverBack = false;             // the router does not come back from the restart (the last row)
+    bool throwsAway = false;            // the router answers the command and does not restart
   };
   const Case cases[] = {
       {"nothing pending", false, true, true, 0, false},
@@ -229,6 +231,9 @@ TEST_F(LanSteps, ARestartFollowsOnlyAPendingMoveAndKeepsItUntilThePcFollowed) {
        true},
       {"a factory reset of a Basic router with its factory word", true, true, true, 1, false, LoginFlavour::kBasic,
        nullptr, true},
+      {"a router that throws the command away", false, true, false, 0, false, LoginFlavour::kOpen, nullptr, false,
+       false, true},
+      {"a router that never comes back", false, true, false, 0, false, LoginFlavour::kOpen, nullptr, false, true},
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(WaitUntil(20000, [&] { return !router_.Sim().OffAir(); })) << c.name;
@@ -258,12 +263,33 @@ TEST_F(LanSteps, ARestartFollowsOnlyAPendingMoveAndKeepsItUntilThePcFollowed) {
       move.LanAddressStored("192.168.50.1", state_);
     }
     EXPECT_EQ(move.pending, c.pending) << c.name;
-    PacedNarrator narrator;
+    routersim::RouterSimFaults fault;
+    fault.restartNeverReturns = c.neverBack;
+    if (c.throwsAway) {
+      fault.ignoreQuietly = true;
+      fault.match = "rebo";
+    }
+    router_.Sim().SetFaults(fault);
+    // Waiting out a bound needs no real time.
+    PacedNarrator paced;
+    RecordingNarrator quick;
+    Narrator& narrator = c.neverBack || c.throwsAway ? static_cast<Narrator&>(quick) : paced;
+    const std::uint64_t began = narrator.NowMs();
     const RouterRestartReport r = RestartRouterAndFollow(state_, pc, narrator, move);
+    router_.Sim().SetFaults({});
     EXPECT_TRUE(r.restarted) << c.name;
     EXPECT_EQ(r.moveTried, c.pending) << c.name;
-    if (c.pending) {
-      EXPECT_TRUE(r.routerLeft) << c.name;
+    // Not over until the router left (and, with nothing to follow, came back).
+    EXPECT_EQ(r.routerLeft, !c.throwsAway) << c.name;
+    EXPECT_EQ(r.routerBack, !c.pending && !c.neverBack && !c.throwsAway) << c.name;
+    EXPECT_EQ(r.NotBack(), c.neverBack) << c.name;
+    EXPECT_EQ(r.Ignored(), c.throwsAway) << c.name;
+    if (c.neverBack) {
+      EXPECT_GE(narrator.NowMs() - began, static_cast<std::uint64_t>(kRouterBackWaitMs)) << c.name;
+    } else if (c.throwsAway) {
+      EXPECT_GE(narrator.NowMs() - began, static_cast<std::uint64_t>(kRouterLeaveWaitMs)) << c.name;
+    } else if (!c.pending) {
+      EXPECT_FALSE(router_.Sim().OffAir()) << c.name << ": over while the router was still away";
     }
     EXPECT_EQ(r.Ok(), c.followed) << c.name;
     EXPECT_EQ(r.move.factoryWord, c.factoryReset && c.changedWord != nullptr) << c.name;
