@@ -173,11 +173,12 @@ void CPspAdvanced::RefreshStatus() {
   if (CImageButton* pc = Picture(0)) pc->SetTooltipText(Text(row.pcTooltip));
   if (CImageButton* router = Picture(1)) router->SetTooltipText(Text(row.routerTooltip));
   if (CImageButton* internet = Picture(2)) internet->SetTooltipText(Text(row.internetTooltip));
-  // The hover cursor tells whether a picture opens anything.
+  // The hover cursor tells whether a picture opens anything: both need only
+  // the router (the connection test matters most when the Internet fails).
   for (int i : {1, 2}) {
     CImageButton* picture = Picture(i);
     if (picture == nullptr) continue;
-    const bool open = i == 1 ? routerOk_ : internetOk_;
+    const bool open = routerOk_;
     picture->SetBtnCursor(open ? kCursorHand : kCursorNoAction);
     if (!open) repaint();
   }

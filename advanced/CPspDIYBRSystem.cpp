@@ -114,7 +114,12 @@ void CPspDIYBRSystem::ShowAccessFailure(RouterAccessOutcome) { ShowResultText(kI
 void CPspDIYBRSystem::OnOpenWebPage() {
   ClearResult();
   if (WizardState::Instance().routerAddress.empty()) return;
-  OpenUrl(QStringLiteral("http://") + QString::fromLocal8Bit(WizardState::Instance().routerAddress.c_str()));
+  const QString url = QStringLiteral("http://") + QString::fromLocal8Bit(WizardState::Instance().routerAddress.c_str());
+  // No browser to hand it to: the user is told the address to type into one.
+  if (!OpenUrl(url)) {
+    ShowMessage(UiText(kIdProductTitle), UiText(kIdBrowserNotOpened).replace(QStringLiteral("%s"), url),
+                kMbIconInformation, this);
+  }
 }
 
 void CPspDIYBRSystem::OnRestart() {

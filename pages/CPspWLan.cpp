@@ -126,6 +126,15 @@ void CPspWLan::OnSecurityChanged(int index) {
     }
   }
   if (keyHelp_ != nullptr) keyHelp_->Update(w.securityMode, keyed);
+  // A refusal of the key was about the mode before: the rule beside the key
+  // now speaks for the new one.
+  if (settingsLoaded_) {
+    MarkField(Control(kKeyLabelId), true);
+    if (auto* message = qobject_cast<QLabel*>(Control(kMessageId))) {
+      message->setText(keyUnknown_ ? UiText(kIdWirelessInstructions) + QStringLiteral("\n") + UiText(kIdWirelessKeyNotShown)
+                                   : UiText(kIdWirelessInstructions));
+    }
+  }
 }
 
 int CPspWLan::OnWizardBack() { return GoTo<CPspConnectivity>(); }

@@ -103,6 +103,8 @@ void CDlgConnTest::timerEvent(QTimerEvent* event) {
     QDialog::timerEvent(event);
     return;
   }
+  // A report being saved holds the dialog: the first test waits for it.
+  if (!isEnabled()) return;
   firstTest_.stop();
   RunTest();
 }

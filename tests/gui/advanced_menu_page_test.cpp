@@ -229,8 +229,8 @@ TEST_F(AdvancedMenuTest, VerdictsAfterEachOutcome) {
     EXPECT_EQ(QColor(painted.pixel(337, 90)), menu_->LineColour(1));
     EXPECT_EQ(Picture(CPspAdvanced::kPcPicture)->HoverCursorId(), kCursorHand);
     EXPECT_EQ(Picture(CPspAdvanced::kRouterPicture)->HoverCursorId(), c.routerOk ? kCursorHand : kCursorNoAction);
-    EXPECT_EQ(Picture(CPspAdvanced::kInternetPicture)->HoverCursorId(),
-              c.internetOk ? kCursorHand : kCursorNoAction);
+    // The connection test opens with the router alone, also when the Internet fails.
+    EXPECT_EQ(Picture(CPspAdvanced::kInternetPicture)->HoverCursorId(), c.routerOk ? kCursorHand : kCursorNoAction);
     // Idle again: the page and Refresh take input, Back and Cancel work.
     EXPECT_TRUE(menu_->isEnabled());
     EXPECT_TRUE(menu_->Control(CPspAdvanced::kRefresh)->isEnabled());

@@ -182,6 +182,7 @@ TEST_F(WlanPageTest, AnOpenRouterIsOfferedWpa2AndNoSecurityIsAskedOnce) {
 
     security->setCurrentIndex(1);
     EXPECT_EQ(rule->text(), UiText(30801));
+    EXPECT_EQ(Text(P::kMessageId), UiText(30084));  // the refusal was about the mode before
     // "No": the choice before stays.
     security->setCurrentIndex(0);
     ASSERT_EQ(Boxes().size(), 1u);
